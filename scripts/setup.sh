@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs every Debian package the program, its tests, benchmarks and fuzz
+# targets need. Safe to run again: apt-get skips what is already there.
+set -euo pipefail
+
+packages=(
+  # tool chain
+  build-essential cmake ninja-build pkg-config git
+  clang libclang-rt-14-dev llvm
+  # libraries the program links
+  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-translations-l10n
+  libgl-dev libegl-dev libxkbcommon-dev
+  libsdl2-dev
+  libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libswresample-dev
+  libmpg123-dev
+  # tests and benchmarks
+  libgtest-dev libgmock-dev libbenchmark-dev
+  # fonts for the window and the video text
+  fonts-dejavu-core fonts-liberation fontconfig
+  # tools the tests use to check what the program writes
+  ffmpeg ffmpeg-doc vcdimager dvdauthor lame sox
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update
+  apt-get install -y --no-install-recommends "${missing[@]}"
+fi

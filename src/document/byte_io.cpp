@@ -1,0 +1,77 @@
+#include "document/byte_io.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace sonavix {
+
+namespace {
+// Large reads and writes are split so that a single call never asks the
+// kernel for more than it will do at once anyway.
+constexpr std::size_t kMaxIo = std::size_t{1} << 30;
+}  // namespace
+
+std::size_t MemorySource::ReadAt(std::int64_t offset, void* buf, std::size_t n) {
+  if (offset < 0 || static_cast<std::uint64_t>(offset) >= size_) return 0;
+  const std::size_t avail = size_ - static_cast<std::size_t>(offset);
+  const std::size_t count = std::min(n, avail);
+  std::memcpy(buf, data_ + offset, count);
+  return count;
+}
+
+bool MemorySink::WriteAt(std::int64_t offset, const void* buf, std::size_t n) {
+  if (offset < 0) return false;
+  const std::size_t end = static_cast<std::size_t>(offset) + n;
+  if (bytes_.size() < end) bytes_.resize(end);
+  if (n > 0) std::memcpy(bytes_.data() + offset, buf, n);
+  return true;
+}
+
+FileSource::FileSource(const std::string& path) {
+  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd_ < 0) return;
+  struct stat st {};
+  if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd_);
+    fd_ = -1;
+    return;
+  }
+  size_ = st.st_size;
+}
+
+FileSource::~FileSource() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+std::size_t FileSource::ReadAt(std::int64_t offset, void* buf, std::size_t n) {
+  auto* out = static_cast<std::uint8_t*>(buf);
+  std::size_t done = 0;
+  while (done < n) {
+    const ssize_t got = ::pread(fd_, out + done, std::min(n - done, kMaxIo),
+                                static_cast<off_t>(offset + static_cast<std::int64_t>(done)));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;
+    done += static_cast<std::size_t>(got);
+  }
+  return done;
+}
+
+bool FdSink::WriteAt(std::int64_t offset, const void* buf, std::size_t n) {
+  const auto* in = static_cast<const std::uint8_t*>(buf);
+  std::size_t done = 0;
+  while (done < n) {
+    const ssize_t put = ::pwrite(fd_, in + done, std::min(n - done, kMaxIo),
+                                 static_cast<off_t>(offset + static_cast<std::int64_t>(done)));
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) return false;
+    done += static_cast<std::size_t>(put);
+  }
+  return true;
+}
+
+}  // namespace sonavix

@@ -1,0 +1,68 @@
+#include "document/safe_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdlib>
+#include <vector>
+
+namespace sonavix {
+
+namespace {
+
+// Writing through a symbolic link replaces the file it points to, not the link.
+std::string ResolveLink(const std::string& path) {
+  char resolved[PATH_MAX];
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode) && ::realpath(path.c_str(), resolved))
+    return resolved;
+  return path;
+}
+
+// The permissions the new file should end up with: those of the file it
+// replaces, or what a newly created file would get.
+mode_t TargetMode(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0) return st.st_mode & 07777;
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return 0666 & ~mask;
+}
+
+}  // namespace
+
+SafeFileWriter::SafeFileWriter(const std::string& target) : target_(ResolveLink(target)) {
+  std::vector<char> name(target_.begin(), target_.end());
+  const char suffix[] = ".tmp-XXXXXX";
+  name.insert(name.end(), suffix, suffix + sizeof suffix);
+  fd_ = ::mkostemp(name.data(), O_CLOEXEC);
+  if (fd_ < 0) return;
+  temp_ = name.data();
+  ::fchmod(fd_, TargetMode(target_));
+}
+
+SafeFileWriter::~SafeFileWriter() { Discard(); }
+
+void SafeFileWriter::Discard() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  if (!temp_.empty()) ::unlink(temp_.c_str());
+  temp_.clear();
+}
+
+bool SafeFileWriter::Commit() {
+  if (fd_ < 0) return false;
+  const bool written = ::fdatasync(fd_) == 0;
+  const bool closed = ::close(fd_) == 0;
+  fd_ = -1;
+  if (!written || !closed || ::rename(temp_.c_str(), target_.c_str()) != 0) {
+    Discard();
+    return false;
+  }
+  temp_.clear();
+  return true;
+}
+
+}  // namespace sonavix

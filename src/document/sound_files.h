@@ -1,0 +1,34 @@
+#pragma once
+// The work behind the open and save commands, apart from any window: which
+// file is read (an MP3 goes through a temporary WAV file first), and how the
+// document takes the result.
+
+#include <string>
+
+#include "document/audio_document.h"
+
+namespace sonavix {
+
+// Decodes an MP3 file into a WAV file at a given name. It reports its own
+// failures; whatever it leaves at the WAV name is then read as usual.
+class Mp3Decoder {
+ public:
+  virtual ~Mp3Decoder() = default;
+  virtual void ConvertToWave(const std::string& mp3Path, const std::string& wavePath) = 0;
+};
+
+// True for a name ending in ".mp3", in any mix of cases.
+bool IsMp3FileName(const std::string& path);
+
+// Loads `path` into the document, replacing its sound. With a decoder, an MP3
+// file is converted into a temporary WAV file first, which is removed again
+// afterwards; without one it is read as a WAV file. On failure the sound and
+// format stay as they were. The marks go to 0 either way.
+// Returns false when the file could not be read.
+bool OpenSoundFile(AudioDocument& doc, const std::string& path, Mp3Decoder* mp3);
+
+// Writes the document's sound as a WAV file; false on failure, in which case
+// an existing file of that name is left untouched.
+bool SaveSoundFile(const AudioDocument& doc, const std::string& path);
+
+}  // namespace sonavix
