@@ -1,0 +1,27 @@
+#pragma once
+// The application object: program title, German texts in the standard
+// dialogs, the window font, and the last-resort error handler.
+
+#include <QApplication>
+
+namespace sonavix {
+
+// Loads Qt's own German texts ("Öffnen", "Abbrechen", "Dateiname:").
+// Returns false if they are not installed.
+bool InstallGermanTranslations(QCoreApplication& app);
+
+// The window font: "MS Sans Serif" at 11 pixels, with metric-compatible
+// free fonts standing in for it.
+void UseProgramFont();
+
+class TApplication final : public QApplication {
+  Q_OBJECT
+ public:
+  TApplication(int& argc, char** argv);
+
+  // An error that escapes an event handler is shown in a message box and
+  // the program keeps running.
+  bool notify(QObject* receiver, QEvent* event) override;
+};
+
+}  // namespace sonavix

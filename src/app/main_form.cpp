@@ -1,0 +1,157 @@
+#include "app/main_form.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFile>
+#include <QPainter>
+#include <QScrollBar>
+
+#include "app/messages.h"
+#include "app/paint_box.h"
+#include "app/progress_panel.h"
+#include "app/user_prompts.h"
+#include "app/zoom_spin_edit.h"
+#include "document/sound_files.h"
+#include "view/waveform.h"
+#include "view/zoom.h"
+
+namespace sonavix {
+
+namespace {
+
+// The file dialogs start in the folder that holds the program.
+FileDialogSpec OpenDialog1() {
+  return {QCoreApplication::applicationDirPath(), QStringLiteral("WAV und MP3-Dateien"),
+          {QStringLiteral("*.WAV"), QStringLiteral("*.MP3")}, QStringLiteral("WAV")};
+}
+
+FileDialogSpec SaveDialog1() {
+  return {QCoreApplication::applicationDirPath(), QStringLiteral("WAV-Datei"),
+          {QStringLiteral("*.WAV")}, QStringLiteral("WAV")};
+}
+
+std::string LocalPath(const QString& name) { return QFile::encodeName(name).toStdString(); }
+
+}  // namespace
+
+TMainForm::TMainForm(UserPrompts& prompts, QWidget* parent) : QMainWindow(parent), prompts_(prompts) {
+  BuildWindow();
+  BindCommands();
+  FormCreate();
+  UpdateCommandStates();
+}
+
+TMainForm::~TMainForm() { FormDestroy(); }
+
+void TMainForm::FormCreate() {
+  waveBitmap_ = QImage();  // sized on every paint
+}
+
+void TMainForm::FormClose() { stopRequested_ = true; }
+
+void TMainForm::FormDestroy() {
+  stopRequested_ = true;
+  doc_.SampleData.reset();
+  doc_.DataSize = 0;
+  waveBitmap_ = QImage();
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+  FormClose();
+  event->accept();
+}
+
+std::int64_t TMainForm::Zoom() const { return UsableZoom(ZoomOutEd->Value()); }
+
+int TMainForm::ViewWidth() const { return PaintBox1->width(); }
+
+std::int32_t TMainForm::MarkUnderPointer(int x) const {
+  return MarkAtColumn(doc_.SampleCount(), Zoom(), RxSlider1->value(), x);
+}
+
+void TMainForm::SetProStatus(int percent) { progress_->SetProStatus(percent); }
+
+void TMainForm::OpenBtnClick() {
+  const std::optional<QString> name = prompts_.AskOpenFileName(this, OpenDialog1());
+  if (!name) return;
+  if (!OpenSoundFile(doc_, LocalPath(*name), mp3Decoder_)) prompts_.ShowError(this, kCannotOpen);
+  ZoomOutEd->SetValue(double(WholeFileZoom(doc_.SampleCount(), ViewWidth())));
+  PaintBox1Paint();
+}
+
+void TMainForm::SaveBtnClick() {
+  const std::optional<QString> name = prompts_.AskSaveFileName(this, SaveDialog1());
+  if (!name) return;
+  if (!SaveSoundFile(doc_, LocalPath(*name))) prompts_.ShowError(this, kCannotSave);
+}
+
+void TMainForm::Beenden1Click() { close(); }
+
+void TMainForm::berdasProgramm1Click() {
+  if (forms_.AboutBox) prompts_.RunModal(*forms_.AboutBox);
+}
+
+void TMainForm::SelectNothingBtnClick() {
+  doc_.SelStart = 0;
+  doc_.SelEnd = 0;
+  PaintBox1Paint();
+}
+
+void TMainForm::ZoomOutFullClick() {
+  ZoomOutEd->SetValue(double(WholeFileZoom(doc_.SampleCount(), ViewWidth())));
+}
+
+void TMainForm::ZoomInFullClick() { ZoomOutEd->SetValue(1); }
+
+void TMainForm::ZoomKleinerBtnClick() { ZoomOutEd->SetValue(ZoomSmaller(ZoomOutEd->Value())); }
+
+void TMainForm::ZoomGroesserBtnClick() { ZoomOutEd->SetValue(ZoomLarger(ZoomOutEd->Value())); }
+
+void TMainForm::ZoomSelClick() {
+  ZoomOutEd->SetValue(double(SelectionZoom(doc_, ViewWidth())));
+  const std::int64_t scroll = SelectionScroll(doc_, Zoom());
+  RxSlider1->setValue(static_cast<int>(std::min<std::int64_t>(scroll, RxSlider1->maximum())));
+}
+
+void TMainForm::ZoomOutEdChange() {
+  const int newMaximum = ScrollMaximum(doc_.SampleCount(), ViewWidth(), Zoom());
+  const int position = RxSlider1->value();
+  const int oldMaximum = RxSlider1->maximum();
+  {
+    const QSignalBlocker quiet(RxSlider1);  // one redraw below is enough
+    RxSlider1->setMaximum(newMaximum);
+    RxSlider1->setValue(RescaledScrollPosition(position, oldMaximum, newMaximum));
+  }
+  PaintBox1Paint();
+}
+
+void TMainForm::RxSlider1Change() { PaintBox1Paint(); }
+
+void TMainForm::PaintBox1Paint() {
+  ++paintCount_;
+  const QSize size = PaintBox1->size();
+  if (size.isEmpty()) return;
+  if (waveBitmap_.size() != size) waveBitmap_ = QImage(size, QImage::Format_RGB32);
+  PaintWaveform(waveBitmap_, doc_, Zoom(), RxSlider1->value());
+  // Called as a command, the picture goes to the screen at once; called from
+  // the box's own paint event, that event copies it.
+  if (!inPaintEvent_) PaintBox1->repaint();
+}
+
+void TMainForm::PaintBox1MouseDown(Qt::MouseButton, Qt::MouseButtons, int x) {
+  doc_.SelEnd = doc_.SelStart = MarkUnderPointer(x);
+  PaintBox1Paint();
+}
+
+void TMainForm::PaintBox1MouseMove(Qt::MouseButton, Qt::MouseButtons held, int x) {
+  if (!(held & Qt::LeftButton)) return;
+  doc_.SelStart = MarkUnderPointer(x);
+  PaintBox1Paint();
+}
+
+void TMainForm::PaintBox1MouseUp(Qt::MouseButton, Qt::MouseButtons, int x) {
+  doc_.SelStart = MarkUnderPointer(x);
+  PaintBox1Paint();
+}
+
+}  // namespace sonavix

@@ -1,0 +1,145 @@
+#pragma once
+// The main window: it owns the audio document and the view state, builds the
+// controls and menus, and carries one handler per command. The handlers are
+// thin: the work lives in the document and view code they call.
+
+#include <QImage>
+#include <QMainWindow>
+#include <cstdint>
+
+#include "document/audio_document.h"
+
+class QAction;
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QScrollBar;
+class QDialog;
+class QMenu;
+
+namespace sonavix {
+
+class Mp3Decoder;
+class PaintBox;
+class ProgressPanel;
+class UserPrompts;
+class ZoomSpinEdit;
+
+// The dialogs the main window shows; created once at start-up.
+struct Forms {
+  QDialog* SampleFormat = nullptr;
+  QDialog* MusikCD = nullptr;
+  QDialog* AboutBox = nullptr;
+  QDialog* Echo = nullptr;
+};
+
+class TMainForm final : public QMainWindow {
+  Q_OBJECT
+ public:
+  explicit TMainForm(UserPrompts& prompts, QWidget* parent = nullptr);
+  ~TMainForm() override;
+
+  void SetForms(const Forms& forms) { forms_ = forms; }
+  // MP3 files are read through this decoder; without one they are read as WAV.
+  void SetMp3Decoder(Mp3Decoder* decoder) { mp3Decoder_ = decoder; }
+  const Forms& GetForms() const { return forms_; }
+
+  AudioDocument& Document() { return doc_; }
+  const QImage& WaveBitmap() const { return waveBitmap_; }
+  bool StopRequested() const { return stopRequested_; }
+  int PaintCount() const { return paintCount_; }
+  // The zoom the view works with (the field's value, never below 1).
+  std::int64_t Zoom() const;
+  ZoomSpinEdit* ZoomField() const { return ZoomOutEd; }
+  QScrollBar* ScrollBar() const { return RxSlider1; }
+  PaintBox* WaveBox() const { return PaintBox1; }
+  PaintBox* PreviewBox() const { return PaintBox2; }
+  ProgressPanel* Progress() const { return progress_; }
+
+  // Reports progress of a long command in the status bar (0 ... 100).
+  void SetProStatus(int percent);
+
+  // Command handlers.
+  void OpenBtnClick();
+  void SaveBtnClick();
+  void Beenden1Click();
+  void SelectNothingBtnClick();
+  void ZoomOutFullClick();
+  void ZoomInFullClick();
+  void ZoomSelClick();
+  void ZoomKleinerBtnClick();
+  void ZoomGroesserBtnClick();
+  void ZoomOutEdChange();
+  void RxSlider1Change();
+  void PaintBox1Paint();
+  void PaintBox1MouseDown(Qt::MouseButton button, Qt::MouseButtons held, int x);
+  void PaintBox1MouseMove(Qt::MouseButton button, Qt::MouseButtons held, int x);
+  void PaintBox1MouseUp(Qt::MouseButton button, Qt::MouseButtons held, int x);
+  void berdasProgramm1Click();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  // main_form_layout.cpp
+  void BuildWindow();
+  void BuildTopPanel(QWidget* panel);
+  void BuildEditPanel(QWidget* panel);
+  QWidget* BuildPage();
+  void BuildStatusBar();
+  void BuildMenus();
+  QPushButton* AddButton(QWidget* parent, const char* name, const QString& caption, QRect geometry);
+  QAction* AddAction(QMenu* menu, const char* name, const QString& caption);
+
+  // main_form_commands.cpp
+  void BindCommands();
+  void UpdateCommandStates();
+  template <class Handler>
+  void Guard(Handler&& handler);
+
+  void FormCreate();
+  void FormClose();
+  void FormDestroy();
+
+  std::int32_t MarkUnderPointer(int x) const;
+  int ViewWidth() const;
+
+  UserPrompts& prompts_;
+  Mp3Decoder* mp3Decoder_ = nullptr;
+  Forms forms_;
+
+  AudioDocument doc_;
+  QImage waveBitmap_;
+  bool stopRequested_ = false;
+  bool inPaintEvent_ = false;
+  int paintCount_ = 0;
+
+  // Controls, named as in the window's layout.
+  QPushButton* OpenBtn = nullptr;
+  QPushButton* Button1 = nullptr;
+  QPushButton* MusikCDBtn = nullptr;
+  QRadioButton* RadioButton1 = nullptr;
+  QRadioButton* RadioButton2 = nullptr;
+  QRadioButton* RadioButton3 = nullptr;
+  QLineEdit* Edit1 = nullptr;
+  QPushButton* BitBtnXP1 = nullptr;
+  QPushButton* ZoomKleinerBtn = nullptr;
+  QPushButton* ZoomGroesserBtn = nullptr;
+  QPushButton* ZoomOutFull = nullptr;
+  QPushButton* ZoomInFull = nullptr;
+  QPushButton* ZoomSel = nullptr;
+  ZoomSpinEdit* ZoomOutEd = nullptr;
+  QPushButton* PlayBtn = nullptr;
+  QPushButton* StopBTN = nullptr;
+  QCheckBox* SchleifeCheck = nullptr;
+  QPushButton* CropToSelection = nullptr;
+  QPushButton* CutSelectionBtn = nullptr;
+  QPushButton* ChangeFormat = nullptr;
+  PaintBox* PaintBox1 = nullptr;
+  PaintBox* PaintBox2 = nullptr;
+  QScrollBar* RxSlider1 = nullptr;
+  ProgressPanel* progress_ = nullptr;
+};
+
+}  // namespace sonavix

@@ -1,0 +1,121 @@
+// Binds buttons, menu entries and controls to the main window's handlers, and
+// sets which commands are usable.
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <algorithm>
+#include <exception>
+#include <iterator>
+#include <new>
+
+#include "app/main_form.h"
+#include "app/messages.h"
+#include "app/paint_box.h"
+#include "app/user_prompts.h"
+#include "app/zoom_spin_edit.h"
+
+namespace sonavix {
+
+namespace {
+
+// Controls and menu entries whose commands the program does not offer yet.
+// They are shown, so the window looks as it will, but cannot be used.
+constexpr const char* kNotYetAvailable[] = {
+    "Button1",          "SpeichernalsMPEGVideo1", "MusikCDBtn",
+    "VonMusikCDeinlesen1", "CropToSelection",     "ZurAuswahlzurechtschneiden1",
+    "CutSelectionBtn",  "DieAuswahlwegschneiden1", "ChangeFormat",
+    "Sampleformatndern1", "Echo1",                "Weicheinblenden1",
+    "Weichausblenden1", "EndeaufAnfangberblenden1", "MaximaleLautstrke1",
+    "Lauter101",        "Leiser101",              "Rckwrts1",
+    "Schneller101",     "Langsamer101",           "PlayBtn",
+    "StopBTN",          "SchleifeCheck",          "RadioButton1",
+    "RadioButton2",     "RadioButton3",           "Edit1",
+    "BitBtnXP1",
+};
+
+bool Available(const QObject* object) {
+  const QByteArray name = object->objectName().toLatin1();
+  return std::none_of(std::begin(kNotYetAvailable), std::end(kNotYetAvailable),
+                      [&](const char* entry) { return name == entry; });
+}
+
+}  // namespace
+
+// Runs a handler so that an error escaping it is shown to the user and the
+// program goes on; the handlers leave the document whole when they fail.
+template <class Handler>
+void TMainForm::Guard(Handler&& handler) {
+  try {
+    handler();
+  } catch (const std::bad_alloc&) {
+    prompts_.ShowError(this, kOutOfMemory);
+  } catch (const std::exception& error) {
+    prompts_.ShowError(this, QString::fromLocal8Bit(error.what()));
+  } catch (...) {
+    prompts_.ShowError(this, kUnknownError);
+  }
+}
+
+void TMainForm::BindCommands() {
+  const auto bind = [this](const char* name, void (TMainForm::*handler)()) {
+    QObject* sender = findChild<QObject*>(QString::fromLatin1(name));
+    Q_ASSERT(sender);
+    const auto run = [this, handler] { Guard([&] { (this->*handler)(); }); };
+    if (auto* button = qobject_cast<QPushButton*>(sender))
+      connect(button, &QPushButton::clicked, this, run);
+    else if (auto* action = qobject_cast<QAction*>(sender))
+      connect(action, &QAction::triggered, this, run);
+  };
+  bind("OpenBtn", &TMainForm::OpenBtnClick);
+  bind("ffnen1", &TMainForm::OpenBtnClick);
+  bind("Speichern1", &TMainForm::SaveBtnClick);
+  bind("Beenden1", &TMainForm::Beenden1Click);
+  bind("Nichtsauswhlen1", &TMainForm::SelectNothingBtnClick);
+  bind("ZoomOutFull", &TMainForm::ZoomOutFullClick);
+  bind("GanzeDatei1", &TMainForm::ZoomOutFullClick);
+  bind("ZoomInFull", &TMainForm::ZoomInFullClick);
+  bind("VollerZoom1", &TMainForm::ZoomInFullClick);
+  bind("ZoomSel", &TMainForm::ZoomSelClick);
+  bind("ZoomaufAuswahl1", &TMainForm::ZoomSelClick);
+  bind("ZoomKleinerBtn", &TMainForm::ZoomKleinerBtnClick);
+  bind("Kleiner1", &TMainForm::ZoomKleinerBtnClick);
+  bind("ZoomGroesserBtn", &TMainForm::ZoomGroesserBtnClick);
+  bind("Grer1", &TMainForm::ZoomGroesserBtnClick);
+  bind("berdasProgramm1", &TMainForm::berdasProgramm1Click);
+
+  connect(ZoomOutEd, &ZoomSpinEdit::Changed, this, [this] { Guard([this] { ZoomOutEdChange(); }); });
+  connect(RxSlider1, &QScrollBar::valueChanged, this,
+          [this] { Guard([this] { RxSlider1Change(); }); });
+
+  PaintBox1->OnPaint([this](QPainter& painter) {
+    inPaintEvent_ = true;
+    Guard([this] { PaintBox1Paint(); });
+    inPaintEvent_ = false;
+    if (!waveBitmap_.isNull()) painter.drawImage(0, 0, waveBitmap_);
+  });
+  for (PaintBox* box : {PaintBox1, PaintBox2}) {
+    box->OnMouseDown([this](Qt::MouseButton b, Qt::MouseButtons held, int x) {
+      Guard([&] { PaintBox1MouseDown(b, held, x); });
+    });
+    box->OnMouseMove([this](Qt::MouseButton b, Qt::MouseButtons held, int x) {
+      Guard([&] { PaintBox1MouseMove(b, held, x); });
+    });
+    box->OnMouseUp([this](Qt::MouseButton b, Qt::MouseButtons held, int x) {
+      Guard([&] { PaintBox1MouseUp(b, held, x); });
+    });
+  }
+}
+
+void TMainForm::UpdateCommandStates() {
+  for (QWidget* control : findChildren<QWidget*>())
+    if (!control->objectName().isEmpty() && !Available(control)) control->setEnabled(false);
+  for (QAction* action : findChildren<QAction*>())
+    action->setEnabled(Available(action));
+}
+
+}  // namespace sonavix

@@ -1,0 +1,254 @@
+// Builds the main window's controls and menus at their fixed places.
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "app/main_form.h"
+#include "app/paint_box.h"
+#include "app/progress_panel.h"
+#include "app/zoom_spin_edit.h"
+#include "view/zoom.h"
+
+namespace sonavix {
+
+namespace {
+
+// The window's outer size; the client area excludes a 4-pixel border on each
+// side and a 26-pixel title bar, which is what a usual window manager adds.
+constexpr QPoint kFormPosition{230, 126};
+constexpr QSize kFormSize{696, 584};
+constexpr QSize kClientSize{kFormSize.width() - 8, kFormSize.height() - 34};
+
+constexpr int kTopPanelHeight = 65;
+constexpr int kEditPanelHeight = 105;
+constexpr int kWaveBoxHeight = 129;
+constexpr int kWaveHeight = 121;
+constexpr int kScrollBarHeight = 17;
+constexpr int kStatusBarHeight = 19;
+constexpr int kStatusTextWidth = 400;
+constexpr int kProgressWidth = 50;
+constexpr int kControlHeight = 21;
+
+template <class Widget>
+Widget* Named(Widget* widget, const char* name) {
+  widget->setObjectName(QString::fromLatin1(name));
+  return widget;
+}
+
+QWidget* FixedPanel(const char* name, int height) {
+  auto* panel = Named(new QWidget, name);
+  panel->setFixedHeight(height);
+  return panel;
+}
+
+// The scroll boxes show the workspace colour wherever nothing is drawn.
+void UseWorkspaceColour(QScrollArea* box) {
+  QPalette palette = box->palette();
+  palette.setColor(QPalette::Window, box->palette().color(QPalette::Dark));
+  box->setPalette(palette);
+  box->setBackgroundRole(QPalette::Window);
+  box->viewport()->setPalette(palette);
+  box->viewport()->setAutoFillBackground(true);
+}
+
+}  // namespace
+
+QPushButton* TMainForm::AddButton(QWidget* parent, const char* name, const QString& caption,
+                                  QRect geometry) {
+  auto* button = Named(new QPushButton(caption, parent), name);
+  button->setGeometry(geometry);
+  return button;
+}
+
+QAction* TMainForm::AddAction(QMenu* menu, const char* name, const QString& caption) {
+  auto* action = Named(new QAction(caption, this), name);
+  menu->addAction(action);
+  return action;
+}
+
+void TMainForm::BuildWindow() {
+  setObjectName(QStringLiteral("MainForm"));
+  setWindowTitle(QStringLiteral("Quorvin Sonavix 1.0"));
+  move(kFormPosition);
+  resize(kClientSize);
+
+  auto* central = new QWidget(this);
+  auto* column = new QVBoxLayout(central);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(0);
+  QWidget* top = FixedPanel("Panel2", kTopPanelHeight);
+  BuildTopPanel(top);
+  column->addWidget(top);
+  auto* pages = Named(new QTabWidget, "PageControl1");
+  pages->addTab(BuildPage(), QStringLiteral("Datei zurechtschneiden"));
+  column->addWidget(pages, 1);
+  setCentralWidget(central);
+
+  BuildStatusBar();
+  BuildMenus();
+}
+
+void TMainForm::BuildTopPanel(QWidget* panel) {
+  OpenBtn = AddButton(panel, "OpenBtn", QStringLiteral("Öffnen..."), {8, 8, 89, 25});
+  OpenBtn->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
+  Button1 = AddButton(panel, "Button1", QStringLiteral("Speichern als MPEG..."), {104, 8, 145, 25});
+  Button1->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+  MusikCDBtn =
+      AddButton(panel, "MusikCDBtn", QStringLiteral("Von Musik-CD einlesen..."), {256, 8, 177, 25});
+  MusikCDBtn->setIcon(style()->standardIcon(QStyle::SP_DriveCDIcon));
+
+  RadioButton1 = Named(new QRadioButton(QStringLiteral("Video-CD"), panel), "RadioButton1");
+  RadioButton1->setGeometry(8, 40, 70, kControlHeight);
+  RadioButton2 = Named(new QRadioButton(QStringLiteral("Super Video CD"), panel), "RadioButton2");
+  RadioButton2->setGeometry(80, 40, 102, kControlHeight);
+  RadioButton3 = Named(new QRadioButton(QStringLiteral("DVD"), panel), "RadioButton3");
+  RadioButton3->setGeometry(184, 40, 60, kControlHeight);
+  RadioButton3->setChecked(true);
+
+  auto* label = Named(new QLabel(QStringLiteral("Text:"), panel), "Label3");
+  label->setGeometry(288, 40, 40, kControlHeight);
+  Edit1 = Named(new QLineEdit(panel), "Edit1");
+  Edit1->setGeometry(336, 40, 169, kControlHeight);
+  BitBtnXP1 = AddButton(panel, "BitBtnXP1", QStringLiteral("Schriftart..."), {520, 40, 97, 25});
+}
+
+void TMainForm::BuildEditPanel(QWidget* panel) {
+  ZoomKleinerBtn = AddButton(panel, "ZoomKleinerBtn", QStringLiteral("Kleiner"), {8, 8, 97, 25});
+  ZoomGroesserBtn = AddButton(panel, "ZoomGroesserBtn", QStringLiteral("Größer"), {112, 8, 97, 25});
+  ZoomOutFull = AddButton(panel, "ZoomOutFull", QStringLiteral("Ganze Datei"), {240, 8, 97, 25});
+  ZoomInFull = AddButton(panel, "ZoomInFull", QStringLiteral("Voller Zoom"), {344, 8, 97, 25});
+  ZoomSel = AddButton(panel, "ZoomSel", QStringLiteral("Zoom auf Auswahl"), {448, 8, 137, 25});
+
+  auto* label = Named(new QLabel(QStringLiteral("Verkleinerung:"), panel), "Label1");
+  label->setGeometry(8, 40, 78, kControlHeight);
+  ZoomOutEd = Named(new ZoomSpinEdit(panel), "ZoomOutEd");
+  ZoomOutEd->setGeometry(88, 40, 97, kControlHeight);
+
+  PlayBtn = AddButton(panel, "PlayBtn", QStringLiteral("PLAY"), {240, 40, 75, 25});
+  PlayBtn->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
+  StopBTN = AddButton(panel, "StopBTN", QStringLiteral("STOP"), {320, 40, 75, 25});
+  StopBTN->setIcon(style()->standardIcon(QStyle::SP_MediaStop));
+  SchleifeCheck = Named(
+      new QCheckBox(QStringLiteral("In einer Schleife kontinuierlich abspielen"), panel),
+      "SchleifeCheck");
+  SchleifeCheck->setGeometry(400, 40, 270, kControlHeight);
+  SchleifeCheck->setChecked(true);
+
+  CropToSelection = AddButton(panel, "CropToSelection",
+                              QStringLiteral("Zur Auswahl zurechtschneiden"), {8, 72, 201, 25});
+  CutSelectionBtn = AddButton(panel, "CutSelectionBtn", QStringLiteral("Die Auswahl wegschneiden"),
+                              {216, 72, 201, 25});
+  ChangeFormat =
+      AddButton(panel, "ChangeFormat", QStringLiteral("Sampleformat ändern..."), {424, 72, 153, 25});
+}
+
+QWidget* TMainForm::BuildPage() {
+  auto* page = Named(new QWidget, "TabSheet1");
+  auto* column = new QVBoxLayout(page);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(0);
+
+  QWidget* editPanel = FixedPanel("Panel1", kEditPanelHeight);
+  BuildEditPanel(editPanel);
+  column->addWidget(editPanel);
+
+  auto* previewBox = Named(new QScrollArea, "ScrollBox2");
+  UseWorkspaceColour(previewBox);
+  PaintBox2 = Named(new PaintBox, "PaintBox2");
+  PaintBox2->setFixedSize(400, 400);
+  previewBox->setWidget(PaintBox2);
+  previewBox->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  column->addWidget(previewBox, 1);
+
+  auto* waveBox = Named(new QScrollArea, "ScrollBox1");
+  UseWorkspaceColour(waveBox);
+  waveBox->setFixedHeight(kWaveBoxHeight);
+  waveBox->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  waveBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  waveBox->setWidgetResizable(true);
+  waveBox->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  PaintBox1 = Named(new PaintBox, "PaintBox1");
+  PaintBox1->setFixedHeight(kWaveHeight);
+  PaintBox1->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+  waveBox->setWidget(PaintBox1);
+  column->addWidget(waveBox);
+
+  RxSlider1 = Named(new QScrollBar(Qt::Horizontal), "RxSlider1");
+  RxSlider1->setFixedHeight(kScrollBarHeight);
+  RxSlider1->setRange(0, kInitialScrollMaximum);
+  RxSlider1->setSingleStep(10);
+  RxSlider1->setPageStep(100);
+  column->addWidget(RxSlider1);
+  return page;
+}
+
+void TMainForm::BuildStatusBar() {
+  auto* bar = Named(new QStatusBar, "StatusBar1");
+  bar->setFixedHeight(kStatusBarHeight);
+  bar->setSizeGripEnabled(false);
+  auto* text = Named(new QLabel, "StatusText");
+  text->setFixedWidth(kStatusTextWidth);
+  bar->addWidget(text);
+  progress_ = new ProgressPanel;
+  progress_->setFixedWidth(kProgressWidth);
+  bar->addWidget(progress_);
+  setStatusBar(bar);
+}
+
+void TMainForm::BuildMenus() {
+  QMenu* file = Named(menuBar()->addMenu(QStringLiteral("Datei")), "Datei1");
+  AddAction(file, "ffnen1", QStringLiteral("Öffnen..."));
+  AddAction(file, "Speichern1", QStringLiteral("Speichern als WAV..."));
+  AddAction(file, "SpeichernalsMPEGVideo1", QStringLiteral("Speichern als MPEG Video..."));
+  file->addSeparator();
+  AddAction(file, "VonMusikCDeinlesen1", QStringLiteral("Von Musik-CD einlesen..."));
+  file->addSeparator();
+  AddAction(file, "Beenden1", QStringLiteral("Beenden"));
+
+  QMenu* edit = Named(menuBar()->addMenu(QStringLiteral("Bearbeiten")), "Bearbeiten1");
+  AddAction(edit, "ZurAuswahlzurechtschneiden1", QStringLiteral("Zur Auswahl zurechtschneiden"));
+  AddAction(edit, "DieAuswahlwegschneiden1", QStringLiteral("Die Auswahl wegschneiden"));
+  edit->addSeparator();
+  AddAction(edit, "Nichtsauswhlen1", QStringLiteral("Nichts auswählen"));
+  edit->addSeparator();
+  AddAction(edit, "Sampleformatndern1", QStringLiteral("Sampleformat ändern..."));
+
+  QMenu* view = Named(menuBar()->addMenu(QStringLiteral("Ansicht")), "Ansicht1");
+  AddAction(view, "GanzeDatei1", QStringLiteral("Ganze Datei"));
+  AddAction(view, "VollerZoom1", QStringLiteral("Voller Zoom"));
+  AddAction(view, "ZoomaufAuswahl1", QStringLiteral("Zoom auf Auswahl"));
+  view->addSeparator();
+  AddAction(view, "Kleiner1", QStringLiteral("Kleiner"));
+  AddAction(view, "Grer1", QStringLiteral("Größer"));
+
+  QMenu* effects = Named(menuBar()->addMenu(QStringLiteral("Effekte")), "Effekte1");
+  AddAction(effects, "Echo1", QStringLiteral("Echo..."));
+  AddAction(effects, "Weicheinblenden1", QStringLiteral("Weich einblenden"));
+  AddAction(effects, "Weichausblenden1", QStringLiteral("Weich ausblenden"));
+  AddAction(effects, "EndeaufAnfangberblenden1", QStringLiteral("Ende auf Anfang überblenden"));
+  effects->addSeparator();
+  AddAction(effects, "MaximaleLautstrke1", QStringLiteral("Maximale Lautstärke"));
+  AddAction(effects, "Lauter101", QStringLiteral("Lauter 10%"));
+  AddAction(effects, "Leiser101", QStringLiteral("Leiser 10%"));
+  effects->addSeparator();
+  AddAction(effects, "Rckwrts1", QStringLiteral("Rückwärts"));
+  effects->addSeparator();
+  AddAction(effects, "Schneller101", QStringLiteral("Schneller 10%"));
+  AddAction(effects, "Langsamer101", QStringLiteral("Langsamer 10%"));
+
+  QMenu* help = Named(menuBar()->addMenu(QStringLiteral("Hilfe")), "Hilfe1");
+  AddAction(help, "berdasProgramm1", QStringLiteral("Über das Programm..."));
+}
+
+}  // namespace sonavix

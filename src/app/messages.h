@@ -1,0 +1,13 @@
+#pragma once
+// Texts the main window shows in message boxes.
+
+#include <QString>
+
+namespace sonavix {
+
+inline const QString kCannotOpen = QStringLiteral("Konnte Datei nicht öffnen");
+inline const QString kCannotSave = QStringLiteral("Konnte Datei nicht speichern");
+inline const QString kOutOfMemory = QStringLiteral("Zu wenig Arbeitsspeicher");
+inline const QString kUnknownError = QStringLiteral("Unbekannter Fehler");
+
+}  // namespace sonavix

@@ -1,0 +1,66 @@
+#include "app/qt_prompts.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace sonavix {
+
+namespace {
+
+// "*.WAV" -> "*.[Ww][Aa][Vv]": file names on Linux are case-sensitive, but a
+// ".wav" file must show under a "*.WAV" filter all the same.
+QString CaseFreePattern(const QString& pattern) {
+  QString out;
+  for (const QChar c : pattern) {
+    if (c.isLetter())
+      out += QStringLiteral("[%1%2]").arg(c.toUpper(), c.toLower());
+    else
+      out += c;
+  }
+  return out;
+}
+
+QString NameFilter(const FileDialogSpec& spec) {
+  QStringList patterns;
+  for (const QString& p : spec.patterns) patterns << CaseFreePattern(p);
+  return QStringLiteral("%1 (%2)").arg(spec.filterDescription, patterns.join(' '));
+}
+
+std::optional<QString> RunFileDialog(QWidget* parent, const FileDialogSpec& spec,
+                                     QFileDialog::AcceptMode mode) {
+  QFileDialog dialog(parent, QString(), spec.folder);
+  dialog.setAcceptMode(mode);
+  dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
+                                                     : QFileDialog::AnyFile);
+  dialog.setOption(QFileDialog::HideNameFilterDetails);
+  dialog.setNameFilter(NameFilter(spec));
+  dialog.setDefaultSuffix(spec.defaultSuffix);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().constFirst();
+}
+
+}  // namespace
+
+std::optional<QString> QtPrompts::AskOpenFileName(QWidget* parent, const FileDialogSpec& spec) {
+  return RunFileDialog(parent, spec, QFileDialog::AcceptOpen);
+}
+
+std::optional<QString> QtPrompts::AskSaveFileName(QWidget* parent, const FileDialogSpec& spec) {
+  return RunFileDialog(parent, spec, QFileDialog::AcceptSave);
+}
+
+void QtPrompts::ShowError(QWidget* parent, const QString& text) {
+  QMessageBox::critical(parent, QApplication::applicationName(), text);
+}
+
+void QtPrompts::ShowMessage(QWidget* parent, const QString& text) {
+  QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), text, QMessageBox::Ok,
+                  parent);
+  box.exec();
+}
+
+int QtPrompts::RunModal(QDialog& dialog) { return dialog.exec(); }
+
+}  // namespace sonavix

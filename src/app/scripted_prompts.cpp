@@ -1,0 +1,35 @@
+#include "app/scripted_prompts.h"
+
+#include <QDialog>
+
+namespace sonavix {
+
+std::optional<QString> ScriptedPrompts::NextFileName(const FileDialogSpec& spec) {
+  fileDialogs.push_back(spec);
+  if (fileNames.empty()) return std::nullopt;
+  std::optional<QString> name = fileNames.front();
+  fileNames.pop_front();
+  return name;
+}
+
+std::optional<QString> ScriptedPrompts::AskOpenFileName(QWidget*, const FileDialogSpec& spec) {
+  return NextFileName(spec);
+}
+
+std::optional<QString> ScriptedPrompts::AskSaveFileName(QWidget*, const FileDialogSpec& spec) {
+  return NextFileName(spec);
+}
+
+void ScriptedPrompts::ShowError(QWidget*, const QString& text) { errors << text; }
+
+void ScriptedPrompts::ShowMessage(QWidget*, const QString& text) { messages << text; }
+
+int ScriptedPrompts::RunModal(QDialog& dialog) {
+  dialogTitles << dialog.windowTitle();
+  if (dialogs.empty()) return QDialog::Accepted;
+  auto answer = std::move(dialogs.front());
+  dialogs.pop_front();
+  return answer(dialog);
+}
+
+}  // namespace sonavix

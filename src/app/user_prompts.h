@@ -1,0 +1,36 @@
+#pragma once
+// The one seam through which command handlers ask the user something: file
+// names, message boxes and modal dialogs. The program uses the standard Qt
+// dialogs (qt_prompts); tests use a scripted back end (scripted_prompts).
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+class QDialog;
+class QWidget;
+
+namespace sonavix {
+
+struct FileDialogSpec {
+  QString folder;             // initial folder
+  QString filterDescription;  // "WAV-Datei"
+  QStringList patterns;       // "*.WAV"; matched without regard to case
+  QString defaultSuffix;      // appended to a name typed without one
+};
+
+class UserPrompts {
+ public:
+  virtual ~UserPrompts() = default;
+  virtual std::optional<QString> AskOpenFileName(QWidget* parent, const FileDialogSpec& spec) = 0;
+  // Asks before an existing file is overwritten.
+  virtual std::optional<QString> AskSaveFileName(QWidget* parent, const FileDialogSpec& spec) = 0;
+  // Message box with the error icon and the program's title.
+  virtual void ShowError(QWidget* parent, const QString& text) = 0;
+  // Message box with an OK button, no icon and the program's title.
+  virtual void ShowMessage(QWidget* parent, const QString& text) = 0;
+  // Shows a dialog modally; returns its result (QDialog::Accepted or Rejected).
+  virtual int RunModal(QDialog& dialog) = 0;
+};
+
+}  // namespace sonavix

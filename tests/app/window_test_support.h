@@ -1,0 +1,51 @@
+#pragma once
+// A shown main window with scripted prompts, and small helpers around it.
+
+#include <QAction>
+#include <QDialog>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/forms.h"
+#include "app/main_form.h"
+#include "app/paint_box.h"
+#include "app/scripted_prompts.h"
+
+namespace sonavix::testing {
+
+class WindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    form = std::make_unique<TMainForm>(prompts);
+    CreateForms(*form);
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+  }
+
+  template <class T = QObject>
+  T* Find(const char* name) const {
+    return form->findChild<T*>(QString::fromLatin1(name));
+  }
+
+  void Trigger(const char* action) { Find<QAction>(action)->trigger(); }
+  void Click(const char* button) { Find<QPushButton>(button)->click(); }
+  QString Path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
+
+  // Writes a 16-bit mono WAV file of `samples` samples counting up from 0.
+  QString WriteRamp(const char* name, int samples) const;
+  // Opens a file through the "Öffnen..." command.
+  void OpenThroughCommand(const QString& path);
+
+  QTemporaryDir dir;
+  ScriptedPrompts prompts;
+  std::unique_ptr<TMainForm> form;
+};
+
+std::vector<std::uint8_t> ReadBytes(const QString& path);
+
+}  // namespace sonavix::testing
