@@ -44,8 +44,8 @@ void ZoomSpinEdit::fixup(QString& input) const {
 }
 
 void ZoomSpinEdit::focusOutEvent(QFocusEvent* event) {
-  const std::int64_t v = Value();
-  if (v < kMinZoom || v > kMaxZoom || text().isEmpty()) SetValue(double(v));
+  // Out of range, or not a number at all: write back the value in force.
+  SetValue(double(Value()));
   QAbstractSpinBox::focusOutEvent(event);
 }
 

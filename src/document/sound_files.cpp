@@ -16,22 +16,31 @@ bool IsMp3FileName(const std::string& path) {
                     [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
 }
 
+namespace {
+
+// Removes the temporary WAV file of an MP3 import however the open ends.
+class TempFile {
+ public:
+  TempFile() = default;
+  explicit TempFile(std::string path) : path_(std::move(path)) {}
+  ~TempFile() {
+    if (!path_.empty()) ::unlink(path_.c_str());
+  }
+  TempFile(const TempFile&) = delete;
+  TempFile& operator=(const TempFile&) = delete;
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+}  // namespace
+
 bool OpenSoundFile(AudioDocument& doc, const std::string& path, Mp3Decoder* mp3) {
-  std::string source = path;
-  std::string temp;
-  if (mp3 && IsMp3FileName(path)) {
-    temp = UniqueTempFileName("tempwav", ".wav");
-    mp3->ConvertToWave(path, temp);
-    source = temp;
-  }
-  std::optional<WaveData> wave;
-  try {
-    wave = ReadWaveFile(source);
-  } catch (...) {
-    if (!temp.empty()) ::unlink(temp.c_str());
-    throw;
-  }
-  if (!temp.empty()) ::unlink(temp.c_str());
+  const bool viaMp3 = mp3 && IsMp3FileName(path);
+  const TempFile temp(viaMp3 ? UniqueTempFileName("tempwav", ".wav") : std::string());
+  if (viaMp3) mp3->ConvertToWave(path, temp.path());
+  std::optional<WaveData> wave = ReadWaveFile(viaMp3 ? temp.path() : path);
   if (wave) ReplaceBlock(doc, std::move(wave->block), wave->format);
   doc.SelStart = 0;
   doc.SelEnd = 0;
