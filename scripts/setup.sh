@@ -8,7 +8,7 @@ packages=(
   build-essential cmake ninja-build pkg-config git
   clang libclang-rt-14-dev llvm
   # libraries the program links
-  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-translations-l10n
+  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-wayland qt6-translations-l10n
   libgl-dev libegl-dev libxkbcommon-dev
   libsdl2-dev
   libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libswresample-dev
