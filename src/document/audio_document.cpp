@@ -1,9 +1,29 @@
 #include "document/audio_document.h"
 
+#include <sys/mman.h>
+
+#include <cstdint>
 #include <new>
 #include <utility>
 
 namespace sonavix {
+
+namespace {
+
+// A long sound is written once, page by page, as it is read; asking for huge
+// pages cuts the number of page faults of a one-hour sound from 150 000 to
+// a few hundred. Only a hint: where the kernel does not offer them, nothing
+// changes.
+void AdviseHugePages(void* block, std::size_t size) {
+  constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;
+  if (size < 4 * kHugePage) return;
+  const auto start = reinterpret_cast<std::uintptr_t>(block);
+  const std::uintptr_t first = (start + kHugePage - 1) & ~(kHugePage - 1);
+  const std::uintptr_t last = (start + size) & ~(kHugePage - 1);
+  if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+}
+
+}  // namespace
 
 SampleBlock SampleBlock::Allocate(std::int32_t size) {
   if (size < 0) throw std::bad_alloc();
@@ -12,6 +32,7 @@ SampleBlock SampleBlock::Allocate(std::int32_t size) {
   // clearing memory that is about to be overwritten.
   block.bytes.reset(new std::uint8_t[size > 0 ? size : 1]);
   block.size = size;
+  AdviseHugePages(block.bytes.get(), static_cast<std::size_t>(size));
   return block;
 }
 

@@ -1,5 +1,6 @@
 #include "document/riff.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace sonavix {
@@ -35,9 +36,18 @@ bool RiffReader::ReadHeader(RiffChunk& out) {
   out.dataOffset = pos_ + 8;
   out.formType = 0;
   pos_ += 8;
-  if (HasFormType(out.id)) {
+  // Some streaming writers leave the RIFF size at 0 because they cannot go
+  // back to fill it in; such a chunk runs to the end of the file.
+  if (out.id == kRiffId && out.size == 0) {
+    const std::int64_t rest = source_.Size() - out.dataOffset;
+    out.size = static_cast<std::uint32_t>(
+        std::clamp<std::int64_t>(rest, 0, std::numeric_limits<std::uint32_t>::max()));
+  }
+  // A RIFF or LIST chunk too short to hold a form type has none; it is
+  // skipped like any other chunk.
+  if (HasFormType(out.id) && out.size >= 4) {
     std::uint8_t form[4];
-    if (out.size < 4 || source_.ReadAt(pos_, form, 4) != 4) return false;
+    if (source_.ReadAt(pos_, form, 4) != 4) return false;
     out.formType = LoadLe32(form);
     pos_ += 4;
   }
