@@ -53,6 +53,21 @@ TEST(WaveReaderTest, SkipsOtherChunksAroundFmtWithTheirPadBytes) {
   EXPECT_EQ(BlockBytes(wave->block), samples);
 }
 
+TEST(WaveReaderTest, ToleratesUnfinishedSizesOfStreamingWriters) {
+  // A writer that cannot seek back leaves the RIFF size at 0: the form then
+  // runs to the end of the file.
+  const Bytes samples = Pattern(12);
+  const auto streamed =
+      Read(Riff("WAVE", {FmtChunk(Fmt()), Chunk("data", samples)}, 0u));
+  ASSERT_TRUE(streamed);
+  EXPECT_EQ(BlockBytes(streamed->block), samples);
+
+  // A LIST chunk too short to hold its form type is skipped like any other.
+  const auto shortList = Read(Riff("WAVE", {Chunk("LIST", {'a', 'b'}), FmtChunk(Fmt()),
+                                             Chunk("data", samples)}));
+  EXPECT_TRUE(shortList);
+}
+
 TEST(WaveReaderTest, ReadsOnlyTheFirstSixteenBytesOfFmt) {
   // 17 bytes (odd, padded), 18 with a zero extension size, 18 with a bogus
   // one, and a 40-byte extensible-style tail: all read like a 16-byte fmt.
