@@ -12,13 +12,20 @@ namespace sonavix {
 
 namespace {
 
-// Writing through a symbolic link replaces the file it points to, not the link.
+// Writing through a symbolic link replaces the file it points to, not the
+// link; a link whose file does not exist yet gets that file created.
 std::string ResolveLink(const std::string& path) {
-  char resolved[PATH_MAX];
   struct stat st {};
-  if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode) && ::realpath(path.c_str(), resolved))
-    return resolved;
-  return path;
+  if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+  char resolved[PATH_MAX];
+  if (::realpath(path.c_str(), resolved)) return resolved;
+  char link[PATH_MAX];
+  const ssize_t n = ::readlink(path.c_str(), link, sizeof link - 1);
+  if (n <= 0) return path;
+  const std::string target(link, static_cast<std::size_t>(n));
+  if (target.front() == '/') return target;
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? target : path.substr(0, slash + 1) + target;
 }
 
 // The permissions the new file should end up with: those of the file it

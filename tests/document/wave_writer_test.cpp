@@ -165,6 +165,12 @@ TEST(SafeSaveTest, SavingThroughASymlinkReplacesItsTarget) {
   EXPECT_EQ(ReadFile(dir / "real/song.wav"), ExpectedFile(samples, 2, 8000, 8));
   EXPECT_EQ(std::filesystem::directory_iterator(dir / "real")->path().filename(), "song.wav");
   EXPECT_EQ(dir.Entries().size(), 2u);
+
+  // A link to a file that is not there yet: the file is made, the link kept.
+  std::filesystem::create_symlink("real/new.wav", dir / "dangling.wav");
+  ASSERT_TRUE(sonavix::WriteWaveFile(dir / "dangling.wav", samples.data(), 30, 8000, true, false));
+  EXPECT_TRUE(std::filesystem::is_symlink(dir / "dangling.wav"));
+  EXPECT_EQ(ReadFile(dir / "real/new.wav"), ExpectedFile(samples, 2, 8000, 8));
 }
 
 TEST(UniqueTempFileNameTest, TakesTheSmallestFreeNumberAndClaimsIt) {
