@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "document/audio_document.h"
+#include "document/little_endian.h"
 #include "document/sound_files.h"
 
 namespace {
@@ -33,15 +34,6 @@ constexpr std::uint32_t kBytesPerSample = 2;
 constexpr std::uint32_t kSeconds = 60 * 60;
 constexpr std::uint32_t kDataSize = kRate * kSeconds * kChannels * kBytesPerSample;
 constexpr int kRuns = 3;
-
-void Put16(std::uint8_t* p, std::uint16_t v) {
-  p[0] = static_cast<std::uint8_t>(v);
-  p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-void Put32(std::uint8_t* p, std::uint32_t v) {
-  Put16(p, static_cast<std::uint16_t>(v));
-  Put16(p + 2, static_cast<std::uint16_t>(v >> 16));
-}
 
 bool WriteAll(int fd, const std::uint8_t* p, std::size_t n) {
   while (n > 0) {
@@ -60,17 +52,17 @@ bool MakeSourceFile(const std::string& path) {
   if (fd < 0) return false;
   std::uint8_t header[44];
   std::memcpy(header, "RIFF", 4);
-  Put32(header + 4, 36 + kDataSize);
+  sonavix::StoreLe32(header + 4, 36 + kDataSize);
   std::memcpy(header + 8, "WAVEfmt ", 8);
-  Put32(header + 16, 16);
-  Put16(header + 20, 1);
-  Put16(header + 22, kChannels);
-  Put32(header + 24, kRate);
-  Put32(header + 28, kRate * kChannels * kBytesPerSample);
-  Put16(header + 32, kChannels * kBytesPerSample);
-  Put16(header + 34, 8 * kBytesPerSample);
+  sonavix::StoreLe32(header + 16, 16);
+  sonavix::StoreLe16(header + 20, 1);
+  sonavix::StoreLe16(header + 22, kChannels);
+  sonavix::StoreLe32(header + 24, kRate);
+  sonavix::StoreLe32(header + 28, kRate * kChannels * kBytesPerSample);
+  sonavix::StoreLe16(header + 32, kChannels * kBytesPerSample);
+  sonavix::StoreLe16(header + 34, 8 * kBytesPerSample);
   std::memcpy(header + 36, "data", 4);
-  Put32(header + 40, kDataSize);
+  sonavix::StoreLe32(header + 40, kDataSize);
   bool ok = WriteAll(fd, header, sizeof header);
 
   std::vector<std::uint8_t> buf(std::size_t{1} << 20);  // a whole number of frames
@@ -85,8 +77,8 @@ bool MakeSourceFile(const std::string& path) {
         const auto s = static_cast<std::int32_t>(ph >> 16) - 32768;  // saw, -32768..32767
         return static_cast<std::uint16_t>(std::min((s < 0 ? -s : s) * 2 - 32768, 32767));
       };
-      Put16(&buf[i], tri(phaseL));
-      Put16(&buf[i + 2], tri(phaseR));
+      sonavix::StoreLe16(&buf[i], tri(phaseL));
+      sonavix::StoreLe16(&buf[i + 2], tri(phaseR));
     }
     ok = WriteAll(fd, buf.data(), n);
     left -= n;

@@ -1,5 +1,7 @@
 #include "document/audio_document.h"
 
+#include "document/little_endian.h"
+
 #include <sys/mman.h>
 
 #include <cstdint>
@@ -37,8 +39,7 @@ SampleBlock SampleBlock::Allocate(std::int32_t size) {
 }
 
 std::int16_t AudioDocument::Sample16(std::int64_t i) const {
-  const std::uint8_t* p = SampleData.get() + 2 * i;
-  return static_cast<std::int16_t>(p[0] | (p[1] << 8));
+  return static_cast<std::int16_t>(LoadLe16(SampleData.get() + 2 * i));
 }
 
 std::int32_t FrameIndex(const AudioDocument& doc, std::int32_t mark) {

@@ -1,23 +1,13 @@
 #include "document/riff.h"
 
+#include "document/little_endian.h"
+
 #include <algorithm>
 #include <limits>
 
 namespace sonavix {
 
 namespace {
-
-std::uint32_t LoadLe32(const std::uint8_t* p) {
-  return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-         static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-
-void StoreLe32(std::uint8_t* p, std::uint32_t v) {
-  p[0] = static_cast<std::uint8_t>(v);
-  p[1] = static_cast<std::uint8_t>(v >> 8);
-  p[2] = static_cast<std::uint8_t>(v >> 16);
-  p[3] = static_cast<std::uint8_t>(v >> 24);
-}
 
 // Offset of the first byte after a chunk, pad byte included.
 std::int64_t ChunkEnd(const RiffChunk& chunk) {

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <limits>
 
+#include "document/little_endian.h"
 #include "document/riff.h"
 #include "document/safe_file.h"
 
@@ -21,30 +22,18 @@ constexpr FourCC kDataId = MakeFourCC("data");
 constexpr std::uint16_t kPcmTag = 1;
 constexpr std::size_t kFormatBytes = 16;
 
-std::uint16_t Le16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
-std::uint32_t Le32(const std::uint8_t* p) {
-  return static_cast<std::uint32_t>(Le16(p)) | static_cast<std::uint32_t>(Le16(p + 2)) << 16;
-}
-void Put16(std::uint8_t* p, std::uint16_t v) {
-  p[0] = static_cast<std::uint8_t>(v);
-  p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-void Put32(std::uint8_t* p, std::uint32_t v) {
-  Put16(p, static_cast<std::uint16_t>(v));
-  Put16(p + 2, static_cast<std::uint16_t>(v >> 16));
-}
-
 WaveFormatHeader DecodeFormat(const std::uint8_t* b) {
-  return {Le16(b), Le16(b + 2), Le32(b + 4), Le32(b + 8), Le16(b + 12), Le16(b + 14)};
+  return {LoadLe16(b),     LoadLe16(b + 2),  LoadLe32(b + 4),
+          LoadLe32(b + 8), LoadLe16(b + 12), LoadLe16(b + 14)};
 }
 
 void EncodeFormat(const WaveFormatHeader& h, std::uint8_t* b) {
-  Put16(b, h.wFormatTag);
-  Put16(b + 2, h.nChannels);
-  Put32(b + 4, h.nSamplesPerSec);
-  Put32(b + 8, h.nAvgBytesPerSec);
-  Put16(b + 12, h.nBlockAlign);
-  Put16(b + 14, h.wBitsPerSample);
+  StoreLe16(b, h.wFormatTag);
+  StoreLe16(b + 2, h.nChannels);
+  StoreLe32(b + 4, h.nSamplesPerSec);
+  StoreLe32(b + 8, h.nAvgBytesPerSec);
+  StoreLe16(b + 12, h.nBlockAlign);
+  StoreLe16(b + 14, h.wBitsPerSample);
 }
 
 bool IsSupported(const WaveFormatHeader& h) {
