@@ -12,6 +12,7 @@
 #include "app/user_prompts.h"
 #include "app/zoom_spin_edit.h"
 #include "document/sound_files.h"
+#include "playback/sound_device.h"
 #include "view/waveform.h"
 #include "view/zoom.h"
 
@@ -34,7 +35,8 @@ std::string LocalPath(const QString& name) { return QFile::encodeName(name).toSt
 
 }  // namespace
 
-TMainForm::TMainForm(UserPrompts& prompts, QWidget* parent) : QMainWindow(parent), prompts_(prompts) {
+TMainForm::TMainForm(UserPrompts& prompts, std::unique_ptr<SoundDevice> sound, QWidget* parent)
+    : QMainWindow(parent), prompts_(prompts), sound_(std::move(sound)) {
   BuildWindow();
   BindCommands();
   FormCreate();
@@ -45,12 +47,25 @@ TMainForm::~TMainForm() { FormDestroy(); }
 
 void TMainForm::FormCreate() {
   waveBitmap_ = QImage();  // sized on every paint
+  QFont font(QStringLiteral("MS Sans Serif"));
+  font.setPixelSize(11);
+  pictureFont_ = font;
+  // Without sound output the program cannot play or show its pictures: it
+  // says so once and ends as soon as its message loop runs.
+  if (!sound_ || !sound_->Open()) {
+    prompts_.ShowMessage(this, kCannotInitSound);
+    terminateRequested_ = true;
+    QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
+                              Qt::QueuedConnection);
+  }
 }
 
 void TMainForm::FormClose() { stopRequested_ = true; }
 
 void TMainForm::FormDestroy() {
   stopRequested_ = true;
+  if (sound_) sound_->Stop();
+  sound_.reset();
   doc_.SampleData.reset();
   doc_.DataSize = 0;
   waveBitmap_ = QImage();

@@ -3,9 +3,11 @@
 // controls and menus, and carries one handler per command. The handlers are
 // thin: the work lives in the document and view code they call.
 
+#include <QFont>
 #include <QImage>
 #include <QMainWindow>
 #include <cstdint>
+#include <memory>
 
 #include "document/audio_document.h"
 
@@ -21,6 +23,8 @@ class QMenu;
 namespace sonavix {
 
 class Mp3Decoder;
+class RunWriter;
+class SoundDevice;
 class PaintBox;
 class ProgressPanel;
 class UserPrompts;
@@ -37,7 +41,8 @@ struct Forms {
 class TMainForm final : public QMainWindow {
   Q_OBJECT
  public:
-  explicit TMainForm(UserPrompts& prompts, QWidget* parent = nullptr);
+  // `sound` is the output the window plays through; it is opened here.
+  TMainForm(UserPrompts& prompts, std::unique_ptr<SoundDevice> sound, QWidget* parent = nullptr);
   ~TMainForm() override;
 
   void SetForms(const Forms& forms) { forms_ = forms; }
@@ -48,6 +53,12 @@ class TMainForm final : public QMainWindow {
   AudioDocument& Document() { return doc_; }
   const QImage& WaveBitmap() const { return waveBitmap_; }
   bool StopRequested() const { return stopRequested_; }
+  // Set when the sound output could not be opened: the program then ends.
+  bool TerminateRequested() const { return terminateRequested_; }
+  bool Running() const { return running_; }
+  int CursorX() const { return cursorX_; }
+  const QImage& PreviewImage() const { return previewImage_; }
+  const QFont& PictureFont() const { return pictureFont_; }
   int PaintCount() const { return paintCount_; }
   // The zoom the view works with (the field's value, never below 1).
   std::int64_t Zoom() const;
@@ -59,6 +70,11 @@ class TMainForm final : public QMainWindow {
 
   // Reports progress of a long command in the status bar (0 ... 100).
   void SetProStatus(int percent);
+
+  // Plays the selection (or the whole sound) with the live picture, or, with
+  // a writer, hands pictures and blocks to it instead. Only one run at a
+  // time: a start while one is active is refused (returns false).
+  bool StartRun(RunWriter* writer);
 
   // Command handlers.
   void OpenBtnClick();
@@ -77,6 +93,9 @@ class TMainForm final : public QMainWindow {
   void PaintBox1MouseMove(Qt::MouseButton button, Qt::MouseButtons held, int x);
   void PaintBox1MouseUp(Qt::MouseButton button, Qt::MouseButtons held, int x);
   void berdasProgramm1Click();
+  void PlayBtnClick();
+  void StopBTNClick();
+  void BitBtnXP1Click();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -98,6 +117,12 @@ class TMainForm final : public QMainWindow {
   template <class Handler>
   void Guard(Handler&& handler);
 
+  friend class MainFormRunHost;
+  void MoveCursor(std::int64_t lastFrame);
+  void ShowPicture(const QImage& picture);
+  void PaintBox1Draw(QPainter& painter);
+  void PaintBox2Draw(QPainter& painter);
+
   void FormCreate();
   void FormClose();
   void FormDestroy();
@@ -107,11 +132,17 @@ class TMainForm final : public QMainWindow {
 
   UserPrompts& prompts_;
   Mp3Decoder* mp3Decoder_ = nullptr;
+  std::unique_ptr<SoundDevice> sound_;
   Forms forms_;
 
   AudioDocument doc_;
   QImage waveBitmap_;
   bool stopRequested_ = false;
+  bool terminateRequested_ = false;
+  bool running_ = false;
+  int cursorX_ = -1;
+  QImage previewImage_;
+  QFont pictureFont_;
   bool inPaintEvent_ = false;
   int paintCount_ = 0;
 

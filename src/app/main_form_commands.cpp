@@ -32,10 +32,8 @@ constexpr const char* kNotYetAvailable[] = {
     "Sampleformatndern1", "Echo1",                "Weicheinblenden1",
     "Weichausblenden1", "EndeaufAnfangberblenden1", "MaximaleLautstrke1",
     "Lauter101",        "Leiser101",              "Rckwrts1",
-    "Schneller101",     "Langsamer101",           "PlayBtn",
-    "StopBTN",          "SchleifeCheck",          "RadioButton1",
-    "RadioButton2",     "RadioButton3",           "Edit1",
-    "BitBtnXP1",
+    "Schneller101",     "Langsamer101",           "RadioButton1",
+    "RadioButton2",     "RadioButton3",
 };
 
 bool Available(const QObject* object) {
@@ -87,17 +85,16 @@ void TMainForm::BindCommands() {
   bind("ZoomGroesserBtn", &TMainForm::ZoomGroesserBtnClick);
   bind("Grer1", &TMainForm::ZoomGroesserBtnClick);
   bind("berdasProgramm1", &TMainForm::berdasProgramm1Click);
+  bind("PlayBtn", &TMainForm::PlayBtnClick);
+  bind("StopBTN", &TMainForm::StopBTNClick);
+  bind("BitBtnXP1", &TMainForm::BitBtnXP1Click);
 
   connect(ZoomOutEd, &ZoomSpinEdit::Changed, this, [this] { Guard([this] { ZoomOutEdChange(); }); });
   connect(RxSlider1, &QScrollBar::valueChanged, this,
           [this] { Guard([this] { RxSlider1Change(); }); });
 
-  PaintBox1->OnPaint([this](QPainter& painter) {
-    inPaintEvent_ = true;
-    Guard([this] { PaintBox1Paint(); });
-    inPaintEvent_ = false;
-    if (!waveBitmap_.isNull()) painter.drawImage(0, 0, waveBitmap_);
-  });
+  PaintBox1->OnPaint([this](QPainter& painter) { Guard([&] { PaintBox1Draw(painter); }); });
+  PaintBox2->OnPaint([this](QPainter& painter) { Guard([&] { PaintBox2Draw(painter); }); });
   for (PaintBox* box : {PaintBox1, PaintBox2}) {
     box->OnMouseDown([this](Qt::MouseButton b, Qt::MouseButtons held, int x) {
       Guard([&] { PaintBox1MouseDown(b, held, x); });

@@ -139,6 +139,7 @@ void TMainForm::BuildEditPanel(QWidget* panel) {
   PlayBtn->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
   StopBTN = AddButton(panel, "StopBTN", QStringLiteral("STOP"), {320, 40, 75, 25});
   StopBTN->setIcon(style()->standardIcon(QStyle::SP_MediaStop));
+  StopBTN->setEnabled(false);  // usable only while a run is active
   SchleifeCheck = Named(
       new QCheckBox(QStringLiteral("In einer Schleife kontinuierlich abspielen"), panel),
       "SchleifeCheck");

@@ -15,7 +15,7 @@ class PaintBox final : public QWidget {
 
   explicit PaintBox(QWidget* parent = nullptr);
 
-  // A box with a paint handler draws its whole area itself.
+  // The handler draws the whole area of the box.
   void OnPaint(PaintHandler handler) {
     paint_ = std::move(handler);
     setAttribute(Qt::WA_OpaquePaintEvent, bool(paint_));

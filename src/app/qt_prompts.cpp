@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
+#include <QFontDialog>
 #include <QMessageBox>
 
 namespace sonavix {
@@ -59,6 +60,13 @@ void QtPrompts::ShowMessage(QWidget* parent, const QString& text) {
   QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), text, QMessageBox::Ok,
                   parent);
   box.exec();
+}
+
+std::optional<QFont> QtPrompts::AskFont(QWidget* parent, const QFont& initial) {
+  bool ok = false;
+  const QFont font = QFontDialog::getFont(&ok, initial, parent);
+  if (!ok) return std::nullopt;
+  return font;
 }
 
 int QtPrompts::RunModal(QDialog& dialog) { return dialog.exec(); }

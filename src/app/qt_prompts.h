@@ -11,6 +11,7 @@ class QtPrompts final : public UserPrompts {
   std::optional<QString> AskSaveFileName(QWidget* parent, const FileDialogSpec& spec) override;
   void ShowError(QWidget* parent, const QString& text) override;
   void ShowMessage(QWidget* parent, const QString& text) override;
+  std::optional<QFont> AskFont(QWidget* parent, const QFont& initial) override;
   int RunModal(QDialog& dialog) override;
 };
 

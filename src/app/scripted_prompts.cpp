@@ -24,6 +24,14 @@ void ScriptedPrompts::ShowError(QWidget*, const QString& text) { errors << text;
 
 void ScriptedPrompts::ShowMessage(QWidget*, const QString& text) { messages << text; }
 
+std::optional<QFont> ScriptedPrompts::AskFont(QWidget*, const QFont& initial) {
+  fontDialogs.push_back(initial);
+  if (fonts.empty()) return std::nullopt;
+  std::optional<QFont> font = fonts.front();
+  fonts.pop_front();
+  return font;
+}
+
 int ScriptedPrompts::RunModal(QDialog& dialog) {
   dialogTitles << dialog.windowTitle();
   if (dialogs.empty()) return QDialog::Accepted;

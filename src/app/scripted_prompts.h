@@ -16,6 +16,8 @@ class ScriptedPrompts final : public UserPrompts {
  public:
   // Answers for the next file dialogs, in order; std::nullopt means "Abbrechen".
   std::deque<std::optional<QString>> fileNames;
+  // Answers for the next font dialogs; std::nullopt (or none left) cancels.
+  std::deque<std::optional<QFont>> fonts;
   // What happens to the next modal dialogs; an empty queue accepts them.
   std::deque<std::function<int(QDialog&)>> dialogs;
 
@@ -23,12 +25,14 @@ class ScriptedPrompts final : public UserPrompts {
   QStringList errors;
   QStringList messages;
   QStringList dialogTitles;
+  std::vector<QFont> fontDialogs;  // the font each font dialog started with
   std::vector<FileDialogSpec> fileDialogs;
 
   std::optional<QString> AskOpenFileName(QWidget* parent, const FileDialogSpec& spec) override;
   std::optional<QString> AskSaveFileName(QWidget* parent, const FileDialogSpec& spec) override;
   void ShowError(QWidget* parent, const QString& text) override;
   void ShowMessage(QWidget* parent, const QString& text) override;
+  std::optional<QFont> AskFont(QWidget* parent, const QFont& initial) override;
   int RunModal(QDialog& dialog) override;
 
  private:

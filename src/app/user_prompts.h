@@ -3,6 +3,7 @@
 // names, message boxes and modal dialogs. The program uses the standard Qt
 // dialogs (qt_prompts); tests use a scripted back end (scripted_prompts).
 
+#include <QFont>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -29,6 +30,8 @@ class UserPrompts {
   virtual void ShowError(QWidget* parent, const QString& text) = 0;
   // Message box with an OK button, no icon and the program's title.
   virtual void ShowMessage(QWidget* parent, const QString& text) = 0;
+  // The font dialog, starting at `initial`; empty when cancelled.
+  virtual std::optional<QFont> AskFont(QWidget* parent, const QFont& initial) = 0;
   // Shows a dialog modally; returns its result (QDialog::Accepted or Rejected).
   virtual int RunModal(QDialog& dialog) = 0;
 };

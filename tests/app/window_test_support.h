@@ -15,13 +15,16 @@
 #include "app/main_form.h"
 #include "app/paint_box.h"
 #include "app/scripted_prompts.h"
+#include "playback/virtual_sound_device.h"
 
 namespace sonavix::testing {
 
 class WindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    form = std::make_unique<TMainForm>(prompts);
+    auto device = std::make_unique<VirtualSoundDevice>();
+    sound = device.get();
+    form = std::make_unique<TMainForm>(prompts, std::move(device));
     CreateForms(*form);
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
@@ -43,6 +46,7 @@ class WindowTest : public ::testing::Test {
 
   QTemporaryDir dir;
   ScriptedPrompts prompts;
+  VirtualSoundDevice* sound = nullptr;  // owned by the form
   std::unique_ptr<TMainForm> form;
 };
 

@@ -1,0 +1,140 @@
+#include "playback/run.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "document/little_endian.h"
+#include "playback/sound_device.h"
+#include "video/frame_renderer.h"
+#include "video/random.h"
+#include "view/zoom.h"
+
+namespace sonavix {
+
+namespace {
+
+std::int16_t FromEightBit(std::uint8_t b) { return static_cast<std::int16_t>((b - 128) * 256); }
+
+// Reads source frame e as a left and a right 16-bit value.
+void ReadFrame(const AudioDocument& doc, std::int64_t e, std::int16_t& left, std::int16_t& right) {
+  const std::uint8_t* data = doc.SampleData.get();
+  if (doc.Is16Bit && doc.IsStereo) {
+    left = static_cast<std::int16_t>(LoadLe16(data + 4 * e));
+    right = static_cast<std::int16_t>(LoadLe16(data + 4 * e + 2));
+  } else if (doc.Is16Bit) {
+    left = right = static_cast<std::int16_t>(LoadLe16(data + 2 * e));
+  } else if (doc.IsStereo) {
+    left = FromEightBit(data[2 * e]);
+    right = FromEightBit(data[2 * e + 1]);
+  } else {
+    left = right = FromEightBit(data[e]);
+  }
+}
+
+// Queues a block on the sound card: each half goes into the buffer right
+// after the play cursor has left that half.
+void SendToCard(SoundDevice& device, const std::int16_t* block) {
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(block);
+  device.Wait(SoundDevice::Event::Mid);
+  device.Reset(SoundDevice::Event::Mid);
+  device.Reset(SoundDevice::Event::End);
+  std::memcpy(device.Lock(), bytes, kMidOffset);
+  device.Unlock();
+  device.Wait(SoundDevice::Event::End);
+  device.Reset(SoundDevice::Event::End);
+  device.Reset(SoundDevice::Event::Mid);
+  std::memcpy(device.Lock() + kMidOffset, bytes + kMidOffset, kEndOffset - kMidOffset);
+  device.Unlock();
+}
+
+void StartSilent(SoundDevice& device) {
+  std::memset(device.Lock(), 0, kSoundBufferBytes);
+  device.Unlock();
+  device.Play();
+}
+
+bool InRange(double playPos, FrameRange range, std::int32_t frameCount) {
+  return playPos < range.end && playPos < frameCount;
+}
+
+// Frames the run may read. A sound without a sample rate cannot be timed: it
+// plays as silence rather than standing on its first frame for ever.
+std::int32_t PlayableFrames(const AudioDocument& doc) {
+  return doc.SampleRate > 0 ? doc.FrameCount() : 0;
+}
+
+}  // namespace
+
+FrameRange RangeFromMarks(const AudioDocument& doc) {
+  if (doc.SelStart == doc.SelEnd) return {0, doc.FrameCount()};
+  const MarkRange marks = Selection(doc);
+  if (!doc.IsStereo) return {marks.first, marks.last};
+  return {marks.first / 2, marks.last / 2};
+}
+
+std::int64_t FillBlock(const AudioDocument& doc, FrameRange range, double& playPos,
+                       std::int16_t* block) {
+  const std::int64_t frameCount = PlayableFrames(doc);
+  const std::int64_t limit = std::min<std::int64_t>(range.end, frameCount);
+  const double step = double(doc.SampleRate) / kStreamRate;
+  std::int64_t e = 0;
+  for (int i = 0; i < kBlockFrames; ++i) {
+    e = static_cast<std::int64_t>(std::nearbyint(playPos));  // ties to even
+    std::int16_t left = 0, right = 0;
+    if (e >= 0 && e < limit) ReadFrame(doc, e, left, right);
+    block[2 * i] = left;
+    block[2 * i + 1] = right;
+    playPos += step;
+  }
+  return e;
+}
+
+std::int64_t CursorColumn(const AudioDocument& doc, std::int64_t lastFrame, std::int64_t zoom,
+                          std::int64_t scroll) {
+  const std::int64_t sample = doc.IsStereo ? 2 * lastFrame : lastFrame;
+  zoom = UsableZoom(zoom);
+  return (sample - scroll * zoom) / zoom;
+}
+
+std::int64_t RunBlocks(RunHost& host, SoundDevice& device, FrameRenderer& renderer,
+                       RunWriter* writer) {
+  const FrameRange range = RangeFromMarks(host.Document());
+  double playPos = range.start;
+  std::vector<std::int16_t> block(kBlockSamples + 1);  // one spare, like the buffer's last byte
+  StartSilent(device);
+  std::int64_t blocks = 0;
+  std::int32_t frameCount = 0;
+  do {
+    host.ProcessMessages();
+    const AudioDocument& doc = host.Document();
+    frameCount = PlayableFrames(doc);
+    const std::int64_t last = FillBlock(doc, range, playPos, block.data());
+    host.MoveCursor(last);
+    renderer.Draw(host.PictureText(), host.PictureFont(), ProgramRandom());
+    host.ShowPicture(renderer.Picture());
+    if (writer) {
+      writer->WritePicture(renderer);
+      writer->WriteBlock(block.data(), kBlockFrames);
+    } else {
+      SendToCard(device, block.data());
+    }
+    renderer.Analyse(block.data());
+    ++blocks;
+    if (!writer && host.LoopChecked() && !InRange(playPos, range, frameCount))
+      playPos = range.start;
+  } while (!host.StopRequested() && InRange(playPos, range, frameCount));
+  // The last block is still in the buffer, one lap ahead of the card: let it
+  // be heard before stopping, unless the user asked for silence.
+  if (!writer && !host.StopRequested()) {
+    device.Wait(SoundDevice::Event::Mid);
+    device.Reset(SoundDevice::Event::Mid);
+    device.Wait(SoundDevice::Event::End);
+    device.Reset(SoundDevice::Event::End);
+  }
+  device.Stop();
+  return blocks;
+}
+
+}  // namespace sonavix

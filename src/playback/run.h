@@ -1,0 +1,81 @@
+#pragma once
+// The run: the loop that plays the document block by block through the sound
+// device, moves the play cursor and draws a picture per block. The MPEG
+// export drives the same loop with a writer, which then takes the pictures
+// and blocks instead of the sound card.
+//
+// Every block is a sixteenth of a second of 44100 Hz 16-bit stereo, whatever
+// the document's format; other rates are converted by taking the nearest
+// source frame.
+
+#include <QFont>
+#include <QImage>
+#include <QString>
+#include <cstdint>
+
+#include "document/audio_document.h"
+
+namespace sonavix {
+
+class FrameRenderer;
+class SoundDevice;
+
+inline constexpr int kBlockFrames = 2756;
+inline constexpr int kBlockSamples = 2 * kBlockFrames;
+
+// Source frames a run plays: [start, end).
+struct FrameRange {
+  std::int32_t start = 0;
+  std::int32_t end = 0;
+  friend bool operator==(const FrameRange&, const FrameRange&) = default;
+};
+
+// The selection as frames, or the whole sound when nothing is selected.
+// Not clipped to the sound: every read is.
+FrameRange RangeFromMarks(const AudioDocument& doc);
+
+// Fills one block (kBlockFrames frames of left, right) from the document,
+// starting at source position `playPos` and advancing it by
+// SampleRate / 44100 per output frame. Frames at or past the range's end or
+// the sound's end are silence. Returns the source frame read for the last
+// output frame (rounded, ties to even).
+std::int64_t FillBlock(const AudioDocument& doc, FrameRange range, double& playPos,
+                       std::int16_t* block);
+
+// Column of the play cursor for the last source frame of a block.
+std::int64_t CursorColumn(const AudioDocument& doc, std::int64_t lastFrame, std::int64_t zoom,
+                          std::int64_t scroll);
+
+// What the run needs from the window.
+class RunHost {
+ public:
+  virtual ~RunHost() = default;
+  // Lets pending user input through: STOP and every other command.
+  virtual void ProcessMessages() = 0;
+  virtual const AudioDocument& Document() const = 0;
+  virtual bool StopRequested() const = 0;
+  virtual bool LoopChecked() const = 0;
+  // Moves the play cursor to the column of this source frame.
+  virtual void MoveCursor(std::int64_t lastFrame) = 0;
+  // The text and font of the picture, read for every picture.
+  virtual QString PictureText() const = 0;
+  virtual QFont PictureFont() const = 0;
+  virtual void ShowPicture(const QImage& picture) = 0;
+};
+
+// Takes pictures and blocks in export mode instead of the sound card.
+class RunWriter {
+ public:
+  virtual ~RunWriter() = default;
+  virtual void WritePicture(FrameRenderer& renderer) = 0;
+  virtual void WriteBlock(const std::int16_t* block, int frames) = 0;
+};
+
+// Runs until the range is played (forever with the loop option, until STOP),
+// or until the host asks to stop. With a writer, nothing is heard (the device
+// plays silence), the loop option is ignored and nothing waits for the card.
+// Returns the number of blocks made.
+std::int64_t RunBlocks(RunHost& host, SoundDevice& device, FrameRenderer& renderer,
+                       RunWriter* writer = nullptr);
+
+}  // namespace sonavix
