@@ -1,0 +1,205 @@
+#include "video/frame_renderer.h"
+
+#include <QColor>
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPen>
+#include <QRect>
+#include <algorithm>
+
+#include "video/fft.h"
+
+namespace sonavix {
+
+namespace {
+
+constexpr QRgb kStartGrey = 0xFF808080u;  // (128, 128, 128)
+constexpr QRgb kStartFrame = 0xFFFF0000u;  // (255, 0, 0)
+
+// x div 10 as a multiply and a shift, which the compiler can vectorise.
+// Exact for every value the fade produces (at most 8 * 255 + 254).
+constexpr std::uint32_t Tenth(std::uint32_t x) { return (x * 6554u) >> 16; }
+
+constexpr bool TenthIsExact() {
+  for (std::uint32_t x = 0; x <= 8 * 255 + 254; ++x)
+    if (Tenth(x) != x / 10) return false;
+  return true;
+}
+static_assert(TenthIsExact());
+
+// The fade of one run of pixels.
+void FadePixels(std::uint32_t* px, qsizetype count) {
+  for (qsizetype x = 0; x < count; ++x) {
+    const std::uint32_t p = px[x];
+    const std::uint32_t blue = Tenth(8 * (p & 0xFFu) + 254);
+    const std::uint32_t green = Tenth(6 * ((p >> 8) & 0xFFu));
+    const std::uint32_t red = Tenth(7 * ((p >> 16) & 0xFFu));
+    px[x] = 0xFF000000u | (red << 16) | (green << 8) | blue;
+  }
+}
+
+}  // namespace
+
+FrameRenderer::FrameRenderer(int width, int height)
+    : picture_(std::max(width, 0), std::max(height, 0), QImage::Format_RGB32) {
+  if (picture_.isNull()) return;
+  // Grey with a red outline of the whole picture: the outline takes the
+  // first and last column and row.
+  picture_.fill(kStartGrey);
+  const int w = picture_.width();
+  const int h = picture_.height();
+  for (int y = 0; y < h; ++y) {
+    auto* row = reinterpret_cast<QRgb*>(picture_.scanLine(y));
+    if (y == 0 || y == h - 1) {
+      std::fill(row, row + w, kStartFrame);
+    } else {
+      row[0] = kStartFrame;
+      row[w - 1] = kStartFrame;
+    }
+  }
+}
+
+int FrameRenderer::CircleSize(int width) { return (10 * width) / 200; }
+
+double FrameRenderer::OffsetDivisor(int width) {
+  return (300.0 / static_cast<double>(width)) * 200.0;
+}
+
+void FrameRenderer::Draw(const QString& text, const QFont& font, RandomGenerator& random) {
+  Smooth();
+  if (picture_.isNull()) {
+    // Nothing to draw on, but the colour sequence moves on as if the
+    // circles had been drawn.
+    for (int i = 0; i < 2 * kCircleRows * kCircleRows; ++i) {
+      random.Below(127);
+      random.Below(196);
+    }
+    return;
+  }
+  Fade();
+  QColor lastFill;
+  DrawCircles(random, lastFill);
+  DrawText(text, font, lastFill);
+}
+
+void FrameRenderer::Analyse(const std::int16_t* block) {
+  for (int i = 0; i < kSpectrumSize; ++i) {
+    specRe_[i] = block[2 * i];
+    specIm_[i] = block[2 * i + 1];
+  }
+  FFT(1, kSpectrumPower, specRe_.data(), specIm_.data());
+}
+
+void FrameRenderer::MirrorRows() {
+  const int h = picture_.height();
+  if (h < 2) return;
+  const auto rowBytes = static_cast<std::size_t>(picture_.width()) * sizeof(QRgb);
+  for (int top = 0, bottom = h - 1; top < bottom; ++top, --bottom) {
+    auto* a = picture_.scanLine(top);
+    auto* b = picture_.scanLine(bottom);
+    std::swap_ranges(a, a + rowBytes, b);
+  }
+}
+
+// Sums the bins of each group as complex values and lets the sums build up
+// from block to block, decaying by 0.9 per picture.
+void FrameRenderer::Smooth() {
+  for (int g = 0; g < kSpectrumGroups; ++g) {
+    const double re = specRe_[3 * g] + specRe_[3 * g + 1] + specRe_[3 * g + 2];
+    const double im = specIm_[3 * g] + specIm_[3 * g + 1] + specIm_[3 * g + 2];
+    smoothRe_[g] = 0.9 * smoothRe_[g] + re;
+    smoothIm_[g] = 0.9 * smoothIm_[g] + im;
+  }
+}
+
+// Darkens every pixel towards a dark blue: red and green go to zero, blue
+// settles between 123 and 127. One pass over the pixel words.
+void FrameRenderer::Fade() {
+  const int w = picture_.width();
+  const int h = picture_.height();
+  const qsizetype stride = picture_.bytesPerLine();
+  uchar* bits = picture_.bits();
+  // Format_RGB32 rows are whole words; when they follow each other with no
+  // gap the picture is one run of pixels.
+  const bool packed = stride == static_cast<qsizetype>(w) * 4;
+  const int rows = packed ? 1 : h;
+  const qsizetype count = packed ? static_cast<qsizetype>(w) * h : w;
+  for (int y = 0; y < rows; ++y) FadePixels(reinterpret_cast<std::uint32_t*>(bits + y * stride), count);
+}
+
+// One hundred circles, each with a random fill and outline, pushed from the
+// centre by pairs of smoothed groups: circle k by groups 2k and 2k + 1, the
+// push growing with k. Both offsets scale with the width only.
+void FrameRenderer::DrawCircles(RandomGenerator& random, QColor& lastFill) {
+  const int w = picture_.width();
+  const int h = picture_.height();
+  const int size = CircleSize(w);
+  const double divisor = OffsetDivisor(w);
+
+  QPainter painter(&picture_);
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  QPen pen(Qt::black, 1);
+  for (int l = 0; l < kCircleRows; ++l) {
+    for (int m = 0; m < kCircleRows; ++m) {
+      const int k = kCircleRows * l + m;
+      // Green first, then red, for the fill and then for the outline.
+      const int fillGreen = static_cast<int>(random.Below(127));
+      const int fillRed = static_cast<int>(random.Below(196));
+      const int lineGreen = static_cast<int>(random.Below(127));
+      const int lineRed = static_cast<int>(random.Below(196));
+      lastFill.setRgb(fillRed, fillGreen, 255);
+
+      const int dx = static_cast<int>((smoothRe_[2 * k] - smoothRe_[2 * k + 1]) * (k + 1) / divisor);
+      const int dy = static_cast<int>((smoothIm_[2 * k] + smoothIm_[2 * k + 1]) * (k + 1) / divisor);
+      const int left = w / 2 + dx;
+      const int top = h / 2 + dy;
+      if (size <= 0) continue;
+      const QColor line(lineRed, lineGreen, 255);
+      if (size == 1) {
+        // Too small for an outline round a fill: one outline pixel.
+        painter.fillRect(left, top, 1, 1, line);
+        continue;
+      }
+      pen.setColor(line);
+      painter.setPen(pen);
+      painter.setBrush(lastFill);
+      // An aliased ellipse with a one-pixel pen covers one pixel more than
+      // its rectangle's width and height, so this spans size pixels from
+      // (left, top).
+      painter.drawEllipse(QRect(left, top, size - 1, size - 1));
+    }
+  }
+}
+
+void FrameRenderer::MeasureText(const QString& text, const QFont& font) {
+  if (measured_ && text == measuredText_ && font == measuredFont_) return;
+  measuredText_ = text;
+  measuredFont_ = font;
+  textFont_ = font;
+  textFont_.setStyleStrategy(QFont::NoAntialias);
+  const QFontMetrics metrics(textFont_, &picture_);
+  textWidth_ = metrics.horizontalAdvance(text);
+  textHeight_ = metrics.height();
+  textAscent_ = metrics.ascent();
+  measured_ = true;
+}
+
+// The text centred in black on a cell of the last circle's fill colour;
+// C++ division truncates toward zero, so a text wider than the picture
+// starts left of it and is cut off at both edges.
+void FrameRenderer::DrawText(const QString& text, const QFont& font, const QColor& background) {
+  if (text.isEmpty()) return;
+  MeasureText(text, font);
+  const int x = (picture_.width() - textWidth_) / 2;
+  const int y = (picture_.height() - textHeight_) / 2;
+
+  QPainter painter(&picture_);
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  painter.setRenderHint(QPainter::TextAntialiasing, false);
+  painter.fillRect(x, y, textWidth_, textHeight_, background);
+  painter.setFont(textFont_);
+  painter.setPen(Qt::black);
+  painter.drawText(x, y + textAscent_, text);
+}
+
+}  // namespace sonavix

@@ -1,0 +1,77 @@
+#pragma once
+// The picture of each block of a run: a background that fades from block to
+// block, one hundred circles pushed away from the centre by the smoothed
+// spectrum of the previous block, and one line of text in the user's font.
+// Works on a picture of any size: 400 x 400 for the preview, the video
+// frame's size for an export.
+
+#include <QFont>
+#include <QImage>
+#include <QString>
+#include <array>
+#include <cstdint>
+
+#include "video/random.h"
+
+namespace sonavix {
+
+inline constexpr int kSpectrumPower = 11;
+inline constexpr int kSpectrumSize = 1 << kSpectrumPower;  // 2048 frames analysed per block
+inline constexpr int kSpectrumGroups = 342;                 // groups of three bins
+inline constexpr int kCircleRows = 10;                      // 10 x 10 circles
+
+class FrameRenderer {
+ public:
+  // A mid-grey picture with a one-pixel red frame; all spectra zero.
+  FrameRenderer(int width, int height);
+
+  // One picture: group sums, smoothing, fade, circles, text. Colours come
+  // from `random`, four numbers per circle.
+  void Draw(const QString& text, const QFont& font, RandomGenerator& random);
+
+  // Takes the first 2048 frames of a block of interleaved stereo 16-bit
+  // samples (left, right) through the forward transform, for the next Draw.
+  void Analyse(const std::int16_t* block);
+
+  // Swaps the picture's rows top to bottom in place.
+  void MirrorRows();
+
+  // The working picture (QImage::Format_RGB32).
+  const QImage& Picture() const { return picture_; }
+  int Width() const { return picture_.width(); }
+  int Height() const { return picture_.height(); }
+
+  // Diameter of the circles and the divisor D of their offsets for a width.
+  static int CircleSize(int width);
+  static double OffsetDivisor(int width);
+
+  const std::array<double, kSpectrumSize>& SpecRe() const { return specRe_; }
+  const std::array<double, kSpectrumSize>& SpecIm() const { return specIm_; }
+  const std::array<double, kSpectrumGroups>& SmoothRe() const { return smoothRe_; }
+  const std::array<double, kSpectrumGroups>& SmoothIm() const { return smoothIm_; }
+
+ private:
+  void Smooth();
+  void Fade();
+  void DrawCircles(RandomGenerator& random, QColor& lastFill);
+  void DrawText(const QString& text, const QFont& font, const QColor& background);
+
+  // What the text's cell needs from the font; measured again only when the
+  // text or the font changes, so a steady text costs no shaping per picture.
+  void MeasureText(const QString& text, const QFont& font);
+
+  QImage picture_;
+  QString measuredText_;
+  QFont measuredFont_;
+  QFont textFont_;  // measuredFont_ with glyph antialiasing off
+  int textWidth_ = 0;
+  int textHeight_ = 0;
+  int textAscent_ = 0;
+  bool measured_ = false;
+  std::array<double, kSpectrumSize> specRe_{};
+  std::array<double, kSpectrumSize> specIm_{};
+  std::array<double, kSpectrumGroups> smoothRe_{};
+  std::array<double, kSpectrumGroups> smoothIm_{};
+};
+
+}  // namespace sonavix
