@@ -13,6 +13,7 @@
 #include "app/zoom_spin_edit.h"
 #include "document/sound_files.h"
 #include "playback/sound_device.h"
+#include "video/media_writer.h"
 #include "view/waveform.h"
 #include "view/zoom.h"
 
@@ -36,7 +37,10 @@ std::string LocalPath(const QString& name) { return QFile::encodeName(name).toSt
 }  // namespace
 
 TMainForm::TMainForm(UserPrompts& prompts, std::unique_ptr<SoundDevice> sound, QWidget* parent)
-    : QMainWindow(parent), prompts_(prompts), sound_(std::move(sound)) {
+    : QMainWindow(parent),
+      prompts_(prompts),
+      sound_(std::move(sound)),
+      writerFactory_([] { return CreateMediaWriter(); }) {
   BuildWindow();
   BindCommands();
   FormCreate();

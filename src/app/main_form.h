@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QMainWindow>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "document/audio_document.h"
@@ -22,6 +23,7 @@ class QMenu;
 
 namespace sonavix {
 
+class MediaWriter;
 class Mp3Decoder;
 class RunWriter;
 class SoundDevice;
@@ -48,6 +50,9 @@ class TMainForm final : public QMainWindow {
   void SetForms(const Forms& forms) { forms_ = forms; }
   // MP3 files are read through this decoder; without one they are read as WAV.
   void SetMp3Decoder(Mp3Decoder* decoder) { mp3Decoder_ = decoder; }
+  // Where the MPEG export gets its writer from.
+  using MediaWriterFactory = std::function<std::unique_ptr<MediaWriter>()>;
+  void SetMediaWriterFactory(MediaWriterFactory factory) { writerFactory_ = std::move(factory); }
   const Forms& GetForms() const { return forms_; }
 
   AudioDocument& Document() { return doc_; }
@@ -56,6 +61,7 @@ class TMainForm final : public QMainWindow {
   // Set when the sound output could not be opened: the program then ends.
   bool TerminateRequested() const { return terminateRequested_; }
   bool Running() const { return running_; }
+  bool ExportMode() const { return exportMode_; }
   int CursorX() const { return cursorX_; }
   const QImage& PreviewImage() const { return previewImage_; }
   const QFont& PictureFont() const { return pictureFont_; }
@@ -94,6 +100,8 @@ class TMainForm final : public QMainWindow {
   void PaintBox1MouseUp(Qt::MouseButton button, Qt::MouseButtons held, int x);
   void berdasProgramm1Click();
   void PlayBtnClick();
+  void Button1Click();
+  void SpeichernalsMPEGVideo1Click();
   void StopBTNClick();
   void BitBtnXP1Click();
 
@@ -119,6 +127,7 @@ class TMainForm final : public QMainWindow {
 
   friend class MainFormRunHost;
   void MoveCursor(std::int64_t lastFrame);
+  void EnableExportCommands(bool enabled);
   void ShowPicture(const QImage& picture);
   void PaintBox1Draw(QPainter& painter);
   void PaintBox2Draw(QPainter& painter);
@@ -133,6 +142,7 @@ class TMainForm final : public QMainWindow {
   UserPrompts& prompts_;
   Mp3Decoder* mp3Decoder_ = nullptr;
   std::unique_ptr<SoundDevice> sound_;
+  MediaWriterFactory writerFactory_;
   Forms forms_;
 
   AudioDocument doc_;
@@ -140,6 +150,7 @@ class TMainForm final : public QMainWindow {
   bool stopRequested_ = false;
   bool terminateRequested_ = false;
   bool running_ = false;
+  bool exportMode_ = false;
   int cursorX_ = -1;
   QImage previewImage_;
   QFont pictureFont_;

@@ -26,14 +26,13 @@ namespace {
 // Controls and menu entries whose commands the program does not offer yet.
 // They are shown, so the window looks as it will, but cannot be used.
 constexpr const char* kNotYetAvailable[] = {
-    "Button1",          "SpeichernalsMPEGVideo1", "MusikCDBtn",
+    "MusikCDBtn",
     "VonMusikCDeinlesen1", "CropToSelection",     "ZurAuswahlzurechtschneiden1",
     "CutSelectionBtn",  "DieAuswahlwegschneiden1", "ChangeFormat",
     "Sampleformatndern1", "Echo1",                "Weicheinblenden1",
     "Weichausblenden1", "EndeaufAnfangberblenden1", "MaximaleLautstrke1",
     "Lauter101",        "Leiser101",              "Rckwrts1",
-    "Schneller101",     "Langsamer101",           "RadioButton1",
-    "RadioButton2",     "RadioButton3",
+    "Schneller101",     "Langsamer101",
 };
 
 bool Available(const QObject* object) {
@@ -86,6 +85,8 @@ void TMainForm::BindCommands() {
   bind("Grer1", &TMainForm::ZoomGroesserBtnClick);
   bind("berdasProgramm1", &TMainForm::berdasProgramm1Click);
   bind("PlayBtn", &TMainForm::PlayBtnClick);
+  bind("Button1", &TMainForm::Button1Click);
+  bind("SpeichernalsMPEGVideo1", &TMainForm::SpeichernalsMPEGVideo1Click);
   bind("StopBTN", &TMainForm::StopBTNClick);
   bind("BitBtnXP1", &TMainForm::BitBtnXP1Click);
 

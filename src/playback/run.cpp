@@ -124,7 +124,8 @@ std::int64_t RunBlocks(RunHost& host, SoundDevice& device, FrameRenderer& render
     ++blocks;
     if (!writer && host.LoopChecked() && !InRange(playPos, range, frameCount))
       playPos = range.start;
-  } while (!host.StopRequested() && InRange(playPos, range, frameCount));
+  } while (!host.StopRequested() && !(writer && writer->Failed()) &&
+           InRange(playPos, range, frameCount));
   // The last block is still in the buffer, one lap ahead of the card: let it
   // be heard before stopping, unless the user asked for silence.
   if (!writer && !host.StopRequested()) {

@@ -69,6 +69,8 @@ class RunWriter {
   virtual ~RunWriter() = default;
   virtual void WritePicture(FrameRenderer& renderer) = 0;
   virtual void WriteBlock(const std::int16_t* block, int frames) = 0;
+  // A writer that can take nothing more ends the run.
+  virtual bool Failed() const { return false; }
 };
 
 // Runs until the range is played (forever with the loop option, until STOP),

@@ -120,9 +120,9 @@ TEST_F(WindowLayout, OnlyCommandsTheProgramCanCarryOutAreEnabled) {
     if (!action->isSeparator() && !action->menu() && action->isEnabled()) enabled << action->objectName();
   enabled.sort();
   EXPECT_EQ(enabled, (QStringList{"Beenden1", "GanzeDatei1", "Grer1", "Kleiner1", "Nichtsauswhlen1",
-                                  "Speichern1", "VollerZoom1", "ZoomaufAuswahl1", "berdasProgramm1",
-                                  "ffnen1"}));
-  for (const char* name : {"SpeichernalsMPEGVideo1", "VonMusikCDeinlesen1", "Echo1", "Rckwrts1"})
+                                  "Speichern1", "SpeichernalsMPEGVideo1", "VollerZoom1",
+                                  "ZoomaufAuswahl1", "berdasProgramm1", "ffnen1"}));
+  for (const char* name : {"VonMusikCDeinlesen1", "Echo1", "Rckwrts1"})
     EXPECT_FALSE(Find<QAction>(name)->isEnabled()) << name;
 }
 

@@ -32,4 +32,9 @@ std::vector<std::uint8_t> ReadBytes(const QString& path) {
   return {all.begin(), all.end()};
 }
 
+QByteArray ReadFileText(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 }  // namespace sonavix::testing

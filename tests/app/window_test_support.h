@@ -51,5 +51,6 @@ class WindowTest : public ::testing::Test {
 };
 
 std::vector<std::uint8_t> ReadBytes(const QString& path);
+QByteArray ReadFileText(const QString& path);
 
 }  // namespace sonavix::testing

@@ -1,0 +1,104 @@
+// Times one MPEG export the way the program makes it: the run over the whole
+// sound with a picture of the video frame's size per block, the export's
+// clock, and the FFmpeg media writer at quality 1. bench/export_bench.sh
+// runs it for the three disc formats against the ffmpeg command-line tool.
+//
+//   export_bench song.wav vcd|svcd|dvd out.mpg
+//
+// Prints "seconds <wall time>" and "blocks <n> frames <n>"; exits 1 if the
+// export fails.
+
+#include <QFont>
+#include <QGuiApplication>
+#include <QImage>
+#include <QString>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "document/audio_document.h"
+#include "document/sound_files.h"
+#include "playback/run.h"
+#include "playback/virtual_sound_device.h"
+#include "video/export_writer.h"
+#include "video/frame_renderer.h"
+#include "video/media_writer.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A window that shows nothing, with the program's text line.
+class QuietHost final : public sonavix::RunHost {
+ public:
+  explicit QuietHost(const sonavix::AudioDocument& doc) : doc_(doc) { font_.setPixelSize(20); }
+  void ProcessMessages() override {}
+  const sonavix::AudioDocument& Document() const override { return doc_; }
+  bool StopRequested() const override { return false; }
+  bool LoopChecked() const override { return false; }
+  void MoveCursor(std::int64_t) override {}
+  QString PictureText() const override { return QStringLiteral("Sonavix"); }
+  QFont PictureFont() const override { return font_; }
+  void ShowPicture(const QImage&) override {}
+
+ private:
+  const sonavix::AudioDocument& doc_;
+  QFont font_;
+};
+
+bool PresetNamed(const char* name, sonavix::DiscPreset& preset) {
+  if (std::strcmp(name, "vcd") == 0)
+    preset = sonavix::DiscPreset::VideoCd;
+  else if (std::strcmp(name, "svcd") == 0)
+    preset = sonavix::DiscPreset::SuperVideoCd;
+  else if (std::strcmp(name, "dvd") == 0)
+    preset = sonavix::DiscPreset::Dvd;
+  else
+    return false;
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  sonavix::DiscPreset preset{};
+  if (argc != 4 || !PresetNamed(argv[2], preset)) {
+    std::fprintf(stderr, "usage: export_bench song.wav vcd|svcd|dvd out.mpg\n");
+    return 1;
+  }
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  int qtArgc = 1;
+  QGuiApplication app(qtArgc, argv);  // the text line needs fonts
+
+  sonavix::AudioDocument doc;
+  if (!sonavix::OpenSoundFile(doc, argv[1], nullptr)) {
+    std::fprintf(stderr, "cannot read %s\n", argv[1]);
+    return 1;
+  }
+  QuietHost host(doc);
+  sonavix::VirtualSoundDevice device;
+  if (!device.Open()) return 1;
+
+  const Clock::time_point start = Clock::now();
+  std::unique_ptr<sonavix::MediaWriter> writer = sonavix::CreateMediaWriter("ffmpeg");
+  writer->SetFormatPreset(preset);
+  writer->SetQuality(1.0);
+  sonavix::FrameRenderer renderer(writer->FrameWidth(), writer->FrameHeight());
+  if (!writer->SetFileName(argv[3])) {
+    std::fprintf(stderr, "%s\n", writer->Error().c_str());
+    return 1;
+  }
+  sonavix::ExportWriter sink(*writer);
+  const std::int64_t blocks = sonavix::RunBlocks(host, device, renderer, &sink);
+  if (sink.Failed() || !writer->WriteClose()) {
+    std::fprintf(stderr, "%s\n", writer->Error().c_str());
+    return 1;
+  }
+  const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  std::printf("seconds %.3f\nblocks %lld frames %lld\n", seconds, static_cast<long long>(blocks),
+              static_cast<long long>(sink.FramesWritten()));
+  return 0;
+}

@@ -1,0 +1,454 @@
+#include "video/ffmpeg_media_writer.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/audio_fifo.h>
+#include <libavutil/channel_layout.h>
+#include <libavutil/dict.h>
+#include <libavutil/frame.h>
+#include <libavutil/mem.h>
+#include <libswresample/swresample.h>
+#include <libswscale/swscale.h>
+}
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <thread>
+
+#include "document/safe_file.h"
+
+namespace sonavix {
+
+namespace {
+
+constexpr char kCannotCreate[] = "Konnte MPEG-Datei nicht anlegen";
+constexpr char kCannotWrite[] = "Konnte MPEG-Datei nicht schreiben";
+
+constexpr int kFramesPerSecond = 25;
+constexpr int kGopFrames = 15;
+constexpr int kMaxDelayMicroseconds = 700'000;
+constexpr int kIoBufferBytes = 64 * 1024;
+
+// What a disc format asks of the encoders and the multiplexer (PAL).
+struct DiscFormat {
+  const char* muxer;
+  AVCodecID videoCodec;
+  int width, height;
+  AVRational pixelAspect;                  // makes the picture fill a 4:3 screen
+  std::int64_t bitRate, maxRate, minRate;  // video, bit/s
+  int bufferBits;
+  bool scanOffset;
+  AVCodecID audioCodec;
+  int audioRate;
+  std::int64_t audioBitRate;
+  int packetSize;
+  int muxRate;  // bit/s; 0 lets the multiplexer work it out
+  int preload;  // µs
+};
+
+// clang-format off
+constexpr DiscFormat kFormats[] = {
+    // Video-CD
+    {"vcd", AV_CODEC_ID_MPEG1VIDEO, 352, 288, {12, 11},
+     1'150'000, 1'150'000, 1'150'000, 327'680, false,
+     AV_CODEC_ID_MP2, 44'100, 224'000, 2324, 1'411'200, 440'000},
+    // Super Video CD
+    {"svcd", AV_CODEC_ID_MPEG2VIDEO, 480, 576, {8, 5},
+     2'040'000, 2'516'000, 0, 1'835'008, true,
+     AV_CODEC_ID_MP2, 44'100, 224'000, 2324, 0, 500'000},
+    // DVD
+    {"dvd", AV_CODEC_ID_MPEG2VIDEO, 720, 576, {16, 15},
+     6'000'000, 9'000'000, 0, 1'835'008, false,
+     AV_CODEC_ID_AC3, 48'000, 448'000, 2048, 10'080'000, 500'000},
+};
+// clang-format on
+
+// One deleter for everything FFmpeg hands out, so every exit frees it.
+struct FreeAv {
+  void operator()(AVFormatContext* p) const { avformat_free_context(p); }
+  void operator()(AVIOContext* p) const {
+    av_freep(&p->buffer);
+    avio_context_free(&p);
+  }
+  void operator()(AVCodecContext* p) const { avcodec_free_context(&p); }
+  void operator()(AVFrame* p) const { av_frame_free(&p); }
+  void operator()(AVPacket* p) const { av_packet_free(&p); }
+  void operator()(SwsContext* p) const { sws_freeContext(p); }
+  void operator()(SwrContext* p) const { swr_free(&p); }
+  void operator()(AVAudioFifo* p) const { av_audio_fifo_free(p); }
+};
+template <class T>
+using AvPtr = std::unique_ptr<T, FreeAv>;
+
+struct Options {
+  AVDictionary* dict = nullptr;
+  Options() = default;
+  Options(const Options&) = delete;
+  Options& operator=(const Options&) = delete;
+  ~Options() { av_dict_free(&dict); }
+  void Set(const char* key, std::int64_t value) { av_dict_set_int(&dict, key, value, 0); }
+  // After the open: whatever is left was not understood.
+  bool AllTaken() const { return av_dict_count(dict) == 0; }
+};
+
+// The multiplexer's output goes through the safe file's descriptor.
+int WriteToFile(void* opaque, std::uint8_t* data, int size) {
+  const int fd = static_cast<SafeFileWriter*>(opaque)->fd();
+  while (size > 0) {
+    const ssize_t written = ::write(fd, data, static_cast<std::size_t>(size));
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return AVERROR(errno ? errno : EIO);
+    data += written;
+    size -= static_cast<int>(written);
+  }
+  return 0;
+}
+
+AvPtr<AVFrame> MakeAudioFrame(const AVCodecContext& codec, int samples) {
+  AvPtr<AVFrame> frame(av_frame_alloc());
+  if (!frame) return nullptr;
+  frame->format = codec.sample_fmt;
+  frame->nb_samples = samples;
+  frame->sample_rate = codec.sample_rate;
+  if (av_channel_layout_copy(&frame->ch_layout, &codec.ch_layout) < 0 ||
+      av_frame_get_buffer(frame.get(), 0) < 0)
+    return nullptr;
+  return frame;
+}
+
+class FfmpegMediaWriter final : public MediaWriter {
+ public:
+  void SetFormatPreset(DiscPreset preset) override {
+    const auto index = static_cast<std::size_t>(preset);
+    if (index < std::size(kFormats)) format_ = &kFormats[index];
+  }
+  int FrameWidth() const override { return format_->width; }
+  int FrameHeight() const override { return format_->height; }
+  double FrameRate() const override { return kFramesPerSecond; }
+  void SetQuality(double quality) override {
+    quality_ = std::isnan(quality) ? 1.0 : std::clamp(quality, 0.0, 1.0);
+  }
+  bool SetFileName(const std::string& path) override;
+  bool WriteImage(const MediaImage& image) override;
+  bool WriteSound(const MediaSound& sound) override;
+  bool WriteClose() override;
+  const std::string& Error() const override { return error_; }
+
+ private:
+  struct Track {
+    AvPtr<AVCodecContext> codec;
+    AVStream* stream = nullptr;
+    AvPtr<AVFrame> frame;   // reused for every frame sent
+    std::int64_t next = 0;  // pts of the next frame, in the codec's time base
+  };
+
+  // Everything one file needs while it is written; members go in reverse
+  // order, so the file is let go of last and, unless committed, removed.
+  struct Session {
+    SafeFileWriter file;
+    AvPtr<AVIOContext> io;
+    AvPtr<AVFormatContext> muxer;
+    AvPtr<AVPacket> packet;
+    Track video;
+    Track audio;
+    AvPtr<SwsContext> scaler;
+    AvPtr<SwrContext> resampler;
+    int soundRate = 0;
+    int soundChannels = 0;
+    AvPtr<AVFrame> converted;  // resampled sound on its way into the queue
+    AvPtr<AVAudioFifo> queue;
+    explicit Session(const std::string& path) : file(path) {}
+  };
+
+  bool StartFile(const std::string& path);
+  bool OpenVideo();
+  bool OpenAudio();
+  bool OpenTrack(Track& track, const AVCodec& codec, Options& options);
+  bool WriteHeader();
+  std::int64_t VideoBitRate() const;
+  bool ConvertPicture(const MediaImage& image);
+  bool PrepareResampler(int rate, int channels);
+  bool QueueSound(const std::uint8_t** input, int frames);
+  bool FinishSound();
+  bool EncodeQueuedSound(bool finish);
+  bool Encode(Track& track, const AVFrame* frame);
+  bool NotOpen();
+  bool Fail(const char* message);
+
+  const DiscFormat* format_ = &kFormats[0];
+  double quality_ = 1.0;
+  std::string error_;
+  std::unique_ptr<Session> s_;  // while a file is open
+};
+
+bool FfmpegMediaWriter::SetFileName(const std::string& path) {
+  s_.reset();
+  error_.clear();
+  if (path.empty() || !StartFile(path) || !OpenVideo() || !OpenAudio() || !WriteHeader())
+    return Fail(kCannotCreate);
+  return true;
+}
+
+bool FfmpegMediaWriter::WriteImage(const MediaImage& image) {
+  if (!s_) return NotOpen();
+  if (!image.pixels || image.width <= 0 || image.height <= 0 ||
+      image.bytesPerLine < 4 * image.width || !ConvertPicture(image))
+    return Fail(kCannotWrite);
+  s_->video.frame->pts = s_->video.next++;
+  return Encode(s_->video, s_->video.frame.get()) || Fail(kCannotWrite);
+}
+
+bool FfmpegMediaWriter::WriteSound(const MediaSound& sound) {
+  if (!s_) return NotOpen();
+  if (sound.frames == 0) return true;
+  if (sound.frames < 0 || !sound.samples || !PrepareResampler(sound.rate, sound.channels))
+    return Fail(kCannotWrite);
+  const std::uint8_t* input[] = {reinterpret_cast<const std::uint8_t*>(sound.samples)};
+  return (QueueSound(input, sound.frames) && EncodeQueuedSound(false)) || Fail(kCannotWrite);
+}
+
+bool FfmpegMediaWriter::WriteClose() {
+  if (!s_) return NotOpen();
+  const bool finished = FinishSound() && Encode(s_->video, nullptr) && Encode(s_->audio, nullptr) &&
+                        av_write_trailer(s_->muxer.get()) >= 0 && s_->io->error >= 0;
+  if (!finished || !s_->file.Commit()) return Fail(kCannotWrite);
+  s_.reset();
+  return true;
+}
+
+bool FfmpegMediaWriter::StartFile(const std::string& path) {
+  s_ = std::make_unique<Session>(path);
+  if (!s_->file.ok()) return false;
+  AVFormatContext* muxer = nullptr;
+  if (avformat_alloc_output_context2(&muxer, nullptr, format_->muxer, nullptr) < 0) return false;
+  s_->muxer.reset(muxer);
+  auto* buffer = static_cast<std::uint8_t*>(av_malloc(kIoBufferBytes));
+  if (!buffer) return false;
+  s_->io.reset(
+      avio_alloc_context(buffer, kIoBufferBytes, 1, &s_->file, nullptr, WriteToFile, nullptr));
+  if (!s_->io) {
+    av_free(buffer);
+    return false;
+  }
+  muxer->pb = s_->io.get();
+  muxer->flags |= AVFMT_FLAG_CUSTOM_IO;
+  muxer->packet_size = static_cast<unsigned>(format_->packetSize);
+  muxer->max_delay = kMaxDelayMicroseconds;
+  s_->packet.reset(av_packet_alloc());
+  return s_->packet != nullptr;
+}
+
+bool FfmpegMediaWriter::OpenVideo() {
+  const AVCodec* codec = avcodec_find_encoder(format_->videoCodec);
+  if (!codec) return false;
+  Track& video = s_->video;
+  video.codec.reset(avcodec_alloc_context3(codec));
+  AVCodecContext* c = video.codec.get();
+  if (!c) return false;
+  c->width = format_->width;
+  c->height = format_->height;
+  c->sample_aspect_ratio = format_->pixelAspect;
+  c->pix_fmt = AV_PIX_FMT_YUV420P;
+  c->framerate = {kFramesPerSecond, 1};
+  c->time_base = {1, kFramesPerSecond};
+  c->gop_size = kGopFrames;
+  c->max_b_frames = 0;  // I and P frames only
+  c->bit_rate = VideoBitRate();
+  c->rc_max_rate = format_->maxRate;
+  c->rc_min_rate = format_->minRate;
+  c->rc_buffer_size = format_->bufferBits;
+  // A slice per core. FFmpeg's automatic choice takes one thread more than
+  // there are cores, which costs more in switching than it brings.
+  c->thread_count = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
+  c->thread_type = FF_THREAD_SLICE;
+  Options options;
+  if (format_->scanOffset) options.Set("scan_offset", 1);
+  // MPEG-1 cannot code coefficients beyond 255, which edges between strong
+  // colours reach when chroma moves unlike luma; choosing macroblocks by
+  // rate and distortion keeps clear of them instead of clipping.
+  if (format_->videoCodec == AV_CODEC_ID_MPEG1VIDEO) options.Set("mbd", 2);
+  if (!OpenTrack(video, *codec, options)) return false;
+  video.stream->avg_frame_rate = c->framerate;
+
+  video.frame.reset(av_frame_alloc());
+  if (!video.frame) return false;
+  video.frame->format = c->pix_fmt;
+  video.frame->width = c->width;
+  video.frame->height = c->height;
+  return av_frame_get_buffer(video.frame.get(), 0) >= 0;
+}
+
+// Quality moves the average video rate between half the format's usual
+// rate and the usual rate, which quality 1 gets; the maximum rate and the
+// buffer stay. Video-CD plays at one constant rate, whatever the quality.
+std::int64_t FfmpegMediaWriter::VideoBitRate() const {
+  if (format_->minRate == format_->maxRate) return format_->bitRate;
+  return std::llround(static_cast<double>(format_->bitRate) * (0.5 + 0.5 * quality_));
+}
+
+bool FfmpegMediaWriter::OpenAudio() {
+  const AVCodec* codec = avcodec_find_encoder(format_->audioCodec);
+  if (!codec || !codec->sample_fmts) return false;
+  Track& audio = s_->audio;
+  audio.codec.reset(avcodec_alloc_context3(codec));
+  AVCodecContext* c = audio.codec.get();
+  if (!c) return false;
+  c->sample_fmt = codec->sample_fmts[0];  // S16 for MP2, planar float for AC-3
+  c->sample_rate = format_->audioRate;
+  c->bit_rate = format_->audioBitRate;
+  c->time_base = {1, format_->audioRate};
+  const AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
+  Options options;
+  if (av_channel_layout_copy(&c->ch_layout, &stereo) < 0 || !OpenTrack(audio, *codec, options))
+    return false;
+  audio.frame = MakeAudioFrame(*c, c->frame_size);
+  s_->queue.reset(av_audio_fifo_alloc(c->sample_fmt, c->ch_layout.nb_channels, 4 * c->frame_size));
+  return audio.frame && s_->queue;
+}
+
+bool FfmpegMediaWriter::OpenTrack(Track& track, const AVCodec& codec, Options& options) {
+  AVCodecContext* c = track.codec.get();
+  if (s_->muxer->oformat->flags & AVFMT_GLOBALHEADER) c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+  if (avcodec_open2(c, &codec, &options.dict) < 0 || !options.AllTaken()) return false;
+  track.stream = avformat_new_stream(s_->muxer.get(), nullptr);
+  if (!track.stream) return false;
+  track.stream->time_base = c->time_base;
+  if (avcodec_parameters_from_context(track.stream->codecpar, c) < 0) return false;
+  // The multiplexer takes the video buffer size from the stream's side data,
+  // which the parameters above leave behind.
+  for (int i = 0; i < c->nb_coded_side_data; ++i) {
+    const AVPacketSideData& side = c->coded_side_data[i];
+    std::uint8_t* copy = av_stream_new_side_data(track.stream, side.type, side.size);
+    if (!copy) return false;
+    std::memcpy(copy, side.data, side.size);
+  }
+  return true;
+}
+
+bool FfmpegMediaWriter::WriteHeader() {
+  Options options;
+  if (format_->muxRate > 0) options.Set("muxrate", format_->muxRate);
+  options.Set("preload", format_->preload);
+  return avformat_write_header(s_->muxer.get(), &options.dict) >= 0 && options.AllTaken();
+}
+
+// Same-size pictures only change colour: box-filtered chroma is right for
+// that and twice as fast as the default filter.
+bool FfmpegMediaWriter::ConvertPicture(const MediaImage& image) {
+  AVFrame* frame = s_->video.frame.get();
+  s_->scaler.reset(sws_getCachedContext(
+      s_->scaler.release(), image.width, image.height, AV_PIX_FMT_BGR0, frame->width, frame->height,
+      AV_PIX_FMT_YUV420P, SWS_AREA | SWS_FULL_CHR_H_INP, nullptr, nullptr, nullptr));
+  if (!s_->scaler || av_frame_make_writable(frame) < 0) return false;
+  const std::uint8_t* rows[] = {image.pixels};
+  const int stride[] = {image.bytesPerLine};
+  return sws_scale(s_->scaler.get(), rows, stride, 0, image.height, frame->data, frame->linesize) ==
+         frame->height;
+}
+
+// The resampler is set up for the first sound; the rest must match it.
+bool FfmpegMediaWriter::PrepareResampler(int rate, int channels) {
+  if (s_->resampler) return rate == s_->soundRate && channels == s_->soundChannels;
+  if (rate <= 0 || channels < 1 || channels > 2) return false;
+  AVChannelLayout layout{};
+  av_channel_layout_default(&layout, channels);
+  AVCodecContext* c = s_->audio.codec.get();
+  SwrContext* resampler = nullptr;
+  const int made = swr_alloc_set_opts2(&resampler, &c->ch_layout, c->sample_fmt, c->sample_rate,
+                                       &layout, AV_SAMPLE_FMT_S16, rate, 0, nullptr);
+  s_->resampler.reset(resampler);
+  if (made < 0 || swr_init(resampler) < 0) return false;
+  s_->soundRate = rate;
+  s_->soundChannels = channels;
+  return true;
+}
+
+// Resamples sound into the queue; no input drains the resampler.
+bool FfmpegMediaWriter::QueueSound(const std::uint8_t** input, int frames) {
+  const int room = swr_get_out_samples(s_->resampler.get(), frames);
+  if (room <= 0) return room == 0;
+  if (!s_->converted || s_->converted->nb_samples < room) {
+    s_->converted = MakeAudioFrame(*s_->audio.codec, room);
+    if (!s_->converted) return false;
+  }
+  std::uint8_t** data = s_->converted->data;
+  const int made = swr_convert(s_->resampler.get(), data, room, input, frames);
+  return made >= 0 &&
+         av_audio_fifo_write(s_->queue.get(), reinterpret_cast<void**>(data), made) == made;
+}
+
+// The end of the sound: what the resampler still holds; for an encoder that
+// puts silence in front (AC-3), as much silence behind, or the last samples
+// written would never come out; then the queue's short tail.
+bool FfmpegMediaWriter::FinishSound() {
+  if (!s_->resampler) return true;  // no sound at all
+  const AVCodecContext& c = *s_->audio.codec;
+  AVFrame* silence = s_->audio.frame.get();
+  const int padding = std::min(c.initial_padding, c.frame_size);
+  if (!QueueSound(nullptr, 0) || av_frame_make_writable(silence) < 0) return false;
+  av_samples_set_silence(silence->data, 0, padding, c.ch_layout.nb_channels, c.sample_fmt);
+  void** data = reinterpret_cast<void**>(silence->data);
+  return av_audio_fifo_write(s_->queue.get(), data, padding) == padding && EncodeQueuedSound(true);
+}
+
+// Sends the queued sound in frames of the encoder's size; at the finish the
+// last, short frame is filled up with silence.
+bool FfmpegMediaWriter::EncodeQueuedSound(bool finish) {
+  AVAudioFifo* queue = s_->queue.get();
+  AVFrame* frame = s_->audio.frame.get();
+  const int size = s_->audio.codec->frame_size;
+  while (av_audio_fifo_size(queue) >= size || (finish && av_audio_fifo_size(queue) > 0)) {
+    if (av_frame_make_writable(frame) < 0) return false;
+    const int taken = std::min(av_audio_fifo_size(queue), size);
+    if (av_audio_fifo_read(queue, reinterpret_cast<void**>(frame->data), taken) != taken)
+      return false;
+    if (taken < size)
+      av_samples_set_silence(frame->data, taken, size - taken, frame->ch_layout.nb_channels,
+                             static_cast<AVSampleFormat>(frame->format));
+    frame->pts = s_->audio.next;
+    s_->audio.next += size;
+    if (!Encode(s_->audio, frame)) return false;
+  }
+  return true;
+}
+
+// Sends one frame (none: the end) and writes every packet it gives back.
+bool FfmpegMediaWriter::Encode(Track& track, const AVFrame* frame) {
+  AVCodecContext* c = track.codec.get();
+  AVPacket* packet = s_->packet.get();
+  if (avcodec_send_frame(c, frame) < 0) return false;
+  for (;;) {
+    const int got = avcodec_receive_packet(c, packet);
+    if (got == AVERROR(EAGAIN) || got == AVERROR_EOF) return true;
+    if (got < 0) return false;
+    av_packet_rescale_ts(packet, c->time_base, track.stream->time_base);
+    packet->stream_index = track.stream->index;
+    if (av_interleaved_write_frame(s_->muxer.get(), packet) < 0) return false;
+  }
+}
+
+bool FfmpegMediaWriter::NotOpen() {
+  if (error_.empty()) error_ = kCannotWrite;
+  return false;
+}
+
+// Gives up the file: the session goes, and with it the unfinished file.
+bool FfmpegMediaWriter::Fail(const char* message) {
+  error_ = message;
+  s_.reset();
+  return false;
+}
+
+}  // namespace
+
+std::unique_ptr<MediaWriter> CreateFfmpegMediaWriter() {
+  return std::make_unique<FfmpegMediaWriter>();
+}
+
+}  // namespace sonavix

@@ -1,0 +1,71 @@
+#pragma once
+// The media writer: encodes pictures and sound into one MPEG file for a disc
+// format. The export creates one, chooses a preset, asks for the frame size
+// and rate, names the file, then appends pictures and sound blocks in the
+// order they should play, and closes it.
+//
+// Back ends, one file each: ffmpeg_media_writer.cpp (libavcodec and
+// libavformat) and recording_media_writer.cpp (keeps what it was given, for
+// tests). CreateMediaWriter is the one place that picks between them.
+//
+// Every call that can fail returns false and leaves a German sentence in
+// Error(). The file is written beside its final name and put in place by
+// WriteClose; a writer destroyed before that, or one that failed, removes
+// what it had written, and a file that existed under the name stays.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace sonavix {
+
+enum class DiscPreset { VideoCd = 0, SuperVideoCd = 1, Dvd = 2 };
+
+// A picture to append: top row first, 32 bits per pixel, bytes blue, green,
+// red, unused (QImage::Format_RGB32 on a little-endian machine).
+struct MediaImage {
+  int width = 0;
+  int height = 0;
+  int bytesPerLine = 0;
+  const std::uint8_t* pixels = nullptr;
+};
+
+// Sound to append: interleaved 16-bit little-endian samples.
+struct MediaSound {
+  int frames = 0;
+  int rate = 44100;
+  int channels = 2;
+  const std::int16_t* samples = nullptr;
+};
+
+class MediaWriter {
+ public:
+  virtual ~MediaWriter() = default;
+
+  // Takes on the video and audio parameters of a disc format.
+  virtual void SetFormatPreset(DiscPreset preset) = 0;
+  virtual int FrameWidth() const = 0;
+  virtual int FrameHeight() const = 0;
+  virtual double FrameRate() const = 0;
+  // 1.0 is the best picture the format's limits allow.
+  virtual void SetQuality(double quality) = 0;
+  // The one file that takes both the video and the sound. Sets up the
+  // encoders and starts the file; false if that fails. Call after the preset
+  // and the quality are set.
+  virtual bool SetFileName(const std::string& path) = 0;
+
+  // Appends one video frame showing the picture (scaled if its size differs).
+  virtual bool WriteImage(const MediaImage& image) = 0;
+  // Appends sound to the sound track.
+  virtual bool WriteSound(const MediaSound& sound) = 0;
+  // Completes the file and puts it in place; false if that fails.
+  virtual bool WriteClose() = 0;
+
+  virtual const std::string& Error() const = 0;
+};
+
+// "ffmpeg" for real files, "recording" for the test back end. An empty name
+// takes SONAVIX_MEDIA_WRITER from the environment, else "ffmpeg".
+std::unique_ptr<MediaWriter> CreateMediaWriter(const std::string& name = {});
+
+}  // namespace sonavix

@@ -1,0 +1,48 @@
+#include "video/recording_media_writer.h"
+
+#include <cstring>
+
+namespace sonavix {
+
+void RecordingMediaWriter::SetFormatPreset(DiscPreset p) {
+  preset = p;
+  switch (p) {
+    case DiscPreset::VideoCd: width_ = 352; height_ = 288; break;
+    case DiscPreset::SuperVideoCd: width_ = 480; height_ = 576; break;
+    case DiscPreset::Dvd: width_ = 720; height_ = 576; break;
+  }
+}
+
+bool RecordingMediaWriter::Fail(const char* what) {
+  if (failAt != what) return false;
+  error_ = "Konnte MPEG-Datei nicht schreiben";
+  return true;
+}
+
+bool RecordingMediaWriter::SetFileName(const std::string& path) {
+  fileName = path;
+  return !Fail("file");
+}
+
+bool RecordingMediaWriter::WriteImage(const MediaImage& image) {
+  if (Fail("image")) return false;
+  ++images;
+  std::uint32_t pixel = 0;
+  if (image.pixels) std::memcpy(&pixel, image.pixels, sizeof pixel);
+  firstPixels.push_back(pixel);
+  return true;
+}
+
+bool RecordingMediaWriter::WriteSound(const MediaSound& sound) {
+  if (Fail("sound")) return false;
+  samples.insert(samples.end(), sound.samples, sound.samples + sound.frames * sound.channels);
+  return true;
+}
+
+bool RecordingMediaWriter::WriteClose() {
+  if (Fail("close")) return false;
+  closed = true;
+  return true;
+}
+
+}  // namespace sonavix

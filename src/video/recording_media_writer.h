@@ -1,0 +1,48 @@
+#pragma once
+// A media writer that encodes nothing: it keeps what it is given, so tests
+// can check what an export handed over, and can be told to fail.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "video/media_writer.h"
+
+namespace sonavix {
+
+class RecordingMediaWriter final : public MediaWriter {
+ public:
+  void SetFormatPreset(DiscPreset preset) override;
+  int FrameWidth() const override { return width_; }
+  int FrameHeight() const override { return height_; }
+  double FrameRate() const override { return frameRate; }
+  void SetQuality(double quality) override { this->quality = quality; }
+  bool SetFileName(const std::string& path) override;
+  bool WriteImage(const MediaImage& image) override;
+  bool WriteSound(const MediaSound& sound) override;
+  bool WriteClose() override;
+  const std::string& Error() const override { return error_; }
+
+  // What was handed over.
+  DiscPreset preset = DiscPreset::VideoCd;
+  double quality = 0;
+  std::string fileName;
+  int images = 0;
+  std::vector<std::uint32_t> firstPixels;  // top-left pixel of every image
+  std::vector<std::int16_t> samples;
+  bool closed = false;
+
+  // Test knobs: the frame rate it reports, and the call that fails
+  // ("file", "image", "sound", "close"; empty for none).
+  double frameRate = 25.0;
+  std::string failAt;
+
+ private:
+  bool Fail(const char* what);
+
+  int width_ = 352;
+  int height_ = 288;
+  std::string error_;
+};
+
+}  // namespace sonavix

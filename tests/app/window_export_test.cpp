@@ -1,0 +1,180 @@
+// "Speichern als MPEG..." through the window, with a media writer that keeps
+// what it is given; the end-to-end test writes a real DVD file.
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTimer>
+#include <cstdio>
+
+#include "app/messages.h"
+#include "document/wave_file.h"
+#include "video/media_writer.h"
+#include "video/recording_media_writer.h"
+#include "window_test_support.h"
+
+namespace sonavix::testing {
+namespace {
+
+class WindowExport : public WindowTest {
+ protected:
+  void SetUp() override {
+    WindowTest::SetUp();
+    form->SetMediaWriterFactory([this] {
+      auto writer = std::make_unique<RecordingMediaWriter>();
+      writer->failAt = failAt;
+      media = writer.get();
+      return writer;
+    });
+  }
+
+  void Export(const QString& path) {
+    prompts.fileNames.push_back(path);
+    Click("Button1");
+  }
+
+  RecordingMediaWriter* media = nullptr;  // owned by the export while it runs
+  std::string failAt;
+};
+
+// Copies of what the writer held, taken before the export frees it.
+struct Handed {
+  int images = 0;
+  std::size_t samples = 0;
+  DiscPreset preset{};
+  bool closed = false;
+};
+
+TEST_F(WindowExport, TheSelectionGoesOverAsWholeBlocksInTheChosenFormat) {
+  OpenThroughCommand(WriteRamp("a.wav", 22050));  // 16-bit mono at 22050 Hz
+  form->Document().SelStart = 3000;
+  form->Document().SelEnd = 1000;  // 2000 frames: one block at half speed
+  Find<QRadioButton>("RadioButton2")->setChecked(true);
+  Handed handed;
+  bool exporting = false;
+  QTimer peek;
+  QObject::connect(&peek, &QTimer::timeout, [&] {
+    if (!media) return;
+    exporting = form->ExportMode() && !Find<QPushButton>("OpenBtn")->isEnabled() &&
+                !Find<QPushButton>("PlayBtn")->isEnabled() && !form->StartRun(nullptr);
+    handed = {media->images, media->samples.size(), media->preset, media->closed};
+  });
+  peek.start(0);
+  Export(Path("out.mpg"));
+  EXPECT_TRUE(prompts.errors.isEmpty());
+  EXPECT_TRUE(exporting);
+  EXPECT_EQ(handed.preset, DiscPreset::SuperVideoCd);
+  EXPECT_EQ(form->PreviewBox()->size(), QSize(480, 576));
+  EXPECT_FALSE(form->ExportMode());
+  EXPECT_TRUE(Find<QPushButton>("OpenBtn")->isEnabled());
+  EXPECT_TRUE(Find<QPushButton>("Button1")->isEnabled());
+  EXPECT_TRUE(Find<QPushButton>("PlayBtn")->isEnabled());
+  EXPECT_EQ(prompts.fileDialogs.back().filterDescription, QStringLiteral("MPEG Dateien"));
+}
+
+TEST_F(WindowExport, WriterReceivesBlocksAndPicturesAndTheLoopIsIgnored) {
+  OpenThroughCommand(WriteRamp("a.wav", 11025));  // half a second
+  ASSERT_TRUE(Find<QCheckBox>("SchleifeCheck")->isChecked());
+  std::vector<std::int16_t> samples;
+  int images = 0;
+  form->SetMediaWriterFactory([&] {
+    auto writer = std::make_unique<RecordingMediaWriter>();
+    media = writer.get();
+    return writer;
+  });
+  // Read what was handed over on the last block, before the writer goes.
+  QTimer peek;
+  QObject::connect(&peek, &QTimer::timeout, [&] {
+    if (!media) return;
+    samples = media->samples;
+    images = media->images;
+  });
+  peek.start(0);
+  Export(Path("out.mpg"));
+  // 11025 frames at 22050 Hz fill 8 blocks; each block's sound follows its pictures.
+  EXPECT_EQ(samples.size() % (2 * 2756), 0u);
+  EXPECT_GE(samples.size(), 7u * 2 * 2756);
+  EXPECT_GE(images, 11);
+  EXPECT_EQ(sound->Waits(), 0);  // nothing waited for the sound card
+}
+
+TEST_F(WindowExport, AFileThatCannotBeMadeSaysSoAndRunsNothing) {
+  OpenThroughCommand(WriteRamp("a.wav", 1000));
+  failAt = "file";
+  Export(Path("out.mpg"));
+  EXPECT_EQ(prompts.errors, QStringList{"Konnte MPEG-Datei nicht schreiben"});
+  EXPECT_TRUE(sound->Played().empty());
+  EXPECT_TRUE(Find<QPushButton>("Button1")->isEnabled());
+}
+
+TEST_F(WindowExport, AWriterFailingMidwayEndsTheRunWithAMessage) {
+  OpenThroughCommand(WriteRamp("a.wav", 22050));
+  failAt = "image";
+  Export(Path("out.mpg"));
+  EXPECT_EQ(prompts.errors.size(), 1);
+  EXPECT_FALSE(form->Running());
+  EXPECT_FALSE(form->ExportMode());
+  EXPECT_TRUE(Find<QPushButton>("OpenBtn")->isEnabled());
+}
+
+TEST_F(WindowExport, NoExportDuringPlayback) {
+  OpenThroughCommand(WriteRamp("a.wav", 1000));
+  int dialogsDuringRun = -1;
+  QTimer during;
+  QObject::connect(&during, &QTimer::timeout, [&] {
+    if (!form->Running() || dialogsDuringRun >= 0) return;
+    const auto before = prompts.fileDialogs.size();
+    form->Button1Click();
+    dialogsDuringRun = static_cast<int>(prompts.fileDialogs.size() - before);
+    Click("StopBTN");
+  });
+  during.start(0);
+  Click("PlayBtn");
+  EXPECT_EQ(dialogsDuringRun, 0);
+  EXPECT_EQ(media, nullptr);
+}
+
+// The road of an export with the real writer: open, select, text, DVD, export.
+TEST(WindowExportEndToEnd, ADvdFileComesOutThatTheToolsRead) {
+  if (std::system("command -v ffprobe >/dev/null 2>&1") != 0) GTEST_SKIP() << "no ffprobe";
+  ScriptedPrompts prompts;
+  TMainForm form(prompts, std::make_unique<VirtualSoundDevice>());
+  form.show();
+  QTemporaryDir dir;
+  const QString wave = dir.filePath("song.wav");
+  {
+    std::vector<std::uint8_t> bytes(4 * 44100);  // one second of 16-bit stereo
+    for (std::size_t i = 0; i < bytes.size(); i += 2) {
+      const auto v = static_cast<std::int16_t>(8000 * ((i / 200) % 2 ? 1 : -1));
+      bytes[i] = static_cast<std::uint8_t>(v);
+      bytes[i + 1] = static_cast<std::uint8_t>(v >> 8);
+    }
+    ASSERT_TRUE(WriteWaveFile(QFile::encodeName(wave).toStdString(), bytes.data(),
+                              static_cast<std::int32_t>(bytes.size()), 44100, true, true));
+  }
+  prompts.fileNames.push_back(wave);
+  form.findChild<QAction*>("ffnen1")->trigger();
+  form.Document().SelStart = 0;
+  form.Document().SelEnd = 2 * 44100;  // the first second, all of it
+  form.findChild<QLineEdit*>("Edit1")->setText(QStringLiteral("Sonavix"));
+  form.findChild<QRadioButton*>("RadioButton3")->setChecked(true);
+  const QString video = dir.filePath("song.mpg");
+  prompts.fileNames.push_back(video);
+  form.findChild<QPushButton*>("Button1")->click();
+  ASSERT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join(' ').toStdString();
+
+  const QString probe = dir.filePath("probe.txt");
+  const QString command =
+      QStringLiteral("ffprobe -v error -show_entries stream=codec_name,width,height,sample_rate "
+                     "-of csv=p=0 '%1' > '%2'")
+          .arg(video, probe);
+  ASSERT_EQ(std::system(command.toLocal8Bit().constData()), 0);
+  const QString streams = QString::fromLocal8Bit(ReadFileText(probe));
+  EXPECT_TRUE(streams.contains(QStringLiteral("mpeg2video,720,576"))) << streams.toStdString();
+  EXPECT_TRUE(streams.contains(QStringLiteral("ac3,48000"))) << streams.toStdString();
+}
+
+}  // namespace
+}  // namespace sonavix::testing
