@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "document/audio_document.h"
 
@@ -104,6 +105,19 @@ class TMainForm final : public QMainWindow {
   void SpeichernalsMPEGVideo1Click();
   void StopBTNClick();
   void BitBtnXP1Click();
+  void CropToSelectionClick();
+  void CutSelectionBtnClick();
+  void ChangeFormatClick();
+  void Lauter101Click();
+  void Leiser101Click();
+  void MaximaleLautstrke1Click();
+  void Weicheinblenden1Click();
+  void Weichausblenden1Click();
+  void EndeaufAnfangberblenden1Click();
+  void Echo1Click();
+  void Rckwrts1Click();
+  void Schneller101Click();
+  void Langsamer101Click();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -128,6 +142,8 @@ class TMainForm final : public QMainWindow {
   friend class MainFormRunHost;
   void MoveCursor(std::int64_t lastFrame);
   void EnableExportCommands(bool enabled);
+  void ShowWholeSound();
+  std::optional<double> AskSeconds(double preset);
   void ShowPicture(const QImage& picture);
   void PaintBox1Draw(QPainter& painter);
   void PaintBox2Draw(QPainter& painter);

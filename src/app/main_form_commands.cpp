@@ -25,15 +25,7 @@ namespace {
 
 // Controls and menu entries whose commands the program does not offer yet.
 // They are shown, so the window looks as it will, but cannot be used.
-constexpr const char* kNotYetAvailable[] = {
-    "MusikCDBtn",
-    "VonMusikCDeinlesen1", "CropToSelection",     "ZurAuswahlzurechtschneiden1",
-    "CutSelectionBtn",  "DieAuswahlwegschneiden1", "ChangeFormat",
-    "Sampleformatndern1", "Echo1",                "Weicheinblenden1",
-    "Weichausblenden1", "EndeaufAnfangberblenden1", "MaximaleLautstrke1",
-    "Lauter101",        "Leiser101",              "Rckwrts1",
-    "Schneller101",     "Langsamer101",
-};
+constexpr const char* kNotYetAvailable[] = {"MusikCDBtn", "VonMusikCDeinlesen1"};
 
 bool Available(const QObject* object) {
   const QByteArray name = object->objectName().toLatin1();
@@ -87,6 +79,22 @@ void TMainForm::BindCommands() {
   bind("PlayBtn", &TMainForm::PlayBtnClick);
   bind("Button1", &TMainForm::Button1Click);
   bind("SpeichernalsMPEGVideo1", &TMainForm::SpeichernalsMPEGVideo1Click);
+  bind("CropToSelection", &TMainForm::CropToSelectionClick);
+  bind("ZurAuswahlzurechtschneiden1", &TMainForm::CropToSelectionClick);
+  bind("CutSelectionBtn", &TMainForm::CutSelectionBtnClick);
+  bind("DieAuswahlwegschneiden1", &TMainForm::CutSelectionBtnClick);
+  bind("ChangeFormat", &TMainForm::ChangeFormatClick);
+  bind("Sampleformatndern1", &TMainForm::ChangeFormatClick);
+  bind("Lauter101", &TMainForm::Lauter101Click);
+  bind("Leiser101", &TMainForm::Leiser101Click);
+  bind("MaximaleLautstrke1", &TMainForm::MaximaleLautstrke1Click);
+  bind("Weicheinblenden1", &TMainForm::Weicheinblenden1Click);
+  bind("Weichausblenden1", &TMainForm::Weichausblenden1Click);
+  bind("EndeaufAnfangberblenden1", &TMainForm::EndeaufAnfangberblenden1Click);
+  bind("Echo1", &TMainForm::Echo1Click);
+  bind("Rckwrts1", &TMainForm::Rckwrts1Click);
+  bind("Schneller101", &TMainForm::Schneller101Click);
+  bind("Langsamer101", &TMainForm::Langsamer101Click);
   bind("StopBTN", &TMainForm::StopBTNClick);
   bind("BitBtnXP1", &TMainForm::BitBtnXP1Click);
 

@@ -3,12 +3,24 @@
 
 #include <QDialog>
 
+class QDoubleSpinBox;
+
 namespace sonavix {
 
 class TEchoForm final : public QDialog {
   Q_OBJECT
  public:
   explicit TEchoForm(QWidget* parent = nullptr);
+
+  // Each command presets its own length before showing the dialog.
+  void SetSeconds(double seconds);
+  double Seconds() const;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  QDoubleSpinBox* ZeitEd = nullptr;
 };
 
 }  // namespace sonavix

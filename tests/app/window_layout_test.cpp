@@ -113,17 +113,12 @@ TEST_F(WindowLayout, OnlyCommandsTheProgramCanCarryOutAreEnabled) {
   for (const char* name : {"OpenBtn", "ZoomKleinerBtn", "ZoomGroesserBtn", "ZoomOutFull",
                            "ZoomInFull", "ZoomSel"})
     EXPECT_TRUE(Find<QWidget>(name)->isEnabled()) << name;
-  // Nothing else is enabled: an entry whose command is not there yet must
-  // not look as if it did something.
-  QStringList enabled;
+  // Only the CD import is still to come: its entries must not look usable.
+  QStringList disabled;
   for (QAction* action : form->findChildren<QAction*>())
-    if (!action->isSeparator() && !action->menu() && action->isEnabled()) enabled << action->objectName();
-  enabled.sort();
-  EXPECT_EQ(enabled, (QStringList{"Beenden1", "GanzeDatei1", "Grer1", "Kleiner1", "Nichtsauswhlen1",
-                                  "Speichern1", "SpeichernalsMPEGVideo1", "VollerZoom1",
-                                  "ZoomaufAuswahl1", "berdasProgramm1", "ffnen1"}));
-  for (const char* name : {"VonMusikCDeinlesen1", "Echo1", "Rckwrts1"})
-    EXPECT_FALSE(Find<QAction>(name)->isEnabled()) << name;
+    if (!action->isSeparator() && !action->menu() && !action->isEnabled()) disabled << action->objectName();
+  EXPECT_EQ(disabled, QStringList{"VonMusikCDeinlesen1"});
+  EXPECT_FALSE(Find<QWidget>("MusikCDBtn")->isEnabled());
 }
 
 TEST_F(WindowLayout, DialogsAreMadeAtStartAndStayHidden) {

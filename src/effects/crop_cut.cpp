@@ -1,0 +1,56 @@
+#include "effects/crop_cut.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <utility>
+
+#include "effects/effect_region.h"
+
+namespace sonavix {
+
+namespace {
+
+// The selected frames as byte offsets: smaller mark to larger mark (compared
+// unsigned), each limited to the end of the sound and halved in stereo. The
+// frame under the larger mark is not part of it. The effect region has
+// exactly these bounds whenever the marks differ.
+struct ByteSpan {
+  std::int64_t lo = 0;
+  std::int64_t hi = 0;
+};
+
+ByteSpan SelectedBytes(const AudioDocument& doc) {
+  const EffectRegion region = EffectRegionOf(doc);
+  const std::int64_t frameSize = doc.FrameSize();
+  return {region.start * frameSize, region.end * frameSize};
+}
+
+void CopyBytes(std::uint8_t* to, const std::uint8_t* from, std::int64_t size) {
+  if (size > 0) std::memcpy(to, from, static_cast<std::size_t>(size));
+}
+
+}  // namespace
+
+bool CropToSelection(AudioDocument& doc) {
+  if (doc.SelStart == doc.SelEnd) return false;
+  const ByteSpan span = SelectedBytes(doc);
+  SampleBlock block = SampleBlock::Allocate(static_cast<std::int32_t>(span.hi - span.lo));
+  CopyBytes(block.bytes.get(), doc.SampleData.get() + span.lo, span.hi - span.lo);
+  ReplaceBlock(doc, std::move(block), doc.Format());
+  return true;
+}
+
+bool CutSelection(AudioDocument& doc) {
+  if (doc.SelStart == doc.SelEnd) return false;
+  const ByteSpan span = SelectedBytes(doc);
+  // Whatever follows the selection is kept, a trailing partial frame as well.
+  const std::int64_t tail = doc.DataSize - span.hi;
+  SampleBlock block = SampleBlock::Allocate(static_cast<std::int32_t>(span.lo + tail));
+  CopyBytes(block.bytes.get(), doc.SampleData.get(), span.lo);
+  CopyBytes(block.bytes.get() + span.lo, doc.SampleData.get() + span.hi, tail);
+  ReplaceBlock(doc, std::move(block), doc.Format());
+  return true;
+}
+
+}  // namespace sonavix

@@ -1,0 +1,72 @@
+#include "effects/echo.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
+
+#include "effects/effect_region.h"
+
+namespace sonavix {
+
+namespace {
+
+// Seconds to whole frames: the product in extended precision, truncated
+// toward zero. Anything below one frame (including a sound without a rate)
+// comes to 0; absurdly long times are capped far beyond any sound's length.
+std::int64_t FramesIn(double seconds, std::int32_t sampleRate) {
+  const long double frames = static_cast<long double>(seconds) * sampleRate;
+  if (!(frames >= 1)) return 0;
+  if (frames >= 1e15L) return std::int64_t{1} << 50;
+  return static_cast<std::int64_t>(frames);
+}
+
+// out[k] := mean of out[k] and earlier[k], rounded down. The two ranges never
+// overlap.
+void Mean8(std::uint8_t* out, const std::uint8_t* earlier, std::int64_t n) {
+  for (std::int64_t k = 0; k < n; ++k) out[k] = static_cast<std::uint8_t>((out[k] + earlier[k]) >> 1);
+}
+
+
+// The same on little-endian 16-bit samples (n of them); the sum in 32 bits,
+// halved toward zero.
+void Mean16(std::uint8_t* out, const std::uint8_t* earlier, std::int64_t n) {
+  for (std::int64_t k = 0; k < n; ++k) {
+    std::int16_t a;
+    std::int16_t b;
+    std::memcpy(&a, out + 2 * k, 2);
+    std::memcpy(&b, earlier + 2 * k, 2);
+    const auto mean = static_cast<std::int16_t>((std::int32_t{a} + b) / 2);
+    std::memcpy(out + 2 * k, &mean, 2);
+  }
+}
+
+}  // namespace
+
+void AddEcho(AudioDocument& doc, double delaySeconds) {
+  static_assert(std::endian::native == std::endian::little, "samples are little-endian in memory");
+  const EffectRegion region = EffectRegionOf(doc);
+  const std::int64_t delay = FramesIn(delaySeconds, doc.SampleRate);
+  if (delay == 0) return;
+  // Frames start + delay ... end (the frame at end too, while it lies in the
+  // sound) take the mean with the frame `delay` earlier, in increasing order:
+  // an earlier frame that was already echoed feeds back its echo.
+  const std::int64_t stop = std::min<std::int64_t>(region.end + 1, doc.FrameCount());
+  const std::int64_t channels = doc.Channels();
+  // In interleaved frames a sample meets the same channel `lag` samples back.
+  const std::int64_t lag = delay * channels;
+  const std::int64_t last = stop * channels;
+  const int width = doc.BytesPerSample();
+  std::uint8_t* data = doc.SampleData.get();
+  // Blocks of at most `lag` samples read only values finished before them.
+  for (std::int64_t k = (region.start + delay) * channels; k < last;) {
+    const std::int64_t n = std::min(lag, last - k);
+    std::uint8_t* out = data + k * width;
+    if (width == 2) Mean16(out, out - lag * 2, n);
+    else Mean8(out, out - lag, n);
+    k += n;
+  }
+}
+
+}  // namespace sonavix

@@ -1,0 +1,22 @@
+#pragma once
+// The span of frames an effect works on: the selection, or the whole sound
+// when nothing is selected.
+
+#include <cstdint>
+
+#include "document/audio_document.h"
+
+namespace sonavix {
+
+struct EffectRegion {
+  std::int32_t start = 0;  // first frame
+  std::int32_t end = 0;    // one past the last frame; never past FrameCount
+  std::int32_t Frames() const { return end - start; }
+};
+
+// Without a selection: 0 ... FrameCount. With one: the smaller and larger
+// mark (compared as unsigned numbers, so a mark of -1 counts as the largest),
+// halved in stereo, each limited to FrameCount.
+EffectRegion EffectRegionOf(const AudioDocument& doc);
+
+}  // namespace sonavix

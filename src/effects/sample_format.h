@@ -1,0 +1,13 @@
+#pragma once
+// Converting the whole sound to another rate, channel count and sample
+// width: nearest-earlier-frame resampling, the left channel for mono, the
+// high byte for 8 bits. Builds the new block first and replaces the
+// document's block through ReplaceBlock. Returns true when it did.
+
+#include "document/audio_document.h"
+
+namespace sonavix {
+
+bool ConvertSampleFormat(AudioDocument& doc, SoundFormat target);
+
+}  // namespace sonavix

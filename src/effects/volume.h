@@ -1,0 +1,12 @@
+#pragma once
+// Louder, quieter and maximum volume, in place on the effect region.
+
+#include "document/audio_document.h"
+
+namespace sonavix {
+
+void MakeLouder(AudioDocument& doc);   // every sample value x 110 / 100
+void MakeQuieter(AudioDocument& doc);  // every sample value x 100 / 110
+void MaximumVolume(AudioDocument& doc);
+
+}  // namespace sonavix

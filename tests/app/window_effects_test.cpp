@@ -1,0 +1,121 @@
+// The editing and effect commands through the window: which dialog they ask,
+// what "Abbrechen" leaves alone, and how the view follows.
+
+#include <gtest/gtest.h>
+
+#include <QSpinBox>
+
+#include "app/zoom_spin_edit.h"
+#include "effects/echo_form.h"
+#include "effects/sample_format_form.h"
+#include "window_test_support.h"
+
+namespace sonavix::testing {
+namespace {
+
+using WindowEffects = WindowTest;
+
+std::vector<std::uint8_t> Bytes(const AudioDocument& doc) {
+  return {doc.SampleData.get(), doc.SampleData.get() + doc.DataSize};
+}
+
+TEST_F(WindowEffects, CropKeepsASelectionMadeRightToLeftAndShowsTheWholeRest) {
+  OpenThroughCommand(WriteRamp("a.wav", 50'000));
+  AudioDocument& doc = form->Document();
+  doc.SelStart = 1000;
+  doc.SelEnd = 31'000;
+  Click("CropToSelection");
+  EXPECT_EQ(doc.SampleCount(), 30'000);
+  EXPECT_EQ(doc.Sample16(0), 1000);
+  EXPECT_EQ(doc.SelStart, 0);
+  EXPECT_EQ(doc.SelEnd, 0);
+  EXPECT_EQ(form->ZoomField()->text(), QString::number(30'000 / form->WaveBox()->width()));
+
+  // Without a selection nothing happens, not even a redraw.
+  const int paints = form->PaintCount();
+  Trigger("DieAuswahlwegschneiden1");
+  EXPECT_EQ(doc.SampleCount(), 30'000);
+  EXPECT_EQ(form->PaintCount(), paints);
+}
+
+TEST_F(WindowEffects, VolumeWorksOnTheSelectionAndKeepsIt) {
+  OpenThroughCommand(WriteRamp("a.wav", 1000));
+  AudioDocument& doc = form->Document();
+  doc.SelStart = 600;
+  doc.SelEnd = 500;
+  Trigger("Lauter101");
+  EXPECT_EQ(doc.Sample16(499), 499);
+  EXPECT_EQ(doc.Sample16(500), 550);
+  EXPECT_EQ(doc.Sample16(600), 660);  // the frame under the larger mark belongs to it
+  EXPECT_EQ(doc.Sample16(601), 601);
+  EXPECT_EQ(doc.SelStart, 600);
+  EXPECT_EQ(doc.SelEnd, 500);
+}
+
+TEST_F(WindowEffects, TheTimeSpanDialogAsksAndCancelChangesNothing) {
+  OpenThroughCommand(WriteRamp("a.wav", 22050));
+  AudioDocument& doc = form->Document();
+  const std::vector<std::uint8_t> before = Bytes(doc);
+  double presetSeen = 0;
+  prompts.dialogs.push_back([&](QDialog& dialog) {
+    presetSeen = qobject_cast<TEchoForm*>(&dialog)->Seconds();
+    return int(QDialog::Rejected);
+  });
+  Trigger("Weicheinblenden1");
+  EXPECT_EQ(presetSeen, 2.0);
+  EXPECT_EQ(Bytes(doc), before);
+  EXPECT_EQ(prompts.dialogTitles, QStringList{"Effekt"});
+
+  prompts.dialogs.push_back([&](QDialog& dialog) {
+    presetSeen = qobject_cast<TEchoForm*>(&dialog)->Seconds();
+    qobject_cast<TEchoForm*>(&dialog)->SetSeconds(0.1);
+    return int(QDialog::Accepted);
+  });
+  Trigger("Echo1");
+  EXPECT_EQ(presetSeen, 0.5);
+  EXPECT_NE(Bytes(doc), before);
+  EXPECT_EQ(doc.DataSize, static_cast<std::int32_t>(before.size()));
+}
+
+TEST_F(WindowEffects, SampleFormatDialogIsPresetAndSkippedForAnEmptySound) {
+  Click("ChangeFormat");  // no sound: no dialog
+  EXPECT_TRUE(prompts.dialogTitles.isEmpty());
+
+  OpenThroughCommand(WriteRamp("a.wav", 22050));
+  int rateSeen = 0;
+  prompts.dialogs.push_back([&](QDialog& dialog) {
+    rateSeen = dialog.findChild<QSpinBox*>("SamplesEd")->value();
+    dialog.findChild<QSpinBox*>("SamplesEd")->setValue(11025);
+    return int(QDialog::Accepted);
+  });
+  Trigger("Sampleformatndern1");
+  EXPECT_EQ(rateSeen, 22050);
+  const AudioDocument& doc = form->Document();
+  EXPECT_EQ(doc.SampleRate, 11025);
+  EXPECT_EQ(doc.SampleCount(), 11025);
+  EXPECT_EQ(prompts.dialogTitles.back(), QStringLiteral("Sampleformat ändern"));
+}
+
+TEST_F(WindowEffects, SpeedChangesTheRateWithoutARedraw) {
+  OpenThroughCommand(WriteRamp("a.wav", 1000));
+  const int paints = form->PaintCount();
+  Trigger("Schneller101");
+  EXPECT_GT(form->Document().SampleRate, 22050);
+  Trigger("Langsamer101");
+  EXPECT_EQ(form->PaintCount(), paints);
+}
+
+TEST_F(WindowEffects, EveryCommandLeavesAnEmptySoundAlone) {
+  for (const char* name :
+       {"ZurAuswahlzurechtschneiden1", "DieAuswahlwegschneiden1", "Lauter101", "Leiser101",
+        "MaximaleLautstrke1", "Weicheinblenden1", "Weichausblenden1", "EndeaufAnfangberblenden1",
+        "Echo1", "Rckwrts1", "Schneller101", "Langsamer101", "Sampleformatndern1"}) {
+    QTest::mouseClick(form->WaveBox(), Qt::LeftButton, {}, QPoint(5, 5));  // marks -1
+    Trigger(name);
+    EXPECT_EQ(form->Document().DataSize, 0) << name;
+  }
+  EXPECT_TRUE(prompts.errors.isEmpty());
+}
+
+}  // namespace
+}  // namespace sonavix::testing
