@@ -31,11 +31,13 @@ void ReverseFrames(std::uint8_t* first, std::size_t count) {
 
 // rate x mul / div, truncated toward zero, then limited to 1 ...
 // kMaxSampleRate; the product is taken in 64 bits, so no rate overflows it.
-// Inside the limits the truncation gives the familiar steps: 44100 slower is
-// 40090, and that faster is 44099.
+// A rate that already lies above the limit (read from a file) is never
+// pushed down by speeding up. Inside the limits the truncation gives the
+// familiar steps: 44100 slower is 40090, and that faster is 44099.
 std::int32_t ScaleRate(std::int32_t rate, std::int64_t mul, std::int64_t div) {
   const std::int64_t scaled = std::int64_t{rate} * mul / div;
-  return static_cast<std::int32_t>(std::clamp<std::int64_t>(scaled, 1, kMaxSampleRate));
+  const std::int64_t highest = std::max<std::int64_t>(kMaxSampleRate, rate);
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(scaled, 1, highest));
 }
 
 }  // namespace
