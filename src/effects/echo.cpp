@@ -5,29 +5,17 @@
 #include <cstdint>
 #include <cstring>
 
-
 #include "effects/effect_region.h"
 
 namespace sonavix {
 
 namespace {
 
-// Seconds to whole frames: the product in extended precision, truncated
-// toward zero. Anything below one frame (including a sound without a rate)
-// comes to 0; absurdly long times are capped far beyond any sound's length.
-std::int64_t FramesIn(double seconds, std::int32_t sampleRate) {
-  const long double frames = static_cast<long double>(seconds) * sampleRate;
-  if (!(frames >= 1)) return 0;
-  if (frames >= 1e15L) return std::int64_t{1} << 50;
-  return static_cast<std::int64_t>(frames);
-}
-
 // out[k] := mean of out[k] and earlier[k], rounded down. The two ranges never
 // overlap.
 void Mean8(std::uint8_t* out, const std::uint8_t* earlier, std::int64_t n) {
   for (std::int64_t k = 0; k < n; ++k) out[k] = static_cast<std::uint8_t>((out[k] + earlier[k]) >> 1);
 }
-
 
 // The same on little-endian 16-bit samples (n of them); the sum in 32 bits,
 // halved toward zero.

@@ -19,4 +19,11 @@ EffectRegion EffectRegionOf(const AudioDocument& doc) {
           static_cast<std::int32_t>(std::min(end, frames))};
 }
 
+std::int64_t FramesIn(double seconds, std::int32_t sampleRate) {
+  const long double frames = static_cast<long double>(seconds) * sampleRate;
+  if (!(frames >= 1)) return 0;
+  if (frames >= 1e15L) return std::int64_t{1} << 50;
+  return static_cast<std::int64_t>(frames);
+}
+
 }  // namespace sonavix

@@ -19,4 +19,9 @@ struct EffectRegion {
 // halved in stereo, each limited to FrameCount.
 EffectRegion EffectRegionOf(const AudioDocument& doc);
 
+// A time span in whole frames: seconds x rate in extended precision,
+// truncated toward zero. Anything below one frame (a sound without a rate
+// included) comes to 0; absurdly long times are capped far beyond any sound.
+std::int64_t FramesIn(double seconds, std::int32_t sampleRate);
+
 }  // namespace sonavix

@@ -5,7 +5,6 @@
 #include <cstring>
 #include <utility>
 
-
 #include "document/little_endian.h"
 #include "effects/effect_region.h"
 
@@ -13,19 +12,8 @@ namespace sonavix {
 
 namespace {
 
-// Seconds to whole frames: the product in extended precision, truncated
-// toward zero. Anything below one frame (including a sound without a rate)
-// comes to 0; absurdly long times are capped far beyond any sound's length.
-std::int64_t FramesIn(double seconds, std::int32_t sampleRate) {
-  const long double frames = static_cast<long double>(seconds) * sampleRate;
-  if (!(frames >= 1)) return 0;
-  if (frames >= 1e15L) return std::int64_t{1} << 50;
-  return static_cast<std::int64_t>(frames);
-}
-
 std::int16_t Load16(const std::uint8_t* p) { return static_cast<std::int16_t>(LoadLe16(p)); }
 void Store16(std::uint8_t* p, std::int32_t v) { StoreLe16(p, static_cast<std::uint16_t>(v)); }
-
 
 // Scales `count` frames from `frame` on. Frame n gets the factor
 // (first + step * n) / length, divided per frame in double precision.

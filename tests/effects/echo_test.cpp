@@ -10,30 +10,16 @@
 #include <vector>
 
 #include "document/little_endian.h"
+#include "test_sounds.h"
 #include "effects/echo.h"
 
 namespace {
 
 using sonavix::AudioDocument;
 
-AudioDocument Sound(bool stereo, bool sixteen, std::int32_t rate, const std::vector<std::uint8_t>& bytes) {
-  AudioDocument doc;
-  auto block = sonavix::SampleBlock::Allocate(static_cast<std::int32_t>(bytes.size()));
-  if (!bytes.empty()) std::memcpy(block.bytes.get(), bytes.data(), bytes.size());
-  sonavix::ReplaceBlock(doc, std::move(block), {rate, stereo, sixteen});
-  return doc;
-}
-
-AudioDocument Sound16(bool stereo, std::int32_t rate, const std::vector<std::int16_t>& samples) {
-  std::vector<std::uint8_t> bytes(samples.size() * 2);
-  for (std::size_t i = 0; i < samples.size(); ++i)
-    sonavix::StoreLe16(&bytes[2 * i], static_cast<std::uint16_t>(samples[i]));
-  return Sound(stereo, true, rate, bytes);
-}
-
-std::vector<std::uint8_t> Bytes(const AudioDocument& doc) {
-  return {doc.SampleData.get(), doc.SampleData.get() + doc.DataSize};
-}
+using sonavix::testing::Bytes;
+using sonavix::testing::Sound;
+using sonavix::testing::Sound16;
 
 TEST(EchoTest, ClickDecaysByHalvesEveryDelay) {
   // 16-bit stereo at 200 Hz, 0.5 s: 100 frames; a click on each channel.
