@@ -10,6 +10,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 # target name -> seed corpus folder under fuzz/corpus
 targets=(
   "wav_reader_fuzz wav"
+  "mp3_source_fuzz mp3"
 )
 
 for entry in "${targets[@]}"; do
