@@ -11,6 +11,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 targets=(
   "wav_reader_fuzz wav"
   "mp3_source_fuzz mp3"
+  "mp3_conversion_fuzz mp3"
+  "scsi_reply_fuzz scsi"
 )
 
 for entry in "${targets[@]}"; do

@@ -6,12 +6,15 @@
 #include <QPainter>
 #include <QScrollBar>
 
+#include "app/main_form_mp3.h"
 #include "app/messages.h"
 #include "app/paint_box.h"
 #include "app/progress_panel.h"
 #include "app/user_prompts.h"
 #include "app/zoom_spin_edit.h"
 #include "document/sound_files.h"
+#include "mp3/acm.h"
+#include "mp3/acm_convertor.h"
 #include "playback/sound_device.h"
 #include "video/media_writer.h"
 #include "view/waveform.h"
@@ -36,11 +39,14 @@ std::string LocalPath(const QString& name) { return QFile::encodeName(name).toSt
 
 }  // namespace
 
-TMainForm::TMainForm(UserPrompts& prompts, std::unique_ptr<SoundDevice> sound, QWidget* parent)
+TMainForm::TMainForm(UserPrompts& prompts, std::unique_ptr<SoundDevice> sound,
+                     std::unique_ptr<acm::AcmManager> codecs, QWidget* parent)
     : QMainWindow(parent),
       prompts_(prompts),
+      codecs_(codecs ? std::move(codecs) : acm::CreateSystemAcm()),
       sound_(std::move(sound)),
       writerFactory_([] { return CreateMediaWriter(); }) {
+  CreateMp3Import();
   BuildWindow();
   BindCommands();
   FormCreate();
@@ -62,6 +68,7 @@ void TMainForm::FormCreate() {
     QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
                               Qt::QueuedConnection);
   }
+  DiscoverMp3Formats();
 }
 
 void TMainForm::FormClose() { stopRequested_ = true; }

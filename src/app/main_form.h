@@ -10,8 +10,13 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
+#include "cdda/cd_drives.h"
 #include "document/audio_document.h"
+#include "mp3/acm.h"
+#include "mp3/wave_format_block.h"
 
 class QAction;
 class QCheckBox;
@@ -25,6 +30,8 @@ class QMenu;
 namespace sonavix {
 
 class MediaWriter;
+class MainFormMp3Host;
+class TACMConvertor;
 class Mp3Decoder;
 class RunWriter;
 class SoundDevice;
@@ -45,12 +52,17 @@ class TMainForm final : public QMainWindow {
   Q_OBJECT
  public:
   // `sound` is the output the window plays through; it is opened here.
-  TMainForm(UserPrompts& prompts, std::unique_ptr<SoundDevice> sound, QWidget* parent = nullptr);
+  // `codecs` is the audio compression layer MP3 files are decoded through;
+  // without one the system's layer is used.
+  TMainForm(UserPrompts& prompts, std::unique_ptr<SoundDevice> sound,
+            std::unique_ptr<acm::AcmManager> codecs = nullptr, QWidget* parent = nullptr);
   ~TMainForm() override;
 
   void SetForms(const Forms& forms) { forms_ = forms; }
-  // MP3 files are read through this decoder; without one they are read as WAV.
+  // MP3 files are read through this decoder; without one they are read as
+  // WAV. The window's own converter is the default.
   void SetMp3Decoder(Mp3Decoder* decoder) { mp3Decoder_ = decoder; }
+  Mp3Decoder* DefaultMp3Decoder() const;
   // Where the MPEG export gets its writer from.
   using MediaWriterFactory = std::function<std::unique_ptr<MediaWriter>()>;
   void SetMediaWriterFactory(MediaWriterFactory factory) { writerFactory_ = std::move(factory); }
@@ -77,6 +89,20 @@ class TMainForm final : public QMainWindow {
 
   // Reports progress of a long command in the status bar (0 ... 100).
   void SetProStatus(int percent);
+
+  // MP3 import: the layer-3 formats the codecs offered at start-up, the
+  // converter, and the conversion of one MP3 file into a WAV file.
+  const std::vector<WaveFormatBlock>& MP3FormatList() const { return mp3FormatList_; }
+  int MP3FormatCount() const { return static_cast<int>(mp3FormatList_.size()); }
+  TACMConvertor& mp3wav() { return *mp3wav_; }
+  void ConvertMP3WAV(const std::string& source, const std::string& destination);
+
+  // CD import: the transports the drives are found and read through (the
+  // machine's by default), and the drives found the first time the CD
+  // dialog opened.
+  void SetCdTransports(std::unique_ptr<cdda::PassThroughTransport> passThrough,
+                       std::unique_ptr<cdda::ScsiGenericLoader> generic);
+  const cdda::CDDriveList& CDDrives() const { return cdDriveList_; }
 
   // Plays the selection (or the whole sound) with the live picture, or, with
   // a writer, hands pictures and blocks to it instead. Only one run at a
@@ -118,6 +144,7 @@ class TMainForm final : public QMainWindow {
   void Rckwrts1Click();
   void Schneller101Click();
   void Langsamer101Click();
+  void MusikCDBtnClick();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -148,6 +175,11 @@ class TMainForm final : public QMainWindow {
   void PaintBox1Draw(QPainter& painter);
   void PaintBox2Draw(QPainter& painter);
 
+  friend class MainFormMp3Host;
+  // main_form_mp3.cpp
+  void CreateMp3Import();
+  void DiscoverMp3Formats();
+
   void FormCreate();
   void FormClose();
   void FormDestroy();
@@ -156,10 +188,20 @@ class TMainForm final : public QMainWindow {
   int ViewWidth() const;
 
   UserPrompts& prompts_;
+  std::unique_ptr<acm::AcmManager> codecs_;
+  std::unique_ptr<TACMConvertor> mp3wav_;
+  std::vector<WaveFormatBlock> mp3FormatList_;
+  std::unique_ptr<MainFormMp3Host> mp3Host_;
   Mp3Decoder* mp3Decoder_ = nullptr;
   std::unique_ptr<SoundDevice> sound_;
   MediaWriterFactory writerFactory_;
   Forms forms_;
+
+  // main_form_cdda.cpp
+  bool CDDrivesFound = false;
+  cdda::CDDriveList cdDriveList_;
+  std::unique_ptr<cdda::PassThroughTransport> cdPassThrough_ = cdda::CreateSgIoPassThrough();
+  std::unique_ptr<cdda::ScsiGenericLoader> cdGeneric_ = cdda::CreateScsiGenericLoader();
 
   AudioDocument doc_;
   QImage waveBitmap_;

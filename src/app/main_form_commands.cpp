@@ -9,8 +9,8 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <algorithm>
+#include <array>
 #include <exception>
-#include <iterator>
 #include <new>
 
 #include "app/main_form.h"
@@ -25,11 +25,11 @@ namespace {
 
 // Controls and menu entries whose commands the program does not offer yet.
 // They are shown, so the window looks as it will, but cannot be used.
-constexpr const char* kNotYetAvailable[] = {"MusikCDBtn", "VonMusikCDeinlesen1"};
+constexpr std::array<const char*, 0> kNotYetAvailable{};
 
 bool Available(const QObject* object) {
   const QByteArray name = object->objectName().toLatin1();
-  return std::none_of(std::begin(kNotYetAvailable), std::end(kNotYetAvailable),
+  return std::none_of(kNotYetAvailable.begin(), kNotYetAvailable.end(),
                       [&](const char* entry) { return name == entry; });
 }
 
@@ -97,6 +97,8 @@ void TMainForm::BindCommands() {
   bind("Langsamer101", &TMainForm::Langsamer101Click);
   bind("StopBTN", &TMainForm::StopBTNClick);
   bind("BitBtnXP1", &TMainForm::BitBtnXP1Click);
+  bind("MusikCDBtn", &TMainForm::MusikCDBtnClick);
+  bind("VonMusikCDeinlesen1", &TMainForm::MusikCDBtnClick);
 
   connect(ZoomOutEd, &ZoomSpinEdit::Changed, this, [this] { Guard([this] { ZoomOutEdChange(); }); });
   connect(RxSlider1, &QScrollBar::valueChanged, this,

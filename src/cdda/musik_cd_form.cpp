@@ -1,10 +1,158 @@
 #include "cdda/musik_cd_form.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QSpinBox>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <utility>
+
 namespace sonavix {
+
+namespace {
+
+constexpr QSize kDialogSize(400, 300);
+constexpr int kHighestTrack = 256;
+
+template <class Widget>
+Widget* Named(Widget* widget, const char* name) {
+  widget->setObjectName(QString::fromLatin1(name));
+  return widget;
+}
+
+// The message box reads like a note: the tooltip colours of the style.
+void UseInfoColours(QPlainTextEdit* memo) {
+  QPalette palette = memo->palette();
+  palette.setColor(QPalette::Base, palette.color(QPalette::ToolTipBase));
+  palette.setColor(QPalette::Text, palette.color(QPalette::ToolTipText));
+  memo->setPalette(palette);
+}
+
+}  // namespace
 
 TMusikCDForm::TMusikCDForm(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("MusikCDForm"));
   setWindowTitle(QStringLiteral("Lied von Musik-CD einlesen..."));
+
+  auto* label2 = Named(new QLabel(QStringLiteral("Laufwerk:")), "Label2");
+  DriveBox = Named(new QComboBox, "DriveBox");
+  label2->setBuddy(DriveBox);
+  auto* label4 = Named(new QLabel(QStringLiteral("Track zum Speichern:")), "Label4");
+  STrackEd = Named(new QSpinBox, "STrackEd");
+  STrackEd->setRange(1, kHighestTrack);
+  STrackEd->setValue(1);
+  label4->setBuddy(STrackEd);
+  Label1 = Named(new QLabel, "Label1");
+  KaraokeCheck =
+      Named(new QCheckBox(QStringLiteral("Karaoke Modus (nur Hintergrundmusik)")), "KaraokeCheck");
+  Memo1 = Named(new QPlainTextEdit, "Memo1");
+  Memo1->setReadOnly(true);
+  UseInfoColours(Memo1);
+  BitBtnXP1 = Named(new QPushButton(QStringLiteral("OK")), "BitBtnXP1");
+  BitBtnXP1->setDefault(true);
+  BitBtnXP2 = Named(new QPushButton(QStringLiteral("Abbrechen")), "BitBtnXP2");
+  connect(BitBtnXP1, &QPushButton::clicked, this, &TMusikCDForm::BitBtnXP1Click);
+  connect(BitBtnXP2, &QPushButton::clicked, this, &TMusikCDForm::BitBtnXP2Click);
+
+  auto* fields = new QGridLayout;
+  fields->addWidget(label2, 0, 0);
+  fields->addWidget(DriveBox, 0, 1, 1, 2);
+  fields->addWidget(label4, 1, 0);
+  fields->addWidget(STrackEd, 1, 1);
+  fields->addWidget(Label1, 1, 2);
+  fields->setColumnStretch(2, 1);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(BitBtnXP1);
+  buttons->addWidget(BitBtnXP2);
+  auto* column = new QVBoxLayout(this);
+  column->addLayout(fields);
+  column->addWidget(KaraokeCheck);
+  column->addWidget(Memo1, 1);
+  column->addLayout(buttons);
+  // A fixed dialog border: the user cannot drag its size.
+  setFixedSize(kDialogSize.expandedTo(column->minimumSize()));
+}
+
+TMusikCDForm::~TMusikCDForm() = default;
+
+void TMusikCDForm::SetSource(cdda::PassThroughTransport& passThrough, cdda::ScsiGenericLoader& generic,
+                             const cdda::CDDriveList& drives, AudioDocument& doc) {
+  // The reader keeps the last TOC; it is made anew only for other transports.
+  if (!reader_ || passThrough_ != &passThrough || generic_ != &generic)
+    reader_ = std::make_unique<cdda::TrackReader>(passThrough, generic);
+  passThrough_ = &passThrough;
+  generic_ = &generic;
+  drives_ = &drives;
+  doc_ = &doc;
+}
+
+void TMusikCDForm::ListDrives(const cdda::CDDriveList& drives) {
+  DriveBox->clear();
+  for (int i = 0; i < std::min(drives.CDDriveCount, cdda::kMaxCdDrives); ++i)
+    DriveBox->addItem(QString::fromStdString(drives.ListText(i)));
+  if (DriveBox->count() > 0) DriveBox->setCurrentIndex(0);
+}
+
+void TMusikCDForm::BitBtnXP1Click() {
+  if (reading_ || !reader_) return;
+  BitBtnXP1->setEnabled(false);
+  reading_ = true;
+  // An exception must not pass through the dialog's event loop: it is kept
+  // and passed on by whoever showed the dialog.
+  try {
+    reader_->SaveTrackClick(*drives_, DriveBox->currentIndex(), *doc_, *this);
+  } catch (...) {
+    readError_ = std::current_exception();
+  }
+  reading_ = false;
+  BitBtnXP1->setEnabled(true);
+  accept();
+}
+
+void TMusikCDForm::BitBtnXP2Click() { reject(); }
+
+void TMusikCDForm::reject() {
+  if (reading_) {
+    reader_->RequestCancel();
+    return;
+  }
+  QDialog::reject();
+}
+
+void TMusikCDForm::RethrowReadError() {
+  if (std::exception_ptr error = std::exchange(readError_, nullptr)) std::rethrow_exception(error);
+}
+
+void TMusikCDForm::WriteLine(const std::string& line) {
+  Memo1->appendPlainText(QString::fromStdString(line));
+}
+
+void TMusikCDForm::ShowPosition(const std::string& label) {
+  Label1->setText(QString::fromStdString(label));
+}
+
+void TMusikCDForm::ProcessMessages() { QCoreApplication::processEvents(); }
+
+int TMusikCDForm::TrackNumber() const { return STrackEd->value(); }
+
+bool TMusikCDForm::Karaoke() const { return KaraokeCheck->isChecked(); }
+
+void TMusikCDForm::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  // Centred on the screen, not on the main window.
+  if (const QScreen* screen = this->screen()) {
+    QRect frame = frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    move(frame.topLeft());
+  }
 }
 
 }  // namespace sonavix

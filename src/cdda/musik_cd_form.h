@@ -1,14 +1,77 @@
 #pragma once
-// The dialog that reads one track of an audio CD into the document.
+// The dialog that reads one track of an audio CD into the document: the
+// drive, the track number and the karaoke switch; every step of a read is
+// written into its message box.
 
 #include <QDialog>
+#include <exception>
+#include <memory>
+#include <string>
+
+#include "cdda/cd_drives.h"
+#include "cdda/track_reader.h"
+#include "document/audio_document.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class QSpinBox;
 
 namespace sonavix {
 
-class TMusikCDForm final : public QDialog {
+class TMusikCDForm final : public QDialog, public cdda::TrackReadHost {
   Q_OBJECT
  public:
   explicit TMusikCDForm(QWidget* parent = nullptr);
+  ~TMusikCDForm() override;
+
+  // Where a read takes its drives from and where its sound goes. The
+  // arguments must outlive every read.
+  void SetSource(cdda::PassThroughTransport& passThrough, cdda::ScsiGenericLoader& generic,
+                 const cdda::CDDriveList& drives, AudioDocument& doc);
+  // Fills the drive box with the drives' list entries; the first is selected.
+  void ListDrives(const cdda::CDDriveList& drives);
+
+  // "OK": reads the track and closes the dialog.
+  void BitBtnXP1Click();
+  // "Abbrechen": stops a running read; closes the dialog when none runs.
+  void BitBtnXP2Click();
+
+  // An error that ended the last read (out of memory) is kept while the
+  // dialog's own event loop runs and passed on here, after it closed.
+  void RethrowReadError();
+
+  // What a read asks of its dialog.
+  void WriteLine(const std::string& line) override;
+  void ShowPosition(const std::string& label) override;
+  void ProcessMessages() override;
+  int TrackNumber() const override;
+  bool Karaoke() const override;
+
+  // Closing the window (or Escape) during a read cancels the read instead.
+  void reject() override;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  QLabel* Label1 = nullptr;
+  QComboBox* DriveBox = nullptr;
+  QSpinBox* STrackEd = nullptr;
+  QCheckBox* KaraokeCheck = nullptr;
+  QPlainTextEdit* Memo1 = nullptr;
+  QPushButton* BitBtnXP1 = nullptr;
+  QPushButton* BitBtnXP2 = nullptr;
+
+  std::unique_ptr<cdda::TrackReader> reader_;
+  cdda::PassThroughTransport* passThrough_ = nullptr;
+  cdda::ScsiGenericLoader* generic_ = nullptr;
+  const cdda::CDDriveList* drives_ = nullptr;
+  AudioDocument* doc_ = nullptr;
+  bool reading_ = false;
+  std::exception_ptr readError_;
 };
 
 }  // namespace sonavix

@@ -27,6 +27,23 @@ void MpegAudioDecoder::Deleter::operator()(mpg123_handle_struct* h) const {
 }
 
 MpegAudioDecoder::MpegAudioDecoder() {
+  // Every rate an MPEG stream can have, in the stream's own channel layout.
+  // Resampling is switched off: the output keeps the stream's own rate.
+  const long* rates = nullptr;
+  std::size_t count = 0;
+  mpg123_rates(&rates, &count);
+  Open(rates, count, MPG123_MONO | MPG123_STEREO, false);
+}
+
+MpegAudioDecoder::MpegAudioDecoder(int rate, int channels) {
+  // Only the one format is allowed, so libmpg123 converts to it: its own
+  // resampler for another rate, mixing or doubling for another layout. A
+  // stream in that very format is decoded without either.
+  const long rates[] = {rate};
+  Open(rates, 1, channels == 1 ? MPG123_MONO : MPG123_STEREO, true);
+}
+
+void MpegAudioDecoder::Open(const long* rates, std::size_t rateCount, int channelMask, bool resample) {
   if (!InitLibrary()) return;
   int err = MPG123_OK;
   handle_.reset(mpg123_new(nullptr, &err));
@@ -40,17 +57,12 @@ MpegAudioDecoder::MpegAudioDecoder() {
   // declared sample count, which takes the padding off the end. That end is
   // worked out from the header alone, so it needs no file size and works in
   // feed mode too. Without such a header every decoded sample is kept.
-  // Resampling is switched off: the output keeps the stream's own rate.
-  bool ok = mpg123_param(mh, MPG123_ADD_FLAGS, MPG123_GAPLESS | MPG123_QUIET, 0) == MPG123_OK &&
-            mpg123_param(mh, MPG123_REMOVE_FLAGS, MPG123_AUTO_RESAMPLE, 0) == MPG123_OK;
-  // Only 16-bit signed output, at every rate an MPEG stream can have and in
-  // the stream's own channel layout.
+  bool ok = mpg123_param(mh, MPG123_ADD_FLAGS, MPG123_GAPLESS | MPG123_QUIET, 0) == MPG123_OK;
+  if (!resample) ok = ok && mpg123_param(mh, MPG123_REMOVE_FLAGS, MPG123_AUTO_RESAMPLE, 0) == MPG123_OK;
+  // Only 16-bit signed output, at the allowed rates and layouts.
   ok = ok && mpg123_format_none(mh) == MPG123_OK;
-  const long* rates = nullptr;
-  std::size_t count = 0;
-  mpg123_rates(&rates, &count);
-  for (std::size_t i = 0; ok && i < count; ++i)
-    ok = mpg123_format(mh, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16) == MPG123_OK;
+  for (std::size_t i = 0; ok && i < rateCount; ++i)
+    ok = mpg123_format(mh, rates[i], channelMask, MPG123_ENC_SIGNED_16) == MPG123_OK;
   ok = ok && mpg123_open_feed(mh) == MPG123_OK;
   if (!ok) handle_.reset();
 }

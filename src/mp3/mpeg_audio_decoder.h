@@ -20,6 +20,11 @@ namespace sonavix {
 class MpegAudioDecoder {
  public:
   MpegAudioDecoder();
+  // Always gives `rate` Hz and `channels` (1 or 2) channels, whatever the
+  // stream holds: another rate is resampled, stereo is mixed down to mono
+  // and mono is doubled to stereo. A stream already in that format decodes
+  // to the same bytes as with the default constructor.
+  MpegAudioDecoder(int rate, int channels);
   ~MpegAudioDecoder();
   MpegAudioDecoder(const MpegAudioDecoder&) = delete;
   MpegAudioDecoder& operator=(const MpegAudioDecoder&) = delete;
@@ -41,6 +46,10 @@ class MpegAudioDecoder {
   struct Deleter {
     void operator()(mpg123_handle_struct* h) const;
   };
+  // Creates the feed-mode handle that allows 16-bit output at `rates` in
+  // the `channelMask` layouts (MPG123_MONO, MPG123_STEREO); `resample`
+  // lets libmpg123 convert a stream to an allowed rate.
+  void Open(const long* rates, std::size_t rateCount, int channelMask, bool resample);
   // Takes decoded PCM out of libmpg123 until it wants more input; false on
   // a hard error.
   bool Drain(std::vector<std::uint8_t>& out);

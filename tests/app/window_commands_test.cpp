@@ -70,7 +70,7 @@ TEST_F(WindowCommands, FailedOpenKeepsTheSoundButClearsTheSelection) {
   EXPECT_EQ(doc.SelStart, 0);
   EXPECT_EQ(doc.SelEnd, 0);
 
-  // Until MP3 decoding is part of the program, an .mp3 name is read as WAV.
+  // An .mp3 file that holds no MPEG audio cannot be opened either.
   QFile::copy(bad.fileName(), Path("song.Mp3"));
   OpenThroughCommand(Path("song.Mp3"));
   EXPECT_EQ(prompts.errors.size(), 2);

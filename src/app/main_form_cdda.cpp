@@ -1,0 +1,36 @@
+// The CD import command: finds the drives the first time, shows the CD
+// dialog and afterwards shows the whole sound, whether a track was read or not.
+
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "app/main_form.h"
+#include "app/user_prompts.h"
+#include "cdda/musik_cd_form.h"
+
+namespace sonavix {
+
+void TMainForm::SetCdTransports(std::unique_ptr<cdda::PassThroughTransport> passThrough,
+                                std::unique_ptr<cdda::ScsiGenericLoader> generic) {
+  cdPassThrough_ = std::move(passThrough);
+  cdGeneric_ = std::move(generic);
+}
+
+void TMainForm::MusikCDBtnClick() {
+  auto* dialog = qobject_cast<TMusikCDForm*>(forms_.MusikCD);
+  if (!dialog) return;
+  // Drives attached later are seen only after a restart.
+  if (!CDDrivesFound) {
+    CDDrivesFound = true;
+    cdDriveList_ = cdda::FindAllCDDrives(*cdPassThrough_, *cdGeneric_,
+                                         [dialog](const std::string& line) { dialog->WriteLine(line); });
+    dialog->ListDrives(cdDriveList_);
+  }
+  dialog->SetSource(*cdPassThrough_, *cdGeneric_, cdDriveList_, doc_);
+  prompts_.RunModal(*dialog);
+  ShowWholeSound();
+  dialog->RethrowReadError();
+}
+
+}  // namespace sonavix

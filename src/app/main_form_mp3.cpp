@@ -1,0 +1,49 @@
+// The main window's part of the MP3 import: its converter and codec list,
+// made at start-up, and the conversion the open command runs for ".mp3".
+
+#include "app/main_form_mp3.h"
+
+#include <QCoreApplication>
+
+#include "app/main_form.h"
+#include "app/user_prompts.h"
+#include "mp3/acm.h"
+#include "mp3/acm_convertor.h"
+
+namespace sonavix {
+
+void MainFormMp3Host::ConvertToWave(const std::string& mp3Path, const std::string& wavePath) {
+  form_.ConvertMP3WAV(mp3Path, wavePath);
+}
+
+void MainFormMp3Host::SetProStatus(int percent) { form_.SetProStatus(percent); }
+
+void MainFormMp3Host::ProcessMessages() { QCoreApplication::processEvents(); }
+
+bool MainFormMp3Host::StopRequested() const { return form_.stopRequested_; }
+
+void MainFormMp3Host::ClearStopRequest() { form_.stopRequested_ = false; }
+
+void MainFormMp3Host::ShowError(const std::string& text) {
+  form_.prompts_.ShowError(&form_, QString::fromStdString(text));
+}
+
+void TMainForm::CreateMp3Import() {
+  mp3wav_ = std::make_unique<TACMConvertor>(*codecs_);
+  mp3wav_->LoadMainWindowValues();
+  mp3Host_ = std::make_unique<MainFormMp3Host>(*this);
+  mp3Decoder_ = mp3Host_.get();
+}
+
+Mp3Decoder* TMainForm::DefaultMp3Decoder() const { return mp3Host_.get(); }
+
+void TMainForm::DiscoverMp3Formats() {
+  Mp3FormatDiscovery discovery(*codecs_, [] { QCoreApplication::processEvents(); });
+  mp3FormatList_ = discovery.Run();
+}
+
+void TMainForm::ConvertMP3WAV(const std::string& source, const std::string& destination) {
+  sonavix::ConvertMP3WAV(source, destination, *mp3wav_, mp3FormatList_, *mp3Host_);
+}
+
+}  // namespace sonavix

@@ -1,0 +1,29 @@
+#pragma once
+// The main window as the MP3 import sees it: progress in the status bar, the
+// message pump, the shared stop flag and error boxes; and the decoder the
+// open command hands ".mp3" files to.
+
+#include "document/sound_files.h"
+#include "mp3/mp3_conversion.h"
+
+namespace sonavix {
+
+class TMainForm;
+
+class MainFormMp3Host final : public Mp3ConversionHost, public Mp3Decoder {
+ public:
+  explicit MainFormMp3Host(TMainForm& form) : form_(form) {}
+
+  void ConvertToWave(const std::string& mp3Path, const std::string& wavePath) override;
+
+  void SetProStatus(int percent) override;
+  void ProcessMessages() override;
+  bool StopRequested() const override;
+  void ClearStopRequest() override;
+  void ShowError(const std::string& text) override;
+
+ private:
+  TMainForm& form_;
+};
+
+}  // namespace sonavix

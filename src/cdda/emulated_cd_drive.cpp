@@ -1,0 +1,134 @@
+// The emulated drive: answers the three commands the CD import sends from a
+// synthetic disc, the way an MMC drive does, including its failures.
+
+#include "cdda/emulated_cd_drive.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace sonavix::cdda {
+
+namespace {
+
+constexpr std::uint8_t kGood = 0x00;
+constexpr std::uint8_t kCheckCondition = 0x02;
+constexpr std::uint8_t kIllegalRequest = 0x05;
+constexpr SenseError kInvalidOpcode{kIllegalRequest, 0x20, 0x00};
+constexpr SenseError kInvalidFieldInCdb{kIllegalRequest, 0x24, 0x00};
+constexpr SenseError kLbaOutOfRange{kIllegalRequest, 0x21, 0x00};
+constexpr std::size_t kFixedSenseBytes = 18;
+constexpr std::size_t kInquiryReplyBytes = 36;
+constexpr std::uint8_t kLeadOutTrack = 0xAA;
+constexpr std::uint8_t kAudioTrackAdrControl = 0x10;
+
+std::uint32_t LoadBe(const std::uint8_t* p, int bytes) {
+  std::uint32_t value = 0;
+  for (int i = 0; i < bytes; ++i) value = value << 8 | p[i];
+  return value;
+}
+
+void StoreBe32(std::uint8_t* p, std::uint32_t v) {
+  for (int i = 3; i >= 0; --i, v >>= 8) p[i] = static_cast<std::uint8_t>(v);
+}
+
+// `text` cut or blank-padded to `width` bytes at `out`.
+void PutPadded(std::uint8_t* out, const std::string& text, std::size_t width) {
+  std::memset(out, ' ', width);
+  std::memcpy(out, text.data(), std::min(width, text.size()));
+}
+
+// Copies the reply, cut to what the command allows and the caller offered.
+void PutReply(const std::vector<std::uint8_t>& reply, std::size_t allocation, std::uint8_t* data,
+              std::size_t dataLength) {
+  const std::size_t n = std::min({reply.size(), allocation, dataLength});
+  if (n > 0) std::memcpy(data, reply.data(), n);
+}
+
+std::uint8_t CheckCondition(const SenseError& error, std::uint8_t* sense, std::size_t senseLength) {
+  std::uint8_t fixed[kFixedSenseBytes] = {};
+  fixed[0] = 0x70;
+  fixed[2] = error.senseKey;
+  fixed[7] = kFixedSenseBytes - 8;
+  fixed[12] = error.asc;
+  fixed[13] = error.ascq;
+  const std::size_t n = std::min(senseLength, kFixedSenseBytes);
+  if (n > 0) std::memcpy(sense, fixed, n);
+  return kCheckCondition;
+}
+
+}  // namespace
+
+std::uint8_t EmulatedDisc::SectorByte(std::uint32_t lba, std::size_t offset) {
+  const auto o = static_cast<std::uint32_t>(offset);
+  return static_cast<std::uint8_t>((lba * 7 + o * 13 + (o >> 8)) ^ (lba >> 3));
+}
+
+std::vector<std::uint8_t> EmulatedCdDrive::TocReply() const {
+  const std::size_t tracks = disc.trackStarts.size();
+  std::vector<std::uint8_t> reply(4 + 8 * (tracks + 1), 0);
+  const std::size_t dataLength = reply.size() - 2;
+  reply[0] = static_cast<std::uint8_t>(dataLength >> 8);
+  reply[1] = static_cast<std::uint8_t>(dataLength);
+  reply[2] = disc.firstTrack;
+  reply[3] = static_cast<std::uint8_t>(disc.firstTrack + tracks - 1);
+  for (std::size_t k = 0; k <= tracks; ++k) {
+    std::uint8_t* descriptor = &reply[4 + 8 * k];
+    const bool leadOut = k == tracks;
+    descriptor[1] = kAudioTrackAdrControl;
+    descriptor[2] = leadOut ? kLeadOutTrack : static_cast<std::uint8_t>(disc.firstTrack + k);
+    StoreBe32(descriptor + 4, leadOut ? disc.leadOut : disc.trackStarts[k]);
+  }
+  return reply;
+}
+
+std::uint8_t EmulatedCdDrive::Execute(const std::uint8_t* cdb, std::size_t cdbLength,
+                                      std::uint8_t* data, std::size_t dataLength,
+                                      std::uint8_t* sense, std::size_t senseLength) {
+  log.push_back({std::vector<std::uint8_t>(cdb, cdb + cdbLength), dataLength});
+  const std::uint8_t opcode = cdbLength > 0 ? cdb[0] : 0;
+
+  if (opcode == 0x12 && cdbLength >= 6) {
+    if (inquiryFails) return CheckCondition(kInvalidFieldInCdb, sense, senseLength);
+    std::vector<std::uint8_t> reply(kInquiryReplyBytes, 0);
+    reply[0] = 0x05;  // CD/DVD device
+    reply[1] = 0x80;  // removable medium
+    reply[2] = 0x05;
+    reply[3] = 0x02;
+    reply[4] = kInquiryReplyBytes - 5;
+    PutPadded(&reply[8], vendor, 8);
+    PutPadded(&reply[16], product, 16);
+    PutPadded(&reply[32], "1.00", 4);
+    PutReply(reply, LoadBe(cdb + 3, 2), data, dataLength);
+    return kGood;
+  }
+
+  if (opcode == 0x43 && cdbLength >= 10) {
+    const bool msf = (cdb[1] & 0x02) != 0;
+    const int format = cdb[2] & 0x0F;
+    if (msf || format != 0) return CheckCondition(kInvalidFieldInCdb, sense, senseLength);
+    if (tocFails) return CheckCondition(*tocFails, sense, senseLength);
+    PutReply(rawToc ? *rawToc : TocReply(), LoadBe(cdb + 7, 2), data, dataLength);
+    return kGood;
+  }
+
+  if (opcode == 0xBE && cdbLength >= 12) {
+    const std::uint32_t lba = LoadBe(cdb + 2, 4);
+    const std::uint32_t count = LoadBe(cdb + 6, 3);
+    const std::size_t readIndex = reads++;
+    if (static_cast<std::uint64_t>(lba) + count > disc.leadOut) {
+      return CheckCondition(kLbaOutOfRange, sense, senseLength);
+    }
+    if (readFails) {
+      if (const auto error = readFails(readIndex, lba)) return CheckCondition(*error, sense, senseLength);
+    }
+    const std::size_t bytes = std::min<std::size_t>(std::size_t{count} * kSectorBytes, dataLength);
+    for (std::size_t i = 0; i < bytes; ++i) {
+      data[i] = EmulatedDisc::SectorByte(lba + static_cast<std::uint32_t>(i / kSectorBytes), i % kSectorBytes);
+    }
+    return kGood;
+  }
+
+  return CheckCondition(kInvalidOpcode, sense, senseLength);
+}
+
+}  // namespace sonavix::cdda

@@ -1,0 +1,114 @@
+// The pass-through on Linux: the CD block devices /dev/sr0 ... /dev/sr31
+// take one request record at a time through the SG_IO ioctl.
+//
+// A request whose command reached the drive stores the drive's SCSI status
+// byte (2 for CHECK CONDITION, with the sense bytes in the record). When the
+// ioctl fails, or the host adapter or driver reports a failure without any
+// SCSI status (a time-out, a lost device), Send returns false.
+
+#include <fcntl.h>
+#include <linux/cdrom.h>
+#include <scsi/sg.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <limits>
+
+#include "cdda/pass_through.h"
+
+namespace sonavix::cdda {
+
+namespace {
+
+constexpr int kMaxBlockDevices = 32;
+constexpr unsigned kDriverStatusMask = 0x07;  // the driver's own error, without DRIVER_SENSE
+
+class Descriptor {
+ public:
+  explicit Descriptor(int fd) : fd_(fd) {}
+  ~Descriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  int get() const { return fd_; }
+  bool valid() const { return fd_ >= 0; }
+
+ private:
+  int fd_;
+};
+
+std::string DevicePath(const std::string& name) { return "/dev/" + name; }
+
+bool IsCdDrive(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0 || !S_ISBLK(info.st_mode)) return false;
+  const Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  return fd.valid() && ::ioctl(fd.get(), CDROM_GET_CAPABILITY, 0) >= 0;
+}
+
+unsigned TimeoutMilliseconds(std::uint32_t seconds) {
+  constexpr unsigned kMax = std::numeric_limits<unsigned>::max() / 1000;
+  return std::min<unsigned>(seconds, kMax) * 1000;
+}
+
+class SgIoDrive final : public PassThroughDrive {
+ public:
+  explicit SgIoDrive(int fd) : fd_(fd) {}
+
+  bool Send(PassThroughRecord& record) override {
+    const unsigned cdbLength = record.CdbLength();
+    if (cdbLength == 0 || cdbLength > 16) return false;
+    const auto dataLength = static_cast<unsigned>(
+        std::min<std::size_t>(record.DataTransferLength(), kDataAreaSize));
+    sg_io_hdr_t request{};
+    request.interface_id = 'S';
+    request.dxfer_direction = dataLength > 0 ? SG_DXFER_FROM_DEV : SG_DXFER_NONE;
+    request.cmd_len = static_cast<unsigned char>(cdbLength);
+    request.mx_sb_len = static_cast<unsigned char>(kSenseInfoLength);
+    request.dxfer_len = dataLength;
+    request.dxferp = record.Data();
+    request.cmdp = record.CdbBytes();
+    request.sbp = record.Sense();
+    request.timeout = TimeoutMilliseconds(record.TimeOutValue());
+    if (::ioctl(fd_.get(), SG_IO, &request) < 0) return false;
+    if (request.status == 0 &&
+        (request.host_status != 0 || (request.driver_status & kDriverStatusMask) != 0)) {
+      return false;
+    }
+    record.SetScsiStatus(request.status);
+    return true;
+  }
+
+ private:
+  Descriptor fd_;
+};
+
+class SgIoPassThrough final : public PassThroughTransport {
+ public:
+  std::vector<std::string> CdDrives() override {
+    std::vector<std::string> names;
+    for (int i = 0; i < kMaxBlockDevices; ++i) {
+      const std::string name = "sr" + std::to_string(i);
+      if (IsCdDrive(DevicePath(name))) names.push_back(name);
+    }
+    return names;
+  }
+
+  std::unique_ptr<PassThroughDrive> Open(const std::string& device) override {
+    if (device.empty() || device.find('/') != std::string::npos) return nullptr;
+    const int fd = ::open(DevicePath(device).c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    return std::make_unique<SgIoDrive>(fd);
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<PassThroughTransport> CreateSgIoPassThrough() {
+  return std::make_unique<SgIoPassThrough>();
+}
+
+}  // namespace sonavix::cdda

@@ -1,0 +1,54 @@
+#pragma once
+// Reading one track of an audio CD into the document: the TOC first, then
+// the track's sectors ten at a time through the transport that found the
+// drive, each block optionally turned into karaoke sound, every step written
+// as a message line.
+
+#include <cstdint>
+#include <string>
+
+#include "cdda/cd_drives.h"
+#include "cdda/scsi_commands.h"
+#include "document/audio_document.h"
+
+namespace sonavix::cdda {
+
+// What a read needs from the dialog around it.
+class TrackReadHost {
+ public:
+  virtual ~TrackReadHost() = default;
+  virtual void WriteLine(const std::string& line) = 0;  // UTF-8
+  virtual void ShowPosition(const std::string& label) = 0;
+  virtual void ProcessMessages() = 0;
+  virtual int TrackNumber() const = 0;  // 1 ... 256
+  virtual bool Karaoke() const = 0;
+};
+
+class TrackReader {
+ public:
+  TrackReader(PassThroughTransport& passThrough, ScsiGenericLoader& generic);
+
+  // Reads track TrackNumber() of drive `driveIndex` (-1: none selected) of
+  // `drives`. Whatever was read, if anything, becomes the document's sound
+  // (44100 Hz, 16-bit, stereo); the document stays as it was otherwise.
+  void SaveTrackClick(const CDDriveList& drives, int driveIndex, AudioDocument& doc,
+                      TrackReadHost& host);
+
+  // Ends a running read after the request in progress.
+  void RequestCancel() { cancelRequested_ = true; }
+  bool CancelRequested() const { return cancelRequested_; }
+
+  const TrackTable& Tracks() const { return trackTable_; }
+  std::uint32_t TrackCount() const { return trackCount_; }
+  // Shows which track and time `lba` belongs to.
+  void ChangeSec(std::uint32_t lba, TrackReadHost& host) const;
+
+ private:
+  PassThroughTransport& passThrough_;
+  ScsiGenericLoader& generic_;
+  bool cancelRequested_ = false;
+  TrackTable trackTable_{};
+  std::uint32_t trackCount_ = 0;
+};
+
+}  // namespace sonavix::cdda

@@ -1,0 +1,57 @@
+#pragma once
+// MP3 to WAV through the audio compression layer: discovering the MPEG
+// layer-3 formats the drivers offer, and converting one MP3 file into a
+// 16-bit PCM WAV file chunk by chunk, with progress and a way to stop.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "mp3/acm.h"
+#include "mp3/acm_convertor.h"
+#include "mp3/wave_format_block.h"
+
+namespace sonavix {
+
+// Collects every MPEG layer-3 format the drivers report, disabled drivers
+// included, in the order reported. `pump` runs after each driver so the
+// window stays responsive.
+class Mp3FormatDiscovery {
+ public:
+  Mp3FormatDiscovery(acm::AcmManager& manager, std::function<void()> pump);
+  // Runs the whole discovery; returns the formats found.
+  std::vector<WaveFormatBlock> Run();
+  // Lists one driver's formats.
+  void ACMEnumDrvrMethod(acm::DriverId driver);
+  // Keeps one reported format when it is MPEG layer 3.
+  void ACMEnumFmtMethod(const acm::FormatDetails& details);
+
+ private:
+  acm::AcmManager& manager_;
+  std::function<void()> pump_;
+  std::vector<WaveFormatBlock> found_;
+};
+
+// What a conversion needs from the window around it.
+class Mp3ConversionHost {
+ public:
+  virtual ~Mp3ConversionHost() = default;
+  virtual void SetProStatus(int percent) = 0;
+  virtual void ProcessMessages() = 0;
+  virtual bool StopRequested() const = 0;
+  virtual void ClearStopRequest() = 0;
+  // An error box with the program's title as caption.
+  virtual void ShowError(const std::string& text) = 0;
+};
+
+// Converts `source` (an MP3 file) into a WAV file at `destination`. The
+// result is seen only in the destination file: a 44-byte header and the PCM
+// converted, possibly none. Cannot-open failures are reported to the host;
+// a converter that cannot be opened throws EACMConvertor. Both files are
+// closed and the converter is inactive again on every way out.
+void ConvertMP3WAV(const std::string& source, const std::string& destination,
+                   TACMConvertor& mp3wav, const std::vector<WaveFormatBlock>& formatList,
+                   Mp3ConversionHost& host);
+
+}  // namespace sonavix

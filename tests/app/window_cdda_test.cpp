@@ -1,0 +1,176 @@
+// The CD import through the window: the drives are found once, the dialog
+// reads a track into the document, and the view shows it whole.
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QSpinBox>
+
+#include "app/zoom_spin_edit.h"
+#include "cdda/emulated_transports.h"
+#include "cdda/musik_cd_form.h"
+#include "view/zoom.h"
+#include "window_test_support.h"
+
+namespace sonavix::testing {
+namespace {
+
+using cdda::EmulatedCdDrive;
+using cdda::EmulatedPassThrough;
+using cdda::EmulatedScsiGeneric;
+
+class WindowCdda : public WindowTest {
+ protected:
+  void SetUp() override {
+    WindowTest::SetUp();
+    auto ownPassThrough = std::make_unique<EmulatedPassThrough>();
+    auto ownGeneric = std::make_unique<EmulatedScsiGeneric>();
+    passThrough = ownPassThrough.get();
+    generic = ownGeneric.get();
+    form->SetCdTransports(std::move(ownPassThrough), std::move(ownGeneric));
+  }
+
+  std::shared_ptr<EmulatedCdDrive> AddDrive(const char* name) {
+    auto drive = std::make_shared<EmulatedCdDrive>();
+    passThrough->devices.push_back({name, drive});
+    return drive;
+  }
+
+  static QStringList Items(const QDialog& dialog) {
+    const auto* box = dialog.findChild<QComboBox*>(QStringLiteral("DriveBox"));
+    QStringList items;
+    for (int i = 0; i < box->count(); ++i) items << box->itemText(i);
+    return items;
+  }
+
+  static QString Messages(const QDialog& dialog) {
+    return dialog.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"))->toPlainText();
+  }
+
+  static void ClickIn(QDialog& dialog, const char* button) {
+    dialog.findChild<QPushButton*>(QString::fromLatin1(button))->click();
+  }
+
+  EmulatedPassThrough* passThrough = nullptr;  // owned by the form
+  EmulatedScsiGeneric* generic = nullptr;
+};
+
+TEST_F(WindowCdda, TheCdCommandsCanBeUsed) {
+  EXPECT_TRUE(Find<QWidget>("MusikCDBtn")->isEnabled());
+  EXPECT_TRUE(Find<QAction>("VonMusikCDeinlesen1")->isEnabled());
+}
+
+TEST_F(WindowCdda, TheDialogListsTheDrivesFoundTheFirstTimeOnly) {
+  AddDrive("sr0");
+  AddDrive("sr1")->inquiryFails = true;
+  QStringList seen;
+  int selected = -2;
+  prompts.dialogs.push_back([&](QDialog& dialog) {
+    seen = Items(dialog);
+    selected = dialog.findChild<QComboBox*>(QStringLiteral("DriveBox"))->currentIndex();
+    return int(QDialog::Rejected);
+  });
+  Click("MusikCDBtn");
+  EXPECT_EQ(seen, (QStringList{"sr0: EMULATED CD-ROM ", "sr1: CD-DRIVE"}));
+  EXPECT_EQ(selected, 0);
+  EXPECT_EQ(passThrough->opened, 2);
+  EXPECT_EQ(form->CDDrives().CDDriveCount, 2);
+
+  // A drive attached later is not seen: the list stays as it was.
+  AddDrive("sr2");
+  Trigger("VonMusikCDeinlesen1");
+  EXPECT_EQ(passThrough->opened, 2);
+  EXPECT_EQ(Items(*form->GetForms().MusikCD).size(), 2);
+  EXPECT_EQ(prompts.dialogTitles,
+            (QStringList{"Lied von Musik-CD einlesen...", "Lied von Musik-CD einlesen..."}));
+  EXPECT_EQ(form->Document().DataSize, 0);
+}
+
+TEST_F(WindowCdda, DiscoveryProblemsAreWrittenIntoTheDialogOnce) {
+  generic->missing = true;
+  Click("MusikCDBtn");
+  Click("MusikCDBtn");
+  EXPECT_EQ(generic->loads, 1);
+  const QDialog& dialog = *form->GetForms().MusikCD;
+  EXPECT_EQ(Messages(dialog).count(QStringLiteral("Konnte ASPI Layer nicht laden")), 1);
+  EXPECT_TRUE(Items(dialog).isEmpty());
+
+  // OK without a drive reads nothing and says so.
+  prompts.dialogs.push_back([&](QDialog& shown) {
+    ClickIn(shown, "BitBtnXP1");
+    return shown.result();
+  });
+  Click("MusikCDBtn");
+  EXPECT_TRUE(Messages(dialog).endsWith(QStringLiteral("Kein Laufwerk ausgewählt...")));
+  EXPECT_EQ(form->Document().DataSize, 0);
+}
+
+TEST_F(WindowCdda, OkReadsTheChosenTrackAndTheViewShowsItWhole) {
+  AddDrive("sr0")->disc = {1, {0, 150}, 300};
+  int result = -1;
+  prompts.dialogs.push_back([&](QDialog& dialog) {
+    dialog.findChild<QSpinBox*>(QStringLiteral("STrackEd"))->setValue(2);
+    ClickIn(dialog, "BitBtnXP1");
+    result = dialog.result();
+    return result;
+  });
+  const int paints = form->PaintCount();
+  Click("MusikCDBtn");
+
+  EXPECT_EQ(result, QDialog::Accepted);
+  const AudioDocument& doc = form->Document();
+  EXPECT_EQ(doc.DataSize, 150 * 2352);
+  EXPECT_EQ(doc.SampleRate, 44100);
+  EXPECT_TRUE(doc.IsStereo && doc.Is16Bit);
+  EXPECT_EQ(doc.SampleData[0], cdda::EmulatedDisc::SectorByte(150, 0));
+  EXPECT_EQ(form->Zoom(), WholeFileZoom(doc.SampleCount(), form->WaveBox()->width()));
+  EXPECT_GT(form->PaintCount(), paints);
+
+  const QDialog& dialog = *form->GetForms().MusikCD;
+  EXPECT_TRUE(Messages(dialog).endsWith(
+      QStringLiteral("2 Tracks gefunden...\nStarte Ripping...\nRipping beendet...")));
+  EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("Label1"))->text(),
+            QStringLiteral("Track no. 2 Time 00:00:02 s"));
+  EXPECT_TRUE(dialog.findChild<QPushButton*>(QStringLiteral("BitBtnXP1"))->isEnabled());
+}
+
+TEST_F(WindowCdda, AbbrechenDuringAReadKeepsWhatWasRead) {
+  const auto drive = AddDrive("sr0");
+  drive->disc = {1, {0}, 1000};
+  QDialog* shown = nullptr;
+  // The emulated drive is asked while the read runs: the user presses
+  // "Abbrechen" during the fourth request.
+  drive->readFails = [&](std::size_t index, std::uint32_t) -> std::optional<cdda::SenseError> {
+    if (index == 3) ClickIn(*shown, "BitBtnXP2");
+    return std::nullopt;
+  };
+  prompts.dialogs.push_back([&](QDialog& dialog) {
+    shown = &dialog;
+    ClickIn(dialog, "BitBtnXP1");
+    return dialog.result();
+  });
+  Click("MusikCDBtn");
+  EXPECT_EQ(drive->reads, 4u);
+  EXPECT_EQ(form->Document().DataSize, 4 * 23520);
+  EXPECT_EQ(form->Zoom(), WholeFileZoom(form->Document().SampleCount(), form->WaveBox()->width()));
+}
+
+TEST_F(WindowCdda, AbbrechenWhenIdleClosesWithoutReading) {
+  AddDrive("sr0");
+  int result = -1;
+  prompts.dialogs.push_back([&](QDialog& dialog) {
+    dialog.setResult(QDialog::Accepted);
+    ClickIn(dialog, "BitBtnXP2");
+    result = dialog.result();
+    return result;
+  });
+  Click("MusikCDBtn");
+  EXPECT_EQ(result, QDialog::Rejected);
+  EXPECT_EQ(form->Document().DataSize, 0);
+}
+
+}  // namespace
+}  // namespace sonavix::testing
