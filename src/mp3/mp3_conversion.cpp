@@ -269,7 +269,10 @@ void ConvertMP3WAV(const std::string& sourcePath, const std::string& destination
   // an empty data chunk, which the WAV reader refuses.
   const std::optional<Mp3Source> mp3 = AnalyseMp3Source(*source);
   if (!mp3) {
-    out.WriteAt(0, WaveHeader(mp3wav.ACMFormatOut(), 0).data(), kWaveHeaderSize);
+    const auto empty = WaveHeader(mp3wav.ACMFormatOut(), kWaveHeaderSize);
+    out.Append(empty.data(), empty.size());
+    out.Flush();
+    host.SetProStatus(0);
     return;
   }
   SetPcmFormat(mp3wav.ACMFormatOut(), *mp3);

@@ -240,6 +240,7 @@ TEST_F(Mp3ConversionTest, AFileWithoutFramesGetsAnEmptyDataChunkAndNoStream) {
   const Bytes wav = Convert(Bytes(5000, 0x41));
   EXPECT_TRUE(script->openedSources.empty());
   ASSERT_EQ(wav.size(), 44u);
+  EXPECT_EQ(LoadLe32(&wav[4]), 36u);
   EXPECT_EQ(LoadLe32(&wav[40]), 0u);
   EXPECT_TRUE(host.errors.empty());
   EXPECT_EQ(host.progress.back(), 0);
