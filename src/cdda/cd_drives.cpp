@@ -52,18 +52,8 @@ bool IsCdRom(ScsiGenericLayer& layer, int adapter, int target) {
 // The INQUIRY status and, on success, the reply in `buffer`.
 std::uint8_t Inquire(ScsiGenericLayer& layer, const CDDrive& drive, std::uint8_t* buffer,
                      CompletionEvent& event) {
-  const Cdb cdb = InquiryCdb();
-  SRB_ExecSCSICmd srb;
-  srb.SRB_HaId = drive.HostAdapter;
-  srb.SRB_Flags = SRB_DIR_IN | SRB_EVENT_NOTIFY;
-  srb.SRB_Target = drive.Target;
-  srb.SRB_Lun = drive.Lun;
-  srb.SRB_BufLen = kInquiryBytes;
-  srb.SRB_BufPointer = buffer;
-  srb.SRB_SenseLen = kSenseInfoLength;
-  srb.SRB_CDBLen = cdb.length;
-  srb.SRB_PostProc = &event;
-  std::memcpy(srb.CDBByte, cdb.bytes.data(), sizeof srb.CDBByte);
+  SRB_ExecSCSICmd srb = MakeExecCommand(drive.HostAdapter, drive.Target, drive.Lun, InquiryCdb(),
+                                        kInquiryBytes, buffer, event);
   return ExecuteAndWait(layer, srb, event);
 }
 

@@ -8,11 +8,12 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QSpinBox>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <utility>
+
+#include "app/dialog_placement.h"
 
 namespace sonavix {
 
@@ -147,12 +148,7 @@ bool TMusikCDForm::Karaoke() const { return KaraokeCheck->isChecked(); }
 
 void TMusikCDForm::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  // Centred on the screen, not on the main window.
-  if (const QScreen* screen = this->screen()) {
-    QRect frame = frameGeometry();
-    frame.moveCenter(screen->availableGeometry().center());
-    move(frame.topLeft());
-  }
+  CenterOnScreen(*this);
 }
 
 }  // namespace sonavix

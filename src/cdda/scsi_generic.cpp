@@ -3,6 +3,7 @@
 
 #include "cdda/scsi_generic.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
@@ -46,6 +47,23 @@ AlignedTransferBuffer::AlignedTransferBuffer()
   const auto address = reinterpret_cast<std::uintptr_t>(allocation_.get());
   const std::uintptr_t rounded = (address + kBoundary - 1) / kBoundary * kBoundary;
   aligned_ = allocation_.get() + (rounded - address);
+}
+
+SRB_ExecSCSICmd MakeExecCommand(std::uint8_t adapter, std::uint8_t target, std::uint8_t lun,
+                                const Cdb& cdb, std::uint32_t length, std::uint8_t* buffer,
+                                CompletionEvent& event) {
+  SRB_ExecSCSICmd srb;
+  srb.SRB_HaId = adapter;
+  srb.SRB_Flags = SRB_DIR_IN | SRB_EVENT_NOTIFY;
+  srb.SRB_Target = target;
+  srb.SRB_Lun = lun;
+  srb.SRB_BufLen = length;
+  srb.SRB_BufPointer = buffer;
+  srb.SRB_SenseLen = 24;
+  srb.SRB_CDBLen = cdb.length;
+  srb.SRB_PostProc = &event;
+  std::copy(cdb.bytes.begin(), cdb.bytes.end(), srb.CDBByte);
+  return srb;
 }
 
 std::uint8_t ExecuteAndWait(ScsiGenericLayer& layer, SRB_ExecSCSICmd& srb, CompletionEvent& event) {

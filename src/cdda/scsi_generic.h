@@ -115,6 +115,13 @@ class AlignedTransferBuffer {
   std::uint8_t* aligned_ = nullptr;
 };
 
+// A data-in command for the device at (adapter, target, lun): `cdb`, up to
+// `length` bytes into `buffer`, 24 bytes of sense, completion signalled
+// through `event`.
+SRB_ExecSCSICmd MakeExecCommand(std::uint8_t adapter, std::uint8_t target, std::uint8_t lun,
+                                const Cdb& cdb, std::uint32_t length, std::uint8_t* buffer,
+                                CompletionEvent& event);
+
 // Runs one command through the layer and waits for its completion; returns
 // the final SRB_Status (SS_COMP on success).
 std::uint8_t ExecuteAndWait(ScsiGenericLayer& layer, SRB_ExecSCSICmd& srb, CompletionEvent& event);

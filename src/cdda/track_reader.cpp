@@ -127,18 +127,7 @@ class PassThroughSource final : public SectorSource {
 // A command record for the drive, with the transfer buffer and the event.
 SRB_ExecSCSICmd CommandFor(const CDDrive& drive, const Cdb& cdb, std::uint32_t length,
                            AlignedTransferBuffer& buffer, CompletionEvent& event) {
-  SRB_ExecSCSICmd srb;
-  srb.SRB_HaId = drive.HostAdapter;
-  srb.SRB_Flags = SRB_DIR_IN | SRB_EVENT_NOTIFY;
-  srb.SRB_Target = drive.Target;
-  srb.SRB_Lun = drive.Lun;
-  srb.SRB_BufLen = length;
-  srb.SRB_BufPointer = buffer.data();
-  srb.SRB_SenseLen = static_cast<std::uint8_t>(kSenseInfoLength);
-  srb.SRB_CDBLen = cdb.length;
-  srb.SRB_PostProc = &event;
-  std::copy(cdb.bytes.begin(), cdb.bytes.end(), srb.CDBByte);
-  return srb;
+  return MakeExecCommand(drive.HostAdapter, drive.Target, drive.Lun, cdb, length, buffer.data(), event);
 }
 
 class GenericSource final : public SectorSource {

@@ -4,8 +4,9 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
+
+#include "app/dialog_placement.h"
 
 namespace sonavix {
 
@@ -54,12 +55,7 @@ double TEchoForm::Seconds() const { return ZeitEd->value(); }
 
 void TEchoForm::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  // Centred on the screen, not on the main window.
-  if (const QScreen* screen = this->screen()) {
-    QRect frame = frameGeometry();
-    frame.moveCenter(screen->availableGeometry().center());
-    move(frame.topLeft());
-  }
+  CenterOnScreen(*this);
 }
 
 }  // namespace sonavix
