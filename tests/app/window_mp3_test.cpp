@@ -64,6 +64,46 @@ TEST_F(WindowMp3, AnMp3FileOpensLikeAWaveFileAndItsTemporaryFileIsGone) {
   EXPECT_FALSE(form->mp3wav().Active());
 }
 
+TEST_F(WindowMp3, TruncatedAndRiffWrappedFilesOpenWithTheSoundTheyHold) {
+  if (!HaveLame()) GTEST_SKIP() << "lame is not installed";
+  const std::vector<std::uint8_t> mp3 = ReadBytes(MakeMp3("whole.mp3", 2.0));
+  ASSERT_GT(mp3.size(), 1000u);
+
+  QFile half(Path("half.mp3"));
+  ASSERT_TRUE(half.open(QIODevice::WriteOnly));
+  half.write(reinterpret_cast<const char*>(mp3.data()), static_cast<qint64>(mp3.size() / 2));
+  half.close();
+  OpenThroughCommand(half.fileName());
+  EXPECT_TRUE(prompts.errors.isEmpty());
+  EXPECT_NEAR(form->Document().FrameCount(), 44100, 3000);
+
+  // A RIFF/WAVE file whose data chunk holds the MP3 stream: fmt (30 bytes,
+  // MPEG layer 3), fact, then data, as Windows tools write them.
+  QByteArray riff;
+  const auto le32 = [&](std::uint32_t v) { for (int i = 0; i < 4; ++i) riff.append(char(v >> (8 * i))); };
+  const auto le16 = [&](std::uint16_t v) { riff.append(char(v)); riff.append(char(v >> 8)); };
+  riff.append("RIFF");
+  le32(static_cast<std::uint32_t>(62 + mp3.size()));
+  riff.append("WAVEfmt ");
+  le32(30);
+  le16(0x55); le16(2); le32(44100); le32(16000); le16(1); le16(0); le16(12);
+  le16(1); le32(2); le16(417); le16(1); le16(1393);
+  riff.append("fact");
+  le32(4);
+  le32(88200);
+  riff.append("data");
+  le32(static_cast<std::uint32_t>(mp3.size()));
+  riff.append(reinterpret_cast<const char*>(mp3.data()), static_cast<qsizetype>(mp3.size()));
+  QFile wrapped(Path("wrapped.mp3"));
+  ASSERT_TRUE(wrapped.open(QIODevice::WriteOnly));
+  wrapped.write(riff);
+  wrapped.close();
+  OpenThroughCommand(wrapped.fileName());
+  EXPECT_TRUE(prompts.errors.isEmpty());
+  EXPECT_EQ(form->Document().SampleRate, 44100);
+  EXPECT_NEAR(form->Document().FrameCount(), 2 * 44100, 2000);
+}
+
 TEST_F(WindowMp3, AnMp3FileWithoutAudioLeavesTheSoundAsItWas) {
   OpenThroughCommand(WriteRamp("a.wav", 1000));
   const auto* block = form->Document().SampleData.get();
