@@ -98,6 +98,9 @@ std::int32_t TMainForm::MarkUnderPointer(int x) const {
 void TMainForm::SetProStatus(int percent) { progress_->SetProStatus(percent); }
 
 void TMainForm::OpenBtnClick() {
+  // A second open while an MP3 file is being converted would change the
+  // converter's formats under the running conversion.
+  if (mp3Host_->Converting()) return;
   const std::optional<QString> name = prompts_.AskOpenFileName(this, OpenDialog1());
   if (!name) return;
   if (!OpenSoundFile(doc_, LocalPath(*name), mp3Decoder_)) prompts_.ShowError(this, kCannotOpen);

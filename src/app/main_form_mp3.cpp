@@ -13,7 +13,14 @@
 namespace sonavix {
 
 void MainFormMp3Host::ConvertToWave(const std::string& mp3Path, const std::string& wavePath) {
-  form_.ConvertMP3WAV(mp3Path, wavePath);
+  converting_ = true;
+  try {
+    form_.ConvertMP3WAV(mp3Path, wavePath);
+  } catch (...) {
+    converting_ = false;
+    throw;
+  }
+  converting_ = false;
 }
 
 void MainFormMp3Host::SetProStatus(int percent) { form_.SetProStatus(percent); }

@@ -22,8 +22,12 @@ class MainFormMp3Host final : public Mp3ConversionHost, public Mp3Decoder {
   void ClearStopRequest() override;
   void ShowError(const std::string& text) override;
 
+  // True while a conversion runs; the message pump lets commands in then.
+  bool Converting() const { return converting_; }
+
  private:
   TMainForm& form_;
+  bool converting_ = false;
 };
 
 }  // namespace sonavix

@@ -128,5 +128,19 @@ TEST_F(WindowMp3, ClosingTheWindowStopsALongConversionAndKeepsWhatWasDecoded) {
   EXPECT_LT(form->Document().FrameCount(), 20 * 44100);
 }
 
+TEST_F(WindowMp3, OpeningAgainDuringAConversionIsIgnored) {
+  if (!HaveLame()) GTEST_SKIP() << "lame is not installed";
+  const QString mp3 = MakeMp3("first.mp3", 3.0);
+  const QString other = WriteRamp("other.wav", 100);
+  QTimer::singleShot(0, form.get(), [&] {
+    prompts.fileNames.push_back(other);
+    Trigger("ffnen1");
+  });
+  OpenThroughCommand(mp3);
+  EXPECT_EQ(prompts.fileNames.size(), 1u) << "no second file dialog";
+  EXPECT_EQ(form->Document().FrameCount(), 3 * 44100);
+  EXPECT_TRUE(prompts.errors.isEmpty());
+}
+
 }  // namespace
 }  // namespace sonavix::testing
