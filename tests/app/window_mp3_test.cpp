@@ -12,6 +12,7 @@
 
 #include "app/progress_panel.h"
 #include "mp3/acm_convertor.h"
+#include "mp3/scripted_acm_driver.h"
 #include "window_test_support.h"
 
 namespace sonavix::testing {
@@ -140,6 +141,33 @@ TEST_F(WindowMp3, OpeningAgainDuringAConversionIsIgnored) {
   EXPECT_EQ(prompts.fileNames.size(), 1u) << "no second file dialog";
   EXPECT_EQ(form->Document().FrameCount(), 3 * 44100);
   EXPECT_TRUE(prompts.errors.isEmpty());
+}
+
+// A codec layer that accepts no stream: its error text is shown, the sound
+// stays, and neither the temporary file nor an open converter is left over.
+TEST(WindowMp3WithoutCodec, TheConverterErrorIsShownAndNothingIsLeftBehind) {
+  auto script = std::make_shared<acm::ScriptedAcmScript>();
+  script->openResult = acm::kNotPossible;
+  std::vector<std::unique_ptr<acm::AcmDriver>> drivers;
+  drivers.push_back(std::make_unique<acm::ScriptedAcmDriver>(script));
+  ScriptedPrompts prompts;
+  TMainForm form(prompts, std::make_unique<VirtualSoundDevice>(),
+                 std::make_unique<acm::AcmManager>(std::move(drivers)));
+  form.show();
+  QTemporaryDir dir;
+  QFile mp3(dir.filePath("song.mp3"));
+  ASSERT_TRUE(mp3.open(QIODevice::WriteOnly));
+  mp3.write(QByteArray("\xFF\xFB\x90\x00", 4) + QByteArray(3000, '\x11'));
+  mp3.close();
+
+  const int before = static_cast<int>(QDir(QDir::tempPath()).entryList({QStringLiteral("tempwav*.wav")}).size());
+  prompts.fileNames.push_back(mp3.fileName());
+  form.findChild<QAction*>("ffnen1")->trigger();
+  EXPECT_EQ(prompts.errors, QStringList{"acmStreamOpen: The requested operation cannot be performed."});
+  EXPECT_EQ(form.Document().DataSize, 0);
+  EXPECT_FALSE(form.mp3wav().Active());
+  EXPECT_EQ(script->streamsAlive, 0);
+  EXPECT_EQ(QDir(QDir::tempPath()).entryList({QStringLiteral("tempwav*.wav")}).size(), before);
 }
 
 }  // namespace
