@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/resource.h>
+
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -283,6 +286,28 @@ TEST_F(Mp3ConversionTest, AFailedResetThrowsButTheNextConversionStillWorks) {
   script->resetResult = acm::kNoError;
   const Bytes wav = Convert(Frame(100));
   EXPECT_EQ(wav.size(), 44u + 104u);
+}
+
+TEST_F(Mp3ConversionTest, AWaveFileThatCannotBeWrittenWholeIsLeftEmpty) {
+  // Writes beyond 64 KiB fail, as on a full disk: the file must not pass for
+  // a shorter sound.
+  const Bytes mp3 = Frame(200000);
+  struct sigaction ignore = {}, old = {};
+  ignore.sa_handler = SIG_IGN;
+  ASSERT_EQ(::sigaction(SIGXFSZ, &ignore, &old), 0);
+  rlimit limit = {}, saved = {};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+  const fs::path in = dir / "in.mp3";
+  std::ofstream(in, std::ios::binary).write(reinterpret_cast<const char*>(mp3.data()), std::streamsize(mp3.size()));
+  limit = saved;
+  limit.rlim_cur = 64 * 1024;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+  ConvertMP3WAV(in.string(), (dir / "out.wav").string(), *mp3wav, {}, host);
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  ::sigaction(SIGXFSZ, &old, nullptr);
+  EXPECT_EQ(fs::file_size(dir / "out.wav"), 0u);
+  EXPECT_FALSE(mp3wav->Active());
+  EXPECT_EQ(host.progress.back(), 0);
 }
 
 // ---- codec discovery ------------------------------------------------------
