@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFile>
+#include <QLabel>
 #include <QPainter>
 #include <QScrollBar>
 
@@ -24,15 +25,13 @@ namespace sonavix {
 
 namespace {
 
-// The file dialogs start in the folder that holds the program.
-FileDialogSpec OpenDialog1() {
-  return {QCoreApplication::applicationDirPath(), QStringLiteral("WAV und MP3-Dateien"),
-          {QStringLiteral("*.WAV"), QStringLiteral("*.MP3")}, QStringLiteral("WAV")};
+FileDialogSpec OpenDialog1(const QString& folder) {
+  return {folder, QStringLiteral("WAV und MP3-Dateien"), {QStringLiteral("*.WAV"), QStringLiteral("*.MP3")},
+          QStringLiteral("WAV")};
 }
 
-FileDialogSpec SaveDialog1() {
-  return {QCoreApplication::applicationDirPath(), QStringLiteral("WAV-Datei"),
-          {QStringLiteral("*.WAV")}, QStringLiteral("WAV")};
+FileDialogSpec SaveDialog1(const QString& folder) {
+  return {folder, QStringLiteral("WAV-Datei"), {QStringLiteral("*.WAV")}, QStringLiteral("WAV")};
 }
 
 std::string LocalPath(const QString& name) { return QFile::encodeName(name).toStdString(); }
@@ -97,21 +96,35 @@ std::int32_t TMainForm::MarkUnderPointer(int x) const {
 
 void TMainForm::SetProStatus(int percent) { progress_->SetProStatus(percent); }
 
+void TMainForm::ShowStatusText(const QString& text) {
+  if (StatusText_->text() == text) return;
+  StatusText_->setText(text);
+  StatusText_->repaint();
+}
+
+QString TMainForm::StatusText() const { return StatusText_->text(); }
+
 void TMainForm::OpenBtnClick() {
   // A second open while an MP3 file is being converted would change the
   // converter's formats under the running conversion.
   if (mp3Host_->Converting()) return;
-  const std::optional<QString> name = prompts_.AskOpenFileName(this, OpenDialog1());
+  const std::optional<QString> name = prompts_.AskOpenFileName(this, OpenDialog1(recentFolder_.Start()));
   if (!name) return;
-  if (!OpenSoundFile(doc_, LocalPath(*name), mp3Decoder_)) prompts_.ShowError(this, kCannotOpen);
+  if (OpenSoundFile(doc_, LocalPath(*name), mp3Decoder_))
+    recentFolder_.Remember(*name);
+  else if (!mp3Host_->TakeReportedFailure())
+    prompts_.ShowError(this, kCannotOpen);
   ZoomOutEd->SetValue(double(WholeFileZoom(doc_.SampleCount(), ViewWidth())));
   PaintBox1Paint();
 }
 
 void TMainForm::SaveBtnClick() {
-  const std::optional<QString> name = prompts_.AskSaveFileName(this, SaveDialog1());
+  const std::optional<QString> name = prompts_.AskSaveFileName(this, SaveDialog1(recentFolder_.Start()));
   if (!name) return;
-  if (!SaveSoundFile(doc_, LocalPath(*name))) prompts_.ShowError(this, kCannotSave);
+  if (SaveSoundFile(doc_, LocalPath(*name)))
+    recentFolder_.Remember(*name);
+  else
+    prompts_.ShowError(this, kCannotSave);
 }
 
 void TMainForm::Beenden1Click() { close(); }

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app/recent_folder.h"
 #include "cdda/cd_drives.h"
 #include "document/audio_document.h"
 #include "mp3/acm.h"
@@ -25,6 +26,7 @@ class QPushButton;
 class QRadioButton;
 class QScrollBar;
 class QDialog;
+class QLabel;
 class QMenu;
 
 namespace sonavix {
@@ -89,6 +91,9 @@ class TMainForm final : public QMainWindow {
 
   // Reports progress of a long command in the status bar (0 ... 100).
   void SetProStatus(int percent);
+  // The status bar's first panel: what is running, or how it ended.
+  void ShowStatusText(const QString& text);
+  QString StatusText() const;
 
   // MP3 import: the layer-3 formats the codecs offered at start-up, the
   // converter, and the conversion of one MP3 file into a WAV file.
@@ -167,8 +172,10 @@ class TMainForm final : public QMainWindow {
   void Guard(Handler&& handler);
 
   friend class MainFormRunHost;
+  friend class ExportProgress;
   void MoveCursor(std::int64_t lastFrame);
   void EnableExportCommands(bool enabled);
+  void EnableExportButton(bool enabled);
   void ShowWholeSound();
   std::optional<double> AskSeconds(double preset);
   void ShowPicture(const QImage& picture);
@@ -196,6 +203,7 @@ class TMainForm final : public QMainWindow {
   std::unique_ptr<SoundDevice> sound_;
   MediaWriterFactory writerFactory_;
   Forms forms_;
+  RecentFolder recentFolder_;
 
   // main_form_cdda.cpp
   bool CDDrivesFound = false;
@@ -240,6 +248,7 @@ class TMainForm final : public QMainWindow {
   PaintBox* PaintBox2 = nullptr;
   QScrollBar* RxSlider1 = nullptr;
   ProgressPanel* progress_ = nullptr;
+  QLabel* StatusText_ = nullptr;
 };
 
 }  // namespace sonavix

@@ -5,6 +5,7 @@
 #include <QDialog>
 
 #include "app/main_form.h"
+#include "app/status_texts.h"
 #include "app/user_prompts.h"
 #include "effects/crop_cut.h"
 #include "effects/echo.h"
@@ -101,8 +102,16 @@ void TMainForm::Rckwrts1Click() {
 
 // The speed commands change the rate alone; the picture of the waveform
 // does not depend on it.
-void TMainForm::Schneller101Click() { Faster(doc_); }
+// The rate changes, the samples do not: nothing to redraw, but the new rate
+// is shown in the status bar.
+void TMainForm::Schneller101Click() {
+  Faster(doc_);
+  ShowStatusText(SampleRateText(doc_.SampleRate));
+}
 
-void TMainForm::Langsamer101Click() { Slower(doc_); }
+void TMainForm::Langsamer101Click() {
+  Slower(doc_);
+  ShowStatusText(SampleRateText(doc_.SampleRate));
+}
 
 }  // namespace sonavix

@@ -1,17 +1,25 @@
 // "Speichern als MPEG...": the sound (or the selection) as an MPEG video for
 // the disc format of the radio buttons, written by one run of the playback
-// loop with a media writer taking pictures and blocks.
+// loop with a media writer taking pictures and blocks. The status bar shows
+// how far it is and how long it will take, and what came of it.
+
+#include <sys/stat.h>
 
 #include <QAction>
-#include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QPushButton>
 #include <QRadioButton>
+#include <algorithm>
 
 #include "app/main_form.h"
 #include "app/messages.h"
 #include "app/paint_box.h"
+#include "app/status_texts.h"
 #include "app/user_prompts.h"
+#include "document/safe_file.h"
+#include "document/work_progress.h"
+#include "playback/sound_device.h"
 #include "video/export_writer.h"
 #include "video/media_writer.h"
 
@@ -19,26 +27,73 @@ namespace sonavix {
 
 namespace {
 
-FileDialogSpec SaveDialog3() {
-  return {QCoreApplication::applicationDirPath(), QStringLiteral("MPEG Dateien"),
-          {QStringLiteral("*.mpg"), QStringLiteral("*.mpeg")}, QStringLiteral(".mpg")};
+FileDialogSpec SaveDialog3(const QString& folder) {
+  return {folder, QStringLiteral("MPEG Dateien"), {QStringLiteral("*.mpg"), QStringLiteral("*.mpeg")},
+          QStringLiteral(".mpg")};
+}
+
+// Sound frames the run will hand over: whole blocks of the range at 44100 Hz,
+// at least one block.
+std::int64_t ExpectedSoundFrames(const AudioDocument& doc) {
+  const FrameRange range = RangeFromMarks(doc);
+  const std::int64_t end = std::min<std::int64_t>(range.end, doc.SampleRate > 0 ? doc.FrameCount() : 0);
+  const std::int64_t frames = std::max<std::int64_t>(end - range.start, 0);
+  const std::int64_t out = doc.SampleRate > 0 ? frames * kStreamRate / doc.SampleRate : 0;
+  const std::int64_t blocks = std::max<std::int64_t>((out + kBlockFrames - 1) / kBlockFrames, 1);
+  return blocks * kBlockFrames;
 }
 
 }  // namespace
 
+// Passes the run's blocks on to the export and reports its progress a few
+// times a second: the bar, and "MPEG: 42 % – noch 0:12" beside it.
+class ExportProgress final : public RunWriter {
+ public:
+  ExportProgress(TMainForm& form, ExportWriter& sink, std::int64_t expected)
+      : form_(form), sink_(sink), expected_(expected) {}
+
+  void Write(FrameRenderer& renderer, const std::int16_t* block, int frames) override {
+    sink_.Write(renderer, block, frames);
+    if (!gate_.Due()) return;
+    const double done = std::clamp(double(sink_.SoundFramesWritten()) / double(expected_), 0.0, 1.0);
+    const int percent = static_cast<int>(done * 100);
+    form_.SetProStatus(percent);
+    form_.ShowStatusText(ExportProgressText(percent, timeLeft_.Estimate(done)));
+  }
+  bool Failed() const override { return sink_.Failed(); }
+
+ private:
+  TMainForm& form_;
+  ExportWriter& sink_;
+  std::int64_t expected_;
+  TimeLeft timeLeft_;
+  ReportGate gate_;
+};
+
 void TMainForm::EnableExportCommands(bool enabled) {
   OpenBtn->setEnabled(enabled);
+  EnableExportButton(enabled);
+  findChild<QAction*>(QStringLiteral("ffnen1"))->setEnabled(enabled);
+}
+
+void TMainForm::EnableExportButton(bool enabled) {
   Button1->setEnabled(enabled);
-  for (const char* name : {"ffnen1", "SpeichernalsMPEGVideo1"})
-    findChild<QAction*>(QString::fromLatin1(name))->setEnabled(enabled);
+  findChild<QAction*>(QStringLiteral("SpeichernalsMPEGVideo1"))->setEnabled(enabled);
 }
 
 void TMainForm::SpeichernalsMPEGVideo1Click() { Button1Click(); }
 
 void TMainForm::Button1Click() {
   if (running_) return;  // one run at a time: no export during playback
-  const std::optional<QString> name = prompts_.AskSaveFileName(this, SaveDialog3());
+  const std::optional<QString> name = prompts_.AskSaveFileName(this, SaveDialog3(recentFolder_.Start()));
   if (!name) return;
+  const std::string path = QFile::encodeName(*name).toStdString();
+  // What can be known before the run is checked before it: a folder or a
+  // device under that name, or a folder that takes no file, fails at once.
+  if (CheckSaveTarget(path) != SaveTarget::Ok) {
+    prompts_.ShowError(this, kCannotExport);
+    return;
+  }
 
   // However the export ends, the window comes back to rest.
   EnableExportCommands(false);
@@ -47,6 +102,7 @@ void TMainForm::Button1Click() {
     ~Rest() {
       form.exportMode_ = false;
       form.EnableExportCommands(true);
+      form.SetProStatus(0);
     }
   } rest{*this};
 
@@ -57,18 +113,25 @@ void TMainForm::Button1Click() {
   writer->SetFormatPreset(preset);
   PaintBox2->setFixedSize(writer->FrameWidth(), writer->FrameHeight());
   writer->SetQuality(1.0);
-  if (!writer->SetFileName(QFile::encodeName(*name).toStdString())) {
+  const auto fail = [&] {
+    ShowStatusText(QString());
     prompts_.ShowError(this, writer->Error().empty() ? kCannotExport
                                                      : QString::fromStdString(writer->Error()));
-    return;
-  }
+  };
+  if (!writer->SetFileName(path)) return fail();
   ExportWriter sink(*writer);
+  ExportProgress progress(*this, sink, ExpectedSoundFrames(doc_));
+  ShowStatusText(ExportProgressText(0, std::nullopt));
   exportMode_ = true;
-  StartRun(&sink);
+  StartRun(&progress);
   exportMode_ = false;
-  if (sink.Failed() || !writer->WriteClose())
-    prompts_.ShowError(this, writer->Error().empty() ? kCannotExport
-                                                     : QString::fromStdString(writer->Error()));
+  const bool cutShort = stopRequested_;
+  if (sink.Failed() || !writer->WriteClose()) return fail();
+
+  recentFolder_.Remember(*name);
+  struct stat st {};
+  const std::int64_t bytes = ::stat(path.c_str(), &st) == 0 ? st.st_size : 0;
+  ShowStatusText(ExportDoneText(QFileInfo(*name).fileName(), sink.AudioTime(), bytes, cutShort));
 }
 
 }  // namespace sonavix

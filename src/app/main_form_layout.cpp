@@ -198,9 +198,9 @@ void TMainForm::BuildStatusBar() {
   auto* bar = Named(new QStatusBar, "StatusBar1");
   bar->setFixedHeight(kStatusBarHeight);
   bar->setSizeGripEnabled(false);
-  auto* text = Named(new QLabel, "StatusText");
-  text->setFixedWidth(kStatusTextWidth);
-  bar->addWidget(text);
+  StatusText_ = Named(new QLabel, "StatusText");
+  StatusText_->setFixedWidth(kStatusTextWidth);
+  bar->addWidget(StatusText_);
   progress_ = new ProgressPanel;
   progress_->setFixedWidth(kProgressWidth);
   bar->addWidget(progress_);

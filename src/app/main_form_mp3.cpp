@@ -4,8 +4,10 @@
 #include "app/main_form_mp3.h"
 
 #include <QCoreApplication>
+#include <utility>
 
 #include "app/main_form.h"
+#include "app/status_texts.h"
 #include "app/user_prompts.h"
 #include "mp3/acm.h"
 #include "mp3/acm_convertor.h"
@@ -14,16 +16,36 @@ namespace sonavix {
 
 void MainFormMp3Host::ConvertToWave(const std::string& mp3Path, const std::string& wavePath) {
   converting_ = true;
-  try {
-    form_.ConvertMP3WAV(mp3Path, wavePath);
-  } catch (...) {
-    converting_ = false;
-    throw;
-  }
-  converting_ = false;
+  reportedFailure_ = false;
+  timeLeft_.emplace();
+  gate_.emplace();
+  struct Rest {
+    MainFormMp3Host& host;
+    ~Rest() {
+      host.converting_ = false;
+      host.form_.ShowStatusText(QString());
+    }
+  } rest{*this};
+  form_.ConvertMP3WAV(mp3Path, wavePath);
 }
 
-void MainFormMp3Host::SetProStatus(int percent) { form_.SetProStatus(percent); }
+bool MainFormMp3Host::TakeReportedFailure() { return std::exchange(reportedFailure_, false); }
+
+// The conversion reports after every chunk; the bar and the text follow a
+// few times a second, and at once when the bar empties or fills.
+void MainFormMp3Host::SetProStatus(int percent) {
+  const bool edge = percent <= 0 || percent >= 100 || percent < shownPercent_;
+  if (!edge && gate_ && !gate_->Due()) return;
+  shownPercent_ = percent;
+  form_.SetProStatus(percent);
+  if (converting_ && timeLeft_ && percent > 0)
+    form_.ShowStatusText(Mp3ProgressText(percent, timeLeft_->Estimate(percent / 100.0)));
+}
+
+void MainFormMp3Host::ReportTooLong(const std::string& text) {
+  reportedFailure_ = true;
+  ShowError(text);
+}
 
 void MainFormMp3Host::ProcessMessages() { QCoreApplication::processEvents(); }
 

@@ -9,6 +9,7 @@
 #include <QScrollBar>
 #include <algorithm>
 
+#include "app/font_in_use.h"
 #include "app/main_form.h"
 #include "app/paint_box.h"
 #include "app/user_prompts.h"
@@ -46,6 +47,7 @@ bool TMainForm::StartRun(RunWriter* writer) {
   if (!writer) PaintBox2->setFixedSize(kPreviewSize, kPreviewSize);
   FrameRenderer renderer(PaintBox2->width(), PaintBox2->height());
   PlayBtn->setEnabled(false);
+  EnableExportButton(false);
   StopBTN->setEnabled(true);
   stopRequested_ = false;
   cursorX_ = -1;
@@ -55,6 +57,8 @@ bool TMainForm::StartRun(RunWriter* writer) {
     ~Rest() {
       form.running_ = false;
       form.PlayBtn->setEnabled(true);
+      // The export enables its commands itself once its file is finished.
+      if (!form.exportMode_) form.EnableExportButton(true);
       form.StopBTN->setEnabled(false);
       form.cursorX_ = -1;
       form.PaintBox1Paint();
@@ -70,7 +74,12 @@ void TMainForm::PlayBtnClick() { StartRun(nullptr); }
 void TMainForm::StopBTNClick() { stopRequested_ = true; }
 
 void TMainForm::BitBtnXP1Click() {
-  if (const std::optional<QFont> font = prompts_.AskFont(this, pictureFont_)) pictureFont_ = *font;
+  // The dialog starts on the font the picture really uses, the one the
+  // system found for the requested family; a font it hands back unchanged
+  // leaves the picture's font exactly as it was.
+  const QFont shown = FontInUse(pictureFont_);
+  const std::optional<QFont> font = prompts_.AskFont(this, shown);
+  if (font && !SameDialogChoice(*font, shown)) pictureFont_ = *font;
 }
 
 void TMainForm::MoveCursor(std::int64_t lastFrame) {

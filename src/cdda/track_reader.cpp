@@ -163,8 +163,10 @@ enum class TocOutcome { Accepted, Refused, InvalidTrack };
 // table and cancel flag, the track's sectors and what was collected.
 class ReadRun {
  public:
-  ReadRun(TrackTable& table, std::uint32_t& trackCount, bool& cancelRequested, TrackReadHost& host)
-      : table_(table), trackCount_(trackCount), cancelRequested_(cancelRequested), host_(host) {}
+  ReadRun(TrackTable& table, std::uint32_t& trackCount, bool& cancelRequested, TrackReadHost& host,
+          const SecondsClock& clock)
+      : table_(table), trackCount_(trackCount), cancelRequested_(cancelRequested), host_(host),
+        clock_(clock) {}
 
   TrackReadHost& host() { return host_; }
 
@@ -197,6 +199,12 @@ class ReadRun {
   // sectors are skipped.
   void ReadLoop(SectorSource& source) {
     std::uint32_t lba = span_.start;
+    const TimeLeft timeLeft(clock_);
+    // Beside the position, the time the rest of the track will take.
+    const auto showProgress = [&] {
+      const double done = double(lba - span_.start) / double(span_.end - span_.start);
+      host_.ShowPosition(ChangeSecText(lba, table_, trackCount_) + TimeLeftPhrase(timeLeft.Estimate(done)));
+    };
     if (lba < span_.end) collected_.ExpectTotal(std::uint64_t{span_.end - lba} * kSectorBytes);
     int failures = 0;
     std::string error;
@@ -215,7 +223,7 @@ class ReadRun {
         if (++failures > kMaxConsecutiveFailures) cancelRequested_ = true;
       }
       lba += sectors;
-      ShowPosition(lba);
+      if (lba < span_.end) showProgress();
     }
     ShowPosition(lba);
   }
@@ -232,6 +240,7 @@ class ReadRun {
   std::uint32_t& trackCount_;
   bool& cancelRequested_;
   TrackReadHost& host_;
+  const SecondsClock& clock_;
   TrackSpan span_;
   CollectedBlock collected_;
 };
@@ -321,7 +330,7 @@ void TrackReader::SaveTrackClick(const CDDriveList& drives, int driveIndex, Audi
     return;
   }
   const CDDrive& drive = drives.CDDriveTable[static_cast<std::size_t>(driveIndex)];
-  ReadRun run(trackTable_, trackCount_, cancelRequested_, host);
+  ReadRun run(trackTable_, trackCount_, cancelRequested_, host, clock_);
   const bool ranItsCourse = drives.UseSPTI ? ReadThroughPassThrough(passThrough_, drive, run)
                                            : ReadThroughGeneric(generic_, drive, run);
   if (!ranItsCourse) return;

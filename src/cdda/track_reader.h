@@ -10,6 +10,7 @@
 #include "cdda/cd_drives.h"
 #include "cdda/scsi_commands.h"
 #include "document/audio_document.h"
+#include "document/work_progress.h"
 
 namespace sonavix::cdda {
 
@@ -43,7 +44,11 @@ class TrackReader {
   // Shows which track and time `lba` belongs to.
   void ChangeSec(std::uint32_t lba, TrackReadHost& host) const;
 
+  // The clock the time left of a read is estimated by.
+  void SetClock(SecondsClock clock) { clock_ = std::move(clock); }
+
  private:
+  SecondsClock clock_ = SteadySeconds;
   PassThroughTransport& passThrough_;
   ScsiGenericLoader& generic_;
   bool cancelRequested_ = false;

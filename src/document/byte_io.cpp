@@ -33,10 +33,16 @@ bool MemorySink::WriteAt(std::int64_t offset, const void* buf, std::size_t n) {
 }
 
 FileSource::FileSource(const std::string& path) {
-  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd_ < 0) return;
+  // Only regular files are read. A FIFO or a device would block the open
+  // (or the reads) until something else writes: it is opened without
+  // waiting, seen for what it is and refused.
   struct stat st {};
-  if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return;
+  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd_ < 0) return;
+  const int flags = ::fcntl(fd_, F_GETFL);
+  if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode) || flags < 0 ||
+      ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK) != 0) {
     ::close(fd_);
     fd_ = -1;
     return;

@@ -38,9 +38,32 @@ mode_t TargetMode(const std::string& path) {
   return 0666 & ~mask;
 }
 
+std::string FolderOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
 }  // namespace
 
+SaveTarget CheckSaveTarget(const std::string& path) {
+  if (path.empty()) return SaveTarget::NoFolder;
+  const std::string target = ResolveLink(path);
+  struct stat st {};
+  if (::stat(target.c_str(), &st) == 0) {
+    if (S_ISDIR(st.st_mode)) return SaveTarget::Folder;
+    if (!S_ISREG(st.st_mode)) return SaveTarget::NotRegular;
+  } else if (!path.empty() && path.back() == '/') {
+    return SaveTarget::Folder;
+  }
+  const std::string folder = FolderOf(target);
+  if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return SaveTarget::NoFolder;
+  if (::access(folder.c_str(), W_OK | X_OK) != 0) return SaveTarget::FolderNotWritable;
+  return SaveTarget::Ok;
+}
+
 SafeFileWriter::SafeFileWriter(const std::string& target) : target_(ResolveLink(target)) {
+  if (CheckSaveTarget(target_) != SaveTarget::Ok) return;
   std::vector<char> name(target_.begin(), target_.end());
   const char suffix[] = ".tmp-XXXXXX";
   name.insert(name.end(), suffix, suffix + sizeof suffix);

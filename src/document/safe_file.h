@@ -6,8 +6,20 @@
 
 namespace sonavix {
 
+// What stands in the way of writing a file at `path`, checked before any
+// work starts. A link counts as the file it points to.
+enum class SaveTarget {
+  Ok,                 // a regular file to replace, or no file yet
+  NotRegular,         // a FIFO, device node, socket: never replaced
+  Folder,             // a folder of that name
+  NoFolder,           // the folder it would go into does not exist
+  FolderNotWritable,  // that folder cannot take a new file
+};
+SaveTarget CheckSaveTarget(const std::string& path);
+
 class SafeFileWriter {
  public:
+  // Nothing is created unless CheckSaveTarget(target) is Ok.
   explicit SafeFileWriter(const std::string& target);
   ~SafeFileWriter();  // removes the unfinished file unless Commit() succeeded
   SafeFileWriter(const SafeFileWriter&) = delete;

@@ -1,10 +1,11 @@
 #include "document/sound_files.h"
 
-#include <unistd.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cctype>
 
+#include "document/temp_files.h"
 #include "document/wave_file.h"
 
 namespace sonavix {
@@ -18,29 +19,22 @@ bool IsMp3FileName(const std::string& path) {
 
 namespace {
 
-// Removes the temporary WAV file of an MP3 import however the open ends.
-class TempFile {
- public:
-  TempFile() = default;
-  explicit TempFile(std::string path) : path_(std::move(path)) {}
-  ~TempFile() {
-    if (!path_.empty()) ::unlink(path_.c_str());
-  }
-  TempFile(const TempFile&) = delete;
-  TempFile& operator=(const TempFile&) = delete;
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
+std::optional<WaveData> ReadSound(const std::string& path, Mp3Decoder* mp3) {
+  // Only regular files: a FIFO or a device would hold the program up until
+  // something writes into it.
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+  if (!mp3 || !IsMp3FileName(path)) return ReadWaveFile(path);
+  const TempFile temp(kTempWavePrefix, ".wav");
+  if (!temp.ok()) return std::nullopt;
+  mp3->ConvertToWave(path, temp.path());
+  return ReadWaveFile(temp.path());
+}
 
 }  // namespace
 
 bool OpenSoundFile(AudioDocument& doc, const std::string& path, Mp3Decoder* mp3) {
-  const bool viaMp3 = mp3 && IsMp3FileName(path);
-  const TempFile temp(viaMp3 ? UniqueTempFileName("tempwav", ".wav") : std::string());
-  if (viaMp3) mp3->ConvertToWave(path, temp.path());
-  std::optional<WaveData> wave = ReadWaveFile(viaMp3 ? temp.path() : path);
+  std::optional<WaveData> wave = ReadSound(path, mp3);
   if (wave) ReplaceBlock(doc, std::move(wave->block), wave->format);
   doc.SelStart = 0;
   doc.SelEnd = 0;

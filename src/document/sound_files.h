@@ -17,12 +17,16 @@ class Mp3Decoder {
   virtual void ConvertToWave(const std::string& mp3Path, const std::string& wavePath) = 0;
 };
 
+// The temporary WAV file of an MP3 import is "<temp folder>/tempwav<N>.wav".
+inline constexpr char kTempWavePrefix[] = "tempwav";
+
 // True for a name ending in ".mp3", in any mix of cases.
 bool IsMp3FileName(const std::string& path);
 
 // Loads `path` into the document, replacing its sound. With a decoder, an MP3
 // file is converted into a temporary WAV file first, which is removed again
-// afterwards; without one it is read as a WAV file. On failure the sound and
+// afterwards; without one it is read as a WAV file. Anything but a regular
+// file (or a link to one) is refused at once. On failure the sound and
 // format stay as they were. The marks go to 0 either way.
 // Returns false when the file could not be read.
 bool OpenSoundFile(AudioDocument& doc, const std::string& path, Mp3Decoder* mp3);

@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <QDir>
 #include <algorithm>
 #include <cerrno>
 #include <limits>
@@ -112,20 +111,6 @@ bool WriteWaveFile(const std::string& path, const std::uint8_t* data, std::int32
   FdSink sink(file.fd());
   if (!WriteWave(sink, data, size, {sampleRate, isStereo, is16Bit})) return false;
   return file.Commit();
-}
-
-std::string UniqueTempFileName(const std::string& prefix, const std::string& extension) {
-  std::string folder = QDir::tempPath().toStdString();
-  if (folder.empty() || folder.back() != '/') folder += '/';
-  for (unsigned n = 0;; ++n) {
-    std::string name = folder + prefix + std::to_string(n) + extension;
-    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd >= 0) {
-      ::close(fd);
-      return name;
-    }
-    if (errno != EEXIST) return name;  // the folder is unusable; the caller's write will say so
-  }
 }
 
 }  // namespace sonavix

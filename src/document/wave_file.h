@@ -44,9 +44,4 @@ bool WriteWave(ByteSink& sink, const std::uint8_t* data, std::int32_t size, Soun
 bool WriteWaveFile(const std::string& path, const std::uint8_t* data, std::int32_t size,
                    std::int32_t sampleRate, bool isStereo, bool is16Bit);
 
-// "<temp folder>/<prefix><N><extension>" with the smallest N >= 0 for which
-// no such file exists. The file is created empty, so that no other caller
-// can take the same name.
-std::string UniqueTempFileName(const std::string& prefix, const std::string& extension);
-
 }  // namespace sonavix

@@ -204,11 +204,13 @@ int Progress(std::int64_t fileLength, std::int64_t budget) {
   return static_cast<int>((fileLength - budget) * 100 / fileLength);
 }
 
+enum class StreamEnd { Done, WriteFailed, TooLong };
+
 // Streams the source from `pos` through the converter into `out`, a chunk of
 // InputBufferSize bytes at a time, until the file is used up or a stop is
-// requested. False when the destination could not be written.
-bool StreamThrough(FileSource& source, std::int64_t pos, TACMConvertor& mp3wav, WaveOutput& out,
-                   Mp3ConversionHost& host, acm::AcmManager& manager) {
+// requested. Stops as soon as the sound would grow past `maxBytes`.
+StreamEnd StreamThrough(FileSource& source, std::int64_t pos, TACMConvertor& mp3wav, WaveOutput& out,
+                        Mp3ConversionHost& host, acm::AcmManager& manager, std::int64_t maxBytes) {
   const std::int64_t fileLength = source.Size();
   std::int64_t budget = fileLength - pos;
   enum class Mode { First, Middle, Last } mode = Mode::First;
@@ -240,18 +242,35 @@ bool StreamThrough(FileSource& source, std::int64_t pos, TACMConvertor& mp3wav, 
       pos -= chunk - used;
       budget += chunk - used;
     }
-    out.Append(mp3wav.DestBuffer(), std::min(header.cbDstLengthUsed, mp3wav.DestBufferSize()));
-    if (!out.ok()) return false;
+    const std::uint32_t made = std::min(header.cbDstLengthUsed, mp3wav.DestBufferSize());
+    if (out.Length() - static_cast<std::int64_t>(kWaveHeaderSize) + made > maxBytes)
+      return StreamEnd::TooLong;
+    out.Append(mp3wav.DestBuffer(), made);
+    if (!out.ok()) return StreamEnd::WriteFailed;
     host.ProcessMessages();
     if (mode != Mode::Last) mode = Mode::Middle;
   }
-  return true;
+  return StreamEnd::Done;
 }
 
 }  // namespace
 
+std::int64_t MaxPcmBytes(int channels) {
+  const std::int64_t frame = 2 * std::max(channels, 1);
+  return std::numeric_limits<std::int32_t>::max() / frame * frame;
+}
+
+std::string TooLongMessage(int sampleRate, int channels) {
+  const std::int64_t bytesPerSecond = std::int64_t{std::max(sampleRate, 1)} * 2 * std::max(channels, 1);
+  const std::int64_t seconds = MaxPcmBytes(channels) / bytesPerSecond;
+  return "Die MP3-Datei ist zu lang: Bei " + std::to_string(sampleRate) + " Hz " +
+         (channels == 1 ? "Mono" : "Stereo") + " fasst eine WAV-Datei höchstens " +
+         std::to_string(seconds / 3600) + " Stunden " + std::to_string(seconds / 60 % 60) + " Minuten.";
+}
+
 void ConvertMP3WAV(const std::string& sourcePath, const std::string& destination, TACMConvertor& mp3wav,
-                   const std::vector<WaveFormatBlock>& formatList, Mp3ConversionHost& host) {
+                   const std::vector<WaveFormatBlock>& formatList, Mp3ConversionHost& host,
+                   std::int64_t maxPcmBytes) {
   host.ClearStopRequest();
   host.SetProStatus(0);
   const std::unique_ptr<FileSource> source = OpenSourceWithRetry(sourcePath);
@@ -281,19 +300,21 @@ void ConvertMP3WAV(const std::string& sourcePath, const std::string& destination
   out.Append(provisional.data(), provisional.size());
 
   mp3wav.SetInputBufferSize(mp3wav.ACMFormatIn().BlockAlign() * 1024);
-  bool written = false;
+  StreamEnd end = StreamEnd::Done;
   {
     ActiveConverter active(mp3wav);
-    written = StreamThrough(*source, mp3->dataStart, mp3wav, out, host, mp3wav.Manager());
+    end = StreamThrough(*source, mp3->dataStart, mp3wav, out, host, mp3wav.Manager(),
+                        maxPcmBytes < 0 ? MaxPcmBytes(mp3->channels) : maxPcmBytes);
     host.SetProStatus(0);
     CheckAcmResult(mp3wav.Manager().StreamReset(mp3wav.StreamHandle(), 0), "acmStreamReset");
     active.Close();
   }
 
   out.Flush();
-  if (!written || !out.ok()) {
+  if (end != StreamEnd::Done || !out.ok()) {
     out.Discard();
     host.SetProStatus(0);
+    if (end == StreamEnd::TooLong) host.ReportTooLong(TooLongMessage(mp3->sampleRate, mp3->channels));
     return;
   }
   out.WriteAt(0, WaveHeader(mp3wav.ACMFormatOut(), out.Length()).data(), kWaveHeaderSize);

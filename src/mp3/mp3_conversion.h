@@ -43,15 +43,29 @@ class Mp3ConversionHost {
   virtual void ClearStopRequest() = 0;
   // An error box with the program's title as caption.
   virtual void ShowError(const std::string& text) = 0;
+  // The file decodes to more than a sound can hold; the conversion has
+  // stopped and left nothing. By default an error box like any other.
+  virtual void ReportTooLong(const std::string& text) { ShowError(text); }
 };
+
+// The most PCM bytes a converted sound may have: what a WAV file's and the
+// document's 32-bit sizes allow, in whole frames.
+std::int64_t MaxPcmBytes(int channels);
+
+// "Die MP3-Datei ist zu lang: Bei 44100 Hz Stereo fasst eine WAV-Datei
+// höchstens 3 Stunden 22 Minuten."
+std::string TooLongMessage(int sampleRate, int channels);
 
 // Converts `source` (an MP3 file) into a WAV file at `destination`. The
 // result is seen only in the destination file: a 44-byte header and the PCM
 // converted, possibly none. Cannot-open failures are reported to the host;
 // a converter that cannot be opened throws EACMConvertor. Both files are
-// closed and the converter is inactive again on every way out.
+// closed and the converter is inactive again on every way out. A file that
+// would decode to more than MaxPcmBytes is stopped as soon as that shows,
+// its destination emptied and ReportTooLong told.
+// `maxPcmBytes` below 0 stands for MaxPcmBytes of the stream's channels.
 void ConvertMP3WAV(const std::string& source, const std::string& destination,
                    TACMConvertor& mp3wav, const std::vector<WaveFormatBlock>& formatList,
-                   Mp3ConversionHost& host);
+                   Mp3ConversionHost& host, std::int64_t maxPcmBytes = -1);
 
 }  // namespace sonavix

@@ -112,15 +112,21 @@ std::int64_t RunBlocks(RunHost& host, SoundDevice& device, FrameRenderer& render
     frameCount = PlayableFrames(doc);
     const std::int64_t last = FillBlock(doc, range, playPos, block.data());
     host.MoveCursor(last);
-    renderer.Draw(host.PictureText(), host.PictureFont(), ProgramRandom());
-    host.ShowPicture(renderer.Picture());
     if (writer) {
-      writer->WritePicture(renderer);
-      writer->WriteBlock(block.data(), kBlockFrames);
+      // No card plays a lap behind: the picture must react to this very
+      // block, so the block is analysed before the picture is drawn.
+      renderer.Analyse(block.data());
+      renderer.Draw(host.PictureText(), host.PictureFont(), ProgramRandom());
+      host.ShowPicture(renderer.Picture());
+      writer->Write(renderer, block.data(), kBlockFrames);
     } else {
+      // The card plays the block a lap after it is queued, when the picture
+      // drawn from the previous block's sound has been seen: in step.
+      renderer.Draw(host.PictureText(), host.PictureFont(), ProgramRandom());
+      host.ShowPicture(renderer.Picture());
       SendToCard(device, block.data());
+      renderer.Analyse(block.data());
     }
-    renderer.Analyse(block.data());
     ++blocks;
     if (!writer && host.LoopChecked() && !InRange(playPos, range, frameCount))
       playPos = range.start;

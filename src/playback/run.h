@@ -63,12 +63,13 @@ class RunHost {
   virtual void ShowPicture(const QImage& picture) = 0;
 };
 
-// Takes pictures and blocks in export mode instead of the sound card.
+// Takes pictures and blocks in export mode instead of the sound card. Each
+// block comes with the picture drawn after the block was analysed, so the
+// picture reacts to the sound it goes out with.
 class RunWriter {
  public:
   virtual ~RunWriter() = default;
-  virtual void WritePicture(FrameRenderer& renderer) = 0;
-  virtual void WriteBlock(const std::int16_t* block, int frames) = 0;
+  virtual void Write(FrameRenderer& renderer, const std::int16_t* block, int frames) = 0;
   // A writer that can take nothing more ends the run.
   virtual bool Failed() const { return false; }
 };

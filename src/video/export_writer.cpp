@@ -7,32 +7,46 @@
 
 namespace sonavix {
 
-ExportWriter::ExportWriter(MediaWriter& writer)
-    : writer_(writer), frameDuration_(writer.FrameRate() > 0 ? 1.0 / writer.FrameRate() : 1.0) {}
+std::int64_t VideoFramesFor(std::int64_t soundFrames, VideoRate rate) {
+  if (soundFrames <= 0 || rate.num <= 0 || rate.den <= 0) return 0;
+  // frames / rate >= sound / 44100  <=>  frames >= sound * num / (44100 * den)
+  const std::int64_t numerator = soundFrames * rate.num;
+  const std::int64_t denominator = std::int64_t{kStreamRate} * rate.den;
+  return (numerator + denominator - 1) / denominator;
+}
 
-void ExportWriter::WritePicture(FrameRenderer& renderer) {
+ExportWriter::ExportWriter(MediaWriter& writer) : writer_(writer), rate_(writer.FrameRate()) {
+  // A writer without a sensible rate still gets a picture a second.
+  if (rate_.num <= 0 || rate_.den <= 0) rate_ = {1, 1};
+}
+
+double ExportWriter::AudioTime() const { return double(soundFrames_) / kStreamRate; }
+
+double ExportWriter::VideoTime() const { return double(frames_) * rate_.den / rate_.num; }
+
+void ExportWriter::Write(FrameRenderer& renderer, const std::int16_t* block, int frames) {
   if (failed_) return;
-  // The picture goes over as it is, top row first; the working picture is
-  // left alone, so its fading trails stay where the preview shows them.
+  if (!WritePictures(renderer, VideoFramesFor(soundFrames_ + frames, rate_))) return;
+  if (!writer_.WriteSound({frames, kStreamRate, kStreamChannels, block})) {
+    failed_ = true;
+    return;
+  }
+  soundFrames_ += frames;
+}
+
+// The picture goes over as it is, top row first; the working picture is
+// left alone, so its fading trails stay where the preview shows them.
+bool ExportWriter::WritePictures(FrameRenderer& renderer, std::int64_t due) {
   const QImage& picture = renderer.Picture();
   const MediaImage image{picture.width(), picture.height(),
                          static_cast<int>(picture.bytesPerLine()), picture.constBits()};
-  audioTime_ += kBlockSeconds;
-  do {
-    if (videoTime_ <= audioTime_) {
-      if (!writer_.WriteImage(image)) {
-        failed_ = true;
-        return;
-      }
-      ++frames_;
-      videoTime_ += frameDuration_;
+  for (; frames_ < due; ++frames_) {
+    if (!writer_.WriteImage(image)) {
+      failed_ = true;
+      return false;
     }
-  } while (videoTime_ < audioTime_);
-}
-
-void ExportWriter::WriteBlock(const std::int16_t* block, int frames) {
-  if (failed_) return;
-  if (!writer_.WriteSound({frames, kStreamRate, kStreamChannels, block})) failed_ = true;
+  }
+  return true;
 }
 
 }  // namespace sonavix

@@ -130,7 +130,7 @@ class FfmpegMediaWriter final : public MediaWriter {
   }
   int FrameWidth() const override { return format_->width; }
   int FrameHeight() const override { return format_->height; }
-  double FrameRate() const override { return kFramesPerSecond; }
+  VideoRate FrameRate() const override { return {kFramesPerSecond, 1}; }
   void SetQuality(double quality) override {
     quality_ = std::isnan(quality) ? 1.0 : std::clamp(quality, 0.0, 1.0);
   }

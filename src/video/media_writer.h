@@ -30,6 +30,15 @@ struct MediaImage {
   const std::uint8_t* pixels = nullptr;
 };
 
+// Frames per second as a fraction: 25/1 for PAL, 30000/1001 for NTSC.
+struct VideoRate {
+  std::int64_t num = 25;
+  std::int64_t den = 1;
+  VideoRate() = default;
+  VideoRate(std::int64_t n, std::int64_t d = 1) : num(n), den(d) {}  // NOLINT: 16 reads as 16/1
+  double Value() const { return den > 0 ? double(num) / double(den) : 0.0; }
+};
+
 // Sound to append: interleaved 16-bit little-endian samples.
 struct MediaSound {
   int frames = 0;
@@ -46,7 +55,7 @@ class MediaWriter {
   virtual void SetFormatPreset(DiscPreset preset) = 0;
   virtual int FrameWidth() const = 0;
   virtual int FrameHeight() const = 0;
-  virtual double FrameRate() const = 0;
+  virtual VideoRate FrameRate() const = 0;
   // 1.0 is the best picture the format's limits allow.
   virtual void SetQuality(double quality) = 0;
   // The one file that takes both the video and the sound. Sets up the

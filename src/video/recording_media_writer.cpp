@@ -1,5 +1,6 @@
 #include "video/recording_media_writer.h"
 
+#include <cstddef>
 #include <cstring>
 
 namespace sonavix {
@@ -30,6 +31,12 @@ bool RecordingMediaWriter::WriteImage(const MediaImage& image) {
   std::uint32_t pixel = 0;
   if (image.pixels) std::memcpy(&pixel, image.pixels, sizeof pixel);
   firstPixels.push_back(pixel);
+  std::uint64_t sum = 1469598103934665603ull;  // FNV-1a over the rows' pixels
+  for (int y = 0; image.pixels && y < image.height; ++y) {
+    const std::uint8_t* row = image.pixels + static_cast<std::ptrdiff_t>(y) * image.bytesPerLine;
+    for (int x = 0; x < 4 * image.width; ++x) sum = (sum ^ row[x]) * 1099511628211ull;
+  }
+  pictureSums.push_back(sum);
   return true;
 }
 

@@ -15,7 +15,7 @@ class RecordingMediaWriter final : public MediaWriter {
   void SetFormatPreset(DiscPreset preset) override;
   int FrameWidth() const override { return width_; }
   int FrameHeight() const override { return height_; }
-  double FrameRate() const override { return frameRate; }
+  VideoRate FrameRate() const override { return frameRate; }
   void SetQuality(double quality) override { this->quality = quality; }
   bool SetFileName(const std::string& path) override;
   bool WriteImage(const MediaImage& image) override;
@@ -29,12 +29,13 @@ class RecordingMediaWriter final : public MediaWriter {
   std::string fileName;
   int images = 0;
   std::vector<std::uint32_t> firstPixels;  // top-left pixel of every image
+  std::vector<std::uint64_t> pictureSums;  // a checksum of every image's pixels
   std::vector<std::int16_t> samples;
   bool closed = false;
 
   // Test knobs: the frame rate it reports, and the call that fails
   // ("file", "image", "sound", "close"; empty for none).
-  double frameRate = 25.0;
+  VideoRate frameRate{25};
   std::string failAt;
 
  private:

@@ -28,7 +28,7 @@ std::int64_t ParseZoomText(std::string_view text) {
 }
 
 std::int64_t UsableZoom(std::int64_t fieldValue) {
-  return std::clamp(fieldValue, kMinZoom, kMaxZoom);
+  return std::clamp<std::int64_t>(fieldValue, kMinZoom, std::numeric_limits<std::int32_t>::max());
 }
 
 double ZoomSmaller(std::int64_t fieldValue) { return double(fieldValue) * 1.5; }

@@ -23,9 +23,12 @@ std::int64_t LimitZoom(double value);
 // outside the field's range), or 1 when the text is not a number.
 std::int64_t ParseZoomText(std::string_view text);
 
-// The zoom the view and the mouse work with. While the user types, the field
-// may briefly hold 0 or a negative number; the view then uses 1, so that
-// nothing is ever divided by less than 1.
+// The zoom the view and the mouse work with: the field's value as typed,
+// above the field's range too (the field limits it only when it loses the
+// focus). While the user types, the field may briefly hold 0 or a negative
+// number; the view then uses 1, so that nothing is ever divided by less than
+// 1. Values past the largest sound's sample count all show the same (the
+// first sample in the first column), so the arithmetic stops there.
 std::int64_t UsableZoom(std::int64_t fieldValue);
 
 // New field values of the zoom commands, before limiting.

@@ -171,6 +171,20 @@ TEST_F(WindowCommands, TypedZoomBelowOneIsReadAsOne) {
   EXPECT_EQ(form->ZoomField()->text(), QStringLiteral("1"));
 }
 
+TEST_F(WindowCommands, TypedZoomAboveTheRangeIsUsedAsTypedUntilTheFieldIsLeft) {
+  OpenThroughCommand(WriteRamp("a.wav", 10'000'000));
+  form->ScrollBar()->setValue(0);
+  auto* edit = form->ZoomField()->findChild<QLineEdit*>();
+  edit->setText("2000000");
+  EXPECT_EQ(form->Zoom(), 2'000'000);
+  QTest::mouseClick(form->WaveBox(), Qt::LeftButton, {}, QPoint(3, 50));
+  EXPECT_EQ(form->Document().SelStart, 6'000'000);
+  QFocusEvent leave(QEvent::FocusOut);
+  QApplication::sendEvent(form->ZoomField(), &leave);
+  EXPECT_EQ(form->ZoomField()->text(), QStringLiteral("1000000"));
+  EXPECT_EQ(form->Zoom(), 1'000'000);
+}
+
 TEST_F(WindowCommands, MouseSelectsInBothBoxesAndZoomFitsTheSelection) {
   OpenThroughCommand(WriteRamp("a.wav", 100'000));
   form->ZoomField()->SetValue(100);

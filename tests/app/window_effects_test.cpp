@@ -100,8 +100,10 @@ TEST_F(WindowEffects, SpeedChangesTheRateWithoutARedraw) {
   OpenThroughCommand(WriteRamp("a.wav", 1000));
   const int paints = form->PaintCount();
   Trigger("Schneller101");
-  EXPECT_GT(form->Document().SampleRate, 22050);
+  EXPECT_EQ(form->Document().SampleRate, 24255);
+  EXPECT_EQ(form->StatusText(), QStringLiteral("Abtastrate: 24255 Hz"));
   Trigger("Langsamer101");
+  EXPECT_EQ(form->StatusText(), QStringLiteral("Abtastrate: %1 Hz").arg(form->Document().SampleRate));
   EXPECT_EQ(form->PaintCount(), paints);
 }
 

@@ -3,10 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QFontInfo>
+
 #include <QCheckBox>
 #include <QTimer>
 
 #include "app/messages.h"
+#include "video/frame_renderer.h"
 #include "window_test_support.h"
 
 namespace sonavix::testing {
@@ -100,7 +103,40 @@ TEST_F(WindowPlayback, TheFontDialogSetsThePictureFontOnlyOnOk) {
   Click("BitBtnXP1");
   EXPECT_EQ(form->PictureFont().pixelSize(), 40);
   ASSERT_EQ(prompts.fontDialogs.size(), 2u);
-  EXPECT_EQ(prompts.fontDialogs[1].pixelSize(), 11);  // the dialog starts at the font in force
+  EXPECT_EQ(QFontInfo(prompts.fontDialogs[1]).pixelSize(), 11);  // the font in force
+}
+
+// "MS Sans Serif" is not on the machine: the dialog must start on the font
+// that stands in for it, not on whatever its list shows first, and OK
+// without a change must leave the picture exactly as it was.
+TEST_F(WindowPlayback, TheFontDialogStartsOnTheFontInUseAndOkUnchangedChangesNothing) {
+  const QFont before = form->PictureFont();
+  const QFontInfo used(before);
+  ASSERT_NE(used.family(), QStringLiteral("MS Sans Serif"));
+  Click("BitBtnXP1");  // cancelled: shows where the dialog starts
+  ASSERT_EQ(prompts.fontDialogs.size(), 1u);
+  const QFont shown = prompts.fontDialogs[0];
+  EXPECT_EQ(shown.family(), used.family());
+  EXPECT_EQ(shown.styleName(), used.styleName());
+  EXPECT_EQ(shown.bold(), used.bold());
+  EXPECT_EQ(shown.italic(), used.italic());
+  EXPECT_GT(shown.pointSizeF(), 0);
+  EXPECT_EQ(QFontInfo(shown).pixelSize(), 11);
+
+  // What a font dialog gives back for OK untouched: its family, style and
+  // size in whole points.
+  QFont answer(shown.family());
+  answer.setStyleName(shown.styleName());
+  answer.setPointSize(QFontInfo(shown).pointSize());
+  prompts.fonts.push_back(answer);
+  Click("BitBtnXP1");
+  EXPECT_EQ(form->PictureFont(), before);
+
+  FrameRenderer a(200, 60), b(200, 60);
+  RandomGenerator ra, rb;
+  a.Draw(QStringLiteral("Sonavix"), before, ra);
+  b.Draw(QStringLiteral("Sonavix"), form->PictureFont(), rb);
+  EXPECT_EQ(a.Picture(), b.Picture());
 }
 
 TEST(WindowStartUp, WithoutSoundOutputTheProgramSaysSoAndEnds) {

@@ -135,6 +135,24 @@ TEST_F(TrackReaderTest, ReadsTheLastTrackOfAThreeTrackDiscIntoTheDocument) {
   EXPECT_EQ(reader.Tracks()[4], 45000u);
 }
 
+TEST_F(TrackReaderTest, ThePositionShowsTheTimeLeftWhileReading) {
+  // A drive that takes a tenth of a second per request: 100 requests, so
+  // after 40 of them 6 seconds remain.
+  double now = 0;
+  reader.SetClock([&] { return now; });
+  std::vector<std::string> labels;
+  host.onProcess = [&](int) {
+    now += 0.1;
+    labels.push_back(host.label);
+  };
+  Disc({0}, 1000);
+  Read(1);
+  ASSERT_GE(labels.size(), 50u);
+  EXPECT_EQ(labels[1], "Track no. 1 Time 00:00:00 s");  // too early to say
+  EXPECT_EQ(labels[41], "Track no. 1 Time 00:00:05 s \u2013 noch 0:06");
+  EXPECT_EQ(host.label, "Track no. 1 Time 00:00:13 s") << "the end shows no time left";
+}
+
 TEST_F(TrackReaderTest, TheLastRequestStopsAtTheEndOfTheTrack) {
   Disc({0, 23}, 40);
   Read(1);

@@ -173,19 +173,4 @@ TEST(SafeSaveTest, SavingThroughASymlinkReplacesItsTarget) {
   EXPECT_EQ(ReadFile(dir / "real/new.wav"), ExpectedFile(samples, 2, 8000, 8));
 }
 
-TEST(UniqueTempFileNameTest, TakesTheSmallestFreeNumberAndClaimsIt) {
-  TempDir dir;
-  ScopedTmpDir tmp(dir.path());
-  const std::string base = QDir::tempPath().toStdString() + "/";
-  EXPECT_EQ(sonavix::UniqueTempFileName("tempwav", ".wav"), base + "tempwav0.wav");
-  EXPECT_EQ(sonavix::UniqueTempFileName("tempwav", ".wav"), base + "tempwav1.wav");
-  WriteFile(dir / "tempwav3.wav", Pattern(4));
-  std::filesystem::remove(dir / "tempwav0.wav");
-  EXPECT_EQ(sonavix::UniqueTempFileName("tempwav", ".wav"), base + "tempwav0.wav");
-  EXPECT_EQ(sonavix::UniqueTempFileName("tempwav", ".wav"), base + "tempwav2.wav");
-  EXPECT_EQ(sonavix::UniqueTempFileName("tempwav", ".wav"), base + "tempwav4.wav");
-  EXPECT_EQ(std::filesystem::file_size(dir / "tempwav2.wav"), 0u);
-  EXPECT_EQ(ReadFile(dir / "tempwav3.wav"), Pattern(4)) << "an existing file is left alone";
-}
-
 }  // namespace

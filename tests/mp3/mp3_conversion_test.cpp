@@ -38,8 +38,10 @@ class RecordingHost final : public Mp3ConversionHost {
   bool StopRequested() const override { return stop; }
   void ClearStopRequest() override { stop = false; }
   void ShowError(const std::string& text) override { errors.push_back(text); }
+  void ReportTooLong(const std::string& text) override { tooLong.push_back(text); }
 
   std::vector<int> progress;
+  std::vector<std::string> tooLong;
   std::vector<std::string> errors;
   int pumps = 0;
   int stopAfterPumps = 0;
@@ -80,10 +82,11 @@ class Mp3ConversionTest : public ::testing::Test {
   }
   ~Mp3ConversionTest() override { fs::remove_all(dir); }
 
-  Bytes Convert(const Bytes& mp3, const std::vector<WaveFormatBlock>& list = {}) {
+  Bytes Convert(const Bytes& mp3, const std::vector<WaveFormatBlock>& list = {},
+                std::int64_t maxPcmBytes = -1) {
     const fs::path in = dir / "in.mp3", out = dir / "out.wav";
     std::ofstream(in, std::ios::binary).write(reinterpret_cast<const char*>(mp3.data()), std::streamsize(mp3.size()));
-    ConvertMP3WAV(in.string(), out.string(), *mp3wav, list, host);
+    ConvertMP3WAV(in.string(), out.string(), *mp3wav, list, host, maxPcmBytes);
     std::ifstream file(out, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(file), {});
   }
@@ -237,6 +240,40 @@ TEST_F(Mp3ConversionTest, AStopEndsAfterTheCurrentChunkAndLeavesACorrectHeader) 
   EXPECT_EQ(LoadLe32(&wav[4]), wav.size() - 8);
   EXPECT_EQ(LoadLe32(&wav[40]), 2048u);
   EXPECT_FALSE(mp3wav->Active());
+}
+
+TEST_F(Mp3ConversionTest, ASoundPastTheLimitStopsAtOnceAndLeavesNothing) {
+  // The codec copies: 10000 bytes of MP3 become 10000 bytes of sound, more
+  // than the 3000 allowed here; the conversion stops at the chunk that
+  // would pass the limit instead of decoding the rest first.
+  const Bytes wav = Convert(Frame(9996), {}, 3000);
+  EXPECT_EQ(script->converts.size(), 3u);
+  EXPECT_TRUE(wav.empty());
+  EXPECT_TRUE(host.errors.empty());
+  ASSERT_EQ(host.tooLong.size(), 1u);
+  EXPECT_EQ(host.tooLong[0], TooLongMessage(44100, 2));
+  EXPECT_FALSE(mp3wav->Active());
+  EXPECT_EQ(host.progress.back(), 0);
+
+  // Exactly at the limit is still a sound.
+  host.tooLong.clear();
+  EXPECT_EQ(Convert(Frame(2996), {}, 3000).size(), 3044u);
+  EXPECT_TRUE(host.tooLong.empty());
+}
+
+TEST(Mp3TooLong, TheLimitIsTwoGibibytesOfWholeFramesSaidInHoursAndMinutes) {
+  EXPECT_EQ(MaxPcmBytes(2), 2147483644);
+  EXPECT_EQ(MaxPcmBytes(1), 2147483646);
+  // 2147483644 / 176400 = 12173 s; 2147483646 / 88200 = 24347 s.
+  EXPECT_EQ(TooLongMessage(44100, 2),
+            "Die MP3-Datei ist zu lang: Bei 44100 Hz Stereo fasst eine WAV-Datei höchstens "
+            "3 Stunden 22 Minuten.");
+  EXPECT_EQ(TooLongMessage(44100, 1),
+            "Die MP3-Datei ist zu lang: Bei 44100 Hz Mono fasst eine WAV-Datei höchstens "
+            "6 Stunden 45 Minuten.");
+  EXPECT_EQ(TooLongMessage(48000, 2),
+            "Die MP3-Datei ist zu lang: Bei 48000 Hz Stereo fasst eine WAV-Datei höchstens "
+            "3 Stunden 6 Minuten.");
 }
 
 TEST_F(Mp3ConversionTest, AFileWithoutFramesGetsAnEmptyDataChunkAndNoStream) {

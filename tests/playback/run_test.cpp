@@ -253,13 +253,34 @@ TEST(RunPlay, AnEditDuringTheRunIsHeardFromTheNextBlock) {
 
 class RecordingWriter final : public RunWriter {
  public:
-  void WritePicture(FrameRenderer&) override { ++pictures; }
-  void WriteBlock(const std::int16_t* block, int frames) override {
+  void Write(FrameRenderer& renderer, const std::int16_t* block, int frames) override {
+    ++pictures;
+    bool moved = false;
+    for (const double v : renderer.SmoothRe()) moved = moved || v != 0;
+    reacting.push_back(moved);
     blocks.insert(blocks.end(), block, block + 2 * frames);
   }
   int pictures = 0;
+  std::vector<bool> reacting;  // per block: the picture shows sound
   Samples blocks;
 };
+
+TEST(RunExport, EachPictureReactsToTheBlockItGoesOutWith) {
+  // Silence for three blocks, then a burst of noise from the fourth on.
+  std::vector<std::uint8_t> bytes(4 * 6 * kBlockFrames);
+  std::uint32_t noise = 1;
+  for (std::size_t i = 4 * 3 * kBlockFrames; i < bytes.size(); ++i) {
+    noise = noise * 1664525u + 1013904223u;
+    bytes[i] = static_cast<std::uint8_t>(noise >> 24);
+  }
+  FakeHost host(MakeDocument(std::move(bytes), 44100, true, true));
+  VirtualSoundDevice device;
+  ASSERT_TRUE(device.Open());
+  FrameRenderer renderer(64, 48);
+  RecordingWriter writer;
+  EXPECT_EQ(RunBlocks(host, device, renderer, &writer), 6);
+  EXPECT_EQ(writer.reacting, (std::vector<bool>{false, false, false, true, true, true}));
+}
 
 TEST(RunExport, WritesEveryBlockWithoutWaitingAndIgnoresTheLoop) {
   FakeHost host(NumberedStereo(2 * kBlockFrames));

@@ -438,7 +438,7 @@ TEST_P(DiscFile, StreamsHaveTheCodecsSizesAndRatesOfTheFormat) {
   auto writer = WriterFor(c.preset);  // what the export sizes its pictures by
   ASSERT_EQ(writer->FrameWidth(), c.width);
   ASSERT_EQ(writer->FrameHeight(), c.height);
-  ASSERT_EQ(writer->FrameRate(), 25.0);
+  ASSERT_EQ(writer->FrameRate().Value(), 25.0);
 
   auto video = Probe(clip.file, "v:0");
   EXPECT_EQ(video["codec_name"], c.videoCodec);

@@ -75,7 +75,13 @@ TEST(viewZoomField, TypedText) {
 
   const std::int64_t huge = ParseZoomText("99999999999999999999999");
   EXPECT_GE(huge, 1'000'000);
-  EXPECT_EQ(UsableZoom(huge), 1'000'000);
+  // Typed values above the field's range are used as typed; far past any
+  // sound's length they all show the same and stop growing.
+  EXPECT_EQ(UsableZoom(2'500'000), 2'500'000);
+  EXPECT_EQ(UsableZoom(huge), std::numeric_limits<std::int32_t>::max());
+  EXPECT_EQ(UsableZoom(9'999'999'999), std::numeric_limits<std::int32_t>::max());
+  EXPECT_EQ(MarkAtColumn(100, UsableZoom(9'999'999'999), 1, 600), 99);
+  EXPECT_EQ(ScrollMaximum(std::numeric_limits<std::int32_t>::max(), 2000, UsableZoom(9'999'999'999)), 1);
   EXPECT_EQ(UsableZoom(ParseZoomText("-99999999999999999999999")), 1);
 
   // While typing, the field may hold 0 or a negative number.

@@ -1,0 +1,24 @@
+#include "app/font_in_use.h"
+
+#include <QFontInfo>
+
+namespace sonavix {
+
+QFont FontInUse(const QFont& requested) {
+  const QFontInfo info(requested);
+  QFont font(info.family());
+  font.setStyleName(info.styleName());
+  font.setWeight(static_cast<QFont::Weight>(info.weight()));
+  font.setItalic(info.italic());
+  font.setPointSizeF(info.pointSizeF());
+  return font;
+}
+
+bool SameDialogChoice(const QFont& answer, const QFont& shown) {
+  const QFontInfo a(answer);
+  const QFontInfo b(shown);
+  return a.family().compare(b.family(), Qt::CaseInsensitive) == 0 && a.styleName() == b.styleName() &&
+         a.bold() == b.bold() && a.italic() == b.italic() && a.pointSize() == b.pointSize();
+}
+
+}  // namespace sonavix

@@ -1,0 +1,30 @@
+#include "app/status_texts.h"
+
+#include "document/work_progress.h"
+
+namespace sonavix {
+
+QString TimeLeftText(std::optional<double> secondsLeft) {
+  return QString::fromStdString(TimeLeftPhrase(secondsLeft));
+}
+
+QString ExportProgressText(int percent, std::optional<double> secondsLeft) {
+  return QStringLiteral("MPEG: %1 %").arg(percent) + TimeLeftText(secondsLeft);
+}
+
+QString ExportDoneText(const QString& fileName, double seconds, std::int64_t bytes, bool cutShort) {
+  const QString what = QStringLiteral("%1, %2, %3")
+                           .arg(fileName, QString::fromStdString(FormatClock(seconds)),
+                                QString::fromStdString(FormatFileSize(bytes)));
+  return (cutShort ? QStringLiteral("Abgebrochen, gekürzt gespeichert: ")
+                   : QStringLiteral("Gespeichert: ")) +
+         what;
+}
+
+QString Mp3ProgressText(int percent, std::optional<double> secondsLeft) {
+  return QStringLiteral("MP3: %1 %").arg(percent) + TimeLeftText(secondsLeft);
+}
+
+QString SampleRateText(std::int32_t rate) { return QStringLiteral("Abtastrate: %1 Hz").arg(rate); }
+
+}  // namespace sonavix

@@ -1,0 +1,177 @@
+// Files the window is handed that are no sound files or no place to save
+// to, where its file dialogs start, and what the status bar says about an
+// export while it runs and when it ends.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QAction>
+#include <QDir>
+#include <QRadioButton>
+#include <QTimer>
+
+#include "app/messages.h"
+#include "app/progress_panel.h"
+#include "video/recording_media_writer.h"
+#include "window_test_support.h"
+
+namespace sonavix::testing {
+namespace {
+
+// Sets an environment variable for the life of the object.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const QByteArray& value) : name_(name), old_(qgetenv(name)), had_(qEnvironmentVariableIsSet(name)) {
+    qputenv(name, value);
+  }
+  ~ScopedEnv() {
+    if (had_) qputenv(name_, old_);
+    else qunsetenv(name_);
+  }
+
+ private:
+  const char* name_;
+  QByteArray old_;
+  bool had_;
+};
+
+class WindowFiles : public WindowTest {
+ protected:
+  void SetUp() override {
+    WindowTest::SetUp();
+    form->SetMediaWriterFactory([this] {
+      auto writer = std::make_unique<RecordingMediaWriter>();
+      media = writer.get();
+      ++writers;
+      return writer;
+    });
+  }
+
+  QString Fifo(const char* name) {
+    const QString path = Path(name);
+    EXPECT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    return path;
+  }
+
+  RecordingMediaWriter* media = nullptr;
+  int writers = 0;
+};
+
+TEST_F(WindowFiles, AFifoOpenedAsASoundIsRefusedWithoutWaiting) {
+  OpenThroughCommand(WriteRamp("a.wav", 1000));
+  const QString tmp = Path("tmp");
+  ASSERT_TRUE(QDir().mkpath(tmp));
+  const ScopedEnv tmpdir("TMPDIR", QFile::encodeName(tmp));
+  for (const char* name : {"pipe.wav", "pipe.mp3"}) {
+    OpenThroughCommand(Fifo(name));
+    EXPECT_EQ(prompts.errors.last(), kCannotOpen) << name;
+  }
+  EXPECT_EQ(prompts.errors.size(), 2);
+  EXPECT_EQ(form->Document().SampleCount(), 1000);
+  EXPECT_TRUE(QDir(tmp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
+}
+
+TEST_F(WindowFiles, SavingOrExportingOntoAFifoOrAFolderFailsAtOnceAndLeavesItBe) {
+  OpenThroughCommand(WriteRamp("a.wav", 22050));
+  const QString fifo = Fifo("pipe.wav");
+  prompts.fileNames.push_back(fifo);
+  Trigger("Speichern1");
+  EXPECT_EQ(prompts.errors, QStringList{kCannotSave});
+
+  const QString folder = Path("video.mpg");
+  ASSERT_TRUE(QDir().mkpath(folder));
+  for (const QString& target : {Fifo("pipe.mpg"), folder, Path("missing/video.mpg")}) {
+    prompts.fileNames.push_back(target);
+    Click("Button1");
+    EXPECT_EQ(prompts.errors.last(), kCannotExport) << target.toStdString();
+  }
+  EXPECT_EQ(prompts.errors.size(), 4);
+  EXPECT_EQ(writers, 0) << "nothing was set up, let alone run";
+  EXPECT_TRUE(sound->Played().empty());
+  struct stat st {};
+  ASSERT_EQ(::stat(QFile::encodeName(fifo).constData(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+  EXPECT_TRUE(QFileInfo(folder).isDir());
+  EXPECT_EQ(QDir(dir.path()).entryList(QStringList{"*.tmp-*"}, QDir::Files | QDir::Hidden).size(), 0);
+}
+
+TEST_F(WindowFiles, DialogsStartInTheMusicFolderThenWhereTheLastFileWent) {
+  const QString home = Path("home");
+  ASSERT_TRUE(QDir().mkpath(home));
+  const ScopedEnv homeEnv("HOME", QFile::encodeName(home));
+  const ScopedEnv config("XDG_CONFIG_HOME", QFile::encodeName(home + "/.config"));
+  prompts.fileNames.push_back(std::nullopt);
+  Trigger("ffnen1");
+  EXPECT_EQ(prompts.fileDialogs.back().folder, home) << "no music folder: the home folder";
+
+  ASSERT_TRUE(QDir().mkpath(home + "/Music"));
+  prompts.fileNames.push_back(std::nullopt);
+  Trigger("Speichern1");
+  EXPECT_EQ(prompts.fileDialogs.back().folder, home + "/Music");
+
+  ASSERT_TRUE(QDir().mkpath(Path("songs")));
+  const QString song = WriteRamp("songs/a.wav", 1000);
+  OpenThroughCommand(song);
+  prompts.fileNames.push_back(std::nullopt);
+  Click("Button1");
+  EXPECT_EQ(prompts.fileDialogs.back().folder, Path("songs"));
+
+  ASSERT_TRUE(QDir().mkpath(Path("out")));
+  prompts.fileNames.push_back(Path("out/b.wav"));
+  Trigger("Speichern1");
+  ASSERT_TRUE(prompts.errors.isEmpty());
+  prompts.fileNames.push_back(std::nullopt);
+  Trigger("ffnen1");
+  EXPECT_EQ(prompts.fileDialogs.back().folder, Path("out"));
+}
+
+TEST_F(WindowFiles, TheExportIsOffWhilePlayingAndOnAgainAfter) {
+  OpenThroughCommand(WriteRamp("a.wav", 22050));
+  bool offDuringRun = false;
+  QTimer during;
+  QObject::connect(&during, &QTimer::timeout, [&] {
+    if (!form->Running()) return;
+    offDuringRun = !Find<QPushButton>("Button1")->isEnabled() &&
+                   !Find<QAction>("SpeichernalsMPEGVideo1")->isEnabled();
+    Click("StopBTN");
+  });
+  during.start(0);
+  Click("PlayBtn");
+  EXPECT_TRUE(offDuringRun);
+  EXPECT_TRUE(Find<QPushButton>("Button1")->isEnabled());
+  EXPECT_TRUE(Find<QAction>("SpeichernalsMPEGVideo1")->isEnabled());
+}
+
+TEST_F(WindowFiles, TheStatusBarFollowsTheExportAndSaysHowItEnded) {
+  OpenThroughCommand(WriteRamp("a.wav", 4 * 22050));  // four seconds
+  QStringList seen;
+  QTimer peek;
+  QObject::connect(&peek, &QTimer::timeout, [&] {
+    if (form->Running() && (seen.isEmpty() || seen.last() != form->StatusText())) seen << form->StatusText();
+  });
+  peek.start(0);
+  prompts.fileNames.push_back(Path("whole.mpg"));
+  Click("Button1");
+  ASSERT_TRUE(prompts.errors.isEmpty());
+  ASSERT_FALSE(seen.isEmpty());
+  EXPECT_TRUE(seen.first().startsWith(QStringLiteral("MPEG: 0 %"))) << seen.first().toStdString();
+  EXPECT_EQ(form->StatusText(), QStringLiteral("Gespeichert: whole.mpg, 0:04, 0 Bytes"));
+  EXPECT_EQ(form->Progress()->ProgressPercent(), 0);
+
+  // STOP part of the way: the file is kept, and said to be cut short.
+  QTimer stop;
+  int blocks = 0;
+  QObject::connect(&stop, &QTimer::timeout, [&] {
+    if (form->Running() && ++blocks == 5) Click("StopBTN");
+  });
+  stop.start(0);
+  prompts.fileNames.push_back(Path("part.mpg"));
+  Click("Button1");
+  EXPECT_TRUE(prompts.errors.isEmpty());
+  EXPECT_TRUE(form->StatusText().startsWith(QStringLiteral("Abgebrochen, gekürzt gespeichert: part.mpg, 0:0")))
+      << form->StatusText().toStdString();
+}
+
+}  // namespace
+}  // namespace sonavix::testing
