@@ -4,8 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QFont>
+#include <QGuiApplication>
 #include <cstdlib>
+#include <cstring>
+#include <memory>
 #include <vector>
+
+#include "playback/virtual_sound_device.h"
 
 #include "video/export_writer.h"
 #include "video/frame_renderer.h"
@@ -77,6 +83,68 @@ TEST(ExportClock, TenMinutesAndAnHourStayWithinOneFrame) {
   ExpectInStep({25}, 60);
   ExpectInStep({30000, 1001}, 10);
   ExpectInStep({30000, 1001}, 60);
+}
+
+// A window that shows nothing: the run over a sound of six blocks.
+class SilentHost final : public RunHost {
+ public:
+  explicit SilentHost(const AudioDocument& doc) : doc_(doc) {}
+  void ProcessMessages() override {}
+  const AudioDocument& Document() const override { return doc_; }
+  bool StopRequested() const override { return false; }
+  bool LoopChecked() const override { return false; }
+  void MoveCursor(std::int64_t) override {}
+  QString PictureText() const override { return {}; }
+  QFont PictureFont() const override { return {}; }
+  void ShowPicture(const QImage&) override {}
+
+ private:
+  const AudioDocument& doc_;
+};
+
+// The pictures an export of six blocks hands over, with the noise starting
+// at block `burstBlock` (none if past the end).
+std::vector<std::uint64_t> ExportedPictures(int burstBlock) {
+  std::vector<std::uint8_t> bytes(4 * 6 * kBlock);
+  std::uint32_t noise = 5;
+  for (std::size_t i = 4 * std::size_t(burstBlock) * kBlock; i < bytes.size(); ++i) {
+    noise = noise * 1664525u + 1013904223u;
+    bytes[i] = static_cast<std::uint8_t>(noise >> 24);
+  }
+  AudioDocument doc;
+  auto block = SampleBlock::Allocate(static_cast<std::int32_t>(bytes.size()));
+  std::memcpy(block.bytes.get(), bytes.data(), bytes.size());
+  ReplaceBlock(doc, std::move(block), {44100, true, true});
+  SilentHost host(doc);
+  VirtualSoundDevice device;
+  EXPECT_TRUE(device.Open());
+  RecordingMediaWriter media;
+  ExportWriter writer(media);
+  FrameRenderer renderer(64, 48);
+  ProgramRandom().seed = 0;  // the same colours for both exports
+  RunBlocks(host, device, renderer, &writer);
+  return media.pictureSums;
+}
+
+TEST(ExportPicture, ANoiseBurstShowsOnTheFirstFrameOfItsOwnBlock) {
+  std::unique_ptr<QGuiApplication> app;  // the pictures' text needs fonts
+  if (!QGuiApplication::instance()) {
+    static int argc = 1;
+    static char name[] = "video_tests";
+    static char* argv[] = {name, nullptr};
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    app = std::make_unique<QGuiApplication>(argc, argv);
+  }
+  const std::vector<std::uint64_t> silent = ExportedPictures(6);
+  const std::vector<std::uint64_t> burst = ExportedPictures(3);
+  ASSERT_EQ(silent.size(), burst.size());
+  ASSERT_EQ(silent.size(), std::size_t(VideoFramesFor(6 * kBlock, {25})));
+  std::size_t first = 0;
+  while (first < silent.size() && silent[first] == burst[first]) ++first;
+  // Blocks 0, 1 and 2 take frames 0 ... 4; block 3, heard from 0.1875 s on,
+  // starts at frame 5 (0.2 s), and that frame already shows it.
+  EXPECT_EQ(first, std::size_t(VideoFramesFor(3 * kBlock, {25})));
+  EXPECT_EQ(first, 5u);
 }
 
 TEST(ExportClock, AWriterThatRefusesEndsTheHandOver) {
