@@ -175,7 +175,7 @@ class FfmpegMediaWriter final : public MediaWriter {
   bool ConvertPicture(const MediaImage& image);
   bool PrepareResampler(int rate, int channels);
   bool QueueSound(const std::uint8_t** input, int frames);
-  bool FinishSound();
+  bool EndTracksTogether();
   bool EncodeQueuedSound(bool finish);
   bool Encode(Track& track, const AVFrame* frame);
   bool NotOpen();
@@ -215,7 +215,8 @@ bool FfmpegMediaWriter::WriteSound(const MediaSound& sound) {
 
 bool FfmpegMediaWriter::WriteClose() {
   if (!s_) return NotOpen();
-  const bool finished = FinishSound() && Encode(s_->video, nullptr) && Encode(s_->audio, nullptr) &&
+  const bool finished = EndTracksTogether() && Encode(s_->video, nullptr) &&
+                        Encode(s_->audio, nullptr) &&
                         av_write_trailer(s_->muxer.get()) >= 0 && s_->io->error >= 0;
   if (!finished || !s_->file.Commit()) return Fail(kCannotWrite);
   s_.reset();
@@ -383,18 +384,60 @@ bool FfmpegMediaWriter::QueueSound(const std::uint8_t** input, int frames) {
          av_audio_fifo_write(s_->queue.get(), reinterpret_cast<void**>(data), made) == made;
 }
 
-// The end of the sound: what the resampler still holds; for an encoder that
-// puts silence in front (AC-3), as much silence behind, or the last samples
-// written would never come out; then the queue's short tail.
-bool FfmpegMediaWriter::FinishSound() {
+// The end of both tracks. The sound is drained from the resampler and
+// followed by silence, at least as much as the encoder holds back (AC-3 and
+// MP2 delay their output by `initial_padding` samples; the last samples
+// written would never come out otherwise), in whole frames of the encoder.
+// Then the two ends are put as close together as the frame grids allow,
+// where the tools that judge the file see them within a picture: ffprobe
+// and its kind take a track's end from the time stamp of its last packet
+// (a sector) plus one frame, so they see the sound end early by the frames
+// after the first in that sector (none or one of AC-3's long frames, up to
+// two of MP2's short ones) and an MPEG-2 picture track sometimes one
+// picture early. AC-3 therefore ends at or up to 8 ms before the pictures,
+// MP2 12 to 26 ms after them; truly, the ends lie within a sound frame.
+// Where the grids do not meet at once, the last picture stays a little
+// longer (at most four pictures) over silence.
+bool FfmpegMediaWriter::EndTracksTogether() {
   if (!s_->resampler) return true;  // no sound at all
+  if (!QueueSound(nullptr, 0)) return false;
   const AVCodecContext& c = *s_->audio.codec;
+  const std::int64_t frame = c.frame_size;
+  const std::int64_t delay = std::max(c.initial_padding, 0);
+  const std::int64_t fed = s_->audio.next + av_audio_fifo_size(s_->queue.get());
+  const std::int64_t fewest = (fed + std::min(delay, frame) + frame - 1) / frame;
+  const std::int64_t perPicture = c.sample_rate / kFramesPerSecond;
+  // How far the pictures' end may lie after the sound's, in samples.
+  const bool shortFrames = c.codec_id == AV_CODEC_ID_MP2;
+  const std::int64_t earliest = shortFrames ? -frame : 0;
+  const std::int64_t latest = shortFrames ? perPicture - 2 * frame : perPicture - frame;
+
+  std::int64_t frames = fewest;
+  std::int64_t extraPictures = 0;
+  for (std::int64_t extra = 0; s_->video.next > 0 && extra < 8; ++extra) {
+    const std::int64_t picturesEnd = (s_->video.next + extra) * perPicture + delay;
+    const std::int64_t n = (picturesEnd - earliest) / frame;
+    if (n >= fewest && picturesEnd - n * frame <= latest) {
+      frames = n;
+      extraPictures = extra;
+      break;
+    }
+  }
+  for (std::int64_t i = 0; i < extraPictures; ++i) {
+    s_->video.frame->pts = s_->video.next++;
+    if (!Encode(s_->video, s_->video.frame.get())) return false;
+  }
   AVFrame* silence = s_->audio.frame.get();
-  const int padding = std::min(c.initial_padding, c.frame_size);
-  if (!QueueSound(nullptr, 0) || av_frame_make_writable(silence) < 0) return false;
-  av_samples_set_silence(silence->data, 0, padding, c.ch_layout.nb_channels, c.sample_fmt);
-  void** data = reinterpret_cast<void**>(silence->data);
-  return av_audio_fifo_write(s_->queue.get(), data, padding) == padding && EncodeQueuedSound(true);
+  if (av_frame_make_writable(silence) < 0) return false;
+  av_samples_set_silence(silence->data, 0, static_cast<int>(frame), c.ch_layout.nb_channels,
+                         c.sample_fmt);
+  for (std::int64_t missing = frames * frame - fed; missing > 0;) {
+    const int n = static_cast<int>(std::min(missing, frame));
+    if (av_audio_fifo_write(s_->queue.get(), reinterpret_cast<void**>(silence->data), n) != n)
+      return false;
+    missing -= n;
+  }
+  return EncodeQueuedSound(true);
 }
 
 // Sends the queued sound in frames of the encoder's size; at the finish the
