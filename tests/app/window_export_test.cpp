@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTimer>
@@ -11,6 +12,7 @@
 
 #include "app/messages.h"
 #include "document/wave_file.h"
+#include "document/work_progress.h"
 #include "video/media_writer.h"
 #include "video/recording_media_writer.h"
 #include "window_test_support.h"
@@ -164,6 +166,9 @@ TEST(WindowExportEndToEnd, ADvdFileComesOutThatTheToolsRead) {
   prompts.fileNames.push_back(video);
   form.findChild<QPushButton*>("Button1")->click();
   ASSERT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join(' ').toStdString();
+  // The status bar names the file, its playing time and its size on disk.
+  const QString size = QString::fromStdString(FormatFileSize(QFileInfo(video).size()));
+  EXPECT_EQ(form.StatusText(), QStringLiteral("Gespeichert: song.mpg, 0:01, ") + size);
 
   const QString probe = dir.filePath("probe.txt");
   const QString command =
