@@ -97,12 +97,17 @@ std::int32_t TMainForm::MarkUnderPointer(int x) const {
 void TMainForm::SetProStatus(int percent) { progress_->SetProStatus(percent); }
 
 void TMainForm::ShowStatusText(const QString& text) {
-  if (StatusText_->text() == text) return;
-  StatusText_->setText(text);
+  if (statusText_ == text) return;
+  statusText_ = text;
+  // A long file name is shortened in the middle; the whole text is in the
+  // tooltip.
+  const QString shown = StatusText_->fontMetrics().elidedText(text, Qt::ElideMiddle, StatusText_->width() - 4);
+  StatusText_->setText(shown);
+  StatusText_->setToolTip(shown == text ? QString() : text);
   StatusText_->repaint();
 }
 
-QString TMainForm::StatusText() const { return StatusText_->text(); }
+QString TMainForm::StatusText() const { return statusText_; }
 
 void TMainForm::OpenBtnClick() {
   // A second open while an MP3 file is being converted would change the

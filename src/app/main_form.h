@@ -249,6 +249,7 @@ class TMainForm final : public QMainWindow {
   QScrollBar* RxSlider1 = nullptr;
   ProgressPanel* progress_ = nullptr;
   QLabel* StatusText_ = nullptr;
+  QString statusText_;
 };
 
 }  // namespace sonavix

@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QLabel>
 #include <QRadioButton>
 #include <QTimer>
 
@@ -171,6 +172,17 @@ TEST_F(WindowFiles, TheStatusBarFollowsTheExportAndSaysHowItEnded) {
   EXPECT_TRUE(prompts.errors.isEmpty());
   EXPECT_TRUE(form->StatusText().startsWith(QStringLiteral("Abgebrochen, gekürzt gespeichert: part.mpg, 0:0")))
       << form->StatusText().toStdString();
+
+  // A name too long for the panel is shortened in the middle, whole in the
+  // tooltip.
+  const QString longName = QString(120, QChar('a')) + QStringLiteral(".mpg");
+  prompts.fileNames.push_back(Path(longName.toUtf8().constData()));
+  Click("Button1");
+  auto* label = Find<QLabel>("StatusText");
+  EXPECT_TRUE(form->StatusText().contains(longName));
+  EXPECT_TRUE(label->text().contains(QChar(0x2026))) << label->text().toStdString();
+  EXPECT_TRUE(label->text().endsWith(QStringLiteral("0 Bytes")));
+  EXPECT_EQ(label->toolTip(), form->StatusText());
 }
 
 }  // namespace
