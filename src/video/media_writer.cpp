@@ -4,6 +4,7 @@
 
 #include "video/ffmpeg_media_writer.h"
 #include "video/recording_media_writer.h"
+#include "video/threaded_media_writer.h"
 
 namespace sonavix {
 
@@ -15,8 +16,9 @@ std::unique_ptr<MediaWriter> CreateMediaWriter(const std::string& name) {
   }
   if (chosen == "recording") return std::make_unique<RecordingMediaWriter>();
   // "ffmpeg", and any name we do not know: a user who mistyped the variable
-  // still wants a real file.
-  return CreateFfmpegMediaWriter();
+  // still wants a real file. It encodes on a thread of its own, beside the
+  // drawing of the next picture.
+  return std::make_unique<ThreadedMediaWriter>(CreateFfmpegMediaWriter());
 }
 
 }  // namespace sonavix
