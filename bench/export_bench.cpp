@@ -23,7 +23,7 @@
 #include "document/sound_files.h"
 #include "playback/run.h"
 #include "playback/virtual_sound_device.h"
-#include "video/export_writer.h"
+#include "export/export_writer.h"
 #include "video/frame_renderer.h"
 #include "video/media_writer.h"
 

@@ -2,9 +2,9 @@
 
 #include "app/about_box.h"
 #include "app/main_form.h"
-#include "cdda/musik_cd_form.h"
-#include "effects/echo_form.h"
-#include "effects/sample_format_form.h"
+#include "app/musik_cd_form.h"
+#include "app/echo_form.h"
+#include "app/sample_format_form.h"
 
 namespace sonavix {
 

@@ -7,7 +7,7 @@
 
 #include "app/main_form.h"
 #include "app/user_prompts.h"
-#include "cdda/musik_cd_form.h"
+#include "app/musik_cd_form.h"
 
 namespace sonavix {
 

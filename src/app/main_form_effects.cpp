@@ -9,11 +9,11 @@
 #include "app/user_prompts.h"
 #include "effects/crop_cut.h"
 #include "effects/echo.h"
-#include "effects/echo_form.h"
+#include "app/echo_form.h"
 #include "effects/fades.h"
 #include "effects/reverse_speed.h"
 #include "effects/sample_format.h"
-#include "effects/sample_format_form.h"
+#include "app/sample_format_form.h"
 #include "effects/volume.h"
 
 namespace sonavix {

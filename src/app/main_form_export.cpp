@@ -20,7 +20,7 @@
 #include "document/safe_file.h"
 #include "document/work_progress.h"
 #include "playback/sound_device.h"
-#include "video/export_writer.h"
+#include "export/export_writer.h"
 #include "video/media_writer.h"
 
 namespace sonavix {

@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <utility>
 
-#include "effects/sample_format_form.h"
+#include "app/sample_format_form.h"
 
 namespace sonavix {
 namespace {

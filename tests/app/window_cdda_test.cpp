@@ -11,7 +11,7 @@
 
 #include "app/zoom_spin_edit.h"
 #include "cdda/emulated_transports.h"
-#include "cdda/musik_cd_form.h"
+#include "app/musik_cd_form.h"
 #include "view/zoom.h"
 #include "window_test_support.h"
 

@@ -6,8 +6,8 @@
 #include <QSpinBox>
 
 #include "app/zoom_spin_edit.h"
-#include "effects/echo_form.h"
-#include "effects/sample_format_form.h"
+#include "app/echo_form.h"
+#include "app/sample_format_form.h"
 #include "window_test_support.h"
 
 namespace sonavix::testing {

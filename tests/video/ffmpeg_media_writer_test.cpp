@@ -24,7 +24,7 @@
 #include <string>
 #include <vector>
 
-#include "video/export_writer.h"
+#include "export/export_writer.h"
 #include "video/media_writer.h"
 #include "video/recording_media_writer.h"
 

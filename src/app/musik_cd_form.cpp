@@ -1,4 +1,4 @@
-#include "cdda/musik_cd_form.h"
+#include "app/musik_cd_form.h"
 
 #include <QCheckBox>
 #include <QComboBox>

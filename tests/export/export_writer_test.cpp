@@ -13,7 +13,7 @@
 
 #include "playback/virtual_sound_device.h"
 
-#include "video/export_writer.h"
+#include "export/export_writer.h"
 #include "video/frame_renderer.h"
 #include "video/recording_media_writer.h"
 

@@ -1,4 +1,4 @@
-#include "video/export_writer.h"
+#include "export/export_writer.h"
 
 #include <QImage>
 

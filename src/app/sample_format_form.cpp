@@ -1,4 +1,4 @@
-#include "effects/sample_format_form.h"
+#include "app/sample_format_form.h"
 
 #include <QCheckBox>
 #include <QGridLayout>

@@ -1,4 +1,4 @@
-#include "effects/echo_form.h"
+#include "app/echo_form.h"
 
 #include <QDoubleSpinBox>
 #include <QHBoxLayout>
