@@ -33,6 +33,7 @@ void UseProgramFont() {
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName(QStringLiteral("Sonavix"));
+  setApplicationVersion(QStringLiteral("1.0"));
   InstallGermanTranslations(*this);
   UseProgramFont();
 }

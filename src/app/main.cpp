@@ -1,6 +1,11 @@
-// Program entry: the application, the clean-up of temporary files left by
-// killed runs, the main window first, then the dialogs, then the message
-// loop until the main window closes.
+// Program entry: the application, the command line, the clean-up of
+// temporary files left by killed runs, the main window first, then the
+// dialogs, then the message loop until the main window closes. A file named
+// on the command line is opened once the window is shown.
+
+#include <QCommandLineParser>
+#include <QTimer>
+#include <cstdio>
 
 #include "app/application.h"
 #include "app/forms.h"
@@ -10,14 +15,51 @@
 #include "document/temp_files.h"
 #include "playback/sound_device.h"
 
+namespace {
+
+constexpr int kUsageError = 2;
+
+int Usage(const QCommandLineParser& parser, const QString& message) {
+  std::fprintf(stderr, "%s\n\n%s", message.toLocal8Bit().constData(),
+               parser.helpText().toLocal8Bit().constData());
+  return kUsageError;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
   sonavix::TApplication app(argc, argv);
+  QCommandLineParser parser;
+  parser.setApplicationDescription(QStringLiteral("Macht aus Musik ein Video."));
+  parser.addHelpOption();
+  parser.addVersionOption();
+  parser.addPositionalArgument(QStringLiteral("DATEI"),
+                               QStringLiteral("Eine WAV- oder MP3-Datei, die im Fenster geöffnet wird."),
+                               QStringLiteral("[DATEI]"));
+  if (!parser.parse(QCoreApplication::arguments())) return Usage(parser, parser.errorText());
+  if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))) {
+    std::fputs(parser.helpText().toLocal8Bit().constData(), stdout);
+    return 0;
+  }
+  if (parser.isSet(QStringLiteral("version"))) {
+    std::printf("%s %s\n", qPrintable(QCoreApplication::applicationName()),
+                qPrintable(QCoreApplication::applicationVersion()));
+    return 0;
+  }
+  const QStringList files = parser.positionalArguments();
+  if (files.size() > 1) return Usage(parser, QStringLiteral("Es kann nur eine Datei geöffnet werden."));
+
   // Temporary files of earlier runs that were killed before they could
   // remove them; those of copies still running stay.
   sonavix::RemoveStaleTempFiles(sonavix::kTempWavePrefix, ".wav");
   sonavix::QtPrompts prompts;
   sonavix::TMainForm mainForm(prompts, sonavix::CreateSoundDevice());
   sonavix::CreateForms(mainForm);
-  if (!mainForm.TerminateRequested()) mainForm.show();
+  if (!mainForm.TerminateRequested()) {
+    mainForm.show();
+    // Once the window has its size, so that the whole sound fits its view.
+    if (!files.isEmpty())
+      QTimer::singleShot(0, &mainForm, [&mainForm, name = files.first()] { mainForm.OpenAtStart(name); });
+  }
   return app.exec();
 }

@@ -114,9 +114,12 @@ void TMainForm::OpenBtnClick() {
   // converter's formats under the running conversion.
   if (mp3Host_->Converting()) return;
   const std::optional<QString> name = prompts_.AskOpenFileName(this, OpenDialog1(recentFolder_.Start()));
-  if (!name) return;
-  if (OpenSoundFile(doc_, LocalPath(*name), mp3Decoder_))
-    recentFolder_.Remember(*name);
+  if (name) OpenFile(*name);
+}
+
+void TMainForm::OpenFile(const QString& name) {
+  if (OpenSoundFile(doc_, LocalPath(name), mp3Decoder_))
+    recentFolder_.Remember(name);
   else if (!mp3Host_->TakeReportedFailure())
     prompts_.ShowError(this, kCannotOpen);
   ZoomOutEd->SetValue(double(WholeFileZoom(doc_.SampleCount(), ViewWidth())));

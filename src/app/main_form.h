@@ -114,6 +114,10 @@ class TMainForm final : public QMainWindow {
   // time: a start while one is active is refused (returns false).
   bool StartRun(RunWriter* writer);
 
+  // Opens a file named on the command line, as "Öffnen..." would once the
+  // user has chosen it: the whole sound is shown, or the usual message.
+  void OpenAtStart(const QString& name);
+
   // Command handlers.
   void OpenBtnClick();
   void SaveBtnClick();
@@ -191,6 +195,7 @@ class TMainForm final : public QMainWindow {
   void FormClose();
   void FormDestroy();
 
+  void OpenFile(const QString& name);
   std::int32_t MarkUnderPointer(int x) const;
   int ViewWidth() const;
 

@@ -50,6 +50,10 @@ void TMainForm::Guard(Handler&& handler) {
   }
 }
 
+void TMainForm::OpenAtStart(const QString& name) {
+  Guard([&] { OpenFile(name); });
+}
+
 void TMainForm::BindCommands() {
   const auto bind = [this](const char* name, void (TMainForm::*handler)()) {
     QObject* sender = findChild<QObject*>(QString::fromLatin1(name));

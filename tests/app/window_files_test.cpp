@@ -185,5 +185,22 @@ TEST_F(WindowFiles, TheStatusBarFollowsTheExportAndSaysHowItEnded) {
   EXPECT_EQ(label->toolTip(), form->StatusText());
 }
 
+// `sonavix FILE`: the file is opened as if chosen in the dialog.
+TEST_F(WindowFiles, AFileNamedAtStartIsShownWholeOrSaysItCannotBeRead) {
+  const QString song = WriteRamp("start.wav", 50'000);
+  form->OpenAtStart(song);
+  EXPECT_TRUE(prompts.errors.isEmpty());
+  EXPECT_EQ(form->Document().SampleCount(), 50'000);
+  EXPECT_EQ(form->Zoom(), 50'000 / form->WaveBox()->width());
+  EXPECT_TRUE(prompts.fileDialogs.empty()) << "no dialog was needed";
+
+  ScriptedPrompts otherPrompts;
+  TMainForm other(otherPrompts, std::make_unique<VirtualSoundDevice>());
+  other.show();
+  other.OpenAtStart(Path("missing.wav"));
+  EXPECT_EQ(otherPrompts.errors, QStringList{kCannotOpen});
+  EXPECT_EQ(other.Document().SampleData, nullptr);
+}
+
 }  // namespace
 }  // namespace sonavix::testing

@@ -1,0 +1,54 @@
+// The program's command line: help and version, and usage errors that say
+// what is wrong in German and end with status 2 before any window opens.
+
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QProcessEnvironment>
+
+namespace {
+
+struct Result {
+  int status = -1;
+  QString out;
+  QString err;
+};
+
+Result RunProgram(const QStringList& arguments) {
+  QProcess program;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  environment.insert(QStringLiteral("SONAVIX_SOUND"), QStringLiteral("virtual"));
+  program.setProcessEnvironment(environment);
+  program.start(QStringLiteral(SONAVIX_PROGRAM), arguments);
+  if (!program.waitForFinished(60'000)) {
+    program.kill();
+    program.waitForFinished();
+    return {};
+  }
+  return {program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1,
+          QString::fromLocal8Bit(program.readAllStandardOutput()),
+          QString::fromLocal8Bit(program.readAllStandardError())};
+}
+
+TEST(CommandLine, HelpAndVersionSpeakGermanAndEndWell) {
+  const Result help = RunProgram({QStringLiteral("--help")});
+  EXPECT_EQ(help.status, 0) << help.err.toStdString();
+  EXPECT_TRUE(help.out.contains(QStringLiteral("[DATEI]"))) << help.out.toStdString();
+  EXPECT_TRUE(help.out.contains(QStringLiteral("WAV- oder MP3-Datei"))) << help.out.toStdString();
+  const Result version = RunProgram({QStringLiteral("--version")});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out.trimmed(), QStringLiteral("Sonavix 1.0"));
+}
+
+TEST(CommandLine, UsageErrorsSayWhatIsWrongAndEndWithStatusTwo) {
+  const Result unknown = RunProgram({QStringLiteral("--gibtsnicht")});
+  EXPECT_EQ(unknown.status, 2);
+  EXPECT_TRUE(unknown.err.contains(QStringLiteral("gibtsnicht"))) << unknown.err.toStdString();
+  EXPECT_TRUE(unknown.err.contains(QStringLiteral("[DATEI]")));
+  const Result two = RunProgram({QStringLiteral("a.wav"), QStringLiteral("b.wav")});
+  EXPECT_EQ(two.status, 2);
+  EXPECT_TRUE(two.err.contains(QStringLiteral("Es kann nur eine Datei geöffnet werden."))) << two.err.toStdString();
+}
+
+}  // namespace
