@@ -99,7 +99,8 @@ std::int64_t CursorColumn(const AudioDocument& doc, std::int64_t lastFrame, std:
 }
 
 std::int64_t RunBlocks(RunHost& host, SoundDevice& device, FrameRenderer& renderer,
-                       RunWriter* writer) {
+                       RunWriter* writer, RandomGenerator* random) {
+  RandomGenerator& colours = random ? *random : ProgramRandom();
   const FrameRange range = RangeFromMarks(host.Document());
   double playPos = range.start;
   std::vector<std::int16_t> block(kBlockSamples + 1);  // one spare, like the buffer's last byte
@@ -116,13 +117,13 @@ std::int64_t RunBlocks(RunHost& host, SoundDevice& device, FrameRenderer& render
       // No card plays a lap behind: the picture must react to this very
       // block, so the block is analysed before the picture is drawn.
       renderer.Analyse(block.data());
-      renderer.Draw(host.PictureText(), host.PictureFont(), ProgramRandom());
+      renderer.Draw(host.PictureText(), host.PictureFont(), colours);
       host.ShowPicture(renderer.Picture());
       writer->Write(renderer, block.data(), kBlockFrames);
     } else {
       // The card plays the block a lap after it is queued, when the picture
       // drawn from the previous block's sound has been seen: in step.
-      renderer.Draw(host.PictureText(), host.PictureFont(), ProgramRandom());
+      renderer.Draw(host.PictureText(), host.PictureFont(), colours);
       host.ShowPicture(renderer.Picture());
       SendToCard(device, block.data());
       renderer.Analyse(block.data());

@@ -19,6 +19,7 @@ namespace sonavix {
 
 class FrameRenderer;
 class SoundDevice;
+struct RandomGenerator;
 
 inline constexpr int kBlockFrames = 2756;
 inline constexpr int kBlockSamples = 2 * kBlockFrames;
@@ -77,8 +78,10 @@ class RunWriter {
 // Runs until the range is played (forever with the loop option, until STOP),
 // or until the host asks to stop. With a writer, nothing is heard (the device
 // plays silence), the loop option is ignored and nothing waits for the card.
-// Returns the number of blocks made.
+// The pictures' colours come from `random`: the program-wide generator
+// unless the caller brings its own (a render that must not depend on what
+// ran before). Returns the number of blocks made.
 std::int64_t RunBlocks(RunHost& host, SoundDevice& device, FrameRenderer& renderer,
-                       RunWriter* writer = nullptr);
+                       RunWriter* writer = nullptr, RandomGenerator* random = nullptr);
 
 }  // namespace sonavix
