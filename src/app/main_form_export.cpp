@@ -32,17 +32,6 @@ FileDialogSpec SaveDialog3(const QString& folder) {
           QStringLiteral(".mpg")};
 }
 
-// Sound frames the run will hand over: whole blocks of the range at 44100 Hz,
-// at least one block.
-std::int64_t ExpectedSoundFrames(const AudioDocument& doc) {
-  const FrameRange range = RangeFromMarks(doc);
-  const std::int64_t end = std::min<std::int64_t>(range.end, doc.SampleRate > 0 ? doc.FrameCount() : 0);
-  const std::int64_t frames = std::max<std::int64_t>(end - range.start, 0);
-  const std::int64_t out = doc.SampleRate > 0 ? frames * kStreamRate / doc.SampleRate : 0;
-  const std::int64_t blocks = std::max<std::int64_t>((out + kBlockFrames - 1) / kBlockFrames, 1);
-  return blocks * kBlockFrames;
-}
-
 }  // namespace
 
 // Passes the run's blocks on to the export and reports its progress a few
@@ -120,7 +109,7 @@ void TMainForm::Button1Click() {
   };
   if (!writer->SetFileName(path)) return fail();
   ExportWriter sink(*writer);
-  ExportProgress progress(*this, sink, ExpectedSoundFrames(doc_));
+  ExportProgress progress(*this, sink, BlocksInRun(doc_) * kBlockFrames);
   ShowStatusText(ExportProgressText(0, std::nullopt));
   exportMode_ = true;
   StartRun(&progress);

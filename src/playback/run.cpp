@@ -91,6 +91,17 @@ std::int64_t FillBlock(const AudioDocument& doc, FrameRange range, double& playP
   return e;
 }
 
+std::int64_t BlocksInRun(const AudioDocument& doc) {
+  const FrameRange range = RangeFromMarks(doc);
+  const std::int64_t end = std::min<std::int64_t>(range.end, PlayableFrames(doc));
+  const std::int64_t frames = std::max<std::int64_t>(end - range.start, 0);
+  if (frames == 0) return 1;
+  // Position after n blocks is start + n * kBlockFrames * rate / 44100; the
+  // run goes on while it lies before `end`.
+  const double step = double(doc.SampleRate) / kStreamRate;
+  return static_cast<std::int64_t>(std::ceil(double(frames) / (step * kBlockFrames)));
+}
+
 std::int64_t CursorColumn(const AudioDocument& doc, std::int64_t lastFrame, std::int64_t zoom,
                           std::int64_t scroll) {
   const std::int64_t sample = doc.IsStereo ? 2 * lastFrame : lastFrame;

@@ -43,6 +43,10 @@ FrameRange RangeFromMarks(const AudioDocument& doc);
 std::int64_t FillBlock(const AudioDocument& doc, FrameRange range, double& playPos,
                        std::int16_t* block);
 
+// How many blocks a run without the loop option makes of the document as it
+// stands: the range at 44100 Hz in whole blocks, at least one.
+std::int64_t BlocksInRun(const AudioDocument& doc);
+
 // Column of the play cursor for the last source frame of a block.
 std::int64_t CursorColumn(const AudioDocument& doc, std::int64_t lastFrame, std::int64_t zoom,
                           std::int64_t scroll);

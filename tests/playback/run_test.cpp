@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <cstring>
 #include <functional>
+#include <tuple>
 #include <vector>
 
 #include "playback/run.h"
@@ -278,6 +279,7 @@ TEST(RunExport, EachPictureReactsToTheBlockItGoesOutWith) {
   ASSERT_TRUE(device.Open());
   FrameRenderer renderer(64, 48);
   RecordingWriter writer;
+  EXPECT_EQ(BlocksInRun(host.doc), 6);
   EXPECT_EQ(RunBlocks(host, device, renderer, &writer), 6);
   EXPECT_EQ(writer.reacting, (std::vector<bool>{false, false, false, true, true, true}));
 }
@@ -296,6 +298,19 @@ TEST(RunExport, WritesEveryBlockWithoutWaitingAndIgnoresTheLoop) {
   EXPECT_EQ(writer.blocks[2 * 1000 + 1], -1000);
   EXPECT_EQ(device.Waits(), 0);
   EXPECT_TRUE(device.Played().empty());
+  // What a run will make, known beforehand, for other rates and selections.
+  for (const auto& [frames, rate, selStart, selEnd, blocks] :
+       std::vector<std::tuple<int, int, int, int, int>>{{2 * kBlockFrames, 44100, 0, 0, 2},
+                                                        {2 * kBlockFrames + 1, 44100, 0, 0, 3},
+                                                        {10'000, 22050, 0, 0, 8},
+                                                        {10'000, 22050, 2000, 6000, 2},
+                                                        {0, 44100, 0, 0, 1}}) {
+    FakeHost sized(NumberedStereo(frames, rate));
+    sized.doc.SelStart = selStart;
+    sized.doc.SelEnd = selEnd;
+    EXPECT_EQ(BlocksInRun(sized.doc), blocks) << frames << " at " << rate;
+    EXPECT_EQ(RunBlocks(sized, device, renderer, &writer), blocks) << frames << " at " << rate;
+  }
 }
 
 }  // namespace
