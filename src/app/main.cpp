@@ -6,6 +6,7 @@
 #include <QCommandLineParser>
 #include <QTimer>
 #include <cstdio>
+#include <optional>
 
 #include "app/application.h"
 #include "app/forms.h"
@@ -25,18 +26,27 @@ int Usage(const QCommandLineParser& parser, const QString& message) {
   return kUsageError;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  sonavix::TApplication app(argc, argv);
-  QCommandLineParser parser;
+void DescribeCommandLine(QCommandLineParser& parser) {
   parser.setApplicationDescription(QStringLiteral("Macht aus Musik ein Video."));
   parser.addHelpOption();
   parser.addVersionOption();
   parser.addPositionalArgument(QStringLiteral("DATEI"),
                                QStringLiteral("Eine WAV- oder MP3-Datei, die im Fenster geöffnet wird."),
                                QStringLiteral("[DATEI]"));
-  if (!parser.parse(QCoreApplication::arguments())) return Usage(parser, parser.errorText());
+}
+
+// Help and version need no display: they are answered before the window's
+// application (which needs one) exists. Empty when the window is to start.
+std::optional<int> AnswerWithoutDisplay(int argc, char** argv) {
+  QCoreApplication probe(argc, argv);
+  QCoreApplication::setApplicationName(QStringLiteral("Sonavix"));
+  QCoreApplication::setApplicationVersion(QStringLiteral("1.0"));
+  sonavix::InstallGermanTranslations(probe);
+  QCommandLineParser parser;
+  DescribeCommandLine(parser);
+  // Options of Qt's own (-platform …) are known only to the window's
+  // application: anything not understood here is judged there.
+  if (!parser.parse(QCoreApplication::arguments())) return std::nullopt;
   if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))) {
     std::fputs(parser.helpText().toLocal8Bit().constData(), stdout);
     return 0;
@@ -46,6 +56,17 @@ int main(int argc, char** argv) {
                 qPrintable(QCoreApplication::applicationVersion()));
     return 0;
   }
+  return std::nullopt;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (const std::optional<int> status = AnswerWithoutDisplay(argc, argv)) return *status;
+  sonavix::TApplication app(argc, argv);
+  QCommandLineParser parser;
+  DescribeCommandLine(parser);
+  if (!parser.parse(QCoreApplication::arguments())) return Usage(parser, parser.errorText());
   const QStringList files = parser.positionalArguments();
   if (files.size() > 1) return Usage(parser, QStringLiteral("Es kann nur eine Datei geöffnet werden."));
 

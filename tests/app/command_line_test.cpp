@@ -14,10 +14,13 @@ struct Result {
   QString err;
 };
 
-Result RunProgram(const QStringList& arguments) {
+Result RunProgram(const QStringList& arguments, bool display = true) {
   QProcess program;
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  environment.remove(QStringLiteral("DISPLAY"));
+  environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+  environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+  if (display) environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
   environment.insert(QStringLiteral("SONAVIX_SOUND"), QStringLiteral("virtual"));
   program.setProcessEnvironment(environment);
   program.start(QStringLiteral(SONAVIX_PROGRAM), arguments);
@@ -36,7 +39,11 @@ TEST(CommandLine, HelpAndVersionSpeakGermanAndEndWell) {
   EXPECT_EQ(help.status, 0) << help.err.toStdString();
   EXPECT_TRUE(help.out.contains(QStringLiteral("[DATEI]"))) << help.out.toStdString();
   EXPECT_TRUE(help.out.contains(QStringLiteral("WAV- oder MP3-Datei"))) << help.out.toStdString();
-  const Result version = RunProgram({QStringLiteral("--version")});
+  // Neither needs a display.
+  const Result noDisplay = RunProgram({QStringLiteral("--help")}, false);
+  EXPECT_EQ(noDisplay.status, 0) << noDisplay.err.toStdString();
+  EXPECT_EQ(noDisplay.out, help.out);
+  const Result version = RunProgram({QStringLiteral("--version")}, false);
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out.trimmed(), QStringLiteral("Sonavix 1.0"));
 }
