@@ -1,34 +1,18 @@
 #include "app/application.h"
 
 #include <QFont>
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QMessageBox>
-#include <QTranslator>
 #include <exception>
 #include <new>
 
 #include "app/messages.h"
+#include "video/picture_font.h"
 
 namespace sonavix {
 
-bool InstallGermanTranslations(QCoreApplication& app) {
-  QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-  auto* translator = new QTranslator(&app);
-  if (!translator->load(QStringLiteral("qtbase_de"),
-                        QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-    delete translator;
-    return false;
-  }
-  return QCoreApplication::installTranslator(translator);
-}
-
 void UseProgramFont() {
-  const QString family = QStringLiteral("MS Sans Serif");
-  QFont::insertSubstitutions(family, {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
-  QFont font(family);
-  font.setPixelSize(11);
-  QApplication::setFont(font);
+  // The window's font is the picture's first font.
+  QApplication::setFont(DefaultPictureFont());
 }
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {

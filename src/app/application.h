@@ -4,11 +4,9 @@
 
 #include <QApplication>
 
-namespace sonavix {
+#include "document/translations.h"
 
-// Loads Qt's own German texts ("Öffnen", "Abbrechen", "Dateiname:").
-// Returns false if they are not installed.
-bool InstallGermanTranslations(QCoreApplication& app);
+namespace sonavix {
 
 // The window font: "MS Sans Serif" at 11 pixels, with metric-compatible
 // free fonts standing in for it.

@@ -18,6 +18,7 @@
 #include "mp3/acm_convertor.h"
 #include "playback/sound_device.h"
 #include "video/media_writer.h"
+#include "video/picture_font.h"
 #include "view/waveform.h"
 #include "view/zoom.h"
 
@@ -56,9 +57,7 @@ TMainForm::~TMainForm() { FormDestroy(); }
 
 void TMainForm::FormCreate() {
   waveBitmap_ = QImage();  // sized on every paint
-  QFont font(QStringLiteral("MS Sans Serif"));
-  font.setPixelSize(11);
-  pictureFont_ = font;
+  pictureFont_ = DefaultPictureFont();
   // Without sound output the program cannot play or show its pictures: it
   // says so once and ends as soon as its message loop runs.
   if (!sound_ || !sound_->Open()) {

@@ -176,7 +176,6 @@ class TMainForm final : public QMainWindow {
   void Guard(Handler&& handler);
 
   friend class MainFormRunHost;
-  friend class ExportProgress;
   void MoveCursor(std::int64_t lastFrame);
   void EnableExportCommands(bool enabled);
   void EnableExportButton(bool enabled);

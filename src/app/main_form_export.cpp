@@ -20,7 +20,7 @@
 #include "document/safe_file.h"
 #include "document/work_progress.h"
 #include "playback/sound_device.h"
-#include "export/export_writer.h"
+#include "export/export_session.h"
 #include "video/media_writer.h"
 
 namespace sonavix {
@@ -33,31 +33,6 @@ FileDialogSpec SaveDialog3(const QString& folder) {
 }
 
 }  // namespace
-
-// Passes the run's blocks on to the export and reports its progress a few
-// times a second: the bar, and "MPEG: 42 % – noch 0:12" beside it.
-class ExportProgress final : public RunWriter {
- public:
-  ExportProgress(TMainForm& form, ExportWriter& sink, std::int64_t expected)
-      : form_(form), sink_(sink), expected_(expected) {}
-
-  void Write(FrameRenderer& renderer, const std::int16_t* block, int frames) override {
-    sink_.Write(renderer, block, frames);
-    if (!gate_.Due()) return;
-    const double done = std::clamp(double(sink_.SoundFramesWritten()) / double(expected_), 0.0, 1.0);
-    const int percent = static_cast<int>(done * 100);
-    form_.SetProStatus(percent);
-    form_.ShowStatusText(ExportProgressText(percent, timeLeft_.Estimate(done)));
-  }
-  bool Failed() const override { return sink_.Failed(); }
-
- private:
-  TMainForm& form_;
-  ExportWriter& sink_;
-  std::int64_t expected_;
-  TimeLeft timeLeft_;
-  ReportGate gate_;
-};
 
 void TMainForm::EnableExportCommands(bool enabled) {
   OpenBtn->setEnabled(enabled);
@@ -99,28 +74,33 @@ void TMainForm::Button1Click() {
   const DiscPreset preset = RadioButton3->isChecked()   ? DiscPreset::Dvd
                             : RadioButton2->isChecked() ? DiscPreset::SuperVideoCd
                                                         : DiscPreset::VideoCd;
-  writer->SetFormatPreset(preset);
-  PaintBox2->setFixedSize(writer->FrameWidth(), writer->FrameHeight());
-  writer->SetQuality(1.0);
+  ExportSession session(*writer, preset, 1.0);
+  PaintBox2->setFixedSize(session.FrameWidth(), session.FrameHeight());
   const auto fail = [&] {
     ShowStatusText(QString());
-    prompts_.ShowError(this, writer->Error().empty() ? kCannotExport
-                                                     : QString::fromStdString(writer->Error()));
+    prompts_.ShowError(this, session.WriterError().empty()
+                                 ? kCannotExport
+                                 : QString::fromStdString(session.WriterError()));
   };
-  if (!writer->SetFileName(path)) return fail();
-  ExportWriter sink(*writer);
-  ExportProgress progress(*this, sink, BlocksInRun(doc_) * kBlockFrames);
+  // The bar, and "MPEG: 42 % – noch 0:12" beside it.
+  const TimeLeft timeLeft;
+  const auto progress = [this, &timeLeft](double done) {
+    const int percent = static_cast<int>(done * 100);
+    SetProStatus(percent);
+    ShowStatusText(ExportProgressText(percent, timeLeft.Estimate(done)));
+  };
+  if (!session.Open(path, BlocksInRun(doc_) * kBlockFrames, progress)) return fail();
   ShowStatusText(ExportProgressText(0, std::nullopt));
   exportMode_ = true;
-  StartRun(&progress);
+  StartRun(&session.Sink());
   exportMode_ = false;
   const bool cutShort = stopRequested_;
-  if (sink.Failed() || !writer->WriteClose()) return fail();
+  if (!session.Finish()) return fail();
 
   recentFolder_.Remember(*name);
   struct stat st {};
   const std::int64_t bytes = ::stat(path.c_str(), &st) == 0 ? st.st_size : 0;
-  ShowStatusText(ExportDoneText(QFileInfo(*name).fileName(), sink.AudioTime(), bytes, cutShort));
+  ShowStatusText(ExportDoneText(QFileInfo(*name).fileName(), session.AudioTime(), bytes, cutShort));
 }
 
 }  // namespace sonavix

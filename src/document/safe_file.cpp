@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <vector>
@@ -63,12 +64,30 @@ SaveTarget CheckSaveTarget(const std::string& path) {
 }
 
 SafeFileWriter::SafeFileWriter(const std::string& target) : target_(ResolveLink(target)) {
-  if (CheckSaveTarget(target_) != SaveTarget::Ok) return;
+  switch (CheckSaveTarget(target_)) {
+    case SaveTarget::Ok:
+      break;
+    case SaveTarget::Folder:
+      error_ = EISDIR;
+      return;
+    case SaveTarget::NoFolder:
+      error_ = ENOENT;
+      return;
+    case SaveTarget::FolderNotWritable:
+      error_ = EACCES;
+      return;
+    case SaveTarget::NotRegular:
+      error_ = EEXIST;
+      return;
+  }
   std::vector<char> name(target_.begin(), target_.end());
   const char suffix[] = ".tmp-XXXXXX";
   name.insert(name.end(), suffix, suffix + sizeof suffix);
   fd_ = ::mkostemp(name.data(), O_CLOEXEC);
-  if (fd_ < 0) return;
+  if (fd_ < 0) {
+    error_ = errno;
+    return;
+  }
   temp_ = name.data();
   ::fchmod(fd_, TargetMode(target_));
 }
@@ -82,17 +101,65 @@ void SafeFileWriter::Discard() {
   temp_.clear();
 }
 
+bool SafeFileWriter::WriteAll(const void* data, std::size_t size) {
+  const auto* bytes = static_cast<const char*>(data);
+  while (size > 0) {
+    const ssize_t written = ::write(fd_, bytes, size);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) {
+      error_ = written < 0 ? errno : ENOSPC;
+      return false;
+    }
+    bytes += written;
+    size -= static_cast<std::size_t>(written);
+  }
+  return true;
+}
+
 bool SafeFileWriter::Commit() {
   if (fd_ < 0) return false;
-  const bool written = ::fdatasync(fd_) == 0;
-  const bool closed = ::close(fd_) == 0;
+  errno = 0;
+  bool done = ::fdatasync(fd_) == 0;
+  if (!done) error_ = errno;
+  done = ::close(fd_) == 0 && done;
+  if (!done && error_ == 0) error_ = errno;
   fd_ = -1;
-  if (!written || !closed || ::rename(temp_.c_str(), target_.c_str()) != 0) {
+  if (done && ::rename(temp_.c_str(), target_.c_str()) != 0) {
+    error_ = errno;
+    done = false;
+  }
+  if (!done) {
     Discard();
     return false;
   }
   temp_.clear();
   return true;
+}
+
+std::string WriteFailureReason(int error) {
+  switch (error) {
+    case ENOSPC:
+      return "Der Datenträger ist voll";
+    case EDQUOT:
+      return "Der zugeteilte Speicherplatz ist aufgebraucht";
+    case EFBIG:
+      return "Die Datei wird größer, als erlaubt ist";
+    case EROFS:
+      return "Der Datenträger ist schreibgeschützt";
+    case EACCES:
+    case EPERM:
+      return "Keine Berechtigung zum Schreiben";
+    case EIO:
+      return "Ein-/Ausgabefehler beim Schreiben";
+    case ENOENT:
+      return "Den Ordner gibt es nicht";
+    case EISDIR:
+      return "Unter diesem Namen steht ein Ordner";
+    case EEXIST:
+      return "Unter diesem Namen steht keine gewöhnliche Datei";
+    default:
+      return {};
+  }
 }
 
 }  // namespace sonavix

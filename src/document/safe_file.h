@@ -2,6 +2,7 @@
 // Writes a file beside its target and moves it into place only when it is
 // complete, so that a failed save never damages the file it was to replace.
 
+#include <cstddef>
 #include <string>
 
 namespace sonavix {
@@ -27,8 +28,12 @@ class SafeFileWriter {
 
   bool ok() const { return fd_ >= 0; }
   int fd() const { return fd_; }
+  // Writes all of `size` bytes; false on the first failure.
+  bool WriteAll(const void* data, std::size_t size);
   // Flushes the new file to disk and renames it over the target.
   bool Commit();
+  // The system's error number of the last failure, 0 if none.
+  int LastError() const { return error_; }
 
  private:
   void Discard();
@@ -36,6 +41,11 @@ class SafeFileWriter {
   std::string target_;
   std::string temp_;
   int fd_ = -1;
+  int error_ = 0;
 };
+
+// Why writing failed, in German, for the common causes: "Der Datenträger
+// ist voll", ...; empty for an error number without a sentence of its own.
+std::string WriteFailureReason(int error);
 
 }  // namespace sonavix

@@ -109,9 +109,40 @@ std::int64_t CursorColumn(const AudioDocument& doc, std::int64_t lastFrame, std:
   return (sample - scroll * zoom) / zoom;
 }
 
+std::int64_t RenderBlocks(RunHost& host, FrameRenderer& renderer, RunWriter& writer,
+                          RandomGenerator& colours) {
+  const FrameRange range = RangeFromMarks(host.Document());
+  double playPos = range.start;
+  std::vector<std::int16_t> block(kBlockSamples + 1);
+  std::int64_t blocks = 0;
+  std::int32_t frameCount = 0;
+  do {
+    host.ProcessMessages();
+    const AudioDocument& doc = host.Document();
+    frameCount = PlayableFrames(doc);
+    const std::int64_t last = FillBlock(doc, range, playPos, block.data());
+    host.MoveCursor(last);
+    // No card plays a lap behind: the picture must react to this very
+    // block, so the block is analysed before the picture is drawn.
+    renderer.Analyse(block.data());
+    renderer.Draw(host.PictureText(), host.PictureFont(), colours);
+    host.ShowPicture(renderer.Picture());
+    writer.Write(renderer, block.data(), kBlockFrames);
+    ++blocks;
+  } while (!host.StopRequested() && !writer.Failed() && InRange(playPos, range, frameCount));
+  return blocks;
+}
+
 std::int64_t RunBlocks(RunHost& host, SoundDevice& device, FrameRenderer& renderer,
                        RunWriter* writer, RandomGenerator* random) {
   RandomGenerator& colours = random ? *random : ProgramRandom();
+  if (writer) {
+    // The card plays silence while the export runs.
+    StartSilent(device);
+    const std::int64_t blocks = RenderBlocks(host, renderer, *writer, colours);
+    device.Stop();
+    return blocks;
+  }
   const FrameRange range = RangeFromMarks(host.Document());
   double playPos = range.start;
   std::vector<std::int16_t> block(kBlockSamples + 1);  // one spare, like the buffer's last byte
@@ -124,29 +155,18 @@ std::int64_t RunBlocks(RunHost& host, SoundDevice& device, FrameRenderer& render
     frameCount = PlayableFrames(doc);
     const std::int64_t last = FillBlock(doc, range, playPos, block.data());
     host.MoveCursor(last);
-    if (writer) {
-      // No card plays a lap behind: the picture must react to this very
-      // block, so the block is analysed before the picture is drawn.
-      renderer.Analyse(block.data());
-      renderer.Draw(host.PictureText(), host.PictureFont(), colours);
-      host.ShowPicture(renderer.Picture());
-      writer->Write(renderer, block.data(), kBlockFrames);
-    } else {
-      // The card plays the block a lap after it is queued, when the picture
-      // drawn from the previous block's sound has been seen: in step.
-      renderer.Draw(host.PictureText(), host.PictureFont(), colours);
-      host.ShowPicture(renderer.Picture());
-      SendToCard(device, block.data());
-      renderer.Analyse(block.data());
-    }
+    // The card plays the block a lap after it is queued, when the picture
+    // drawn from the previous block's sound has been seen: in step.
+    renderer.Draw(host.PictureText(), host.PictureFont(), colours);
+    host.ShowPicture(renderer.Picture());
+    SendToCard(device, block.data());
+    renderer.Analyse(block.data());
     ++blocks;
-    if (!writer && host.LoopChecked() && !InRange(playPos, range, frameCount))
-      playPos = range.start;
-  } while (!host.StopRequested() && !(writer && writer->Failed()) &&
-           InRange(playPos, range, frameCount));
+    if (host.LoopChecked() && !InRange(playPos, range, frameCount)) playPos = range.start;
+  } while (!host.StopRequested() && InRange(playPos, range, frameCount));
   // The last block is still in the buffer, one lap ahead of the card: let it
   // be heard before stopping, unless the user asked for silence.
-  if (!writer && !host.StopRequested()) {
+  if (!host.StopRequested()) {
     device.Wait(SoundDevice::Event::Mid);
     device.Reset(SoundDevice::Event::Mid);
     device.Wait(SoundDevice::Event::End);

@@ -79,6 +79,12 @@ class RunWriter {
   virtual bool Failed() const { return false; }
 };
 
+// The export's loop without a sound card: blocks of the range, each
+// analysed, drawn and handed to the writer, until the range is played, the
+// host asks to stop or the writer fails. Returns the number of blocks made.
+std::int64_t RenderBlocks(RunHost& host, FrameRenderer& renderer, RunWriter& writer,
+                          RandomGenerator& colours);
+
 // Runs until the range is played (forever with the loop option, until STOP),
 // or until the host asks to stop. With a writer, nothing is heard (the device
 // plays silence), the loop option is ignored and nothing waits for the card.

@@ -99,14 +99,9 @@ struct Options {
 
 // The multiplexer's output goes through the safe file's descriptor.
 int WriteToFile(void* opaque, std::uint8_t* data, int size) {
-  const int fd = static_cast<SafeFileWriter*>(opaque)->fd();
-  while (size > 0) {
-    const ssize_t written = ::write(fd, data, static_cast<std::size_t>(size));
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return AVERROR(errno ? errno : EIO);
-    data += written;
-    size -= static_cast<int>(written);
-  }
+  auto* file = static_cast<SafeFileWriter*>(opaque);
+  if (size > 0 && !file->WriteAll(data, static_cast<std::size_t>(size)))
+    return AVERROR(file->LastError());
   return 0;
 }
 
@@ -238,7 +233,8 @@ bool FfmpegMediaWriter::StartFile(const std::string& path) {
     return false;
   }
   muxer->pb = s_->io.get();
-  muxer->flags |= AVFMT_FLAG_CUSTOM_IO;
+  // No version strings or clock readings: the same input gives the same bytes.
+  muxer->flags |= AVFMT_FLAG_CUSTOM_IO | AVFMT_FLAG_BITEXACT;
   muxer->packet_size = static_cast<unsigned>(format_->packetSize);
   muxer->max_delay = kMaxDelayMicroseconds;
   s_->packet.reset(av_packet_alloc());
@@ -316,6 +312,7 @@ bool FfmpegMediaWriter::OpenAudio() {
 bool FfmpegMediaWriter::OpenTrack(Track& track, const AVCodec& codec, Options& options) {
   AVCodecContext* c = track.codec.get();
   if (s_->muxer->oformat->flags & AVFMT_GLOBALHEADER) c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+  c->flags |= AV_CODEC_FLAG_BITEXACT;
   if (avcodec_open2(c, &codec, &options.dict) < 0 || !options.AllTaken()) return false;
   track.stream = avformat_new_stream(s_->muxer.get(), nullptr);
   if (!track.stream) return false;
@@ -482,8 +479,11 @@ bool FfmpegMediaWriter::NotOpen() {
 }
 
 // Gives up the file: the session goes, and with it the unfinished file.
+// Where the system said why, the sentence says it too.
 bool FfmpegMediaWriter::Fail(const char* message) {
   error_ = message;
+  const std::string reason = s_ ? WriteFailureReason(s_->file.LastError()) : std::string();
+  if (!reason.empty()) error_ += ": " + reason;
   s_.reset();
   return false;
 }

@@ -1,0 +1,143 @@
+#include "cli/render_batch.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+#include <algorithm>
+#include <mutex>
+#include <thread>
+
+#include "export/render_job.h"
+#include "video/picture_font.h"
+
+namespace sonavix {
+
+namespace {
+
+// The input's name with the preset's extension instead of its own, in
+// `folder`; beside the input when the folder is empty.
+QString WithExtension(const QString& input, const QString& folder, const char* extension) {
+  const QFileInfo info(input);
+  const QString name = (info.suffix().isEmpty() ? info.fileName() : info.completeBaseName()) +
+                       QString::fromLatin1(extension);
+  if (!folder.isEmpty()) return QDir(folder).filePath(name);
+  const qsizetype slash = input.lastIndexOf(QLatin1Char('/'));
+  return slash < 0 ? name : input.left(slash + 1) + name;
+}
+
+// Tells the board how one file is coming on.
+class BoardObserver final : public RenderObserver {
+ public:
+  BoardObserver(ProgressBoard& board, int line, const std::atomic<bool>& stop)
+      : board_(board), line_(line), stop_(stop) {}
+  void Progress(Stage stage, double done) override {
+    board_.Update(line_, stage == Stage::Reading, done);
+  }
+  bool StopRequested() const override { return stop_.load(); }
+
+ private:
+  ProgressBoard& board_;
+  int line_;
+  const std::atomic<bool>& stop_;
+};
+
+QString DoneText(const BatchFile& file, const RenderResult& result) {
+  return QStringLiteral("%1 → %2: fertig, %3 Spielzeit, %4")
+      .arg(file.input, file.output, QString::fromStdString(FormatClock(result.seconds)),
+           QString::fromStdString(FormatFileSize(result.bytes)));
+}
+
+QString FilesText(int n) {
+  return n == 1 ? QStringLiteral("1 Datei") : QStringLiteral("%1 Dateien").arg(n);
+}
+
+}  // namespace
+
+std::variant<std::vector<BatchFile>, UsageError> PlanOutputs(const RenderOptions& options) {
+  std::vector<BatchFile> files;
+  QSet<QString> taken;
+  const bool intoFolder = !options.output.isEmpty() && QFileInfo(options.output).isDir();
+  for (const QString& input : options.inputs) {
+    const QString output = intoFolder || options.output.isEmpty()
+                               ? WithExtension(input, options.output, options.preset->extension)
+                               : options.output;
+    const QString key = QFileInfo(output).absoluteFilePath();
+    if (taken.contains(key))
+      return UsageError{QStringLiteral("Zwei Eingabedateien ergäben dieselbe Ausgabe „%1“.").arg(output)};
+    taken.insert(key);
+    files.push_back({input, output});
+  }
+  return files;
+}
+
+BatchSummary RenderBatch(const RenderOptions& options, const std::vector<BatchFile>& files,
+                         ProgressBoard& board, const std::atomic<bool>& stop,
+                         const std::string& writerName) {
+  const TimeLeft clock;
+  BatchSummary summary;
+  std::mutex mutex;
+  std::atomic<std::size_t> next{0};
+  const QFont font = options.font ? *options.font : DefaultPictureFont();
+
+  const auto work = [&] {
+    for (std::size_t i = next++; i < files.size() && !stop.load(); i = next++) {
+      const BatchFile& file = files[i];
+      RenderRequest request;
+      request.input = QFile::encodeName(file.input).toStdString();
+      request.output = QFile::encodeName(file.output).toStdString();
+      request.preset = options.preset->disc;
+      request.text = options.text;
+      request.font = font;
+      request.quality = options.quality;
+      request.from = options.from;
+      request.to = options.to;
+      const int line = board.Start(file.input);
+      BoardObserver observer(board, line, stop);
+      const RenderResult result = RenderFile(request, observer, writerName);
+      if (result.ok())
+        board.Finish(line, DoneText(file, result), false);
+      else
+        board.Finish(line, QStringLiteral("%1: %2").arg(file.input, QString::fromStdString(result.error)),
+                     result.failure != RenderFailure::Stopped);
+      const std::lock_guard lock(mutex);
+      if (result.ok()) {
+        ++summary.rendered;
+        summary.seconds += result.seconds;
+      } else if (result.failure == RenderFailure::Stopped) {
+        summary.stopped = true;
+      } else {
+        ++summary.failed;
+        if (result.failure == RenderFailure::Range) ++summary.outsideSound;
+      }
+    }
+  };
+  const std::size_t workers = std::min<std::size_t>(std::size_t(std::max(options.jobs, 1)), files.size());
+  std::vector<std::thread> threads;
+  for (std::size_t i = 1; i < workers; ++i) threads.emplace_back(work);
+  work();
+  for (std::thread& thread : threads) thread.join();
+  summary.stopped = summary.stopped || stop.load();
+  summary.elapsed = clock.Elapsed();
+  return summary;
+}
+
+QString SummaryText(const BatchSummary& summary) {
+  QString text = QStringLiteral("%1 gerendert, %2 Spielzeit in %3")
+                     .arg(FilesText(summary.rendered), QString::fromStdString(FormatClock(summary.seconds)),
+                          QString::fromStdString(FormatClock(summary.elapsed)));
+  if (summary.elapsed > 0 && summary.seconds > 0)
+    text += QStringLiteral(" (%1-fache Echtzeit)")
+                .arg(QLocale(QLocale::German).toString(summary.seconds / summary.elapsed, 'f', 1));
+  if (summary.failed > 0) text += QStringLiteral("; %1 fehlgeschlagen").arg(FilesText(summary.failed));
+  if (summary.stopped) text += QStringLiteral("; abgebrochen");
+  return text + QLatin1Char('.');
+}
+
+int BatchStatus(const BatchSummary& summary) {
+  if (summary.stopped) return 130;
+  if (summary.outsideSound > 0) return kUsageStatus;
+  return summary.failed > 0 ? 1 : 0;
+}
+
+}  // namespace sonavix

@@ -1,0 +1,51 @@
+#pragma once
+// A render of many files: where each output goes, and the files rendered
+// by a few workers at once, each with a render job of its own. A file that
+// fails is told with its name and reason and leaves nothing behind; the
+// others are rendered all the same.
+
+#include <QString>
+#include <atomic>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "cli/progress_board.h"
+#include "cli/render_options.h"
+
+namespace sonavix {
+
+struct BatchFile {
+  QString input;
+  QString output;
+};
+
+// The output of every input: -o as the file (one input) or as the folder,
+// else beside the input with the preset's extension. Two inputs that would
+// write the same file are a usage error.
+std::variant<std::vector<BatchFile>, UsageError> PlanOutputs(const RenderOptions& options);
+
+struct BatchSummary {
+  int rendered = 0;
+  int failed = 0;
+  int outsideSound = 0;  // failed because --from/--to lie outside the sound
+  bool stopped = false;
+  double seconds = 0;  // playing time rendered
+  double elapsed = 0;
+};
+
+// Renders every file with options.jobs workers; `stop` ends the work early
+// (every unfinished output is removed). `writerName` picks the media
+// writer's back end.
+BatchSummary RenderBatch(const RenderOptions& options, const std::vector<BatchFile>& files,
+                         ProgressBoard& board, const std::atomic<bool>& stop,
+                         const std::string& writerName = {});
+
+// "3 Dateien, 9:36 Spielzeit in 1:05 (8,9-fache Echtzeit)", and the failures.
+QString SummaryText(const BatchSummary& summary);
+
+// 0 when every file was rendered; 2 when a range lay outside a sound; 1 for
+// any other failure; 130 when stopped.
+int BatchStatus(const BatchSummary& summary);
+
+}  // namespace sonavix

@@ -1,0 +1,219 @@
+#include "cli/render_options.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <cmath>
+#include <cstdio>
+
+namespace sonavix {
+
+namespace {
+
+const QString kRender = QStringLiteral("render");
+const QString kListPresets = QStringLiteral("list-presets");
+const QString kOutput = QStringLiteral("output");
+const QString kPreset = QStringLiteral("preset");
+const QString kText = QStringLiteral("text");
+const QString kFont = QStringLiteral("font");
+const QString kQuality = QStringLiteral("quality");
+const QString kFrom = QStringLiteral("from");
+const QString kTo = QStringLiteral("to");
+const QString kJobs = QStringLiteral("jobs");
+const QString kQuiet = QStringLiteral("quiet");
+
+// Options that mean something only to a render.
+const QStringList& RenderOnly() {
+  static const QStringList names = {kOutput, kPreset, kText, kFont, kQuality,
+                                    kFrom,   kTo,     kJobs, kQuiet};
+  return names;
+}
+
+QString PresetNames() {
+  QStringList names;
+  for (const ExportPreset& preset : ExportPresets()) names << QString::fromLatin1(preset.name);
+  return names.join(QStringLiteral(", "));
+}
+
+// A number with a decimal point or a German decimal comma.
+std::optional<double> ParseNumber(QString text) {
+  text = text.trimmed().replace(QLatin1Char(','), QLatin1Char('.'));
+  bool ok = false;
+  const double value = text.toDouble(&ok);
+  if (!ok || !std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
+UsageError Bad(const QString& message) { return {message}; }
+
+std::variant<RenderOptions, UsageError> ReadRender(const QCommandLineParser& parser, int cores) {
+  RenderOptions options;
+  options.inputs = parser.positionalArguments();
+  if (options.inputs.isEmpty()) return Bad(QStringLiteral("Keine Eingabedatei angegeben."));
+  options.output = parser.value(kOutput);
+  if (parser.isSet(kOutput) && options.output.isEmpty())
+    return Bad(QStringLiteral("-o braucht einen Namen."));
+  if (options.inputs.size() > 1 && parser.isSet(kOutput) && !QFileInfo(options.output).isDir())
+    return Bad(QStringLiteral("Bei mehreren Eingabedateien muss -o ein vorhandener Ordner sein: „%1“ ist keiner.")
+                   .arg(options.output));
+
+  const QString preset = parser.isSet(kPreset) ? parser.value(kPreset) : QStringLiteral("dvd");
+  options.preset = FindPreset(preset.toStdString());
+  if (!options.preset)
+    return Bad(QStringLiteral("Unbekannte Voreinstellung „%1“; bekannt sind: %2.").arg(preset, PresetNames()));
+
+  options.text = parser.value(kText);
+  if (parser.isSet(kFont)) {
+    QString error;
+    options.font = ParseFontSpec(parser.value(kFont), error);
+    if (!options.font) return Bad(error);
+  }
+  if (parser.isSet(kQuality)) {
+    const std::optional<double> quality = ParseNumber(parser.value(kQuality));
+    if (!quality || *quality < 0 || *quality > 1)
+      return Bad(QStringLiteral("Die Qualität muss zwischen 0 und 1 liegen, nicht „%1“.").arg(parser.value(kQuality)));
+    options.quality = *quality;
+  }
+  for (const QString& name : {kFrom, kTo}) {
+    if (!parser.isSet(name)) continue;
+    const std::optional<double> seconds = ParseSeconds(parser.value(name));
+    if (!seconds || *seconds < 0)
+      return Bad(QStringLiteral("--%1 erwartet Sekunden (z. B. 90 oder 1:30), nicht „%2“.")
+                     .arg(name, parser.value(name)));
+    (name == kFrom ? options.from : options.to) = *seconds;
+  }
+  if (options.from && options.to && *options.to <= *options.from)
+    return Bad(QStringLiteral("--to muss hinter --from liegen."));
+
+  options.jobs = std::max(cores, 1);
+  if (parser.isSet(kJobs)) {
+    bool ok = false;
+    options.jobs = parser.value(kJobs).toInt(&ok);
+    if (!ok || options.jobs < 1 || options.jobs > 64)
+      return Bad(QStringLiteral("-j erwartet eine Zahl von 1 bis 64, nicht „%1“.").arg(parser.value(kJobs)));
+  }
+  options.quiet = parser.isSet(kQuiet);
+  return options;
+}
+
+}  // namespace
+
+void DescribeCommandLine(QCommandLineParser& parser) {
+  parser.setApplicationDescription(QStringLiteral("Macht aus Musik ein Video."));
+  parser.addHelpOption();
+  parser.addVersionOption();
+  parser.addOptions({
+      {kRender, QStringLiteral("Rendert die DATEIen ohne Fenster zu Videos.")},
+      {kListPresets, QStringLiteral("Zeigt die Voreinstellungen: Name, Bildgröße, Bildrate, Codecs.")},
+      {{QStringLiteral("o"), kOutput},
+       QStringLiteral("Bei einer Eingabe die Ausgabedatei, bei mehreren ein vorhandener Ordner "
+                      "(sonst neben jeder Eingabe, mit der Endung der Voreinstellung)."),
+       QStringLiteral("PFAD")},
+      {{QStringLiteral("p"), kPreset}, QStringLiteral("vcd, svcd oder dvd (Vorgabe: dvd)."), QStringLiteral("NAME")},
+      {{QStringLiteral("t"), kText}, QStringLiteral("Die Textzeile des Bildes (Vorgabe: leer)."), QStringLiteral("TEXT")},
+      {{QStringLiteral("f"), kFont},
+       QStringLiteral("Die Schrift des Textes, z. B. \"DejaVu Sans,24,bold,italic\" (Größe in Punkt; "
+                      "Vorgabe: die Schrift des Fensters)."),
+       QStringLiteral("SCHRIFT")},
+      {{QStringLiteral("q"), kQuality}, QStringLiteral("Qualität von 0 bis 1 (Vorgabe: 1)."), QStringLiteral("Q")},
+      {kFrom, QStringLiteral("Rendert erst ab dieser Stelle (Sekunden oder m:ss)."), QStringLiteral("SEKUNDEN")},
+      {kTo, QStringLiteral("Rendert nur bis zu dieser Stelle (Sekunden oder m:ss)."), QStringLiteral("SEKUNDEN")},
+      {{QStringLiteral("j"), kJobs},
+       QStringLiteral("Rendert N Dateien gleichzeitig (Vorgabe: die Zahl der Prozessorkerne)."),
+       QStringLiteral("N")},
+      {kQuiet, QStringLiteral("Keine Fortschrittsanzeige.")},
+  });
+  parser.addPositionalArgument(
+      QStringLiteral("DATEI"),
+      QStringLiteral("Eine WAV- oder MP3-Datei, die im Fenster geöffnet wird; mit --render eine "
+                     "oder mehrere, die zu Videos werden."),
+      QStringLiteral("[DATEI] | --render [OPTIONEN] DATEI..."));
+}
+
+QString UsageLines() {
+  return QStringLiteral(
+      "Aufruf: sonavix [DATEI]\n"
+      "        sonavix --render [OPTIONEN] DATEI...\n"
+      "        sonavix --list-presets\n"
+      "Mehr mit: sonavix --help\n");
+}
+
+CommandLineRequest ReadCommandLine(const QStringList& arguments, int cores) {
+  QCommandLineParser parser;
+  DescribeCommandLine(parser);
+  if (!parser.parse(arguments)) return UsageError{parser.errorText()};
+  if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))) return ShowHelp{};
+  if (parser.isSet(QStringLiteral("version"))) return ShowVersion{};
+  if (parser.isSet(kListPresets)) return ListPresets{};
+  if (parser.isSet(kRender)) {
+    auto render = ReadRender(parser, cores);
+    if (auto* error = std::get_if<UsageError>(&render)) return *error;
+    return std::get<RenderOptions>(std::move(render));
+  }
+  for (const QString& name : RenderOnly())
+    if (parser.isSet(name))
+      return UsageError{QStringLiteral("Die Option --%1 gilt nur mit --render.").arg(name)};
+  const QStringList files = parser.positionalArguments();
+  if (files.size() > 1) return UsageError{QStringLiteral("Es kann nur eine Datei geöffnet werden.")};
+  return OpenWindow{files.isEmpty() ? QString() : files.first()};
+}
+
+std::optional<int> AnswerHelpOrVersion(const CommandLineRequest& request) {
+  if (std::holds_alternative<ShowHelp>(request)) {
+    QCommandLineParser parser;
+    DescribeCommandLine(parser);
+    std::fputs(parser.helpText().toLocal8Bit().constData(), stdout);
+    return 0;
+  }
+  if (std::holds_alternative<ShowVersion>(request)) {
+    std::printf("%s %s\n", qPrintable(QCoreApplication::applicationName()),
+                qPrintable(QCoreApplication::applicationVersion()));
+    return 0;
+  }
+  return std::nullopt;
+}
+
+std::optional<double> ParseSeconds(const QString& text) {
+  const QStringList parts = text.trimmed().split(QLatin1Char(':'));
+  if (parts.size() > 3) return std::nullopt;
+  double seconds = 0;
+  for (int i = 0; i < parts.size(); ++i) {
+    const bool last = i + 1 == parts.size();
+    const std::optional<double> value = ParseNumber(parts[i]);
+    if (!value || *value < 0) return std::nullopt;
+    // Hours and minutes are whole; minutes and seconds after a colon stay below 60.
+    if (!last && *value != std::floor(*value)) return std::nullopt;
+    if (i > 0 && *value >= 60) return std::nullopt;
+    seconds = seconds * 60 + *value;
+  }
+  return seconds;
+}
+
+std::optional<QFont> ParseFontSpec(const QString& spec, QString& error) {
+  QStringList parts = spec.split(QLatin1Char(','));
+  bool bold = false, italic = false;
+  while (parts.size() > 2) {
+    const QString word = parts.last().trimmed().toLower();
+    if (word == QStringLiteral("bold") || word == QStringLiteral("fett"))
+      bold = true;
+    else if (word == QStringLiteral("italic") || word == QStringLiteral("kursiv"))
+      italic = true;
+    else
+      break;
+    parts.removeLast();
+  }
+  const std::optional<double> size = parts.size() >= 2 ? ParseNumber(parts.takeLast()) : std::nullopt;
+  const QString family = parts.join(QLatin1Char(',')).trimmed();
+  if (family.isEmpty() || !size || *size < 1 || *size > 1000) {
+    error = QStringLiteral("Die Schrift „%1“ ist nicht zu lesen; erwartet wird \"FAMILIE,GRÖSSE[,bold][,italic]\", "
+                           "die Größe in Punkt von 1 bis 1000.")
+                .arg(spec);
+    return std::nullopt;
+  }
+  QFont font(family);
+  font.setPointSizeF(*size);
+  font.setBold(bold);
+  font.setItalic(italic);
+  return font;
+}
+
+}  // namespace sonavix

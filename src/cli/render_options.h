@@ -1,0 +1,68 @@
+#pragma once
+// The command line read into what it asks for: the window (with perhaps a
+// file to open), the list of presets, or a render of files with its
+// settings. Every option is described here, so that the help lists the
+// window's and the render's alike. Nothing is checked against the disk
+// here but whether -o names a folder; a bad value is a usage error with a
+// German sentence that names it.
+
+#include <QCommandLineParser>
+#include <QFont>
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <variant>
+
+#include "export/presets.h"
+
+namespace sonavix {
+
+// Registers the program's options and its positional argument.
+void DescribeCommandLine(QCommandLineParser& parser);
+
+// The usage lines printed after a usage error, and the status it ends with.
+QString UsageLines();
+inline constexpr int kUsageStatus = 2;
+
+struct RenderOptions {
+  QStringList inputs;
+  QString output;  // empty: beside each input
+  const ExportPreset* preset = nullptr;
+  QString text;
+  std::optional<QFont> font;  // unset: the window's default font
+  double quality = 1.0;
+  std::optional<double> from;
+  std::optional<double> to;
+  int jobs = 1;
+  bool quiet = false;
+};
+
+struct OpenWindow {
+  QString file;  // empty: an empty window
+};
+struct ListPresets {};
+struct ShowHelp {};
+struct ShowVersion {};
+struct UsageError {
+  QString message;
+};
+
+using CommandLineRequest =
+    std::variant<OpenWindow, ListPresets, ShowHelp, ShowVersion, RenderOptions, UsageError>;
+
+// Prints the help or the version on standard output for those requests and
+// returns status 0; empty for any other request.
+std::optional<int> AnswerHelpOrVersion(const CommandLineRequest& request);
+
+// Reads the arguments (the program's name first). `cores` is the default
+// for --jobs.
+CommandLineRequest ReadCommandLine(const QStringList& arguments, int cores);
+
+// "1:30", "90", "90,5", "1:02:03.25" as seconds; empty if it is none.
+std::optional<double> ParseSeconds(const QString& text);
+
+// "FAMILY,SIZE[,bold][,italic]" (also "fett", "kursiv"); SIZE in points.
+// Empty, with a German sentence in `error`, if it cannot be read.
+std::optional<QFont> ParseFontSpec(const QString& spec, QString& error);
+
+}  // namespace sonavix

@@ -1,0 +1,55 @@
+#include "export/export_session.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "document/work_progress.h"
+
+namespace sonavix {
+
+// Passes the run's blocks on to the export writer and tells the share done.
+class ExportSession::Reporter final : public RunWriter {
+ public:
+  Reporter(ExportWriter& sink, std::int64_t expected, Progress progress)
+      : sink_(sink), expected_(std::max<std::int64_t>(expected, 1)), progress_(std::move(progress)) {}
+
+  void Write(FrameRenderer& renderer, const std::int16_t* block, int frames) override {
+    sink_.Write(renderer, block, frames);
+    if (!progress_ || !gate_.Due()) return;
+    progress_(std::clamp(double(sink_.SoundFramesWritten()) / double(expected_), 0.0, 1.0));
+  }
+  bool Failed() const override { return sink_.Failed(); }
+
+ private:
+  ExportWriter& sink_;
+  std::int64_t expected_;
+  Progress progress_;
+  ReportGate gate_;
+};
+
+ExportSession::ExportSession(MediaWriter& writer, DiscPreset preset, double quality)
+    : writer_(writer) {
+  writer_.SetFormatPreset(preset);
+  writer_.SetQuality(quality);
+}
+
+ExportSession::~ExportSession() = default;
+
+bool ExportSession::Open(const std::string& path, std::int64_t expectedSoundFrames,
+                         Progress progress) {
+  if (!writer_.SetFileName(path)) return false;
+  sink_ = std::make_unique<ExportWriter>(writer_);
+  reporter_ = std::make_unique<Reporter>(*sink_, expectedSoundFrames, std::move(progress));
+  return true;
+}
+
+RunWriter& ExportSession::Sink() { return *reporter_; }
+
+bool ExportSession::Finish() {
+  if (!sink_ || sink_->Failed()) return false;
+  return writer_.WriteClose();
+}
+
+double ExportSession::AudioTime() const { return sink_ ? sink_->AudioTime() : 0.0; }
+
+}  // namespace sonavix

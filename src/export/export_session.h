@@ -1,0 +1,52 @@
+#pragma once
+// One export of a run into a file, the same for the window and the command
+// line: the media writer set to a preset and a quality, the export writer
+// that keeps picture and sound in step, progress told a few times a second,
+// and the finish. The caller runs the blocks into Sink() between Open and
+// Finish; a session that is not finished leaves no file behind.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "export/export_writer.h"
+#include "playback/run.h"
+#include "video/media_writer.h"
+
+namespace sonavix {
+
+class ExportSession {
+ public:
+  // Hears the share done (0 ... 1), at most four times a second.
+  using Progress = std::function<void(double done)>;
+
+  ExportSession(MediaWriter& writer, DiscPreset preset, double quality);
+  ~ExportSession();
+
+  // The picture size the run must draw at.
+  int FrameWidth() const { return writer_.FrameWidth(); }
+  int FrameHeight() const { return writer_.FrameHeight(); }
+
+  // Starts the file for a run of `expectedSoundFrames` frames at 44100 Hz;
+  // false if that fails (WriterError says why).
+  bool Open(const std::string& path, std::int64_t expectedSoundFrames, Progress progress = {});
+  // What the run writes into, from Open to Finish.
+  RunWriter& Sink();
+  // Completes the file; false if the run or the completion failed.
+  bool Finish();
+
+  // The writer's sentence for a failure; may be empty.
+  const std::string& WriterError() const { return writer_.Error(); }
+  // Seconds of sound handed over.
+  double AudioTime() const;
+
+ private:
+  class Reporter;
+
+  MediaWriter& writer_;
+  std::unique_ptr<ExportWriter> sink_;
+  std::unique_ptr<Reporter> reporter_;
+};
+
+}  // namespace sonavix

@@ -1,0 +1,44 @@
+#include "export/presets.h"
+
+#include <cstdio>
+
+namespace sonavix {
+
+namespace {
+
+constexpr ExportPreset kPresets[] = {
+    {"vcd", DiscPreset::VideoCd, "Video-CD", ".mpg", "MPEG-1-Video 1150 kbit/s, MP2-Ton 224 kbit/s"},
+    {"svcd", DiscPreset::SuperVideoCd, "Super Video CD", ".mpg",
+     "MPEG-2-Video bis 2516 kbit/s, MP2-Ton 224 kbit/s"},
+    {"dvd", DiscPreset::Dvd, "DVD", ".mpg", "MPEG-2-Video bis 9000 kbit/s, AC-3-Ton 448 kbit/s"},
+};
+
+}  // namespace
+
+std::span<const ExportPreset> ExportPresets() { return kPresets; }
+
+const ExportPreset* FindPreset(std::string_view name) {
+  for (const ExportPreset& preset : kPresets)
+    if (name == preset.name) return &preset;
+  return nullptr;
+}
+
+std::string DescribePreset(const ExportPreset& preset, MediaWriter& writer) {
+  writer.SetFormatPreset(preset.disc);
+  const VideoRate rate = writer.FrameRate();
+  char frames[32];
+  if (rate.den == 1)
+    std::snprintf(frames, sizeof frames, "%lld", static_cast<long long>(rate.num));
+  else
+    std::snprintf(frames, sizeof frames, "%.2f", rate.Value());
+  std::string fps = frames;
+  for (char& c : fps)
+    if (c == '.') c = ',';
+  char line[256];
+  std::snprintf(line, sizeof line, "%-6s %4d×%-4d %6s Bilder/s  %s (%s)", preset.name,
+                writer.FrameWidth(), writer.FrameHeight(), fps.c_str(), preset.codecs,
+                preset.label);
+  return line;
+}
+
+}  // namespace sonavix

@@ -1,0 +1,157 @@
+#include "export/render_job.h"
+
+#include <sys/stat.h>
+
+#include <cmath>
+#include <new>
+
+#include "document/audio_document.h"
+#include "document/safe_file.h"
+#include "document/sound_files.h"
+#include "document/work_progress.h"
+#include "export/export_session.h"
+#include "mp3/mp3_file_decoder.h"
+#include "playback/run.h"
+#include "video/frame_renderer.h"
+#include "video/random.h"
+
+namespace sonavix {
+
+namespace {
+
+// The document as the run sees it: nothing to show, nothing to wait for.
+class DocumentRunHost final : public RunHost {
+ public:
+  DocumentRunHost(const AudioDocument& doc, const RenderRequest& request,
+                  const RenderObserver& observer)
+      : doc_(doc), request_(request), observer_(observer) {}
+
+  void ProcessMessages() override {}
+  const AudioDocument& Document() const override { return doc_; }
+  bool StopRequested() const override { return observer_.StopRequested(); }
+  bool LoopChecked() const override { return false; }
+  void MoveCursor(std::int64_t) override {}
+  QString PictureText() const override { return request_.text; }
+  QFont PictureFont() const override { return request_.font; }
+  void ShowPicture(const QImage&) override {}
+
+ private:
+  const AudioDocument& doc_;
+  const RenderRequest& request_;
+  const RenderObserver& observer_;
+};
+
+RenderResult Failure(RenderFailure kind, std::string error) {
+  RenderResult result;
+  result.failure = kind;
+  result.error = std::move(error);
+  return result;
+}
+
+// What stands in the way of reading the input, checked without opening it:
+// a FIFO or a device would block or never end.
+std::optional<std::string> InputProblem(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return "Die Datei gibt es nicht";
+  if (S_ISDIR(st.st_mode)) return "Das ist ein Ordner, keine Datei";
+  if (!S_ISREG(st.st_mode)) return "Das ist keine gewöhnliche Datei (FIFO oder Gerät); sie wird nicht gelesen";
+  return std::nullopt;
+}
+
+std::optional<std::string> OutputProblem(const std::string& input, const std::string& output) {
+  switch (CheckSaveTarget(output)) {
+    case SaveTarget::Ok:
+      break;
+    case SaveTarget::NotRegular:
+      return "Die Ausgabe ist keine gewöhnliche Datei (FIFO oder Gerät); dorthin wird nicht geschrieben";
+    case SaveTarget::Folder:
+      return "Unter dem Namen der Ausgabe steht ein Ordner";
+    case SaveTarget::NoFolder:
+      return "Den Ordner der Ausgabe gibt es nicht";
+    case SaveTarget::FolderNotWritable:
+      return "Der Ordner der Ausgabe nimmt keine Datei an (keine Schreibberechtigung)";
+  }
+  struct stat in {}, out {};
+  if (::stat(input.c_str(), &in) == 0 && ::stat(output.c_str(), &out) == 0 &&
+      in.st_dev == out.st_dev && in.st_ino == out.st_ino)
+    return "Die Ausgabe würde die Eingabe überschreiben";
+  return std::nullopt;
+}
+
+// Sets the marks to the requested stretch; false if it lies outside the
+// sound. Half a frame of slack lets "--to" name the length as printed.
+bool ChooseStretch(AudioDocument& doc, const RenderRequest& request, std::string& error) {
+  if (!request.from && !request.to) return true;
+  const std::int64_t frames = doc.FrameCount();
+  const double rate = doc.SampleRate > 0 ? doc.SampleRate : 1;
+  const std::int64_t first = request.from ? std::llround(*request.from * rate) : 0;
+  const std::int64_t last = request.to ? std::llround(*request.to * rate) : frames;
+  if (first < 0 || first >= frames || last > frames || last <= first) {
+    error = "--from/--to liegt außerhalb des Klangs; er ist " + FormatClock(double(frames) / rate) +
+            " lang (" + std::to_string(frames) + " Frames bei " + std::to_string(doc.SampleRate) +
+            " Hz)";
+    return false;
+  }
+  doc.SelEnd = static_cast<std::int32_t>(first * doc.Channels());
+  doc.SelStart = static_cast<std::int32_t>(last * doc.Channels());
+  return true;
+}
+
+std::int64_t FileSize(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 ? st.st_size : 0;
+}
+
+}  // namespace
+
+RenderResult RenderFile(const RenderRequest& request, RenderObserver& observer,
+                        const std::string& writerName) {
+  if (const auto problem = InputProblem(request.input)) return Failure(RenderFailure::Input, *problem);
+  if (const auto problem = OutputProblem(request.input, request.output))
+    return Failure(RenderFailure::Output, *problem);
+
+  AudioDocument doc;
+  try {
+    Mp3FileDecoder decoder(
+        [&observer](int percent) { observer.Progress(RenderObserver::Stage::Reading, percent / 100.0); },
+        [&observer] { return observer.StopRequested(); });
+    if (!OpenSoundFile(doc, request.input, &decoder)) {
+      if (observer.StopRequested()) return Failure(RenderFailure::Stopped, "Abgebrochen");
+      return Failure(RenderFailure::Input,
+                     decoder.Error().empty() ? "Konnte Datei nicht öffnen (kein lesbares WAV oder MP3)"
+                                             : decoder.Error());
+    }
+  } catch (const std::bad_alloc&) {
+    return Failure(RenderFailure::Input, "Zu wenig Arbeitsspeicher für diese Datei");
+  }
+  std::string rangeError;
+  if (!ChooseStretch(doc, request, rangeError)) return Failure(RenderFailure::Range, rangeError);
+
+  std::unique_ptr<MediaWriter> writer = CreateMediaWriter(writerName);
+  ExportSession session(*writer, request.preset, request.quality);
+  const auto progress = [&observer](double done) {
+    observer.Progress(RenderObserver::Stage::Rendering, done);
+  };
+  const auto writeFailure = [&session] {
+    return Failure(RenderFailure::Output, session.WriterError().empty()
+                                              ? "Konnte MPEG-Datei nicht speichern"
+                                              : session.WriterError());
+  };
+  if (!session.Open(request.output, BlocksInRun(doc) * kBlockFrames, progress)) return writeFailure();
+
+  DocumentRunHost host(doc, request, observer);
+  FrameRenderer renderer(session.FrameWidth(), session.FrameHeight());
+  RandomGenerator colours;  // afresh for every file
+  RenderBlocks(host, renderer, session.Sink(), colours);
+  // Stopped: the session goes unfinished, and its file with it.
+  if (observer.StopRequested()) return Failure(RenderFailure::Stopped, "Abgebrochen");
+  if (!session.Finish()) return writeFailure();
+  observer.Progress(RenderObserver::Stage::Rendering, 1.0);
+
+  RenderResult result;
+  result.seconds = session.AudioTime();
+  result.bytes = FileSize(request.output);
+  return result;
+}
+
+}  // namespace sonavix

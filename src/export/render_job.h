@@ -1,0 +1,62 @@
+#pragma once
+// One file rendered to a video without a window: the sound file read as the
+// open command reads it, the stretch chosen, and the same run, renderer and
+// export session as the window's export, with a colour generator of its own
+// that starts afresh. The file it writes is the window's export of the same
+// sound, text, font and preset, byte for byte.
+
+#include <QFont>
+#include <QString>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "video/media_writer.h"
+
+namespace sonavix {
+
+struct RenderRequest {
+  std::string input;
+  std::string output;
+  DiscPreset preset = DiscPreset::Dvd;
+  QString text;
+  QFont font;  // the caller sets it; DefaultPictureFont() is the window's
+  double quality = 1.0;
+  // Seconds from the start of the sound; unset: its start and its end.
+  std::optional<double> from;
+  std::optional<double> to;
+};
+
+enum class RenderFailure {
+  None,
+  Input,   // the input could not be read
+  Range,   // --from / --to lie outside the sound
+  Output,  // the output could not be written
+  Stopped  // asked to stop; nothing was left behind
+};
+
+struct RenderResult {
+  RenderFailure failure = RenderFailure::None;
+  std::string error;   // a German sentence, without the file's name
+  double seconds = 0;  // playing time of the video
+  std::int64_t bytes = 0;
+  bool ok() const { return failure == RenderFailure::None; }
+};
+
+// What a render tells and asks while it works. Called on the render's
+// own thread.
+class RenderObserver {
+ public:
+  enum class Stage { Reading, Rendering };
+  virtual ~RenderObserver() = default;
+  // The share of the stage done, 0 ... 1, a few times a second.
+  virtual void Progress(Stage, double) {}
+  virtual bool StopRequested() const { return false; }
+};
+
+// Reads, renders and writes one file. `writerName` picks the media writer's
+// back end (see CreateMediaWriter).
+RenderResult RenderFile(const RenderRequest& request, RenderObserver& observer,
+                        const std::string& writerName = {});
+
+}  // namespace sonavix
