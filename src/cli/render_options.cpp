@@ -209,7 +209,8 @@ std::optional<QFont> ParseFontSpec(const QString& spec, QString& error) {
                 .arg(spec);
     return std::nullopt;
   }
-  QFont font(family);
+  QFont font;
+  font.setFamily(family);  // one family, commas and all, not a list
   font.setPointSizeF(*size);
   font.setBold(bold);
   font.setItalic(italic);

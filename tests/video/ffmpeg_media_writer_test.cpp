@@ -640,14 +640,15 @@ TEST(FfmpegMediaWriterFiles, MissingFolderFailsAtSetFileNameAndLeavesNothing) {
   ScratchFolder folder;
   auto writer = CreateMediaWriter("ffmpeg");
   EXPECT_FALSE(writer->SetFileName((folder.Path() / "gone" / "clip.mpg").string()));
-  EXPECT_EQ(writer->Error(), "Konnte MPEG-Datei nicht anlegen");
+  // The sentence says why.
+  EXPECT_EQ(writer->Error(), "Konnte MPEG-Datei nicht anlegen: Den Ordner gibt es nicht");
   // Nothing to write into: every further call is refused, the error stays.
   Picture picture(352, 288);
   EXPECT_FALSE(writer->WriteImage(picture.Image()));
   const std::vector<std::int16_t> block = ToneBlock(0);
   EXPECT_FALSE(writer->WriteSound({kBlockFrames, kRate, 2, block.data()}));
   EXPECT_FALSE(writer->WriteClose());
-  EXPECT_EQ(writer->Error(), "Konnte MPEG-Datei nicht anlegen");
+  EXPECT_EQ(writer->Error(), "Konnte MPEG-Datei nicht anlegen: Den Ordner gibt es nicht");
   EXPECT_TRUE(folder.Names().empty());
 }
 

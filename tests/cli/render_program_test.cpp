@@ -1,0 +1,162 @@
+// The built program rendering without a display or a sound card: batches
+// with bad inputs among good ones, outputs that cannot be written, and what
+// the disc tools make of the files.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "document/wave_file.h"
+
+namespace {
+
+struct Result {
+  int status = -1;
+  QString err;
+};
+
+// Runs the program with no display, no sound and no Qt platform chosen.
+// `nobody`: as an unprivileged user, so that a read-only folder is one.
+Result RunProgram(const QStringList& arguments, const QString& shellPrefix = {}, bool nobody = false) {
+  QProcess program;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "SDL_AUDIODRIVER"})
+    environment.remove(QString::fromLatin1(name));
+  program.setProcessEnvironment(environment);
+  if (nobody && ::geteuid() == 0)
+    program.setChildProcessModifier([] {
+      if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(99);
+    });
+  if (shellPrefix.isEmpty()) {
+    program.start(QStringLiteral(SONAVIX_PROGRAM), arguments);
+  } else {
+    QString command = shellPrefix + QStringLiteral(" exec '") + QStringLiteral(SONAVIX_PROGRAM) + '\'';
+    for (const QString& argument : arguments) command += QStringLiteral(" '") + argument + '\'';
+    program.start(QStringLiteral("bash"), {QStringLiteral("-c"), command});
+  }
+  if (!program.waitForFinished(120'000)) {
+    program.kill();
+    program.waitForFinished();
+    return {};
+  }
+  return {program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1,
+          QString::fromLocal8Bit(program.readAllStandardError())};
+}
+
+class RenderProgram : public ::testing::Test {
+ protected:
+  void SetUp() override { ::chmod(QFile::encodeName(dir.path()).constData(), 0777); }
+
+  // `seconds` of a stereo tone at 44.1 kHz.
+  QString Wave(const QString& name, double seconds) const {
+    const int frames = static_cast<int>(44100 * seconds);
+    std::vector<std::int16_t> samples(2 * static_cast<std::size_t>(frames));
+    for (int i = 0; i < frames; ++i)
+      samples[2 * i] = samples[2 * i + 1] = static_cast<std::int16_t>(9000 * std::sin(i * 0.05));
+    const QString path = dir.filePath(name);
+    EXPECT_TRUE(sonavix::WriteWaveFile(QFile::encodeName(path).toStdString(),
+                                       reinterpret_cast<const std::uint8_t*>(samples.data()),
+                                       static_cast<std::int32_t>(2 * samples.size()), 44100, true, true));
+    ::chmod(QFile::encodeName(path).constData(), 0644);
+    return path;
+  }
+  QString Mp3(const QString& name, double seconds) const {
+    const QString wave = Wave(name + ".wav", seconds), path = dir.filePath(name);
+    const QString command = QStringLiteral("lame --silent -b 128 '%1' '%2'").arg(wave, path);
+    EXPECT_EQ(std::system(command.toLocal8Bit().constData()), 0);
+    return path;
+  }
+  // Lines of the tool's report that speak of a problem.
+  static QString VcdComplaints(const QString& file) {
+    QTemporaryDir work;
+    QProcess tool;
+    tool.setWorkingDirectory(work.path());
+    tool.start(QStringLiteral("vcdimager"), {QStringLiteral("-t"), QStringLiteral("vcd2"), file});
+    tool.waitForFinished(60'000);
+    const QString report = QString::fromLocal8Bit(tool.readAllStandardOutput() + tool.readAllStandardError());
+    QString complaints;
+    for (const QString& line : report.split('\n'))
+      if (line.contains(QStringLiteral("ERR")) || line.contains(QStringLiteral("WARN"))) complaints += line + '\n';
+    return tool.exitCode() == 0 ? complaints : QStringLiteral("status %1: ").arg(tool.exitCode()) + report;
+  }
+  QStringList Leftovers(const QString& folder) const {
+    return QDir(folder).entryList({QStringLiteral("*.tmp-*")}, QDir::Files | QDir::Hidden);
+  }
+
+  QTemporaryDir dir;
+};
+
+TEST_F(RenderProgram, ABatchRendersTheGoodFilesAndNamesTheBrokenOne) {
+  if (std::system("command -v lame >/dev/null && command -v vcdimager >/dev/null") != 0)
+    GTEST_SKIP() << "lame or vcdimager missing";
+  const QString out = dir.filePath(QStringLiteral("out"));
+  ASSERT_TRUE(QDir().mkdir(out));
+  QFile broken(dir.filePath(QStringLiteral("b.wav")));
+  ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+  broken.write("RIFF....WAVEthis is no sound");
+  broken.close();
+  const Result result = RunProgram({"--render", Wave("a.wav", 1.5), broken.fileName(), Mp3("c.mp3", 1.0),
+                             "-p", "vcd", "-t", "Album", "-o", out, "-j", "2"});
+  EXPECT_EQ(result.status, 1) << result.err.toStdString();
+  EXPECT_TRUE(result.err.contains(broken.fileName() + QStringLiteral(": Konnte Datei nicht öffnen")))
+      << result.err.toStdString();
+  EXPECT_TRUE(result.err.contains(QStringLiteral("2 Dateien gerendert"))) << result.err.toStdString();
+  EXPECT_EQ(QDir(out).entryList(QDir::Files), QStringList({"a.mpg", "c.mpg"}));
+  for (const char* name : {"a.mpg", "c.mpg"})
+    EXPECT_EQ(VcdComplaints(QDir(out).filePath(name)), QString()) << name;
+}
+
+TEST_F(RenderProgram, AnOutputThatCannotBeWrittenFailsAloneAndLeavesNothing) {
+  const QString locked = dir.filePath(QStringLiteral("schreibgeschützt"));
+  ASSERT_TRUE(QDir().mkdir(locked));
+  QFile::copy(Wave("x.wav", 0.5), locked + QStringLiteral("/lied.wav"));
+  ::chmod(QFile::encodeName(locked).constData(), 0555);
+  const QString fine = Wave("gut.wav", 0.5);
+  const Result result = RunProgram({"--render", locked + QStringLiteral("/lied.wav"), fine, "-p", "vcd", "-j", "1"},
+                            {}, true);
+  ::chmod(QFile::encodeName(locked).constData(), 0755);
+  EXPECT_EQ(result.status, 1) << result.err.toStdString();
+  EXPECT_TRUE(result.err.contains(QStringLiteral("lied.wav: Der Ordner der Ausgabe nimmt keine Datei an")))
+      << result.err.toStdString();
+  EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("gut.mpg"))));
+  EXPECT_FALSE(QFile::exists(locked + QStringLiteral("/lied.mpg")));
+
+  // A disk that fills up: the partial file goes and the message says why.
+  const Result full = RunProgram({"--render", Wave("lang.wav", 20), "-p", "dvd", "-o", dir.filePath("voll.mpg")},
+                          QStringLiteral("trap '' XFSZ; ulimit -f 256;"));
+  EXPECT_EQ(full.status, 1) << full.err.toStdString();
+  EXPECT_TRUE(full.err.contains(QStringLiteral("Konnte MPEG-Datei nicht schreiben: Die Datei wird größer, als erlaubt ist")))
+      << full.err.toStdString();
+  EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("voll.mpg"))));
+  EXPECT_EQ(Leftovers(dir.path()), QStringList());
+}
+
+TEST_F(RenderProgram, FifosAndStretchesOutsideTheSoundAreRefusedAtOnce) {
+  const QString fifo = dir.filePath(QStringLiteral("rohr.wav"));
+  ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
+  const Result piped = RunProgram({"--render", fifo, "-p", "vcd"});  // would hang if it opened the FIFO
+  EXPECT_EQ(piped.status, 1);
+  EXPECT_TRUE(piped.err.contains(QStringLiteral("keine gewöhnliche Datei"))) << piped.err.toStdString();
+
+  const Result outside = RunProgram({"--render", Wave("kurz.wav", 1.0), "--from", "2", "-p", "vcd"});
+  EXPECT_EQ(outside.status, 2) << outside.err.toStdString();
+  EXPECT_TRUE(outside.err.contains(QStringLiteral("außerhalb des Klangs"))) << outside.err.toStdString();
+  EXPECT_TRUE(outside.err.contains(QStringLiteral("sonavix --render [OPTIONEN] DATEI")));
+  EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("kurz.mpg"))));
+
+  const Result usage = RunProgram({"--render", "-p", "bluray", "x.wav"});
+  EXPECT_EQ(usage.status, 2);
+  EXPECT_TRUE(usage.err.contains(QStringLiteral("sonavix --render [OPTIONEN] DATEI"))) << usage.err.toStdString();
+  const Result list = RunProgram({"--list-presets"});
+  EXPECT_EQ(list.status, 0) << list.err.toStdString();
+}
+
+}  // namespace
