@@ -5,7 +5,7 @@
 //
 //   export_bench song.wav vcd|svcd|dvd out.mpg
 //
-// Prints "seconds <wall time>" and "blocks <n> frames <n>"; exits 1 if the
+// Prints "seconds <wall time>" and "blocks <n>"; exits 1 if the
 // export fails.
 
 #include <QFont>
@@ -23,9 +23,10 @@
 #include "document/sound_files.h"
 #include "playback/run.h"
 #include "playback/virtual_sound_device.h"
-#include "export/export_writer.h"
+#include "export/export_session.h"
 #include "video/frame_renderer.h"
 #include "video/media_writer.h"
+#include "video/picture_font.h"
 
 namespace {
 
@@ -34,7 +35,8 @@ using Clock = std::chrono::steady_clock;
 // A window that shows nothing, with the program's text line.
 class QuietHost final : public sonavix::RunHost {
  public:
-  explicit QuietHost(const sonavix::AudioDocument& doc) : doc_(doc) { font_.setPixelSize(20); }
+  explicit QuietHost(const sonavix::AudioDocument& doc)
+      : doc_(doc), font_(sonavix::DefaultPictureFont()) {}
   void ProcessMessages() override {}
   const sonavix::AudioDocument& Document() const override { return doc_; }
   bool StopRequested() const override { return false; }
@@ -84,21 +86,18 @@ int main(int argc, char** argv) {
 
   const Clock::time_point start = Clock::now();
   std::unique_ptr<sonavix::MediaWriter> writer = sonavix::CreateMediaWriter("ffmpeg");
-  writer->SetFormatPreset(preset);
-  writer->SetQuality(1.0);
-  sonavix::FrameRenderer renderer(writer->FrameWidth(), writer->FrameHeight());
-  if (!writer->SetFileName(argv[3])) {
-    std::fprintf(stderr, "%s\n", writer->Error().c_str());
+  sonavix::ExportSession session(*writer, preset, 1.0);
+  sonavix::FrameRenderer renderer(session.FrameWidth(), session.FrameHeight());
+  if (!session.Open(argv[3], sonavix::BlocksInRun(doc) * sonavix::kBlockFrames)) {
+    std::fprintf(stderr, "%s\n", session.WriterError().c_str());
     return 1;
   }
-  sonavix::ExportWriter sink(*writer);
-  const std::int64_t blocks = sonavix::RunBlocks(host, device, renderer, &sink);
-  if (sink.Failed() || !writer->WriteClose()) {
-    std::fprintf(stderr, "%s\n", writer->Error().c_str());
+  const std::int64_t blocks = sonavix::RunBlocks(host, device, renderer, &session.Sink());
+  if (!session.Finish()) {
+    std::fprintf(stderr, "%s\n", session.WriterError().c_str());
     return 1;
   }
   const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-  std::printf("seconds %.3f\nblocks %lld frames %lld\n", seconds, static_cast<long long>(blocks),
-              static_cast<long long>(sink.FramesWritten()));
+  std::printf("seconds %.3f\nblocks %lld\n", seconds, static_cast<long long>(blocks));
   return 0;
 }

@@ -79,6 +79,10 @@ BatchSummary RenderBatch(const RenderOptions& options, const std::vector<BatchFi
   std::mutex mutex;
   std::atomic<std::size_t> next{0};
   const QFont font = options.font ? *options.font : DefaultPictureFont();
+  const std::size_t workers = std::min<std::size_t>(std::size_t(std::max(options.jobs, 1)), files.size());
+  // Files side by side keep the cores busy already: a thread per encoder
+  // would only add copying and waiting. The bytes are the same either way.
+  const std::string writer = !writerName.empty() ? writerName : workers > 1 ? "ffmpeg-direct" : "";
 
   const auto work = [&] {
     for (std::size_t i = next++; i < files.size() && !stop.load(); i = next++) {
@@ -94,7 +98,7 @@ BatchSummary RenderBatch(const RenderOptions& options, const std::vector<BatchFi
       request.to = options.to;
       const int line = board.Start(file.input);
       BoardObserver observer(board, line, stop);
-      const RenderResult result = RenderFile(request, observer, writerName);
+      const RenderResult result = RenderFile(request, observer, writer);
       if (result.ok())
         board.Finish(line, DoneText(file, result), false);
       else
@@ -112,7 +116,6 @@ BatchSummary RenderBatch(const RenderOptions& options, const std::vector<BatchFi
       }
     }
   };
-  const std::size_t workers = std::min<std::size_t>(std::size_t(std::max(options.jobs, 1)), files.size());
   std::vector<std::thread> threads;
   for (std::size_t i = 1; i < workers; ++i) threads.emplace_back(work);
   work();

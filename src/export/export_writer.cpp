@@ -40,8 +40,9 @@ bool ExportWriter::WritePictures(FrameRenderer& renderer, std::int64_t due) {
   const QImage& picture = renderer.Picture();
   const MediaImage image{picture.width(), picture.height(),
                          static_cast<int>(picture.bytesPerLine()), picture.constBits()};
-  for (; frames_ < due; ++frames_) {
-    if (!writer_.WriteImage(image)) {
+  // The picture is converted once; further frames of it only repeat it.
+  for (std::int64_t first = frames_; frames_ < due; ++frames_) {
+    if (!(frames_ == first ? writer_.WriteImage(image) : writer_.RepeatImage())) {
       failed_ = true;
       return false;
     }

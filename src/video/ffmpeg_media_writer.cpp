@@ -131,6 +131,7 @@ class FfmpegMediaWriter final : public MediaWriter {
   }
   bool SetFileName(const std::string& path) override;
   bool WriteImage(const MediaImage& image) override;
+  bool RepeatImage() override;
   bool WriteSound(const MediaSound& sound) override;
   bool WriteClose() override;
   const std::string& Error() const override { return error_; }
@@ -195,6 +196,14 @@ bool FfmpegMediaWriter::WriteImage(const MediaImage& image) {
   if (!image.pixels || image.width <= 0 || image.height <= 0 ||
       image.bytesPerLine < 4 * image.width || !ConvertPicture(image))
     return Fail(kCannotWrite);
+  s_->video.frame->pts = s_->video.next++;
+  return Encode(s_->video, s_->video.frame.get()) || Fail(kCannotWrite);
+}
+
+// The frame still holds the last picture converted.
+bool FfmpegMediaWriter::RepeatImage() {
+  if (!s_) return NotOpen();
+  if (s_->video.next == 0) return Fail(kCannotWrite);
   s_->video.frame->pts = s_->video.next++;
   return Encode(s_->video, s_->video.frame.get()) || Fail(kCannotWrite);
 }

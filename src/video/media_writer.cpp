@@ -15,6 +15,9 @@ std::unique_ptr<MediaWriter> CreateMediaWriter(const std::string& name) {
     if (fromEnvironment != nullptr) chosen = fromEnvironment;
   }
   if (chosen == "recording") return std::make_unique<RecordingMediaWriter>();
+  // Encoding on the caller's thread, for work that already keeps every core
+  // busy with files of its own.
+  if (chosen == "ffmpeg-direct") return CreateFfmpegMediaWriter();
   // "ffmpeg", and any name we do not know: a user who mistyped the variable
   // still wants a real file. It encodes on a thread of its own, beside the
   // drawing of the next picture.

@@ -65,6 +65,9 @@ class MediaWriter {
 
   // Appends one video frame showing the picture (scaled if its size differs).
   virtual bool WriteImage(const MediaImage& image) = 0;
+  // Appends one more video frame showing the picture appended last, without
+  // converting it again; false if no picture has been appended yet.
+  virtual bool RepeatImage() = 0;
   // Appends sound to the sound track.
   virtual bool WriteSound(const MediaSound& sound) = 0;
   // Completes the file and puts it in place; false if that fails.
@@ -73,8 +76,10 @@ class MediaWriter {
   virtual const std::string& Error() const = 0;
 };
 
-// "ffmpeg" for real files, "recording" for the test back end. An empty name
-// takes SONAVIX_MEDIA_WRITER from the environment, else "ffmpeg".
+// "ffmpeg" for real files, encoded on a thread of its own; "ffmpeg-direct"
+// for the same files encoded on the caller's thread; "recording" for the
+// test back end. An empty name takes SONAVIX_MEDIA_WRITER from the
+// environment, else "ffmpeg".
 std::unique_ptr<MediaWriter> CreateMediaWriter(const std::string& name = {});
 
 }  // namespace sonavix

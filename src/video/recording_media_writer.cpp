@@ -40,6 +40,19 @@ bool RecordingMediaWriter::WriteImage(const MediaImage& image) {
   return true;
 }
 
+// Recorded as the same picture once more.
+bool RecordingMediaWriter::RepeatImage() {
+  if (Fail("image")) return false;
+  if (images == 0) {
+    error_ = "Konnte MPEG-Datei nicht schreiben";
+    return false;
+  }
+  ++images;
+  firstPixels.push_back(firstPixels.back());
+  pictureSums.push_back(pictureSums.back());
+  return true;
+}
+
 bool RecordingMediaWriter::WriteSound(const MediaSound& sound) {
   if (Fail("sound")) return false;
   samples.insert(samples.end(), sound.samples, sound.samples + sound.frames * sound.channels);

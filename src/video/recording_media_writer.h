@@ -19,6 +19,7 @@ class RecordingMediaWriter final : public MediaWriter {
   void SetQuality(double quality) override { this->quality = quality; }
   bool SetFileName(const std::string& path) override;
   bool WriteImage(const MediaImage& image) override;
+  bool RepeatImage() override;
   bool WriteSound(const MediaSound& sound) override;
   bool WriteClose() override;
   const std::string& Error() const override { return error_; }

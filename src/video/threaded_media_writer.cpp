@@ -32,7 +32,19 @@ void ThreadedMediaWriter::Work() {
     const bool skip = failed_ || stopping_;
     lock.unlock();
     bool ok = true;
-    if (!skip) ok = job.image ? inner_->WriteImage(job.picture) : inner_->WriteSound(job.sound);
+    if (!skip) {
+      switch (job.kind) {
+        case Job::Kind::Image:
+          ok = inner_->WriteImage(job.picture);
+          break;
+        case Job::Kind::Repeat:
+          ok = inner_->RepeatImage();
+          break;
+        case Job::Kind::Sound:
+          ok = inner_->WriteSound(job.sound);
+          break;
+      }
+    }
     lock.lock();
     if (!ok) failed_ = true;
     busy_ = false;
@@ -82,6 +94,7 @@ bool ThreadedMediaWriter::SetFileName(const std::string& path) {
     failed_ = false;
   }
   soundRate_ = soundChannels_ = 0;
+  pictured_ = false;
   open_ = inner_->SetFileName(path);
   return open_;
 }
@@ -97,12 +110,25 @@ bool ThreadedMediaWriter::WriteImage(const MediaImage& image) {
     return ok;
   }
   Job job;
-  job.image = true;
+  job.kind = Job::Kind::Image;
+  pictured_ = true;
   const auto size = static_cast<std::size_t>(image.bytesPerLine) * static_cast<std::size_t>(image.height);
   job.bytes = SpareBuffer(size);
   std::memcpy(job.bytes.data(), image.pixels, size);
   job.picture = image;
   job.picture.pixels = job.bytes.data();
+  return Queue(std::move(job));
+}
+
+bool ThreadedMediaWriter::RepeatImage() {
+  if (!open_ || !pictured_) {
+    Drain();
+    const bool ok = inner_->RepeatImage();
+    open_ = open_ && ok;
+    return ok;
+  }
+  Job job;
+  job.kind = Job::Kind::Repeat;
   return Queue(std::move(job));
 }
 

@@ -33,6 +33,7 @@ class ThreadedMediaWriter final : public MediaWriter {
   void SetQuality(double quality) override { inner_->SetQuality(quality); }
   bool SetFileName(const std::string& path) override;
   bool WriteImage(const MediaImage& image) override;
+  bool RepeatImage() override;
   bool WriteSound(const MediaSound& sound) override;
   bool WriteClose() override;
   // Read it after a call has answered false: the worker is idle then.
@@ -40,7 +41,7 @@ class ThreadedMediaWriter final : public MediaWriter {
 
  private:
   struct Job {
-    bool image = false;
+    enum class Kind { Image, Repeat, Sound } kind = Kind::Sound;
     MediaImage picture;
     MediaSound sound;
     std::vector<std::uint8_t> bytes;  // the copied pixels or samples
@@ -54,6 +55,7 @@ class ThreadedMediaWriter final : public MediaWriter {
 
   std::unique_ptr<MediaWriter> inner_;
   bool open_ = false;
+  bool pictured_ = false;  // a picture has been queued since the file was named
   int soundRate_ = 0;
   int soundChannels_ = 0;
 

@@ -40,10 +40,11 @@ TEST(ThreadedMediaWriter, HandsEverythingOverInOrderAsItWasWhenGiven) {
     ASSERT_TRUE(w.writer->WriteSound({3, 44100, 2, samples.data()}));
     pixels[0] = 999;  // the caller's memory is its own again
     samples.assign(samples.size(), -1);
+    ASSERT_TRUE(w.writer->RepeatImage());  // the picture given above, not 999
   }
   ASSERT_TRUE(w.writer->WriteClose());
-  ASSERT_EQ(w.inner->images, 50);
-  for (int i = 0; i < 50; ++i) EXPECT_EQ(w.inner->firstPixels[i], std::uint32_t(i));
+  ASSERT_EQ(w.inner->images, 100);
+  for (int i = 0; i < 100; ++i) EXPECT_EQ(w.inner->firstPixels[i], std::uint32_t(i / 2));
   ASSERT_EQ(w.inner->samples.size(), 50u * 6);
   for (int i = 0; i < 50; ++i) EXPECT_EQ(w.inner->samples[6 * i + 5], 10 * i + 5);
   EXPECT_TRUE(w.inner->closed);
@@ -55,6 +56,11 @@ TEST(ThreadedMediaWriter, CallsTheWriterMayRefuseAreAnsweredAtOnceAsItAnswers) {
   Wrapped notOpen = Make();
   EXPECT_TRUE(notOpen.writer->WriteImage(image));  // this writer takes pictures before a file
   EXPECT_EQ(notOpen.inner->images, 1) << "made at once, not queued";
+
+  // Nothing to repeat before the first picture.
+  Wrapped empty = Make();
+  ASSERT_TRUE(empty.writer->SetFileName("clip.mpg"));
+  EXPECT_FALSE(empty.writer->RepeatImage());
 
   Wrapped noFile = Make("file");
   EXPECT_FALSE(noFile.writer->SetFileName("clip.mpg"));
