@@ -13,6 +13,7 @@ targets=(
   "mp3_source_fuzz mp3"
   "mp3_conversion_fuzz mp3"
   "scsi_reply_fuzz scsi"
+  "command_line_fuzz cli"
 )
 
 for entry in "${targets[@]}"; do

@@ -112,6 +112,15 @@ TEST_F(RenderProgram, ABatchRendersTheGoodFilesAndNamesTheBrokenOne) {
   EXPECT_EQ(QDir(out).entryList(QDir::Files), QStringList({"a.mpg", "c.mpg"}));
   for (const char* name : {"a.mpg", "c.mpg"})
     EXPECT_EQ(VcdComplaints(QDir(out).filePath(name)), QString()) << name;
+  EXPECT_EQ(Leftovers(out), QStringList());
+
+  // Alone, a file's video is what it was in the batch: its colours do not
+  // depend on the files rendered before or beside it.
+  const QString alone = dir.filePath(QStringLiteral("allein.mpg"));
+  ASSERT_EQ(RunProgram({"--render", dir.filePath("c.mp3"), "-p", "vcd", "-t", "Album", "-o", alone}).status, 0);
+  QFile inBatch(QDir(out).filePath("c.mpg")), single(alone);
+  ASSERT_TRUE(inBatch.open(QIODevice::ReadOnly) && single.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(inBatch.readAll() == single.readAll());
 }
 
 TEST_F(RenderProgram, AnOutputThatCannotBeWrittenFailsAloneAndLeavesNothing) {

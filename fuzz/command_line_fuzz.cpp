@@ -1,0 +1,36 @@
+// libFuzzer entry point: any command line, one argument per line, must be
+// read into a request or refused as a usage error, and the seconds and font
+// readers must take or refuse any text, without touching memory they do not
+// own. A request that is read must hold what the options allow.
+
+#include <QGuiApplication>
+#include <QStringList>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+#include "cli/render_batch.h"
+#include "cli/render_options.h"
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  new QGuiApplication(*argc, *argv);  // fonts need it; lives as long as the fuzzer
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+  QStringList arguments = text.split(QLatin1Char('\n'));
+  arguments.prepend(QStringLiteral("sonavix"));
+  const sonavix::CommandLineRequest request = sonavix::ReadCommandLine(arguments, 2);
+  if (const auto* options = std::get_if<sonavix::RenderOptions>(&request)) {
+    if (options->inputs.isEmpty() || !options->preset || options->jobs < 1 || options->quality < 0 ||
+        options->quality > 1 || (options->from && options->to && *options->to <= *options->from))
+      std::abort();
+    sonavix::PlanOutputs(*options);
+  }
+  if (const auto seconds = sonavix::ParseSeconds(text); seconds && !(*seconds >= 0)) std::abort();
+  QString error;
+  if (!sonavix::ParseFontSpec(text, error) && error.isEmpty()) std::abort();
+  return 0;
+}
