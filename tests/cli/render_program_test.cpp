@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -145,6 +146,24 @@ TEST_F(RenderProgram, AnOutputThatCannotBeWrittenFailsAloneAndLeavesNothing) {
   EXPECT_TRUE(full.err.contains(QStringLiteral("Konnte MPEG-Datei nicht schreiben: Die Datei wird größer, als erlaubt ist")))
       << full.err.toStdString();
   EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("voll.mpg"))));
+  EXPECT_EQ(Leftovers(dir.path()), QStringList());
+}
+
+TEST_F(RenderProgram, StoppedWithATerminateSignalItLeavesNothingHalfWritten) {
+  const QString song = Wave("lang.wav", 60);
+  QProcess program;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.remove(QStringLiteral("DISPLAY"));
+  program.setProcessEnvironment(environment);
+  program.start(QStringLiteral(SONAVIX_PROGRAM), {"--render", song, "-p", "dvd"});
+  ASSERT_TRUE(program.waitForStarted());
+  // Once it is writing: the unfinished file beside the target exists.
+  for (int i = 0; i < 400 && Leftovers(dir.path()).isEmpty(); ++i) QThread::msleep(25);
+  program.terminate();
+  ASSERT_TRUE(program.waitForFinished(60'000));
+  EXPECT_EQ(program.exitCode(), 130) << program.readAllStandardError().toStdString();
+  EXPECT_TRUE(QString::fromLocal8Bit(program.readAllStandardError()).contains(QStringLiteral("abgebrochen")));
+  EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("lang.mpg"))));
   EXPECT_EQ(Leftovers(dir.path()), QStringList());
 }
 
