@@ -65,6 +65,27 @@ std::int32_t PlayableFrames(const AudioDocument& doc) {
   return doc.SampleRate > 0 ? doc.FrameCount() : 0;
 }
 
+// Where a run stands: its range, the source position and the block made
+// last, one spare sample like the buffer's last byte.
+struct RunCursor {
+  FrameRange range;
+  double playPos;
+  std::vector<std::int16_t> block = std::vector<std::int16_t>(kBlockSamples + 1);
+  std::int32_t frameCount = 0;
+
+  explicit RunCursor(const AudioDocument& doc) : range(RangeFromMarks(doc)), playPos(range.start) {}
+
+  // Lets the host's messages through, fills the next block from the
+  // document as it stands now and moves the play cursor.
+  void Next(RunHost& host) {
+    host.ProcessMessages();
+    const AudioDocument& doc = host.Document();
+    frameCount = PlayableFrames(doc);
+    host.MoveCursor(FillBlock(doc, range, playPos, block.data()));
+  }
+  bool More() const { return InRange(playPos, range, frameCount); }
+};
+
 }  // namespace
 
 FrameRange RangeFromMarks(const AudioDocument& doc) {
@@ -111,25 +132,18 @@ std::int64_t CursorColumn(const AudioDocument& doc, std::int64_t lastFrame, std:
 
 std::int64_t RenderBlocks(RunHost& host, FrameRenderer& renderer, RunWriter& writer,
                           RandomGenerator& colours) {
-  const FrameRange range = RangeFromMarks(host.Document());
-  double playPos = range.start;
-  std::vector<std::int16_t> block(kBlockSamples + 1);
+  RunCursor run(host.Document());
   std::int64_t blocks = 0;
-  std::int32_t frameCount = 0;
   do {
-    host.ProcessMessages();
-    const AudioDocument& doc = host.Document();
-    frameCount = PlayableFrames(doc);
-    const std::int64_t last = FillBlock(doc, range, playPos, block.data());
-    host.MoveCursor(last);
+    run.Next(host);
     // No card plays a lap behind: the picture must react to this very
     // block, so the block is analysed before the picture is drawn.
-    renderer.Analyse(block.data());
+    renderer.Analyse(run.block.data());
     renderer.Draw(host.PictureText(), host.PictureFont(), colours);
     host.ShowPicture(renderer.Picture());
-    writer.Write(renderer, block.data(), kBlockFrames);
+    writer.Write(renderer, run.block.data(), kBlockFrames);
     ++blocks;
-  } while (!host.StopRequested() && !writer.Failed() && InRange(playPos, range, frameCount));
+  } while (!host.StopRequested() && !writer.Failed() && run.More());
   return blocks;
 }
 
@@ -143,27 +157,20 @@ std::int64_t RunBlocks(RunHost& host, SoundDevice& device, FrameRenderer& render
     device.Stop();
     return blocks;
   }
-  const FrameRange range = RangeFromMarks(host.Document());
-  double playPos = range.start;
-  std::vector<std::int16_t> block(kBlockSamples + 1);  // one spare, like the buffer's last byte
+  RunCursor run(host.Document());
   StartSilent(device);
   std::int64_t blocks = 0;
-  std::int32_t frameCount = 0;
   do {
-    host.ProcessMessages();
-    const AudioDocument& doc = host.Document();
-    frameCount = PlayableFrames(doc);
-    const std::int64_t last = FillBlock(doc, range, playPos, block.data());
-    host.MoveCursor(last);
+    run.Next(host);
     // The card plays the block a lap after it is queued, when the picture
     // drawn from the previous block's sound has been seen: in step.
     renderer.Draw(host.PictureText(), host.PictureFont(), colours);
     host.ShowPicture(renderer.Picture());
-    SendToCard(device, block.data());
-    renderer.Analyse(block.data());
+    SendToCard(device, run.block.data());
+    renderer.Analyse(run.block.data());
     ++blocks;
-    if (host.LoopChecked() && !InRange(playPos, range, frameCount)) playPos = range.start;
-  } while (!host.StopRequested() && InRange(playPos, range, frameCount));
+    if (host.LoopChecked() && !run.More()) run.playPos = run.range.start;
+  } while (!host.StopRequested() && run.More());
   // The last block is still in the buffer, one lap ahead of the card: let it
   // be heard before stopping, unless the user asked for silence.
   if (!host.StopRequested()) {
