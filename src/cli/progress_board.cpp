@@ -20,7 +20,7 @@ QString ProgressBoard::Describe(const Line& line) const {
   if (line.percent < 0) return line.name + QStringLiteral(": wartet");
   if (line.reading) return line.name + QStringLiteral(": liest %1 %").arg(line.percent);
   std::optional<double> left;
-  if (line.timeLeft) left = line.timeLeft->Estimate(line.percent / 100.0);
+  if (line.timeLeft && line.percent < 100) left = line.timeLeft->Estimate(line.percent / 100.0);
   return line.name + QStringLiteral(": %1 %").arg(line.percent) +
          QString::fromStdString(TimeLeftPhrase(left));
 }
