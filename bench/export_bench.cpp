@@ -86,7 +86,7 @@ int main(int argc, char** argv) {
 
   const Clock::time_point start = Clock::now();
   std::unique_ptr<sonavix::MediaWriter> writer = sonavix::CreateMediaWriter("ffmpeg");
-  sonavix::ExportSession session(*writer, preset, 1.0);
+  sonavix::ExportSession session(*writer, preset, sonavix::TvSystem::Pal, 1.0);
   sonavix::FrameRenderer renderer(session.FrameWidth(), session.FrameHeight());
   if (!session.Open(argv[3], sonavix::BlocksInRun(doc) * sonavix::kBlockFrames)) {
     std::fprintf(stderr, "%s\n", session.WriterError().c_str());

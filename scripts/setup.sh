@@ -18,7 +18,7 @@ packages=(
   # fonts for the window and the video text
   fonts-dejavu-core fonts-liberation fontconfig
   # tools the tests use to check what the program writes
-  ffmpeg ffmpeg-doc vcdimager dvdauthor lame sox mpg123
+  ffmpeg ffmpeg-doc vcdimager dvdauthor genisoimage lsdvd lame sox mpg123
 )
 
 missing=()

@@ -74,7 +74,7 @@ void TMainForm::Button1Click() {
   const DiscPreset preset = RadioButton3->isChecked()   ? DiscPreset::Dvd
                             : RadioButton2->isChecked() ? DiscPreset::SuperVideoCd
                                                         : DiscPreset::VideoCd;
-  ExportSession session(*writer, preset, 1.0);
+  ExportSession session(*writer, preset, TvSystem::Pal, 1.0);
   PaintBox2->setFixedSize(session.FrameWidth(), session.FrameHeight());
   const auto fail = [&] {
     ShowStatusText(QString());

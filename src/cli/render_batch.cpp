@@ -91,6 +91,7 @@ BatchSummary RenderBatch(const RenderOptions& options, const std::vector<BatchFi
       request.input = QFile::encodeName(file.input).toStdString();
       request.output = QFile::encodeName(file.output).toStdString();
       request.preset = options.preset->disc;
+      request.tv = options.preset->tv;
       request.text = options.text;
       request.font = font;
       request.quality = options.quality;

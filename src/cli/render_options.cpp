@@ -108,7 +108,9 @@ void DescribeCommandLine(QCommandLineParser& parser) {
        QStringLiteral("Bei einer Eingabe die Ausgabedatei, bei mehreren ein vorhandener Ordner "
                       "(sonst neben jeder Eingabe, mit der Endung der Voreinstellung)."),
        QStringLiteral("PFAD")},
-      {{QStringLiteral("p"), kPreset}, QStringLiteral("vcd, svcd oder dvd (Vorgabe: dvd)."), QStringLiteral("NAME")},
+      {{QStringLiteral("p"), kPreset},
+       QStringLiteral("vcd, svcd, dvd (PAL) oder vcd-ntsc, svcd-ntsc, dvd-ntsc (Vorgabe: dvd)."),
+       QStringLiteral("NAME")},
       {{QStringLiteral("t"), kText}, QStringLiteral("Die Textzeile des Bildes (Vorgabe: leer)."), QStringLiteral("TEXT")},
       {{QStringLiteral("f"), kFont},
        QStringLiteral("Die Schrift des Textes, z. B. \"DejaVu Sans,24,bold,italic\" (Größe in Punkt; "

@@ -27,9 +27,9 @@ class ExportSession::Reporter final : public RunWriter {
   ReportGate gate_;
 };
 
-ExportSession::ExportSession(MediaWriter& writer, DiscPreset preset, double quality)
+ExportSession::ExportSession(MediaWriter& writer, DiscPreset preset, TvSystem tv, double quality)
     : writer_(writer) {
-  writer_.SetFormatPreset(preset);
+  writer_.SetFormatPreset(preset, tv);
   writer_.SetQuality(quality);
 }
 

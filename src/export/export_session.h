@@ -21,7 +21,7 @@ class ExportSession {
   // Hears the share done (0 ... 1), at most four times a second.
   using Progress = std::function<void(double done)>;
 
-  ExportSession(MediaWriter& writer, DiscPreset preset, double quality);
+  ExportSession(MediaWriter& writer, DiscPreset preset, TvSystem tv, double quality);
   ~ExportSession();
 
   // The picture size the run must draw at.

@@ -6,11 +6,17 @@ namespace sonavix {
 
 namespace {
 
+constexpr char kVcdCodecs[] = "MPEG-1-Video 1150 kbit/s, MP2-Ton 224 kbit/s";
+constexpr char kSvcdCodecs[] = "MPEG-2-Video bis 2516 kbit/s, MP2-Ton 224 kbit/s";
+constexpr char kDvdCodecs[] = "MPEG-2-Video bis 9000 kbit/s, AC-3-Ton 448 kbit/s";
+
 constexpr ExportPreset kPresets[] = {
-    {"vcd", DiscPreset::VideoCd, "Video-CD", ".mpg", "MPEG-1-Video 1150 kbit/s, MP2-Ton 224 kbit/s"},
-    {"svcd", DiscPreset::SuperVideoCd, "Super Video CD", ".mpg",
-     "MPEG-2-Video bis 2516 kbit/s, MP2-Ton 224 kbit/s"},
-    {"dvd", DiscPreset::Dvd, "DVD", ".mpg", "MPEG-2-Video bis 9000 kbit/s, AC-3-Ton 448 kbit/s"},
+    {"vcd", DiscPreset::VideoCd, TvSystem::Pal, "Video-CD, PAL", ".mpg", kVcdCodecs},
+    {"svcd", DiscPreset::SuperVideoCd, TvSystem::Pal, "Super Video CD, PAL", ".mpg", kSvcdCodecs},
+    {"dvd", DiscPreset::Dvd, TvSystem::Pal, "DVD, PAL", ".mpg", kDvdCodecs},
+    {"vcd-ntsc", DiscPreset::VideoCd, TvSystem::Ntsc, "Video-CD, NTSC", ".mpg", kVcdCodecs},
+    {"svcd-ntsc", DiscPreset::SuperVideoCd, TvSystem::Ntsc, "Super Video CD, NTSC", ".mpg", kSvcdCodecs},
+    {"dvd-ntsc", DiscPreset::Dvd, TvSystem::Ntsc, "DVD, NTSC", ".mpg", kDvdCodecs},
 };
 
 }  // namespace
@@ -24,7 +30,7 @@ const ExportPreset* FindPreset(std::string_view name) {
 }
 
 std::string DescribePreset(const ExportPreset& preset, MediaWriter& writer) {
-  writer.SetFormatPreset(preset.disc);
+  writer.SetFormatPreset(preset.disc, preset.tv);
   const VideoRate rate = writer.FrameRate();
   char frames[32];
   if (rate.den == 1)
@@ -35,7 +41,7 @@ std::string DescribePreset(const ExportPreset& preset, MediaWriter& writer) {
   for (char& c : fps)
     if (c == '.') c = ',';
   char line[256];
-  std::snprintf(line, sizeof line, "%-6s %4d×%-4d %6s Bilder/s  %s (%s)", preset.name,
+  std::snprintf(line, sizeof line, "%-10s %4d×%-4d %6s Bilder/s  %s (%s)", preset.name,
                 writer.FrameWidth(), writer.FrameHeight(), fps.c_str(), preset.codecs,
                 preset.label);
   return line;

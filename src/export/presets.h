@@ -1,5 +1,6 @@
 #pragma once
-// The export's presets as users name them: "vcd", "svcd", "dvd", with the
+// The export's presets as users name them: "vcd", "svcd", "dvd" and their
+// NTSC forms "vcd-ntsc", "svcd-ntsc", "dvd-ntsc", with the
 // file extension of their output and what they hold, for the command line's
 // --preset and --list-presets.
 
@@ -14,6 +15,7 @@ namespace sonavix {
 struct ExportPreset {
   const char* name;       // on the command line
   DiscPreset disc;        // for the media writer
+  TvSystem tv;
   const char* label;      // as the window calls it
   const char* extension;  // of the output file, with its dot
   const char* codecs;     // video and sound, in words

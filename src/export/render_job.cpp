@@ -128,7 +128,7 @@ RenderResult RenderFile(const RenderRequest& request, RenderObserver& observer,
   if (!ChooseStretch(doc, request, rangeError)) return Failure(RenderFailure::Range, rangeError);
 
   std::unique_ptr<MediaWriter> writer = CreateMediaWriter(writerName);
-  ExportSession session(*writer, request.preset, request.quality);
+  ExportSession session(*writer, request.preset, request.tv, request.quality);
   const auto progress = [&observer](double done) {
     observer.Progress(RenderObserver::Stage::Rendering, done);
   };

@@ -19,6 +19,7 @@ struct RenderRequest {
   std::string input;
   std::string output;
   DiscPreset preset = DiscPreset::Dvd;
+  TvSystem tv = TvSystem::Pal;
   QString text;
   QFont font;  // the caller sets it; DefaultPictureFont() is the window's
   double quality = 1.0;

@@ -30,8 +30,8 @@ namespace {
 constexpr char kCannotCreate[] = "Konnte MPEG-Datei nicht anlegen";
 constexpr char kCannotWrite[] = "Konnte MPEG-Datei nicht schreiben";
 
-constexpr int kFramesPerSecond = 25;
-constexpr int kGopFrames = 15;
+constexpr int kPalGopFrames = 15;   // 0.6 s
+constexpr int kNtscGopFrames = 18;  // about 0.6 s
 constexpr int kMaxDelayMicroseconds = 700'000;
 constexpr int kIoBufferBytes = 64 * 1024;
 
@@ -68,6 +68,14 @@ constexpr DiscFormat kFormats[] = {
      AV_CODEC_ID_AC3, 48'000, 448'000, 2048, 10'080'000, 500'000},
 };
 // clang-format on
+
+// What NTSC changes of the formats above: fewer lines, a pixel shape that
+// still fills a 4:3 screen, 30000/1001 pictures per second.
+struct NtscSize {
+  int height;
+  AVRational pixelAspect;
+};
+constexpr NtscSize kNtsc[] = {{240, {200, 219}}, {480, {4, 3}}, {480, {8, 9}}};
 
 // One deleter for everything FFmpeg hands out, so every exit frees it.
 struct FreeAv {
@@ -119,13 +127,15 @@ AvPtr<AVFrame> MakeAudioFrame(const AVCodecContext& codec, int samples) {
 
 class FfmpegMediaWriter final : public MediaWriter {
  public:
-  void SetFormatPreset(DiscPreset preset) override {
+  void SetFormatPreset(DiscPreset preset, TvSystem tv = TvSystem::Pal) override {
     const auto index = static_cast<std::size_t>(preset);
-    if (index < std::size(kFormats)) format_ = &kFormats[index];
+    if (index >= std::size(kFormats)) return;
+    format_ = &kFormats[index];
+    ntsc_ = tv == TvSystem::Ntsc ? &kNtsc[index] : nullptr;
   }
   int FrameWidth() const override { return format_->width; }
-  int FrameHeight() const override { return format_->height; }
-  VideoRate FrameRate() const override { return {kFramesPerSecond, 1}; }
+  int FrameHeight() const override { return ntsc_ ? ntsc_->height : format_->height; }
+  VideoRate FrameRate() const override { return ntsc_ ? VideoRate(30000, 1001) : VideoRate(25); }
   void SetQuality(double quality) override {
     quality_ = std::isnan(quality) ? 1.0 : std::clamp(quality, 0.0, 1.0);
   }
@@ -178,6 +188,7 @@ class FfmpegMediaWriter final : public MediaWriter {
   bool Fail(const char* message);
 
   const DiscFormat* format_ = &kFormats[0];
+  const NtscSize* ntsc_ = nullptr;  // null for PAL
   double quality_ = 1.0;
   std::string error_;
   std::unique_ptr<Session> s_;  // while a file is open
@@ -257,13 +268,14 @@ bool FfmpegMediaWriter::OpenVideo() {
   video.codec.reset(avcodec_alloc_context3(codec));
   AVCodecContext* c = video.codec.get();
   if (!c) return false;
-  c->width = format_->width;
-  c->height = format_->height;
-  c->sample_aspect_ratio = format_->pixelAspect;
+  const VideoRate rate = FrameRate();
+  c->width = FrameWidth();
+  c->height = FrameHeight();
+  c->sample_aspect_ratio = ntsc_ ? ntsc_->pixelAspect : format_->pixelAspect;
   c->pix_fmt = AV_PIX_FMT_YUV420P;
-  c->framerate = {kFramesPerSecond, 1};
-  c->time_base = {1, kFramesPerSecond};
-  c->gop_size = kGopFrames;
+  c->framerate = {static_cast<int>(rate.num), static_cast<int>(rate.den)};
+  c->time_base = {static_cast<int>(rate.den), static_cast<int>(rate.num)};
+  c->gop_size = ntsc_ ? kNtscGopFrames : kPalGopFrames;
   c->max_b_frames = 0;  // I and P frames only
   c->bit_rate = VideoBitRate();
   c->rc_max_rate = format_->maxRate;
@@ -403,7 +415,11 @@ bool FfmpegMediaWriter::QueueSound(const std::uint8_t** input, int frames) {
 // picture early. AC-3 therefore ends at or up to 8 ms before the pictures,
 // MP2 12 to 26 ms after them; truly, the ends lie within a sound frame.
 // Where the grids do not meet at once, the last picture stays a little
-// longer (at most four pictures) over silence.
+// longer over silence (at most seven pictures; at 25 pictures a second
+// four are enough). At 30000/1001 an AC-3 frame is nearly a picture long
+// and the two grids drift apart by only 1.4 ms a picture: where they do not
+// meet within those pictures, the sound simply ends in its next whole
+// frame, less than a frame after the pictures.
 bool FfmpegMediaWriter::EndTracksTogether() {
   if (!s_->resampler) return true;  // no sound at all
   if (!QueueSound(nullptr, 0)) return false;
@@ -412,7 +428,10 @@ bool FfmpegMediaWriter::EndTracksTogether() {
   const std::int64_t delay = std::max(c.initial_padding, 0);
   const std::int64_t fed = s_->audio.next + av_audio_fifo_size(s_->queue.get());
   const std::int64_t fewest = (fed + std::min(delay, frame) + frame - 1) / frame;
-  const std::int64_t perPicture = c.sample_rate / kFramesPerSecond;
+  // Sound samples per picture, and where picture n ends, in samples.
+  const VideoRate rate = FrameRate();
+  const std::int64_t perPicture = c.sample_rate * rate.den / rate.num;
+  const auto pictureEnd = [&](std::int64_t n) { return n * c.sample_rate * rate.den / rate.num; };
   // How far the pictures' end may lie after the sound's, in samples.
   const bool shortFrames = c.codec_id == AV_CODEC_ID_MP2;
   const std::int64_t earliest = shortFrames ? -frame : 0;
@@ -421,7 +440,7 @@ bool FfmpegMediaWriter::EndTracksTogether() {
   std::int64_t frames = fewest;
   std::int64_t extraPictures = 0;
   for (std::int64_t extra = 0; s_->video.next > 0 && extra < 8; ++extra) {
-    const std::int64_t picturesEnd = (s_->video.next + extra) * perPicture + delay;
+    const std::int64_t picturesEnd = pictureEnd(s_->video.next + extra) + delay;
     const std::int64_t n = (picturesEnd - earliest) / frame;
     if (n >= fewest && picturesEnd - n * frame <= latest) {
       frames = n;

@@ -20,6 +20,9 @@
 namespace sonavix {
 
 enum class DiscPreset { VideoCd = 0, SuperVideoCd = 1, Dvd = 2 };
+// The television system a disc plays on: PAL at 25 frames per second,
+// NTSC at 30000/1001 with fewer lines.
+enum class TvSystem { Pal = 0, Ntsc = 1 };
 
 // A picture to append: top row first, 32 bits per pixel, bytes blue, green,
 // red, unused (QImage::Format_RGB32 on a little-endian machine).
@@ -52,7 +55,7 @@ class MediaWriter {
   virtual ~MediaWriter() = default;
 
   // Takes on the video and audio parameters of a disc format.
-  virtual void SetFormatPreset(DiscPreset preset) = 0;
+  virtual void SetFormatPreset(DiscPreset preset, TvSystem tv = TvSystem::Pal) = 0;
   virtual int FrameWidth() const = 0;
   virtual int FrameHeight() const = 0;
   virtual VideoRate FrameRate() const = 0;

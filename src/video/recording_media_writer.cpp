@@ -5,13 +5,16 @@
 
 namespace sonavix {
 
-void RecordingMediaWriter::SetFormatPreset(DiscPreset p) {
+void RecordingMediaWriter::SetFormatPreset(DiscPreset p, TvSystem tv) {
   preset = p;
+  tvSystem = tv;
+  const bool ntsc = tv == TvSystem::Ntsc;
   switch (p) {
-    case DiscPreset::VideoCd: width_ = 352; height_ = 288; break;
-    case DiscPreset::SuperVideoCd: width_ = 480; height_ = 576; break;
-    case DiscPreset::Dvd: width_ = 720; height_ = 576; break;
+    case DiscPreset::VideoCd: width_ = 352; height_ = ntsc ? 240 : 288; break;
+    case DiscPreset::SuperVideoCd: width_ = 480; height_ = ntsc ? 480 : 576; break;
+    case DiscPreset::Dvd: width_ = 720; height_ = ntsc ? 480 : 576; break;
   }
+  frameRate = ntsc ? VideoRate(30000, 1001) : VideoRate(25);
 }
 
 bool RecordingMediaWriter::Fail(const char* what) {

@@ -12,7 +12,7 @@ namespace sonavix {
 
 class RecordingMediaWriter final : public MediaWriter {
  public:
-  void SetFormatPreset(DiscPreset preset) override;
+  void SetFormatPreset(DiscPreset preset, TvSystem tv = TvSystem::Pal) override;
   int FrameWidth() const override { return width_; }
   int FrameHeight() const override { return height_; }
   VideoRate FrameRate() const override { return frameRate; }
@@ -26,6 +26,7 @@ class RecordingMediaWriter final : public MediaWriter {
 
   // What was handed over.
   DiscPreset preset = DiscPreset::VideoCd;
+  TvSystem tvSystem = TvSystem::Pal;
   double quality = 0;
   std::string fileName;
   int images = 0;

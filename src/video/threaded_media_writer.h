@@ -26,7 +26,9 @@ class ThreadedMediaWriter final : public MediaWriter {
   explicit ThreadedMediaWriter(std::unique_ptr<MediaWriter> inner);
   ~ThreadedMediaWriter() override;  // the worker stops before the wrapped writer goes
 
-  void SetFormatPreset(DiscPreset preset) override { inner_->SetFormatPreset(preset); }
+  void SetFormatPreset(DiscPreset preset, TvSystem tv = TvSystem::Pal) override {
+    inner_->SetFormatPreset(preset, tv);
+  }
   int FrameWidth() const override { return inner_->FrameWidth(); }
   int FrameHeight() const override { return inner_->FrameHeight(); }
   VideoRate FrameRate() const override { return inner_->FrameRate(); }
