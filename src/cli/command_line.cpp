@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "cli/disc_render.h"
 #include "cli/progress_board.h"
 #include "cli/render_batch.h"
 #include "cli/render_options.h"
@@ -68,6 +69,7 @@ int Render(const RenderOptions& options) {
   RemoveStaleTempFiles(kTempWavePrefix, ".wav");
   StopOnSignals();
   ProgressBoard board(stderr, ::isatty(STDERR_FILENO) == 1, options.quiet);
+  if (!options.discImage.isEmpty()) return RenderDiscImage(options, board, stopRequested);
   const BatchSummary summary = RenderBatch(options, files, board, stopRequested);
   board.Say(SummaryText(summary), summary.failed > 0 || summary.stopped);
   if (summary.outsideSound > 0) Print(stderr, QStringLiteral("\n") + UsageLines());

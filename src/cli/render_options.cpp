@@ -20,11 +20,12 @@ const QString kFrom = QStringLiteral("from");
 const QString kTo = QStringLiteral("to");
 const QString kJobs = QStringLiteral("jobs");
 const QString kQuiet = QStringLiteral("quiet");
+const QString kDiscImage = QStringLiteral("disc-image");
 
 // Options that mean something only to a render.
 const QStringList& RenderOnly() {
-  static const QStringList names = {kOutput, kPreset, kText, kFont, kQuality,
-                                    kFrom,   kTo,     kJobs, kQuiet};
+  static const QStringList names = {kOutput, kPreset, kText, kFont,  kQuality,
+                                    kFrom,   kTo,     kJobs, kQuiet, kDiscImage};
   return names;
 }
 
@@ -92,6 +93,11 @@ std::variant<RenderOptions, UsageError> ReadRender(const QCommandLineParser& par
       return Bad(QStringLiteral("-j erwartet eine Zahl von 1 bis 64, nicht „%1“.").arg(parser.value(kJobs)));
   }
   options.quiet = parser.isSet(kQuiet);
+  options.discImage = parser.value(kDiscImage);
+  if (parser.isSet(kDiscImage) && options.discImage.isEmpty())
+    return Bad(QStringLiteral("--disc-image braucht einen Namen."));
+  if (!options.discImage.isEmpty() && QFileInfo(options.discImage).isDir())
+    return Bad(QStringLiteral("--disc-image nennt das Abbild, keinen Ordner: „%1“.").arg(options.discImage));
   return options;
 }
 
@@ -123,6 +129,11 @@ void DescribeCommandLine(QCommandLineParser& parser) {
        QStringLiteral("Rendert N Dateien gleichzeitig (Vorgabe: die Zahl der Prozessorkerne)."),
        QStringLiteral("N")},
       {kQuiet, QStringLiteral("Keine Fortschrittsanzeige.")},
+      {kDiscImage,
+       QStringLiteral("Schreibt alle DATEIen der Reihe nach in ein brennbares Abbild: PFAD.cue mit "
+                      "PFAD.bin daneben für (Super) Video-CD, PFAD.iso für DVD. Die MPEG-Dateien "
+                      "bleiben nur mit -o."),
+       QStringLiteral("PFAD")},
   });
   parser.addPositionalArgument(
       QStringLiteral("DATEI"),

@@ -35,6 +35,7 @@ struct RenderOptions {
   std::optional<double> to;
   int jobs = 1;
   bool quiet = false;
+  QString discImage;  // empty: no image; else the .cue or .iso to write
 };
 
 struct OpenWindow {

@@ -102,15 +102,9 @@ std::int64_t FileSize(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 ? st.st_size : 0;
 }
 
-}  // namespace
-
-RenderResult RenderFile(const RenderRequest& request, RenderObserver& observer,
-                        const std::string& writerName) {
+// Reads the song and chooses its stretch; a failure says why.
+RenderResult ReadSong(const RenderRequest& request, RenderObserver& observer, AudioDocument& doc) {
   if (const auto problem = InputProblem(request.input)) return Failure(RenderFailure::Input, *problem);
-  if (const auto problem = OutputProblem(request.input, request.output))
-    return Failure(RenderFailure::Output, *problem);
-
-  AudioDocument doc;
   try {
     Mp3FileDecoder decoder(
         [&observer](int percent) { observer.Progress(RenderObserver::Stage::Reading, percent / 100.0); },
@@ -126,6 +120,26 @@ RenderResult RenderFile(const RenderRequest& request, RenderObserver& observer,
   }
   std::string rangeError;
   if (!ChooseStretch(doc, request, rangeError)) return Failure(RenderFailure::Range, rangeError);
+  RenderResult read;
+  const FrameRange range = RangeFromMarks(doc);
+  read.seconds = doc.SampleRate > 0 ? double(range.end - range.start) / doc.SampleRate : 0.0;
+  return read;
+}
+
+}  // namespace
+
+RenderResult MeasureSong(const RenderRequest& request, RenderObserver& observer) {
+  AudioDocument doc;
+  return ReadSong(request, observer, doc);
+}
+
+RenderResult RenderFile(const RenderRequest& request, RenderObserver& observer,
+                        const std::string& writerName) {
+  if (const auto problem = InputProblem(request.input)) return Failure(RenderFailure::Input, *problem);
+  if (const auto problem = OutputProblem(request.input, request.output))
+    return Failure(RenderFailure::Output, *problem);
+  AudioDocument doc;
+  if (RenderResult read = ReadSong(request, observer, doc); !read.ok()) return read;
 
   std::unique_ptr<MediaWriter> writer = CreateMediaWriter(writerName);
   ExportSession session(*writer, request.preset, request.tv, request.quality);

@@ -55,6 +55,10 @@ class RenderObserver {
   virtual bool StopRequested() const { return false; }
 };
 
+// Reads the song and its stretch only: `seconds` is the stretch's playing
+// time, or the failure says why the song cannot be rendered.
+RenderResult MeasureSong(const RenderRequest& request, RenderObserver& observer);
+
 // Reads, renders and writes one file. `writerName` picks the media writer's
 // back end (see CreateMediaWriter).
 RenderResult RenderFile(const RenderRequest& request, RenderObserver& observer,

@@ -1,0 +1,291 @@
+#include "disc/disc_image.h"
+
+#include <sys/statvfs.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+
+#include "document/work_progress.h"
+
+namespace sonavix {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::int64_t kCdSectorBytes = 2352;  // a raw sector, as the BIN file holds it
+constexpr std::int64_t kCdPayloadBytes = 2324; // the MPEG data of a Video-CD sector
+constexpr std::int64_t kCdSectors = 360'000;   // 80 minutes
+// vcdimager's layout: the ISO track and the first pregap, then per track
+// its pregap (150) and, for Video-CD, its front and rear margins (30, 45).
+constexpr std::int64_t kCdLeadSectors = 450;
+constexpr std::int64_t kDvdBytes = 4'700'000'000;
+constexpr std::int64_t kDvdSectorBytes = 2048;
+// What genisoimage and dvdauthor add around the title's VOB files: the
+// ISO 9660 and UDF structures and the IFO files with their backups.
+constexpr std::int64_t kDvdFileSystemSectors = 472;
+constexpr double kBlockSeconds = 2756.0 / 44100;
+// Pack and packet headers, and a DVD's navigation packs, on top of the
+// streams' own rates.
+constexpr double kMultiplexOverhead = 1.03;
+
+std::int64_t CdTrackOverhead(DiscPreset preset) { return preset == DiscPreset::VideoCd ? 225 : 150; }
+
+std::int64_t RoundUp(std::int64_t value, std::int64_t step) { return (value + step - 1) / step * step; }
+
+// The MPEG file of a song of `seconds`, as the export writes it.
+std::int64_t MpegBytes(DiscPreset preset, double quality, double seconds) {
+  seconds = std::ceil(seconds / kBlockSeconds - 1e-9) * kBlockSeconds;
+  const double scale = 0.5 + 0.5 * std::clamp(quality, 0.0, 1.0);
+  switch (preset) {
+    case DiscPreset::VideoCd:  // a constant 75 sectors a second, and the preload
+      return (static_cast<std::int64_t>(std::ceil(seconds * 75)) + 3) * kCdPayloadBytes;
+    case DiscPreset::SuperVideoCd:
+      return RoundUp(std::llround((2'040'000 * scale + 224'000) * kMultiplexOverhead / 8 * seconds),
+                     kCdPayloadBytes);
+    case DiscPreset::Dvd:
+      return RoundUp(std::llround((6'000'000 * scale + 448'000) * kMultiplexOverhead / 8 * seconds),
+                     kDvdSectorBytes);
+  }
+  return 0;
+}
+
+std::string Clock(double seconds) { return FormatClock(seconds); }
+
+std::int64_t SizeOf(const fs::path& path) {
+  std::error_code error;
+  if (fs::is_directory(path, error)) {
+    std::int64_t total = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(path, error))
+      if (entry.is_regular_file(error)) total += static_cast<std::int64_t>(entry.file_size(error));
+    return total;
+  }
+  const auto size = fs::file_size(path, error);
+  return error ? 0 : static_cast<std::int64_t>(size);
+}
+
+// A folder for the tools' work beside the image, so that the finished
+// image only needs renaming; removed with everything in it.
+class WorkFolder {
+ public:
+  explicit WorkFolder(const fs::path& beside) {
+    std::string name = (beside / ".sonavix-image-XXXXXX").string();
+    if (::mkdtemp(name.data())) path_ = name;
+  }
+  ~WorkFolder() {
+    std::error_code ignored;
+    if (!path_.empty()) fs::remove_all(path_, ignored);
+  }
+  WorkFolder(const WorkFolder&) = delete;
+  WorkFolder& operator=(const WorkFolder&) = delete;
+  const fs::path& Path() const { return path_; }
+
+ private:
+  fs::path path_;
+};
+
+const char* PackageOf(const std::string& program) {
+  return program == "vcdimager" ? "vcdimager" : program == "dvdauthor" ? "dvdauthor" : "genisoimage";
+}
+
+// The first line a tool marks as an error or a warning, else its last line.
+std::string Complaint(const std::string& output) {
+  std::istringstream lines(output);
+  std::string last;
+  for (std::string line; std::getline(lines, line, '\n');) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.find("ERR") != std::string::npos || line.find("WARN") != std::string::npos) return line;
+    if (!line.empty()) last = line;
+  }
+  return last;
+}
+
+bool Warned(const std::string& output) {
+  return output.find("WARN") != std::string::npos || output.find("ERR:") != std::string::npos;
+}
+
+// Runs one step of the build. Progress is read off the size of what the
+// step writes, from `done` to `done + share` of the whole.
+struct Step {
+  DiscTools& tools;
+  DiscImageObserver& observer;
+  DiscImageResult& result;
+
+  bool Run(const ToolRun& run, const fs::path& growing, std::int64_t expected, double done, double share) {
+    const ToolOutcome outcome = tools.Run(run, [&](const std::string&) {
+      if (observer.StopRequested()) return false;
+      const double part = expected > 0 ? std::min(1.0, double(SizeOf(growing)) / double(expected)) : 1.0;
+      observer.Progress(done + share * part);
+      return true;
+    });
+    if (!outcome.started) {
+      result.error = run.program + " fehlt: bitte das Debian-Paket „" + PackageOf(run.program) +
+                     "“ installieren (apt install " + PackageOf(run.program) + ")";
+      return false;
+    }
+    if (outcome.stopped || observer.StopRequested()) {
+      result.stopped = true;
+      result.error = "Abgebrochen";
+      return false;
+    }
+    if (outcome.output.find("No space left") != std::string::npos) {
+      result.error = "Konnte das Abbild nicht schreiben: Der Datenträger ist voll";
+      return false;
+    }
+    if (outcome.status != 0 || Warned(outcome.output)) {
+      result.error = run.program + " hat das Abbild nicht gemacht: " + Complaint(outcome.output);
+      return false;
+    }
+    return true;
+  }
+};
+
+std::int64_t FreeBytes(const fs::path& folder) {
+  struct statvfs info {};
+  if (::statvfs(folder.c_str(), &info) != 0) return -1;
+  return static_cast<std::int64_t>(info.f_bavail) * static_cast<std::int64_t>(info.f_frsize);
+}
+
+bool PutInPlace(const fs::path& from, const fs::path& to, DiscImageResult& result) {
+  std::error_code error;
+  fs::rename(from, to, error);
+  if (error) result.error = "Konnte das Abbild nicht an seinen Platz legen: " + to.string();
+  return !error;
+}
+
+}  // namespace
+
+std::int64_t DiscCapacityBytes(DiscPreset preset) {
+  return preset == DiscPreset::Dvd ? kDvdBytes : kCdSectors * kCdSectorBytes;
+}
+
+const char* DiscName(DiscPreset preset) {
+  switch (preset) {
+    case DiscPreset::VideoCd:
+      return "Video-CD";
+    case DiscPreset::SuperVideoCd:
+      return "Super Video CD";
+    case DiscPreset::Dvd:
+      return "DVD";
+  }
+  return "";
+}
+
+std::int64_t ImageBytesFromTracks(DiscPreset preset, const std::vector<std::int64_t>& mpegBytes) {
+  if (preset == DiscPreset::Dvd) {
+    std::int64_t sectors = kDvdFileSystemSectors;
+    for (const std::int64_t bytes : mpegBytes) sectors += (bytes + kDvdSectorBytes - 1) / kDvdSectorBytes;
+    return sectors * kDvdSectorBytes;
+  }
+  std::int64_t sectors = kCdLeadSectors;
+  for (const std::int64_t bytes : mpegBytes)
+    sectors += (bytes + kCdPayloadBytes - 1) / kCdPayloadBytes + CdTrackOverhead(preset);
+  return sectors * kCdSectorBytes;
+}
+
+std::int64_t ImageBytesFromSeconds(DiscPreset preset, double quality, const std::vector<double>& seconds) {
+  std::vector<std::int64_t> tracks;
+  for (const double s : seconds) tracks.push_back(MpegBytes(preset, quality, s));
+  return ImageBytesFromTracks(preset, tracks);
+}
+
+std::string DiscTooSmall(DiscPreset preset, double quality, const std::vector<double>& seconds) {
+  const std::int64_t capacity = DiscCapacityBytes(preset);
+  const std::int64_t bytes = ImageBytesFromSeconds(preset, quality, seconds);
+  if (bytes <= capacity) return {};
+  double total = 0;
+  for (const double s : seconds) total += s;
+  // The most playing time that fits in as many songs, found by halving.
+  double low = 0, high = total;
+  const double songs = std::max<double>(1, double(seconds.size()));
+  for (int i = 0; i < 50; ++i) {
+    const double middle = (low + high) / 2;
+    const std::vector<double> even(seconds.size() ? seconds.size() : 1, middle / songs);
+    (ImageBytesFromSeconds(preset, quality, even) <= capacity ? low : high) = middle;
+  }
+  return std::string("Zu lang für eine ") + DiscName(preset) + ": " + Clock(total) + " Spielzeit ergeben etwa " +
+         FormatFileSize(bytes) + ", auf die Disc passen " + FormatFileSize(capacity) +
+         ", das sind höchstens " + Clock(low) + " Spielzeit";
+}
+
+std::string BinFileFor(const std::string& cue) {
+  const fs::path path(cue);
+  return (path.parent_path() / path.stem()).string() + ".bin";
+}
+
+DiscImageResult BuildDiscImage(const DiscImageRequest& request, DiscTools& tools,
+                               DiscImageObserver& observer) {
+  DiscImageResult result;
+  const fs::path target = fs::absolute(request.target);
+  const fs::path folder = target.parent_path();
+  std::vector<std::int64_t> sizes;
+  std::vector<std::string> tracks;
+  for (const std::string& track : request.tracks) {
+    sizes.push_back(SizeOf(track));
+    tracks.push_back(fs::absolute(track).string());
+  }
+  if (tracks.empty()) {
+    result.error = "Keine Titel für das Abbild";
+    return result;
+  }
+  const std::int64_t expected = ImageBytesFromTracks(request.preset, sizes);
+  if (expected > DiscCapacityBytes(request.preset)) {
+    result.error = std::string("Das Abbild würde ") + FormatFileSize(expected) + " groß und passt nicht auf eine " +
+                   DiscName(request.preset) + " (" + FormatFileSize(DiscCapacityBytes(request.preset)) + ")";
+    return result;
+  }
+  // The DVD file system is written once as a folder, once into the image.
+  std::int64_t total = 0;
+  for (const std::int64_t size : sizes) total += size;
+  const std::int64_t needed = expected + (request.preset == DiscPreset::Dvd ? total : 0);
+  const std::int64_t free = FreeBytes(folder);
+  if (free >= 0 && free < needed) {
+    result.error = "Auf dem Datenträger ist nicht genug Platz: nötig " + FormatFileSize(needed) + ", frei " +
+                   FormatFileSize(free);
+    return result;
+  }
+  WorkFolder work(folder);
+  if (work.Path().empty()) {
+    result.error = "Konnte im Ordner des Abbilds nichts anlegen: " + folder.string();
+    return result;
+  }
+
+  Step step{tools, observer, result};
+  const std::string tvName = request.tv == TvSystem::Ntsc ? "NTSC" : "PAL";
+  if (request.preset == DiscPreset::Dvd) {
+    const fs::path dvd = work.Path() / "dvd";
+    ToolRun title{"dvdauthor", {"-o", dvd.string(), "-t"}, work.Path().string(), {{"VIDEO_FORMAT", tvName}}};
+    title.arguments.insert(title.arguments.end(), tracks.begin(), tracks.end());
+    const ToolRun contents{"dvdauthor", {"-o", dvd.string(), "-T"}, work.Path().string(), {{"VIDEO_FORMAT", tvName}}};
+    const fs::path iso = work.Path() / "image.iso";
+    const ToolRun image{"genisoimage",
+                        {"-quiet", "-dvd-video", "-V", request.label, "-o", iso.string(), dvd.string()},
+                        work.Path().string(),
+                        {}};
+    if (!step.Run(title, dvd, total, 0.0, 0.5) || !step.Run(contents, dvd, 0, 0.5, 0.0) ||
+        !step.Run(image, iso, expected, 0.5, 0.5) || !PutInPlace(iso, target, result))
+      return result;
+  } else {
+    const std::string name = target.stem().string();
+    const fs::path cue = work.Path() / (name + ".cue"), bin = work.Path() / (name + ".bin");
+    ToolRun cd{"vcdimager",
+               {"-t", request.preset == DiscPreset::VideoCd ? "vcd2" : "svcd", "-c", cue.filename().string(), "-b",
+                bin.filename().string()},
+               work.Path().string(),
+               {}};
+    cd.arguments.insert(cd.arguments.end(), tracks.begin(), tracks.end());
+    // The BIN file first: a CUE sheet in place always finds its BIN.
+    if (!step.Run(cd, bin, expected, 0.0, 1.0) || !PutInPlace(bin, BinFileFor(target.string()), result) ||
+        !PutInPlace(cue, target, result))
+      return result;
+  }
+  observer.Progress(1.0);
+  result.ok = true;
+  result.bytes = SizeOf(request.preset == DiscPreset::Dvd ? target : fs::path(BinFileFor(target.string())));
+  return result;
+}
+
+}  // namespace sonavix
