@@ -17,6 +17,7 @@
 #include "mp3/acm.h"
 #include "mp3/acm_convertor.h"
 #include "playback/sound_device.h"
+#include "disc/disc_tools.h"
 #include "video/media_writer.h"
 #include "video/picture_font.h"
 #include "view/waveform.h"
@@ -45,7 +46,8 @@ TMainForm::TMainForm(UserPrompts& prompts, std::unique_ptr<SoundDevice> sound,
       prompts_(prompts),
       codecs_(codecs ? std::move(codecs) : acm::CreateSystemAcm()),
       sound_(std::move(sound)),
-      writerFactory_([] { return CreateMediaWriter(); }) {
+      writerFactory_([] { return CreateMediaWriter(); }),
+      discToolsFactory_([] { return CreateDiscTools(); }) {
   CreateMp3Import();
   BuildWindow();
   BindCommands();

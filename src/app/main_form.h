@@ -18,6 +18,7 @@
 #include "document/audio_document.h"
 #include "mp3/acm.h"
 #include "mp3/wave_format_block.h"
+#include "video/media_writer.h"
 
 class QAction;
 class QCheckBox;
@@ -32,6 +33,7 @@ class QMenu;
 namespace sonavix {
 
 class MediaWriter;
+class DiscTools;
 class MainFormMp3Host;
 class TACMConvertor;
 class Mp3Decoder;
@@ -68,6 +70,9 @@ class TMainForm final : public QMainWindow {
   // Where the MPEG export gets its writer from.
   using MediaWriterFactory = std::function<std::unique_ptr<MediaWriter>()>;
   void SetMediaWriterFactory(MediaWriterFactory factory) { writerFactory_ = std::move(factory); }
+  // Where the disc image gets its authoring tools from.
+  using DiscToolsFactory = std::function<std::unique_ptr<DiscTools>()>;
+  void SetDiscToolsFactory(DiscToolsFactory factory) { discToolsFactory_ = std::move(factory); }
   const Forms& GetForms() const { return forms_; }
 
   AudioDocument& Document() { return doc_; }
@@ -138,6 +143,11 @@ class TMainForm final : public QMainWindow {
   void PlayBtnClick();
   void Button1Click();
   void SpeichernalsMPEGVideo1Click();
+  // "Speichern als Disc-Abbild..." (menu and button).
+  void DiscImageClick();
+  // The format of the radio buttons and the TV system chosen beside them.
+  DiscPreset ChosenPreset() const;
+  TvSystem ChosenTvSystem() const;
   void StopBTNClick();
   void BitBtnXP1Click();
   void CropToSelectionClick();
@@ -206,6 +216,7 @@ class TMainForm final : public QMainWindow {
   Mp3Decoder* mp3Decoder_ = nullptr;
   std::unique_ptr<SoundDevice> sound_;
   MediaWriterFactory writerFactory_;
+  DiscToolsFactory discToolsFactory_;
   Forms forms_;
   RecentFolder recentFolder_;
 
@@ -231,6 +242,9 @@ class TMainForm final : public QMainWindow {
   QPushButton* OpenBtn = nullptr;
   QPushButton* Button1 = nullptr;
   QPushButton* MusikCDBtn = nullptr;
+  QPushButton* DiscBtn = nullptr;
+  QRadioButton* PalRadio = nullptr;
+  QRadioButton* NtscRadio = nullptr;
   QRadioButton* RadioButton1 = nullptr;
   QRadioButton* RadioButton2 = nullptr;
   QRadioButton* RadioButton3 = nullptr;

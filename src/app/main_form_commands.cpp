@@ -83,6 +83,8 @@ void TMainForm::BindCommands() {
   bind("PlayBtn", &TMainForm::PlayBtnClick);
   bind("Button1", &TMainForm::Button1Click);
   bind("SpeichernalsMPEGVideo1", &TMainForm::SpeichernalsMPEGVideo1Click);
+  bind("DiscBtn", &TMainForm::DiscImageClick);
+  bind("SpeichernalsDiscAbbild1", &TMainForm::DiscImageClick);
   bind("CropToSelection", &TMainForm::CropToSelectionClick);
   bind("ZurAuswahlzurechtschneiden1", &TMainForm::CropToSelectionClick);
   bind("CutSelectionBtn", &TMainForm::CutSelectionBtnClick);

@@ -43,6 +43,18 @@ void TMainForm::EnableExportCommands(bool enabled) {
 void TMainForm::EnableExportButton(bool enabled) {
   Button1->setEnabled(enabled);
   findChild<QAction*>(QStringLiteral("SpeichernalsMPEGVideo1"))->setEnabled(enabled);
+  DiscBtn->setEnabled(enabled);
+  findChild<QAction*>(QStringLiteral("SpeichernalsDiscAbbild1"))->setEnabled(enabled);
+}
+
+DiscPreset TMainForm::ChosenPreset() const {
+  return RadioButton3->isChecked()   ? DiscPreset::Dvd
+         : RadioButton2->isChecked() ? DiscPreset::SuperVideoCd
+                                     : DiscPreset::VideoCd;
+}
+
+TvSystem TMainForm::ChosenTvSystem() const {
+  return NtscRadio->isChecked() ? TvSystem::Ntsc : TvSystem::Pal;
 }
 
 void TMainForm::SpeichernalsMPEGVideo1Click() { Button1Click(); }
@@ -71,10 +83,7 @@ void TMainForm::Button1Click() {
   } rest{*this};
 
   std::unique_ptr<MediaWriter> writer = writerFactory_();
-  const DiscPreset preset = RadioButton3->isChecked()   ? DiscPreset::Dvd
-                            : RadioButton2->isChecked() ? DiscPreset::SuperVideoCd
-                                                        : DiscPreset::VideoCd;
-  ExportSession session(*writer, preset, TvSystem::Pal, 1.0);
+  ExportSession session(*writer, ChosenPreset(), ChosenTvSystem(), 1.0);
   PaintBox2->setFixedSize(session.FrameWidth(), session.FrameHeight());
   const auto fail = [&] {
     ShowStatusText(QString());

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QButtonGroup>
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -107,6 +108,21 @@ void TMainForm::BuildTopPanel(QWidget* panel) {
   MusikCDBtn =
       AddButton(panel, "MusikCDBtn", QStringLiteral("Von Musik-CD einlesen..."), {256, 8, 177, 25});
   MusikCDBtn->setIcon(style()->standardIcon(QStyle::SP_DriveCDIcon));
+  DiscBtn = AddButton(panel, "DiscBtn", QStringLiteral("Disc-Abbild..."), {440, 8, 121, 25});
+  DiscBtn->setToolTip(QStringLiteral("Speichern als Disc-Abbild (CUE/BIN oder ISO) zum Brennen"));
+  // The TV system: a button group of its own, so that it is not one more
+  // choice among the disc formats (radio buttons of one parent exclude
+  // each other, down to their children's).
+  auto* tv = Named(new QWidget(panel), "TvSystemBox");
+  tv->setGeometry(568, 8, 116, 25);
+  auto* tvGroup = new QButtonGroup(tv);
+  PalRadio = Named(new QRadioButton(QStringLiteral("PAL"), tv), "PalRadio");
+  PalRadio->setGeometry(0, 2, 52, kControlHeight);
+  NtscRadio = Named(new QRadioButton(QStringLiteral("NTSC"), tv), "NtscRadio");
+  NtscRadio->setGeometry(54, 2, 60, kControlHeight);
+  tvGroup->addButton(PalRadio);
+  tvGroup->addButton(NtscRadio);
+  PalRadio->setChecked(true);
 
   RadioButton1 = Named(new QRadioButton(QStringLiteral("Video-CD"), panel), "RadioButton1");
   RadioButton1->setGeometry(8, 40, 70, kControlHeight);
@@ -212,6 +228,7 @@ void TMainForm::BuildMenus() {
   AddAction(file, "ffnen1", QStringLiteral("Öffnen..."));
   AddAction(file, "Speichern1", QStringLiteral("Speichern als WAV..."));
   AddAction(file, "SpeichernalsMPEGVideo1", QStringLiteral("Speichern als MPEG Video..."));
+  AddAction(file, "SpeichernalsDiscAbbild1", QStringLiteral("Speichern als Disc-Abbild..."));
   file->addSeparator();
   AddAction(file, "VonMusikCDeinlesen1", QStringLiteral("Von Musik-CD einlesen..."));
   file->addSeparator();

@@ -10,6 +10,7 @@ inline const QString kCannotSave = QStringLiteral("Konnte Datei nicht speichern"
 inline const QString kCannotInitSound =
     QStringLiteral("Konnte DirectSound (DirectX) nicht initialisieren...");
 inline const QString kCannotExport = QStringLiteral("Konnte MPEG-Datei nicht speichern");
+inline const QString kCannotWriteImage = QStringLiteral("Konnte Disc-Abbild nicht speichern");
 inline const QString kOutOfMemory = QStringLiteral("Zu wenig Arbeitsspeicher");
 inline const QString kUnknownError = QStringLiteral("Unbekannter Fehler");
 

@@ -21,6 +21,15 @@ QString ExportDoneText(const QString& fileName, double seconds, std::int64_t byt
          what;
 }
 
+QString DiscProgressText(bool encoding, int percent, std::optional<double> secondsLeft) {
+  return (encoding ? QStringLiteral("Disc-Abbild, MPEG: %1 %") : QStringLiteral("Disc-Abbild: %1 %")).arg(percent) +
+         TimeLeftText(secondsLeft);
+}
+
+QString DiscEstimateText(const QString& disc, std::int64_t bytes) {
+  return QStringLiteral("Disc-Abbild (%1): etwa %2").arg(disc, QString::fromStdString(FormatFileSize(bytes)));
+}
+
 QString Mp3ProgressText(int percent, std::optional<double> secondsLeft) {
   return QStringLiteral("MP3: %1 %").arg(percent) + TimeLeftText(secondsLeft);
 }

@@ -17,6 +17,13 @@ QString ExportProgressText(int percent, std::optional<double> secondsLeft);
 // cut short: "Abgebrochen, gekürzt gespeichert: lied.mpg, 1:02, 15 MB".
 QString ExportDoneText(const QString& fileName, double seconds, std::int64_t bytes, bool cutShort);
 
+// The disc image's two stages: "Disc-Abbild, MPEG: 42 % – noch 0:12" while
+// the video is made, "Disc-Abbild: 42 % – noch 0:12" while the image is.
+QString DiscProgressText(bool encoding, int percent, std::optional<double> secondsLeft);
+
+// "Disc-Abbild (Video-CD, PAL): etwa 48 MB".
+QString DiscEstimateText(const QString& disc, std::int64_t bytes);
+
 // "MP3: 42 % – noch 0:03".
 QString Mp3ProgressText(int percent, std::optional<double> secondsLeft);
 

@@ -94,7 +94,8 @@ TEST_F(WindowLayout, MenusHoldTheirEntriesInOrder) {
   }
   ASSERT_EQ(titles, (QStringList{"Datei", "Bearbeiten", "Ansicht", "Effekte", "Hilfe"}));
   EXPECT_EQ(entries[0], (QStringList{"Öffnen...", "Speichern als WAV...", "Speichern als MPEG Video...",
-                                     "-", "Von Musik-CD einlesen...", "-", "Beenden"}));
+                                     "Speichern als Disc-Abbild...", "-", "Von Musik-CD einlesen...", "-",
+                                     "Beenden"}));
   EXPECT_EQ(entries[1], (QStringList{"Zur Auswahl zurechtschneiden", "Die Auswahl wegschneiden", "-",
                                      "Nichts auswählen", "-", "Sampleformat ändern..."}));
   EXPECT_EQ(entries[2], (QStringList{"Ganze Datei", "Voller Zoom", "Zoom auf Auswahl", "-",

@@ -149,6 +149,22 @@ TEST_F(RenderProgram, AnOutputThatCannotBeWrittenFailsAloneAndLeavesNothing) {
   EXPECT_EQ(Leftovers(dir.path()), QStringList());
 }
 
+TEST_F(RenderProgram, AnAlbumBecomesOneNtscVideoCdImageWithATrackPerSong) {
+  if (std::system("command -v vcdimager >/dev/null && command -v vcd-info >/dev/null") != 0)
+    GTEST_SKIP() << "vcdimager missing";
+  const Result result = RunProgram({"--render", Wave("eins.wav", 1.2), Wave("zwei.wav", 2.0), "-p", "vcd-ntsc",
+                                    "--disc-image", dir.filePath("album")});
+  EXPECT_EQ(result.status, 0) << result.err.toStdString();
+  QProcess info;
+  info.start(QStringLiteral("vcd-info"), {"-c", dir.filePath("album.cue")});
+  info.waitForFinished(60'000);
+  const QString listing = QString::fromLocal8Bit(info.readAllStandardOutput());
+  EXPECT_TRUE(listing.contains(QStringLiteral("entries: 2"))) << listing.toStdString();
+  // The songs' videos were temporary.
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList({"album.bin", "album.cue", "eins.wav", "zwei.wav"}));
+}
+
 TEST_F(RenderProgram, StoppedWithATerminateSignalItLeavesNothingHalfWritten) {
   const QString song = Wave("lang.wav", 60);
   QProcess program;

@@ -1,0 +1,85 @@
+// "Speichern als Disc-Abbild..." through the window, with stand-ins for the
+// media writer and the disc tools.
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QRadioButton>
+
+#include "disc/scripted_disc_tools.h"
+#include "document/wave_file.h"
+#include "video/recording_media_writer.h"
+#include "window_test_support.h"
+
+namespace sonavix::testing {
+namespace {
+
+// Hands the fixture's stand-in to the command, which owns what it is given.
+struct Borrowed final : DiscTools {
+  explicit Borrowed(ScriptedDiscTools& tools) : inner(tools) {}
+  ToolOutcome Run(const ToolRun& run, const std::function<bool(const std::string&)>& watch) override {
+    return inner.Run(run, watch);
+  }
+  ScriptedDiscTools& inner;
+};
+
+class WindowDisc : public WindowTest {
+ protected:
+  void SetUp() override {
+    WindowTest::SetUp();
+    form->SetMediaWriterFactory([this] {
+      return std::make_unique<RecordingMediaWriter>();
+    });
+    form->SetDiscToolsFactory([this] { return std::make_unique<Borrowed>(tools); });
+  }
+  QStringList Folder() const {
+    return QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+  }
+
+  ScriptedDiscTools tools;
+};
+
+TEST_F(WindowDisc, AnNtscSuperVideoCdImageIsMadeAndTheVideoFolderGoes) {
+  OpenThroughCommand(WriteRamp("lied.wav", 22050));
+  Find<QRadioButton>("RadioButton2")->setChecked(true);
+  Find<QRadioButton>("NtscRadio")->click();
+  EXPECT_TRUE(Find<QRadioButton>("RadioButton2")->isChecked()) << "the TV system is a choice of its own";
+  prompts.fileNames.push_back(Path("album.cue"));
+  Click("DiscBtn");
+  ASSERT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join(' ').toStdString();
+  EXPECT_EQ(prompts.fileDialogs.back().defaultSuffix, QStringLiteral(".cue"));
+  ASSERT_EQ(tools.runs.size(), 1u);
+  EXPECT_EQ(tools.runs[0].arguments[1], "svcd");
+  EXPECT_EQ(form->PreviewBox()->size(), QSize(480, 480)) << "NTSC's Super Video CD picture";
+  EXPECT_TRUE(form->StatusText().startsWith(QStringLiteral("Gespeichert: album.cue, 0:01"))) << form->StatusText().toStdString();
+  EXPECT_EQ(Folder(), QStringList({"album.bin", "album.cue", "lied.wav"}));
+  EXPECT_TRUE(Find<QPushButton>("DiscBtn")->isEnabled());
+  EXPECT_FALSE(Find<QPushButton>("StopBTN")->isEnabled());
+}
+
+TEST_F(WindowDisc, TooLongForTheDiscOrAMissingToolSaysSoAndLeavesNothing) {
+  // 81 minutes of 8-bit mono at 8000 Hz: too long for a Video-CD.
+  const std::vector<std::uint8_t> quiet(81 * 60 * 8000, 128);
+  ASSERT_TRUE(WriteWaveFile(Path("lang.wav").toStdString(), quiet.data(), static_cast<std::int32_t>(quiet.size()),
+                            8000, false, false));
+  OpenThroughCommand(Path("lang.wav"));
+  Find<QRadioButton>("RadioButton1")->setChecked(true);
+  const int dialogs = static_cast<int>(prompts.fileDialogs.size());
+  Click("DiscBtn");
+  ASSERT_EQ(prompts.errors.size(), 1);
+  EXPECT_TRUE(prompts.errors[0].startsWith(QStringLiteral("Zu lang für eine Video-CD: 1:21:00 Spielzeit")))
+      << prompts.errors[0].toStdString();
+  EXPECT_EQ(int(prompts.fileDialogs.size()), dialogs) << "refused before the name is asked for";
+
+  OpenThroughCommand(WriteRamp("kurz.wav", 8000));
+  Find<QRadioButton>("RadioButton3")->setChecked(true);
+  tools.missing = {"genisoimage"};
+  prompts.fileNames.push_back(Path("album.iso"));
+  Click("DiscBtn");
+  ASSERT_EQ(prompts.errors.size(), 2);
+  EXPECT_TRUE(prompts.errors[1].contains(QStringLiteral("Debian-Paket „genisoimage“"))) << prompts.errors[1].toStdString();
+  EXPECT_EQ(Folder(), QStringList({"kurz.wav", "lang.wav"}));
+}
+
+}  // namespace
+}  // namespace sonavix::testing
