@@ -17,8 +17,10 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   # fonts for the window and the video text
   fonts-dejavu-core fonts-liberation fontconfig
+  # tools the program runs to make disc images
+  vcdimager dvdauthor genisoimage
   # tools the tests use to check what the program writes
-  ffmpeg ffmpeg-doc vcdimager dvdauthor genisoimage lsdvd lame sox mpg123
+  ffmpeg ffmpeg-doc lsdvd lame sox mpg123
 )
 
 missing=()
