@@ -17,38 +17,13 @@ cd "$(dirname "$0")/.."
 build=${1:-build-rel}
 program=$build/src/app/sonavix
 bench=$build/bench/disc_image_bench
-for file in "$program" "$bench"; do
-  if [ ! -x "$file" ]; then
-    echo "disc_image_bench: $file is missing; build it first (see the top of this script)"
-    exit 0
-  fi
-done
-for tool in sox vcdimager dvdauthor genisoimage; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "disc_image_bench: $tool is missing"
-    exit 0
-  fi
-done
+source bench/timing.sh
+needs disc_image_bench "$program" "$bench" sox vcdimager dvdauthor genisoimage
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-for i in 1 2 3 4; do
-  sox -n -r 44100 -c 2 -b 16 "$work/song$i.wav" synth 60 sine $((190 + 30 * i)) sine 330 \
-    tremolo 0.5 60 gain -6 2>/dev/null
-done
+four_songs
 songs=("$work"/song{1,2,3,4}.wav)
-
-now() { date +%s.%N; }
-timed() {
-  local start
-  start=$(now)
-  "$@" >/dev/null 2>"$work/log" || {
-    echo fail
-    return
-  }
-  awk -v a="$start" -v b="$(now)" 'BEGIN {printf "%.3f", b - a}'
-}
-best() { awk -v a="$1" -v b="$2" 'BEGIN {print (a == "fail" || b == "fail") ? "fail" : (a == "" || b < a ? b : a)}'; }
 
 echo "disc_image_bench: four 60 s songs; the image from their MPEG files against their render"
 printf '  %-7s %10s %10s %8s  %s\n' preset render image share goal

@@ -20,39 +20,13 @@ cd "$(dirname "$0")/.."
 build=${1:-build-rel}
 program=$build/src/app/sonavix
 bench=$build/bench/export_bench
-for file in "$program" "$bench"; do
-  if [ ! -x "$file" ]; then
-    echo "render_bench: $file is missing; build it first (see the top of this script)"
-    exit 0
-  fi
-done
-if ! command -v sox >/dev/null; then
-  echo "render_bench: sox is missing"
-  exit 0
-fi
+source bench/timing.sh
+needs render_bench "$program" "$bench" sox
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-for i in 1 2 3 4; do
-  sox -n -r 44100 -c 2 -b 16 "$work/song$i.wav" synth 60 sine $((190 + 30 * i)) sine 330 \
-    tremolo 0.5 60 gain -6 2>/dev/null
-done
+four_songs
 mkdir -p "$work/out"
-
-now() { date +%s.%N; }
-# Seconds a command takes, or "fail".
-timed() {
-  local start
-  start=$(now)
-  "$@" >/dev/null 2>"$work/log" || {
-    echo fail
-    return
-  }
-  awk -v a="$start" -v b="$(now)" 'BEGIN {printf "%.3f", b - a}'
-}
-# The better of two figures; an empty one is none yet, a failure stays.
-best() { awk -v a="$1" -v b="$2" 'BEGIN {print (a == "fail" || b == "fail") ? "fail" : (a == "" || b < a ? b : a)}'; }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", a / b}'; }
 
 songs=("$work"/song{1,2,3,4}.wav)
 render() { "$program" --render "$@" -p dvd -t Sonavix --quiet; }

@@ -186,6 +186,18 @@ class TMainForm final : public QMainWindow {
   void Guard(Handler&& handler);
 
   friend class MainFormRunHost;
+  // While an export runs, the commands that would start another are off;
+  // however it ends, the window comes back to rest.
+  class ExportRest {
+   public:
+    explicit ExportRest(TMainForm& form);
+    ~ExportRest();
+    ExportRest(const ExportRest&) = delete;
+    ExportRest& operator=(const ExportRest&) = delete;
+
+   private:
+    TMainForm& form_;
+  };
   void MoveCursor(std::int64_t lastFrame);
   void EnableExportCommands(bool enabled);
   void EnableExportButton(bool enabled);

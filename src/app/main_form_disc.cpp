@@ -85,16 +85,7 @@ void TMainForm::DiscImageClick() {
     return;
   }
 
-  EnableExportCommands(false);
-  struct Rest {
-    TMainForm& form;
-    ~Rest() {
-      form.exportMode_ = false;
-      form.EnableExportCommands(true);
-      form.StopBTN->setEnabled(false);
-      form.SetProStatus(0);
-    }
-  } rest{*this};
+  const ExportRest rest(*this);
   const auto fail = [this](const std::string& why) {
     ShowStatusText(QString());
     prompts_.ShowError(this, why.empty() ? kCannotWriteImage : QString::fromStdString(why));

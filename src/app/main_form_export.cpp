@@ -34,6 +34,15 @@ FileDialogSpec SaveDialog3(const QString& folder) {
 
 }  // namespace
 
+TMainForm::ExportRest::ExportRest(TMainForm& form) : form_(form) { form_.EnableExportCommands(false); }
+
+TMainForm::ExportRest::~ExportRest() {
+  form_.exportMode_ = false;
+  form_.EnableExportCommands(true);
+  form_.StopBTN->setEnabled(false);
+  form_.SetProStatus(0);
+}
+
 void TMainForm::EnableExportCommands(bool enabled) {
   OpenBtn->setEnabled(enabled);
   EnableExportButton(enabled);
@@ -71,16 +80,7 @@ void TMainForm::Button1Click() {
     return;
   }
 
-  // However the export ends, the window comes back to rest.
-  EnableExportCommands(false);
-  struct Rest {
-    TMainForm& form;
-    ~Rest() {
-      form.exportMode_ = false;
-      form.EnableExportCommands(true);
-      form.SetProStatus(0);
-    }
-  } rest{*this};
+  const ExportRest rest(*this);
 
   std::unique_ptr<MediaWriter> writer = writerFactory_();
   ExportSession session(*writer, ChosenPreset(), ChosenTvSystem(), 1.0);

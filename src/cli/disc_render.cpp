@@ -93,7 +93,8 @@ int RenderDiscImage(const RenderOptions& options, ProgressBoard& board, const st
     work.emplace(QFileInfo(image).absolutePath() + QStringLiteral("/.sonavix-render-XXXXXX"));
     if (!work->isValid()) return Fail(board, QStringLiteral("%1: Konnte keinen Arbeitsordner anlegen.").arg(image));
     for (int i = 0; i < options.inputs.size(); ++i)
-      files.push_back({options.inputs[i], work->filePath(QStringLiteral("%1.mpg").arg(i + 1, 3, 10, QLatin1Char('0')))});
+      files.push_back({options.inputs[i],
+                       work->filePath(QStringLiteral("%1.mpg").arg(i + 1, 3, 10, QLatin1Char('0'))), true});
   } else {
     auto planned = PlanOutputs(options);
     if (auto* error = std::get_if<UsageError>(&planned)) {

@@ -43,8 +43,9 @@ class BoardObserver final : public RenderObserver {
 };
 
 QString DoneText(const BatchFile& file, const RenderResult& result) {
-  return QStringLiteral("%1 → %2: fertig, %3 Spielzeit, %4")
-      .arg(file.input, file.output, QString::fromStdString(FormatClock(result.seconds)),
+  const QString where = file.temporary ? file.input : file.input + QStringLiteral(" → ") + file.output;
+  return QStringLiteral("%1: fertig, %2 Spielzeit, %3")
+      .arg(where, QString::fromStdString(FormatClock(result.seconds)),
            QString::fromStdString(FormatFileSize(result.bytes)));
 }
 

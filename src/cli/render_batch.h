@@ -18,6 +18,7 @@ namespace sonavix {
 struct BatchFile {
   QString input;
   QString output;
+  bool temporary = false;  // a step on the way to a disc image: not named when done
 };
 
 // The output of every input: -o as the file (one input) or as the folder,
