@@ -96,6 +96,7 @@ void TMainForm::DiscImageClick() {
   std::unique_ptr<MediaWriter> writer = writerFactory_();
   ExportSession session(*writer, preset, tv, 1.0);
   PaintBox2->setFixedSize(session.FrameWidth(), session.FrameHeight());
+  session.EndExactlyAfter(SoundFramesInRun(doc_));  // the chapter lasts as long as the song
   const TimeLeft encoding;
   const auto encoded = [this, &encoding](double done) {
     const int percent = static_cast<int>(done * 100);

@@ -87,6 +87,7 @@ int RenderDiscImage(const RenderOptions& options, ProgressBoard& board, const st
   // The songs' MPEG files: where -o says, else in a folder beside the image
   // that goes again with everything in it.
   RenderOptions songs = options;
+  songs.exactEnd = true;
   std::optional<QTemporaryDir> work;
   std::vector<BatchFile> files;
   if (options.output.isEmpty()) {

@@ -98,6 +98,7 @@ BatchSummary RenderBatch(const RenderOptions& options, const std::vector<BatchFi
       request.quality = options.quality;
       request.from = options.from;
       request.to = options.to;
+      request.exactEnd = options.exactEnd;
       const int line = board.Start(file.input);
       BoardObserver observer(board, line, stop);
       const RenderResult result = RenderFile(request, observer, writer);

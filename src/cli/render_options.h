@@ -36,6 +36,7 @@ struct RenderOptions {
   int jobs = 1;
   bool quiet = false;
   QString discImage;  // empty: no image; else the .cue or .iso to write
+  bool exactEnd = false;  // the songs are a disc's chapters (set for --disc-image)
 };
 
 struct OpenWindow {

@@ -10,10 +10,18 @@ namespace sonavix {
 // Passes the run's blocks on to the export writer and tells the share done.
 class ExportSession::Reporter final : public RunWriter {
  public:
-  Reporter(ExportWriter& sink, std::int64_t expected, Progress progress)
-      : sink_(sink), expected_(std::max<std::int64_t>(expected, 1)), progress_(std::move(progress)) {}
+  Reporter(ExportWriter& sink, std::int64_t expected, Progress progress, std::int64_t limit)
+      : sink_(sink), expected_(std::max<std::int64_t>(expected, 1)), progress_(std::move(progress)), limit_(limit) {}
 
   void Write(FrameRenderer& renderer, const std::int16_t* block, int frames) override {
+    if (limit_ >= 0) {
+      // The last block's sound only; a run that is all silence keeps one
+      // frame, so that its one picture goes out with something.
+      const std::int64_t left = std::max<std::int64_t>(limit_ - sink_.SoundFramesWritten(), 0);
+      frames = static_cast<int>(std::min<std::int64_t>(frames, left));
+      if (frames == 0 && sink_.SoundFramesWritten() > 0) return;
+      frames = std::max(frames, 1);
+    }
     sink_.Write(renderer, block, frames);
     if (!progress_ || !gate_.Due()) return;
     progress_(std::clamp(double(sink_.SoundFramesWritten()) / double(expected_), 0.0, 1.0));
@@ -24,6 +32,7 @@ class ExportSession::Reporter final : public RunWriter {
   ExportWriter& sink_;
   std::int64_t expected_;
   Progress progress_;
+  std::int64_t limit_;
   ReportGate gate_;
 };
 
@@ -37,11 +46,15 @@ ExportSession::~ExportSession() = default;
 
 bool ExportSession::Open(const std::string& path, std::int64_t expectedSoundFrames,
                          Progress progress) {
+  writer_.SetExactEnd(exactFrames_ >= 0);
   if (!writer_.SetFileName(path)) return false;
   sink_ = std::make_unique<ExportWriter>(writer_);
-  reporter_ = std::make_unique<Reporter>(*sink_, expectedSoundFrames, std::move(progress));
+  reporter_ = std::make_unique<Reporter>(*sink_, exactFrames_ >= 0 ? exactFrames_ : expectedSoundFrames,
+                                         std::move(progress), exactFrames_);
   return true;
 }
+
+void ExportSession::EndExactlyAfter(std::int64_t soundFrames) { exactFrames_ = std::max<std::int64_t>(soundFrames, 0); }
 
 RunWriter& ExportSession::Sink() { return *reporter_; }
 

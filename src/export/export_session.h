@@ -31,6 +31,10 @@ class ExportSession {
   // Starts the file for a run of `expectedSoundFrames` frames at 44100 Hz;
   // false if that fails (WriterError says why).
   bool Open(const std::string& path, std::int64_t expectedSoundFrames, Progress progress = {});
+  // For a disc's chapter, before Open: only the first `soundFrames` frames
+  // of the run go over (not the silence that fills up its last block), and
+  // the pictures end with them (MediaWriter::SetExactEnd).
+  void EndExactlyAfter(std::int64_t soundFrames);
   // What the run writes into, from Open to Finish.
   RunWriter& Sink();
   // Completes the file; false if the run or the completion failed.
@@ -47,6 +51,7 @@ class ExportSession {
   MediaWriter& writer_;
   std::unique_ptr<ExportWriter> sink_;
   std::unique_ptr<Reporter> reporter_;
+  std::int64_t exactFrames_ = -1;  // below 0: whole blocks
 };
 
 }  // namespace sonavix

@@ -151,6 +151,7 @@ RenderResult RenderFile(const RenderRequest& request, RenderObserver& observer,
                                               ? "Konnte MPEG-Datei nicht speichern"
                                               : session.WriterError());
   };
+  if (request.exactEnd) session.EndExactlyAfter(SoundFramesInRun(doc));
   if (!session.Open(request.output, BlocksInRun(doc) * kBlockFrames, progress)) return writeFailure();
 
   DocumentRunHost host(doc, request, observer);

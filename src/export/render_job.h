@@ -26,6 +26,8 @@ struct RenderRequest {
   // Seconds from the start of the sound; unset: its start and its end.
   std::optional<double> from;
   std::optional<double> to;
+  // A disc's chapter: the video ends with the song, not with its last block.
+  bool exactEnd = false;
 };
 
 enum class RenderFailure {

@@ -123,6 +123,17 @@ std::int64_t BlocksInRun(const AudioDocument& doc) {
   return static_cast<std::int64_t>(std::ceil(double(frames) / (step * kBlockFrames)));
 }
 
+std::int64_t SoundFramesInRun(const AudioDocument& doc) {
+  const FrameRange range = RangeFromMarks(doc);
+  const std::int64_t end = std::min<std::int64_t>(range.end, PlayableFrames(doc));
+  const std::int64_t frames = std::max<std::int64_t>(end - range.start, 0);
+  if (frames == 0) return 0;
+  // Output frame i reads source position start + i * step; it is sound
+  // while that lies before `end`.
+  const double step = double(doc.SampleRate) / kStreamRate;
+  return static_cast<std::int64_t>(std::ceil(double(frames) / step));
+}
+
 std::int64_t CursorColumn(const AudioDocument& doc, std::int64_t lastFrame, std::int64_t zoom,
                           std::int64_t scroll) {
   const std::int64_t sample = doc.IsStereo ? 2 * lastFrame : lastFrame;

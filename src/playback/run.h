@@ -47,6 +47,10 @@ std::int64_t FillBlock(const AudioDocument& doc, FrameRange range, double& playP
 // stands: the range at 44100 Hz in whole blocks, at least one.
 std::int64_t BlocksInRun(const AudioDocument& doc);
 
+// How many 44100 Hz frames of the run hold sound rather than the silence
+// that fills up its last block.
+std::int64_t SoundFramesInRun(const AudioDocument& doc);
+
 // Column of the play cursor for the last source frame of a block.
 std::int64_t CursorColumn(const AudioDocument& doc, std::int64_t lastFrame, std::int64_t zoom,
                           std::int64_t scroll);

@@ -139,6 +139,7 @@ class FfmpegMediaWriter final : public MediaWriter {
   void SetQuality(double quality) override {
     quality_ = std::isnan(quality) ? 1.0 : std::clamp(quality, 0.0, 1.0);
   }
+  void SetExactEnd(bool exact) override { exactEnd_ = exact; }
   bool SetFileName(const std::string& path) override;
   bool WriteImage(const MediaImage& image) override;
   bool RepeatImage() override;
@@ -190,6 +191,7 @@ class FfmpegMediaWriter final : public MediaWriter {
   const DiscFormat* format_ = &kFormats[0];
   const NtscSize* ntsc_ = nullptr;  // null for PAL
   double quality_ = 1.0;
+  bool exactEnd_ = false;
   std::string error_;
   std::unique_ptr<Session> s_;  // while a file is open
 };
@@ -439,7 +441,7 @@ bool FfmpegMediaWriter::EndTracksTogether() {
 
   std::int64_t frames = fewest;
   std::int64_t extraPictures = 0;
-  for (std::int64_t extra = 0; s_->video.next > 0 && extra < 8; ++extra) {
+  for (std::int64_t extra = 0; !exactEnd_ && s_->video.next > 0 && extra < 8; ++extra) {
     const std::int64_t picturesEnd = pictureEnd(s_->video.next + extra) + delay;
     const std::int64_t n = (picturesEnd - earliest) / frame;
     if (n >= fewest && picturesEnd - n * frame <= latest) {

@@ -59,6 +59,11 @@ class MediaWriter {
   virtual int FrameWidth() const = 0;
   virtual int FrameHeight() const = 0;
   virtual VideoRate FrameRate() const = 0;
+  // For a disc's chapter, which should last as long as its song: the
+  // pictures end with the sound's last frame and none is held longer to
+  // meet the sound codec's frame grid; the sound ends in its next whole
+  // frame instead. Off by default. Call before SetFileName.
+  virtual void SetExactEnd(bool) {}
   // 1.0 is the best picture the format's limits allow.
   virtual void SetQuality(double quality) = 0;
   // The one file that takes both the video and the sound. Sets up the

@@ -33,6 +33,7 @@ class ThreadedMediaWriter final : public MediaWriter {
   int FrameHeight() const override { return inner_->FrameHeight(); }
   VideoRate FrameRate() const override { return inner_->FrameRate(); }
   void SetQuality(double quality) override { inner_->SetQuality(quality); }
+  void SetExactEnd(bool exact) override { inner_->SetExactEnd(exact); }
   bool SetFileName(const std::string& path) override;
   bool WriteImage(const MediaImage& image) override;
   bool RepeatImage() override;

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <cmath>
 #include <fstream>
@@ -52,6 +53,7 @@ class DiscImage : public ::testing::Test {
     request.preset = preset;
     request.tv = tv;
     request.font = DefaultPictureFont();
+    request.exactEnd = true;  // a chapter as long as its song
     RenderObserver quiet;
     EXPECT_TRUE(RenderFile(request, quiet).ok());
     return request.output;
@@ -75,7 +77,7 @@ TEST_F(DiscImage, EveryPresetsImageIsAsLargeAsEstimatedAndReadsBack) {
   auto tools = CreateDiscTools("process");
   for (const TvSystem tv : {TvSystem::Pal, TvSystem::Ntsc}) {
     for (const DiscPreset preset : {DiscPreset::VideoCd, DiscPreset::SuperVideoCd, DiscPreset::Dvd}) {
-      const std::vector<std::string> songs = {Song(1.5, preset, tv, 1), Song(2.5, preset, tv, 2), Song(1.0, preset, tv, 3)};
+      const std::vector<std::string> songs = {Song(1.5, preset, tv, 1), Song(2.5, preset, tv, 2), Song(1.2, preset, tv, 3)};
       for (const std::size_t count : {std::size_t(1), std::size_t(3)}) {
         DiscImageRequest request;
         request.preset = preset;
@@ -93,9 +95,19 @@ TEST_F(DiscImage, EveryPresetsImageIsAsLargeAsEstimatedAndReadsBack) {
             << what;
         const QString target = QString::fromStdString(request.target);
         if (preset == DiscPreset::Dvd) {
-          const QString listing = RunTool("lsdvd", {target});
+          const QString listing = RunTool("lsdvd", {"-c", target});
           EXPECT_TRUE(listing.contains(QStringLiteral("Chapters: %1").arg(count, 2, 10, QLatin1Char('0'))))
               << what << listing.toStdString();
+          // Each chapter lasts as long as its song, within a picture.
+          const double lengths[] = {1.5, 2.5, 1.2};
+          const double picture = tv == TvSystem::Ntsc ? 1001.0 / 30000 : 0.04;
+          static const QRegularExpression chapter(QStringLiteral("Chapter: (\\d+), Length: 00:00:(\\d+\\.\\d+)"));
+          int seen = 0;
+          for (auto match = chapter.globalMatch(listing); match.hasNext(); ++seen) {
+            const QRegularExpressionMatch m = match.next();
+            EXPECT_NEAR(m.captured(2).toDouble(), lengths[m.captured(1).toInt() - 1], picture) << what;
+          }
+          EXPECT_EQ(seen, int(count)) << what;
         } else {
           // The data track and one track per song.
           const QString info = RunTool("vcd-info", {"-c", target});
