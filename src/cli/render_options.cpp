@@ -96,6 +96,9 @@ std::variant<RenderOptions, UsageError> ReadRender(const QCommandLineParser& par
   options.discImage = parser.value(kDiscImage);
   if (parser.isSet(kDiscImage) && options.discImage.isEmpty())
     return Bad(QStringLiteral("--disc-image braucht einen Namen."));
+  if (!options.discImage.isEmpty() && !IsDiscFormat(options.preset->disc))
+    return Bad(QStringLiteral("%1 ist kein Disc-Format: --disc-image geht nur mit vcd, svcd oder dvd.")
+                   .arg(QString::fromLatin1(options.preset->name)));
   if (!options.discImage.isEmpty() && QFileInfo(options.discImage).isDir())
     return Bad(QStringLiteral("--disc-image nennt das Abbild, keinen Ordner: „%1“.").arg(options.discImage));
   return options;
@@ -115,7 +118,8 @@ void DescribeCommandLine(QCommandLineParser& parser) {
                       "(sonst neben jeder Eingabe, mit der Endung der Voreinstellung)."),
        QStringLiteral("PFAD")},
       {{QStringLiteral("p"), kPreset},
-       QStringLiteral("vcd, svcd, dvd (PAL) oder vcd-ntsc, svcd-ntsc, dvd-ntsc (Vorgabe: dvd)."),
+       QStringLiteral("vcd, svcd, dvd (PAL), vcd-ntsc, svcd-ntsc, dvd-ntsc oder mp4-720p, mp4-1080p "
+                      "(Vorgabe: dvd)."),
        QStringLiteral("NAME")},
       {{QStringLiteral("t"), kText}, QStringLiteral("Die Textzeile des Bildes (Vorgabe: leer)."), QStringLiteral("TEXT")},
       {{QStringLiteral("f"), kFont},

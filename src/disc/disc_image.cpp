@@ -47,10 +47,10 @@ std::int64_t MpegBytes(DiscPreset preset, double quality, double seconds) {
       return RoundUp(std::llround((2'040'000 * scale + 224'000) * kMultiplexOverhead / 8 * seconds),
                      kCdPayloadBytes);
     case DiscPreset::Dvd:
+    default:
       return RoundUp(std::llround((6'000'000 * scale + 448'000) * kMultiplexOverhead / 8 * seconds),
                      kDvdSectorBytes);
   }
-  return 0;
 }
 
 std::string Clock(double seconds) { return FormatClock(seconds); }
@@ -170,8 +170,9 @@ const char* DiscName(DiscPreset preset) {
       return "Super Video CD";
     case DiscPreset::Dvd:
       return "DVD";
+    default:
+      return "MP4";
   }
-  return "";
 }
 
 std::int64_t ImageBytesFromTracks(DiscPreset preset, const std::vector<std::int64_t>& mpegBytes) {

@@ -28,6 +28,8 @@ class SafeFileWriter {
 
   bool ok() const { return fd_ >= 0; }
   int fd() const { return fd_; }
+  // Where the new file is written until Commit.
+  const std::string& TempPath() const { return temp_; }
   // Writes all of `size` bytes; false on the first failure.
   bool WriteAll(const void* data, std::size_t size);
   // Flushes the new file to disk and renames it over the target.

@@ -9,6 +9,7 @@ namespace {
 constexpr char kVcdCodecs[] = "MPEG-1-Video 1150 kbit/s, MP2-Ton 224 kbit/s";
 constexpr char kSvcdCodecs[] = "MPEG-2-Video bis 2516 kbit/s, MP2-Ton 224 kbit/s";
 constexpr char kDvdCodecs[] = "MPEG-2-Video bis 9000 kbit/s, AC-3-Ton 448 kbit/s";
+constexpr char kMp4Codecs[] = "H.264 High (konstante Qualität), AAC-LC 48 kHz 192 kbit/s";
 
 constexpr ExportPreset kPresets[] = {
     {"vcd", DiscPreset::VideoCd, TvSystem::Pal, "Video-CD, PAL", ".mpg", kVcdCodecs},
@@ -17,6 +18,8 @@ constexpr ExportPreset kPresets[] = {
     {"vcd-ntsc", DiscPreset::VideoCd, TvSystem::Ntsc, "Video-CD, NTSC", ".mpg", kVcdCodecs},
     {"svcd-ntsc", DiscPreset::SuperVideoCd, TvSystem::Ntsc, "Super Video CD, NTSC", ".mpg", kSvcdCodecs},
     {"dvd-ntsc", DiscPreset::Dvd, TvSystem::Ntsc, "DVD, NTSC", ".mpg", kDvdCodecs},
+    {"mp4-720p", DiscPreset::Mp4Hd720, TvSystem::Pal, "MP4 720p", ".mp4", kMp4Codecs},
+    {"mp4-1080p", DiscPreset::Mp4Hd1080, TvSystem::Pal, "MP4 1080p", ".mp4", kMp4Codecs},
 };
 
 }  // namespace

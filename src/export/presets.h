@@ -1,6 +1,7 @@
 #pragma once
 // The export's presets as users name them: "vcd", "svcd", "dvd" and their
-// NTSC forms "vcd-ntsc", "svcd-ntsc", "dvd-ntsc", with the
+// NTSC forms "vcd-ntsc", "svcd-ntsc", "dvd-ntsc", and "mp4-720p",
+// "mp4-1080p" for the web, with the
 // file extension of their output and what they hold, for the command line's
 // --preset and --list-presets.
 

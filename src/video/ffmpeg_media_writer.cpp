@@ -7,11 +7,13 @@ extern "C" {
 #include <libavutil/channel_layout.h>
 #include <libavutil/dict.h>
 #include <libavutil/frame.h>
+#include <libavutil/log.h>
 #include <libavutil/mem.h>
 #include <libswresample/swresample.h>
 #include <libswscale/swscale.h>
 }
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -19,6 +21,7 @@ extern "C" {
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <mutex>
 #include <thread>
 
 #include "document/safe_file.h"
@@ -35,7 +38,7 @@ constexpr int kNtscGopFrames = 18;  // about 0.6 s
 constexpr int kMaxDelayMicroseconds = 700'000;
 constexpr int kIoBufferBytes = 64 * 1024;
 
-// What a disc format asks of the encoders and the multiplexer (PAL).
+// What a format asks of the encoders and the multiplexer (discs: PAL).
 struct DiscFormat {
   const char* muxer;
   AVCodecID videoCodec;
@@ -66,7 +69,17 @@ constexpr DiscFormat kFormats[] = {
     {"dvd", AV_CODEC_ID_MPEG2VIDEO, 720, 576, {16, 15},
      6'000'000, 9'000'000, 0, 1'835'008, false,
      AV_CODEC_ID_AC3, 48'000, 448'000, 2048, 10'080'000, 500'000},
+    // MP4 720p and 1080p: H.264 at constant quality under a maximum rate
+    // for streaming, square pixels.
+    {"mp4", AV_CODEC_ID_H264, 1280, 720, {1, 1},
+     0, 6'000'000, 0, 12'000'000, false,
+     AV_CODEC_ID_AAC, 48'000, 192'000, 0, 0, 0},
+    {"mp4", AV_CODEC_ID_H264, 1920, 1080, {1, 1},
+     0, 10'000'000, 0, 20'000'000, false,
+     AV_CODEC_ID_AAC, 48'000, 192'000, 0, 0, 0},
 };
+constexpr int kMp4FramesPerSecond = 30;
+constexpr int kMp4GopFrames = 60;  // a key frame every two seconds
 // clang-format on
 
 // What NTSC changes of the formats above: fewer lines, a pixel shape that
@@ -101,6 +114,7 @@ struct Options {
   Options& operator=(const Options&) = delete;
   ~Options() { av_dict_free(&dict); }
   void Set(const char* key, std::int64_t value) { av_dict_set_int(&dict, key, value, 0); }
+  void Set(const char* key, const char* value) { av_dict_set(&dict, key, value, 0); }
   // After the open: whatever is left was not understood.
   bool AllTaken() const { return av_dict_count(dict) == 0; }
 };
@@ -111,6 +125,16 @@ int WriteToFile(void* opaque, std::uint8_t* data, int size) {
   if (size > 0 && !file->WriteAll(data, static_cast<std::size_t>(size)))
     return AVERROR(file->LastError());
   return 0;
+}
+
+std::int64_t SeekInFile(void* opaque, std::int64_t offset, int whence) {
+  const int fd = static_cast<SafeFileWriter*>(opaque)->fd();
+  if (whence & AVSEEK_SIZE) {
+    struct stat st {};
+    return ::fstat(fd, &st) == 0 ? st.st_size : AVERROR(errno);
+  }
+  const off_t at = ::lseek(fd, offset, whence & ~AVSEEK_FORCE);
+  return at < 0 ? AVERROR(errno) : at;
 }
 
 AvPtr<AVFrame> MakeAudioFrame(const AVCodecContext& codec, int samples) {
@@ -131,11 +155,14 @@ class FfmpegMediaWriter final : public MediaWriter {
     const auto index = static_cast<std::size_t>(preset);
     if (index >= std::size(kFormats)) return;
     format_ = &kFormats[index];
-    ntsc_ = tv == TvSystem::Ntsc ? &kNtsc[index] : nullptr;
+    ntsc_ = tv == TvSystem::Ntsc && index < std::size(kNtsc) ? &kNtsc[index] : nullptr;
   }
   int FrameWidth() const override { return format_->width; }
   int FrameHeight() const override { return ntsc_ ? ntsc_->height : format_->height; }
-  VideoRate FrameRate() const override { return ntsc_ ? VideoRate(30000, 1001) : VideoRate(25); }
+  VideoRate FrameRate() const override {
+    if (Mp4()) return VideoRate(kMp4FramesPerSecond);
+    return ntsc_ ? VideoRate(30000, 1001) : VideoRate(25);
+  }
   void SetQuality(double quality) override {
     quality_ = std::isnan(quality) ? 1.0 : std::clamp(quality, 0.0, 1.0);
   }
@@ -187,6 +214,9 @@ class FfmpegMediaWriter final : public MediaWriter {
   bool Encode(Track& track, const AVFrame* frame);
   bool NotOpen();
   bool Fail(const char* message);
+
+  bool Mp4() const { return format_->videoCodec == AV_CODEC_ID_H264; }
+  bool OpenH264(AVCodecContext* c, Options& options) const;
 
   const DiscFormat* format_ = &kFormats[0];
   const NtscSize* ntsc_ = nullptr;  // null for PAL
@@ -248,8 +278,10 @@ bool FfmpegMediaWriter::StartFile(const std::string& path) {
   s_->muxer.reset(muxer);
   auto* buffer = static_cast<std::uint8_t*>(av_malloc(kIoBufferBytes));
   if (!buffer) return false;
-  s_->io.reset(
-      avio_alloc_context(buffer, kIoBufferBytes, 1, &s_->file, nullptr, WriteToFile, nullptr));
+  // MP4 goes back to finish its boxes, and reads the file again to put its
+  // index in front (fast start): it needs to seek, and the file's name.
+  s_->io.reset(avio_alloc_context(buffer, kIoBufferBytes, 1, &s_->file, nullptr, WriteToFile,
+                                  Mp4() ? SeekInFile : nullptr));
   if (!s_->io) {
     av_free(buffer);
     return false;
@@ -257,14 +289,19 @@ bool FfmpegMediaWriter::StartFile(const std::string& path) {
   muxer->pb = s_->io.get();
   // No version strings or clock readings: the same input gives the same bytes.
   muxer->flags |= AVFMT_FLAG_CUSTOM_IO | AVFMT_FLAG_BITEXACT;
-  muxer->packet_size = static_cast<unsigned>(format_->packetSize);
+  if (format_->packetSize > 0) muxer->packet_size = static_cast<unsigned>(format_->packetSize);
+  if (Mp4()) {
+    muxer->url = av_strdup(s_->file.TempPath().c_str());
+    if (!muxer->url) return false;
+  }
   muxer->max_delay = kMaxDelayMicroseconds;
   s_->packet.reset(av_packet_alloc());
   return s_->packet != nullptr;
 }
 
 bool FfmpegMediaWriter::OpenVideo() {
-  const AVCodec* codec = avcodec_find_encoder(format_->videoCodec);
+  const AVCodec* codec =
+      Mp4() ? avcodec_find_encoder_by_name("libx264") : avcodec_find_encoder(format_->videoCodec);
   if (!codec) return false;
   Track& video = s_->video;
   video.codec.reset(avcodec_alloc_context3(codec));
@@ -288,6 +325,7 @@ bool FfmpegMediaWriter::OpenVideo() {
   c->thread_count = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
   c->thread_type = FF_THREAD_SLICE;
   Options options;
+  if (Mp4() && !OpenH264(c, options)) return false;
   if (format_->scanOffset) options.Set("scan_offset", 1);
   // MPEG-1 cannot code coefficients beyond 255, which edges between strong
   // colours reach when chroma moves unlike luma; choosing macroblocks by
@@ -302,6 +340,24 @@ bool FfmpegMediaWriter::OpenVideo() {
   video.frame->width = c->width;
   video.frame->height = c->height;
   return av_frame_get_buffer(video.frame.get(), 0) >= 0;
+}
+
+// H.264 for the web: High profile, constant quality (quality 1: CRF 18,
+// clean on a busy picture; quality 0: CRF 30, small) under the format's
+// maximum rate and buffer, so that it streams; B-frames as x264 likes
+// them; a key frame every two seconds and nowhere else, so that players
+// can seek evenly. x264 works on whole frames in threads of its own.
+bool FfmpegMediaWriter::OpenH264(AVCodecContext* c, Options& options) const {
+  c->gop_size = kMp4GopFrames;
+  c->keyint_min = kMp4GopFrames;
+  c->max_b_frames = -1;  // x264's choice
+  c->bit_rate = 0;
+  c->thread_type = FF_THREAD_FRAME;
+  options.Set("profile", "high");
+  options.Set("preset", "faster");
+  options.Set("crf", std::llround(30 - 12 * quality_));
+  options.Set("x264-params", "scenecut=0:open-gop=0");
+  return true;
 }
 
 // Quality moves the average video rate between half the format's usual
@@ -355,7 +411,8 @@ bool FfmpegMediaWriter::OpenTrack(Track& track, const AVCodec& codec, Options& o
 bool FfmpegMediaWriter::WriteHeader() {
   Options options;
   if (format_->muxRate > 0) options.Set("muxrate", format_->muxRate);
-  options.Set("preload", format_->preload);
+  if (format_->preload > 0) options.Set("preload", format_->preload);
+  if (Mp4()) options.Set("movflags", "+faststart");
   return avformat_write_header(s_->muxer.get(), &options.dict) >= 0 && options.AllTaken();
 }
 
@@ -521,6 +578,10 @@ bool FfmpegMediaWriter::Fail(const char* message) {
 }  // namespace
 
 std::unique_ptr<MediaWriter> CreateFfmpegMediaWriter() {
+  // The libraries' reports of their work (x264's statistics, the MP4
+  // muxer's second pass) are not for the user; their errors are.
+  static std::once_flag quiet;
+  std::call_once(quiet, [] { av_log_set_level(AV_LOG_ERROR); });
   return std::make_unique<FfmpegMediaWriter>();
 }
 

@@ -19,7 +19,10 @@
 
 namespace sonavix {
 
-enum class DiscPreset { VideoCd = 0, SuperVideoCd = 1, Dvd = 2 };
+// The formats a file is written for: the three disc formats, and MP4 for
+// the web in two sizes.
+enum class DiscPreset { VideoCd = 0, SuperVideoCd = 1, Dvd = 2, Mp4Hd720 = 3, Mp4Hd1080 = 4 };
+inline bool IsDiscFormat(DiscPreset preset) { return preset <= DiscPreset::Dvd; }
 // The television system a disc plays on: PAL at 25 frames per second,
 // NTSC at 30000/1001 with fewer lines.
 enum class TvSystem { Pal = 0, Ntsc = 1 };
@@ -33,7 +36,8 @@ struct MediaImage {
   const std::uint8_t* pixels = nullptr;
 };
 
-// Frames per second as a fraction: 25/1 for PAL, 30000/1001 for NTSC.
+// Frames per second as a fraction: 25/1 for PAL, 30000/1001 for NTSC, 30/1
+// for MP4.
 struct VideoRate {
   std::int64_t num = 25;
   std::int64_t den = 1;

@@ -13,8 +13,10 @@ void RecordingMediaWriter::SetFormatPreset(DiscPreset p, TvSystem tv) {
     case DiscPreset::VideoCd: width_ = 352; height_ = ntsc ? 240 : 288; break;
     case DiscPreset::SuperVideoCd: width_ = 480; height_ = ntsc ? 480 : 576; break;
     case DiscPreset::Dvd: width_ = 720; height_ = ntsc ? 480 : 576; break;
+    case DiscPreset::Mp4Hd720: width_ = 1280; height_ = 720; break;
+    case DiscPreset::Mp4Hd1080: width_ = 1920; height_ = 1080; break;
   }
-  frameRate = ntsc ? VideoRate(30000, 1001) : VideoRate(25);
+  frameRate = !IsDiscFormat(p) ? VideoRate(30) : ntsc ? VideoRate(30000, 1001) : VideoRate(25);
 }
 
 bool RecordingMediaWriter::Fail(const char* what) {

@@ -71,6 +71,7 @@ TEST(RenderOptions, EveryWrongRequestIsAUsageErrorThatNamesTheProblem) {
       {{"--render", "--to", "1:75", "a.wav"}, "1:75"},
       {{"--render", "-j", "0", "a.wav"}, "-j"},
       {{"--render", "-f", "Arial", "a.wav"}, "Arial"},
+      {{"--render", "-p", "mp4-720p", "--disc-image", "x.iso", "a.wav"}, "kein Disc-Format"},
       {{"--render", "--gibtsnicht", "a.wav"}, "gibtsnicht"},
       {{"-p", "vcd", "a.wav"}, "nur mit --render"},
       {{"a.wav", "b.wav"}, "nur eine Datei"},

@@ -198,6 +198,8 @@ Output Author(DiscPreset preset, const fs::path& file, TvSystem tv = TvSystem::P
     case DiscPreset::Dvd:
       return Run(into + "VIDEO_FORMAT=" + (tv == TvSystem::Ntsc ? "NTSC" : "PAL") +
                  " dvdauthor -o dvd -t " + Quote(file) + " 2>&1");
+    default:
+      break;
   }
   return {};
 }
