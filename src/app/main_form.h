@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QImage>
 #include <QMainWindow>
+#include <QSize>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -40,6 +41,7 @@ class Mp3Decoder;
 class RunWriter;
 class SoundDevice;
 class PaintBox;
+class PreviewWindow;
 class ProgressPanel;
 class UserPrompts;
 class ZoomSpinEdit;
@@ -92,6 +94,13 @@ class TMainForm final : public QMainWindow {
   QScrollBar* ScrollBar() const { return RxSlider1; }
   PaintBox* WaveBox() const { return PaintBox1; }
   PaintBox* PreviewBox() const { return PaintBox2; }
+  // The size the run draws its pictures at: the preview's for playback,
+  // the video frame's for an export. The preview shows them scaled to fit.
+  QSize PictureSize() const { return pictureSize_; }
+  // The preview in a window of its own (double click on the preview).
+  PreviewWindow* OpenPreviewWindow();
+  // Shows a picture of the run in the preview (and its window, if open).
+  void ShowPicture(const QImage& picture);
   ProgressPanel* Progress() const { return progress_; }
 
   // Reports progress of a long command in the status bar (0 ... 100).
@@ -203,7 +212,6 @@ class TMainForm final : public QMainWindow {
   void EnableExportButton(bool enabled);
   void ShowWholeSound();
   std::optional<double> AskSeconds(double preset);
-  void ShowPicture(const QImage& picture);
   void PaintBox1Draw(QPainter& painter);
   void PaintBox2Draw(QPainter& painter);
 
@@ -246,6 +254,8 @@ class TMainForm final : public QMainWindow {
   bool exportMode_ = false;
   int cursorX_ = -1;
   QImage previewImage_;
+  QSize pictureSize_{400, 400};
+  PreviewWindow* previewWindow_ = nullptr;  // a child of the window, made on first use
   QFont pictureFont_;
   bool inPaintEvent_ = false;
   int paintCount_ = 0;
@@ -255,6 +265,8 @@ class TMainForm final : public QMainWindow {
   QPushButton* Button1 = nullptr;
   QPushButton* MusikCDBtn = nullptr;
   QPushButton* DiscBtn = nullptr;
+  QRadioButton* Mp4Radio720 = nullptr;
+  QRadioButton* Mp4Radio1080 = nullptr;
   QRadioButton* PalRadio = nullptr;
   QRadioButton* NtscRadio = nullptr;
   QRadioButton* RadioButton1 = nullptr;

@@ -112,6 +112,7 @@ void TMainForm::BindCommands() {
 
   PaintBox1->OnPaint([this](QPainter& painter) { Guard([&] { PaintBox1Draw(painter); }); });
   PaintBox2->OnPaint([this](QPainter& painter) { Guard([&] { PaintBox2Draw(painter); }); });
+  PaintBox2->OnDoubleClick([this] { OpenPreviewWindow(); });
   for (PaintBox* box : {PaintBox1, PaintBox2}) {
     box->OnMouseDown([this](Qt::MouseButton b, Qt::MouseButtons held, int x) {
       Guard([&] { PaintBox1MouseDown(b, held, x); });

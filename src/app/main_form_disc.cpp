@@ -59,6 +59,10 @@ void TMainForm::DiscImageClick() {
   if (running_) return;  // one run at a time
   const DiscPreset preset = ChosenPreset();
   const TvSystem tv = ChosenTvSystem();
+  if (!IsDiscFormat(preset)) {  // the command is off then; a shortcut may still get here
+    prompts_.ShowError(this, QStringLiteral("MP4 ist kein Disc-Format: bitte Video-CD, Super Video CD oder DVD wählen."));
+    return;
+  }
   const QString disc = QStringLiteral("%1, %2").arg(QString::fromLatin1(DiscName(preset)),
                                                    tv == TvSystem::Ntsc ? QStringLiteral("NTSC") : QStringLiteral("PAL"));
   // The run's length in whole blocks, as the video will have it.
@@ -95,7 +99,7 @@ void TMainForm::DiscImageClick() {
   const std::string video = QFile::encodeName(work.filePath(QStringLiteral("001.mpg"))).toStdString();
   std::unique_ptr<MediaWriter> writer = writerFactory_();
   ExportSession session(*writer, preset, tv, 1.0);
-  PaintBox2->setFixedSize(session.FrameWidth(), session.FrameHeight());
+  pictureSize_ = {session.FrameWidth(), session.FrameHeight()};
   session.EndExactlyAfter(SoundFramesInRun(doc_));  // the chapter lasts as long as the song
   const TimeLeft encoding;
   const auto encoded = [this, &encoding](double done) {

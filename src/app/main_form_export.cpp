@@ -27,7 +27,9 @@ namespace sonavix {
 
 namespace {
 
-FileDialogSpec SaveDialog3(const QString& folder) {
+FileDialogSpec SaveDialog3(const QString& folder, DiscPreset preset) {
+  if (!IsDiscFormat(preset))
+    return {folder, QStringLiteral("MP4-Dateien"), {QStringLiteral("*.mp4")}, QStringLiteral(".mp4")};
   return {folder, QStringLiteral("MPEG Dateien"), {QStringLiteral("*.mpg"), QStringLiteral("*.mpeg")},
           QStringLiteral(".mpg")};
 }
@@ -52,11 +54,15 @@ void TMainForm::EnableExportCommands(bool enabled) {
 void TMainForm::EnableExportButton(bool enabled) {
   Button1->setEnabled(enabled);
   findChild<QAction*>(QStringLiteral("SpeichernalsMPEGVideo1"))->setEnabled(enabled);
-  DiscBtn->setEnabled(enabled);
-  findChild<QAction*>(QStringLiteral("SpeichernalsDiscAbbild1"))->setEnabled(enabled);
+  // MP4 is no disc format: no disc image of it.
+  const bool disc = enabled && IsDiscFormat(ChosenPreset());
+  DiscBtn->setEnabled(disc);
+  findChild<QAction*>(QStringLiteral("SpeichernalsDiscAbbild1"))->setEnabled(disc);
 }
 
 DiscPreset TMainForm::ChosenPreset() const {
+  if (Mp4Radio720->isChecked()) return DiscPreset::Mp4Hd720;
+  if (Mp4Radio1080->isChecked()) return DiscPreset::Mp4Hd1080;
   return RadioButton3->isChecked()   ? DiscPreset::Dvd
          : RadioButton2->isChecked() ? DiscPreset::SuperVideoCd
                                      : DiscPreset::VideoCd;
@@ -70,7 +76,7 @@ void TMainForm::SpeichernalsMPEGVideo1Click() { Button1Click(); }
 
 void TMainForm::Button1Click() {
   if (running_) return;  // one run at a time: no export during playback
-  const std::optional<QString> name = prompts_.AskSaveFileName(this, SaveDialog3(recentFolder_.Start()));
+  const std::optional<QString> name = prompts_.AskSaveFileName(this, SaveDialog3(recentFolder_.Start(), ChosenPreset()));
   if (!name) return;
   const std::string path = QFile::encodeName(*name).toStdString();
   // What can be known before the run is checked before it: a folder or a
@@ -84,7 +90,7 @@ void TMainForm::Button1Click() {
 
   std::unique_ptr<MediaWriter> writer = writerFactory_();
   ExportSession session(*writer, ChosenPreset(), ChosenTvSystem(), 1.0);
-  PaintBox2->setFixedSize(session.FrameWidth(), session.FrameHeight());
+  pictureSize_ = {session.FrameWidth(), session.FrameHeight()};
   const auto fail = [&] {
     ShowStatusText(QString());
     prompts_.ShowError(this, session.WriterError().empty()

@@ -31,7 +31,7 @@ constexpr QPoint kFormPosition{230, 126};
 constexpr QSize kFormSize{696, 584};
 constexpr QSize kClientSize{kFormSize.width() - 8, kFormSize.height() - 34};
 
-constexpr int kTopPanelHeight = 65;
+constexpr int kTopPanelHeight = 89;  // three rows: the third for the web formats
 constexpr int kEditPanelHeight = 105;
 constexpr int kWaveBoxHeight = 129;
 constexpr int kWaveHeight = 121;
@@ -131,6 +131,13 @@ void TMainForm::BuildTopPanel(QWidget* panel) {
   RadioButton3 = Named(new QRadioButton(QStringLiteral("DVD"), panel), "RadioButton3");
   RadioButton3->setGeometry(184, 40, 60, kControlHeight);
   RadioButton3->setChecked(true);
+  // The web formats join the disc formats' choice (same parent).
+  Mp4Radio720 = Named(new QRadioButton(QStringLiteral("MP4 720p"), panel), "Mp4Radio720");
+  Mp4Radio720->setGeometry(8, 64, 80, kControlHeight);
+  Mp4Radio1080 = Named(new QRadioButton(QStringLiteral("MP4 1080p"), panel), "Mp4Radio1080");
+  Mp4Radio1080->setGeometry(96, 64, 88, kControlHeight);
+  for (QRadioButton* format : {RadioButton1, RadioButton2, RadioButton3, Mp4Radio720, Mp4Radio1080})
+    connect(format, &QRadioButton::toggled, this, [this] { EnableExportButton(Button1->isEnabled()); });
 
   auto* label = Named(new QLabel(QStringLiteral("Text:"), panel), "Label3");
   label->setGeometry(288, 40, 40, kControlHeight);
@@ -182,8 +189,10 @@ QWidget* TMainForm::BuildPage() {
 
   auto* previewBox = Named(new QScrollArea, "ScrollBox2");
   UseWorkspaceColour(previewBox);
+  // The preview fills its box and shows the whole picture scaled into it,
+  // whatever size the picture is drawn at.
   PaintBox2 = Named(new PaintBox, "PaintBox2");
-  PaintBox2->setFixedSize(400, 400);
+  previewBox->setWidgetResizable(true);
   previewBox->setWidget(PaintBox2);
   previewBox->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   column->addWidget(previewBox, 1);

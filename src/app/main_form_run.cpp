@@ -12,6 +12,7 @@
 #include "app/font_in_use.h"
 #include "app/main_form.h"
 #include "app/paint_box.h"
+#include "app/preview_window.h"
 #include "app/user_prompts.h"
 #include "playback/run.h"
 #include "playback/sound_device.h"
@@ -44,8 +45,8 @@ class MainFormRunHost final : public RunHost {
 bool TMainForm::StartRun(RunWriter* writer) {
   if (running_ || !sound_) return false;
   running_ = true;
-  if (!writer) PaintBox2->setFixedSize(kPreviewSize, kPreviewSize);
-  FrameRenderer renderer(PaintBox2->width(), PaintBox2->height());
+  if (!writer) pictureSize_ = {kPreviewSize, kPreviewSize};
+  FrameRenderer renderer(pictureSize_.width(), pictureSize_.height());
   PlayBtn->setEnabled(false);
   EnableExportButton(false);
   StopBTN->setEnabled(true);
@@ -91,6 +92,15 @@ void TMainForm::MoveCursor(std::int64_t lastFrame) {
 void TMainForm::ShowPicture(const QImage& picture) {
   previewImage_ = picture;
   PaintBox2->repaint();
+  if (previewWindow_) previewWindow_->Show(picture);
+}
+
+PreviewWindow* TMainForm::OpenPreviewWindow() {
+  if (!previewWindow_) previewWindow_ = new PreviewWindow(this);
+  previewWindow_->Show(previewImage_);
+  previewWindow_->show();
+  previewWindow_->raise();
+  return previewWindow_;
 }
 
 // The waveform, and over it the play cursor: a white line drawn in XOR, so
@@ -110,7 +120,15 @@ void TMainForm::PaintBox1Draw(QPainter& painter) {
 void TMainForm::PaintBox2Draw(QPainter& painter) {
   const QRect area = PaintBox2->rect();
   painter.fillRect(area, PaintBox2->palette().color(QPalette::Dark));
-  if (!previewImage_.isNull()) painter.drawImage(0, 0, previewImage_);
+  // The whole picture, scaled to fit the box with its shape kept (a
+  // picture of the box's size is drawn as it is).
+  if (previewImage_.isNull()) return;
+  if (previewImage_.size() == area.size()) {
+    painter.drawImage(0, 0, previewImage_);
+    return;
+  }
+  painter.setRenderHint(QPainter::SmoothPixmapTransform);
+  painter.drawImage(FitPicture(previewImage_.size(), area), previewImage_);
 }
 
 }  // namespace sonavix

@@ -22,4 +22,12 @@ void PaintBox::mousePressEvent(QMouseEvent* event) { Forward(down_, event); }
 void PaintBox::mouseMoveEvent(QMouseEvent* event) { Forward(move_, event); }
 void PaintBox::mouseReleaseEvent(QMouseEvent* event) { Forward(up_, event); }
 
+void PaintBox::mouseDoubleClickEvent(QMouseEvent* event) {
+  if (doubleClick_) {
+    doubleClick_();
+    return;
+  }
+  QWidget::mouseDoubleClickEvent(event);
+}
+
 }  // namespace sonavix

@@ -23,18 +23,21 @@ class PaintBox final : public QWidget {
   void OnMouseDown(MouseHandler handler) { down_ = std::move(handler); }
   void OnMouseMove(MouseHandler handler) { move_ = std::move(handler); }
   void OnMouseUp(MouseHandler handler) { up_ = std::move(handler); }
+  void OnDoubleClick(std::function<void()> handler) { doubleClick_ = std::move(handler); }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
 
  private:
   static void Forward(const MouseHandler& handler, QMouseEvent* event);
 
   PaintHandler paint_;
   MouseHandler down_, move_, up_;
+  std::function<void()> doubleClick_;
 };
 
 }  // namespace sonavix

@@ -50,7 +50,7 @@ TEST_F(WindowDisc, AnNtscSuperVideoCdImageIsMadeAndTheVideoFolderGoes) {
   EXPECT_EQ(prompts.fileDialogs.back().defaultSuffix, QStringLiteral(".cue"));
   ASSERT_EQ(tools.runs.size(), 1u);
   EXPECT_EQ(tools.runs[0].arguments[1], "svcd");
-  EXPECT_EQ(form->PreviewBox()->size(), QSize(480, 480)) << "NTSC's Super Video CD picture";
+  EXPECT_EQ(form->PictureSize(), QSize(480, 480)) << "NTSC's Super Video CD picture";
   EXPECT_TRUE(form->StatusText().startsWith(QStringLiteral("Gespeichert: album.cue, 0:01"))) << form->StatusText().toStdString();
   EXPECT_EQ(Folder(), QStringList({"album.bin", "album.cue", "lied.wav"}));
   EXPECT_TRUE(Find<QPushButton>("DiscBtn")->isEnabled());
@@ -79,6 +79,35 @@ TEST_F(WindowDisc, TooLongForTheDiscOrAMissingToolSaysSoAndLeavesNothing) {
   ASSERT_EQ(prompts.errors.size(), 2);
   EXPECT_TRUE(prompts.errors[1].contains(QStringLiteral("Debian-Paket „genisoimage“"))) << prompts.errors[1].toStdString();
   EXPECT_EQ(Folder(), QStringList({"kurz.wav", "lang.wav"}));
+}
+
+}  // namespace
+}  // namespace sonavix::testing
+
+namespace sonavix::testing {
+namespace {
+
+// The web formats sit beside the disc formats, unclipped; they are no
+// disc: the image command goes off while one is chosen, and the export
+// asks for an MP4 file.
+TEST_F(WindowDisc, TheWebFormatsAreChoicesOfTheirOwnWithoutADiscImage) {
+  for (const char* name : {"Mp4Radio720", "Mp4Radio1080", "PalRadio", "NtscRadio", "DiscBtn"}) {
+    auto* control = Find<QWidget>(name);
+    ASSERT_NE(control, nullptr) << name;
+    EXPECT_LE(control->sizeHint().width(), control->width()) << name << " is clipped";
+  }
+  OpenThroughCommand(WriteRamp("lied.wav", 11025));
+  Find<QRadioButton>("Mp4Radio720")->setChecked(true);
+  EXPECT_FALSE(Find<QRadioButton>("RadioButton3")->isChecked());
+  EXPECT_FALSE(Find<QPushButton>("DiscBtn")->isEnabled());
+  EXPECT_FALSE(Find<QAction>("SpeichernalsDiscAbbild1")->isEnabled());
+  prompts.fileNames.push_back(Path("lied.mp4"));
+  Click("Button1");
+  EXPECT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join(' ').toStdString();
+  EXPECT_EQ(prompts.fileDialogs.back().defaultSuffix, QStringLiteral(".mp4"));
+  EXPECT_EQ(form->PictureSize(), QSize(1280, 720));
+  Find<QRadioButton>("RadioButton1")->setChecked(true);
+  EXPECT_TRUE(Find<QPushButton>("DiscBtn")->isEnabled());
 }
 
 }  // namespace

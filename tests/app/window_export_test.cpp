@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QTimer>
 #include <cstdio>
 
@@ -68,7 +69,10 @@ TEST_F(WindowExport, TheSelectionGoesOverAsWholeBlocksInTheChosenFormat) {
   EXPECT_TRUE(prompts.errors.isEmpty());
   EXPECT_TRUE(exporting);
   EXPECT_EQ(handed.preset, DiscPreset::SuperVideoCd);
-  EXPECT_EQ(form->PreviewBox()->size(), QSize(480, 576));
+  EXPECT_EQ(form->PictureSize(), QSize(480, 576));  // drawn at the frame's size
+  EXPECT_EQ(form->PreviewImage().size(), QSize(480, 576));
+  // and shown whole, scaled into the box
+  EXPECT_EQ(form->PreviewBox()->size(), Find<QScrollArea>("ScrollBox2")->viewport()->size());
   EXPECT_FALSE(form->ExportMode());
   EXPECT_TRUE(Find<QPushButton>("OpenBtn")->isEnabled());
   EXPECT_TRUE(Find<QPushButton>("Button1")->isEnabled());

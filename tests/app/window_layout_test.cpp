@@ -50,11 +50,11 @@ TEST_F(WindowLayout, ButtonsStandWhereAndAsTheyShould) {
     EXPECT_EQ(button->text(), QString::fromUtf8(b.caption)) << b.name;
     EXPECT_EQ(button->geometry(), b.geometry) << b.name;
   }
-  EXPECT_EQ(Find<QWidget>("Panel2")->height(), 65);
+  EXPECT_EQ(Find<QWidget>("Panel2")->height(), 89);  // a third row for the web formats
   EXPECT_EQ(Find<QWidget>("Panel1")->height(), 105);
   EXPECT_EQ(Find<QWidget>("ScrollBox1")->height(), 129);
   EXPECT_EQ(Find<QWidget>("PaintBox1")->height(), 121);
-  EXPECT_EQ(Find<QWidget>("PaintBox2")->size(), QSize(400, 400));
+  EXPECT_EQ(form->PictureSize(), QSize(400, 400));  // the preview's picture, scaled into its box
   EXPECT_EQ(Find<QWidget>("RxSlider1")->height(), 17);
   EXPECT_EQ(Find<QWidget>("StatusBar1")->height(), 19);
   EXPECT_EQ(Find<QWidget>("ProgressPanel")->width(), 50);

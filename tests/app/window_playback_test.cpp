@@ -6,9 +6,11 @@
 #include <QFontInfo>
 
 #include <QCheckBox>
+#include <QTest>
 #include <QTimer>
 
 #include "app/messages.h"
+#include "app/preview_window.h"
 #include "video/frame_renderer.h"
 #include "window_test_support.h"
 
@@ -51,7 +53,7 @@ TEST_F(WindowPlayback, PlayRunsToTheEndAndLeavesTheWindowAtRest) {
   // card hears a lap of silence, then every block, none cut off.
   EXPECT_EQ(sound->Played().size(), 18u * 11024);
   EXPECT_EQ(form->PreviewImage().size(), QSize(400, 400));
-  EXPECT_EQ(form->PreviewBox()->size(), QSize(400, 400));
+  EXPECT_EQ(form->PictureSize(), QSize(400, 400));
   // The cursor moves right, block by block.
   ASSERT_GE(cursor.size(), 3u);
   EXPECT_LT(cursor[1], cursor[2]);
@@ -144,6 +146,49 @@ TEST(WindowStartUp, WithoutSoundOutputTheProgramSaysSoAndEnds) {
   TMainForm form(prompts, std::make_unique<VirtualSoundDevice>(1));
   EXPECT_EQ(prompts.messages, QStringList{kCannotInitSound});
   EXPECT_TRUE(form.TerminateRequested());
+}
+
+}  // namespace
+}  // namespace sonavix::testing
+
+namespace sonavix::testing {
+namespace {
+
+// A picture larger than the preview is shown whole, scaled with its shape
+// kept; a double click opens it in a window of its own that grows no larger
+// than the picture and may be closed at any time.
+TEST_F(WindowPlayback, TheWholePictureShowsScaledAndInAWindowOfItsOwn) {
+  EXPECT_EQ(FitPicture({720, 576}, {0, 0, 400, 400}), QRect(0, 40, 400, 320));
+  EXPECT_EQ(FitPicture({1920, 1080}, {0, 0, 400, 400}), QRect(0, 87, 400, 225));
+  EXPECT_EQ(FitPicture({400, 400}, {0, 0, 400, 400}), QRect(0, 0, 400, 400));
+
+  QImage picture(1920, 1080, QImage::Format_RGB32);
+  picture.fill(Qt::red);
+  form->ShowPicture(picture);
+  const QImage shown = form->PreviewBox()->grab().toImage();
+  const QRect fitted = FitPicture(picture.size(), shown.rect());
+  ASSERT_FALSE(fitted.isEmpty());
+  // All of it is in the box: its corners are red, and beside it the box's own colour.
+  EXPECT_EQ(shown.pixelColor(fitted.center()), QColor(Qt::red));
+  EXPECT_EQ(shown.pixelColor(fitted.topLeft() + QPoint(1, 1)), QColor(Qt::red));
+  EXPECT_EQ(shown.pixelColor(fitted.bottomRight() - QPoint(1, 1)), QColor(Qt::red));
+  if (fitted.left() > 2) {
+    EXPECT_NE(shown.pixelColor(1, fitted.center().y()), QColor(Qt::red));
+  }
+  if (fitted.top() > 2) {
+    EXPECT_NE(shown.pixelColor(fitted.center().x(), 1), QColor(Qt::red));
+  }
+
+  QTest::mouseDClick(form->PreviewBox(), Qt::LeftButton, {}, QPoint(10, 10));
+  auto* window = form->findChild<PreviewWindow*>(QStringLiteral("PreviewWindow"));
+  ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_EQ(window->maximumSize(), QSize(1920, 1080));
+  window->resize(4000, 4000);
+  EXPECT_LE(window->width(), 1920);
+  window->close();
+  form->ShowPicture(picture);  // pictures go on arriving; nothing breaks
+  EXPECT_FALSE(window->isVisible());
 }
 
 }  // namespace
