@@ -498,7 +498,9 @@ bool FfmpegMediaWriter::EndTracksTogether() {
 
   std::int64_t frames = fewest;
   std::int64_t extraPictures = 0;
-  for (std::int64_t extra = 0; !exactEnd_ && s_->video.next > 0 && extra < 8; ++extra) {
+  // MP4 keeps every packet's time exactly: there the ends are where they
+  // are, and nothing is held to meet a grid.
+  for (std::int64_t extra = 0; !exactEnd_ && !Mp4() && s_->video.next > 0 && extra < 8; ++extra) {
     const std::int64_t picturesEnd = pictureEnd(s_->video.next + extra) + delay;
     const std::int64_t n = (picturesEnd - earliest) / frame;
     if (n >= fewest && picturesEnd - n * frame <= latest) {
