@@ -3,7 +3,7 @@
 // clock, and the FFmpeg media writer at quality 1. bench/export_bench.sh
 // runs it for the three disc formats against the ffmpeg command-line tool.
 //
-//   export_bench song.wav vcd|svcd|dvd out.mpg
+//   export_bench song.wav vcd|svcd|dvd|mp4-1080p out.mpg|out.mp4
 //
 // Prints "seconds <wall time>" and "blocks <n>"; exits 1 if the
 // export fails.
@@ -58,6 +58,8 @@ bool PresetNamed(const char* name, sonavix::DiscPreset& preset) {
     preset = sonavix::DiscPreset::SuperVideoCd;
   else if (std::strcmp(name, "dvd") == 0)
     preset = sonavix::DiscPreset::Dvd;
+  else if (std::strcmp(name, "mp4-1080p") == 0)
+    preset = sonavix::DiscPreset::Mp4Hd1080;
   else
     return false;
   return true;
@@ -68,7 +70,7 @@ bool PresetNamed(const char* name, sonavix::DiscPreset& preset) {
 int main(int argc, char** argv) {
   sonavix::DiscPreset preset{};
   if (argc != 4 || !PresetNamed(argv[2], preset)) {
-    std::fprintf(stderr, "usage: export_bench song.wav vcd|svcd|dvd out.mpg\n");
+    std::fprintf(stderr, "usage: export_bench song.wav vcd|svcd|dvd|mp4-1080p out\n");
     return 1;
   }
   setenv("QT_QPA_PLATFORM", "offscreen", 0);

@@ -344,8 +344,8 @@ bool FfmpegMediaWriter::OpenVideo() {
 
 // H.264 for the web: High profile, constant quality (quality 1: CRF 18,
 // clean on a busy picture; quality 0: CRF 30, small) under the format's
-// maximum rate and buffer, so that it streams; B-frames as x264 likes
-// them; a key frame every two seconds and nowhere else, so that players
+// maximum rate and buffer, so that it streams; B-frames, but none used as
+// a reference; a key frame every two seconds and nowhere else, so that players
 // can seek evenly. x264 works on whole frames in threads of its own.
 bool FfmpegMediaWriter::OpenH264(AVCodecContext* c, Options& options) const {
   c->gop_size = kMp4GopFrames;
@@ -356,7 +356,10 @@ bool FfmpegMediaWriter::OpenH264(AVCodecContext* c, Options& options) const {
   options.Set("profile", "high");
   options.Set("preset", "faster");
   options.Set("crf", std::llround(30 - 12 * quality_));
-  options.Set("x264-params", "scenecut=0:open-gop=0");
+  // What browsers and phones decode in hardware: level 4.1 at most, and
+  // B-frames that are never themselves referenced.
+  options.Set("level", "4.1");
+  options.Set("x264-params", "scenecut=0:open-gop=0:b-pyramid=none");
   return true;
 }
 

@@ -73,6 +73,11 @@ TEST(Mp4Writer, WebFilesHoldH264HighAndAacWithTheIndexInFrontAndEndTogether) {
         "sample_aspect_ratio,sample_rate,channels,duration -of csv=p=0 '" + file.string() + "'");
     EXPECT_NE(probe.find(std::string("h264,High,") + c.size + ",1:1,yuv420p,30/1,"), std::string::npos) << probe;
     EXPECT_NE(probe.find("aac,LC,48000,2,"), std::string::npos) << probe;
+    // What browsers and phones decode: level 4.1 at most, no B-pyramid.
+    const std::string level = Shell("ffprobe -v error -select_streams v:0 -show_entries stream=level,has_b_frames "
+                                    "-of csv=p=0 '" + file.string() + "'");
+    EXPECT_LE(std::stoi(level), 41) << level;
+    EXPECT_LE(std::stoi(level.substr(level.find(',') + 1)), 1) << level;
     // Fast start: the index comes before the media data.
     const std::string bytes = Bytes(file);
     ASSERT_NE(bytes.find("moov"), std::string::npos);
