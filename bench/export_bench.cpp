@@ -3,7 +3,7 @@
 // clock, and the FFmpeg media writer at quality 1. bench/export_bench.sh
 // runs it for the three disc formats against the ffmpeg command-line tool.
 //
-//   export_bench song.wav vcd|svcd|dvd|mp4-1080p out.mpg|out.mp4
+//   export_bench song.wav PRESET out.mpg|out.mp4   (PRESET: vcd, dvd-ntsc, mp4-1080p, ...)
 //
 // Prints "seconds <wall time>" and "blocks <n>"; exits 1 if the
 // export fails.
@@ -24,6 +24,7 @@
 #include "playback/run.h"
 #include "playback/virtual_sound_device.h"
 #include "export/export_session.h"
+#include "export/presets.h"
 #include "video/frame_renderer.h"
 #include "video/media_writer.h"
 #include "video/picture_font.h"
@@ -51,26 +52,12 @@ class QuietHost final : public sonavix::RunHost {
   QFont font_;
 };
 
-bool PresetNamed(const char* name, sonavix::DiscPreset& preset) {
-  if (std::strcmp(name, "vcd") == 0)
-    preset = sonavix::DiscPreset::VideoCd;
-  else if (std::strcmp(name, "svcd") == 0)
-    preset = sonavix::DiscPreset::SuperVideoCd;
-  else if (std::strcmp(name, "dvd") == 0)
-    preset = sonavix::DiscPreset::Dvd;
-  else if (std::strcmp(name, "mp4-1080p") == 0)
-    preset = sonavix::DiscPreset::Mp4Hd1080;
-  else
-    return false;
-  return true;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  sonavix::DiscPreset preset{};
-  if (argc != 4 || !PresetNamed(argv[2], preset)) {
-    std::fprintf(stderr, "usage: export_bench song.wav vcd|svcd|dvd|mp4-1080p out\n");
+  const sonavix::ExportPreset* preset = argc == 4 ? sonavix::FindPreset(argv[2]) : nullptr;
+  if (!preset) {
+    std::fprintf(stderr, "usage: export_bench song.wav PRESET out (a preset of sonavix --list-presets)\n");
     return 1;
   }
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
@@ -88,7 +75,7 @@ int main(int argc, char** argv) {
 
   const Clock::time_point start = Clock::now();
   std::unique_ptr<sonavix::MediaWriter> writer = sonavix::CreateMediaWriter("ffmpeg");
-  sonavix::ExportSession session(*writer, preset, sonavix::TvSystem::Pal, 1.0);
+  sonavix::ExportSession session(*writer, preset->disc, preset->tv, 1.0);
   sonavix::FrameRenderer renderer(session.FrameWidth(), session.FrameHeight());
   if (!session.Open(argv[3], sonavix::BlocksInRun(doc) * sonavix::kBlockFrames)) {
     std::fprintf(stderr, "%s\n", session.WriterError().c_str());

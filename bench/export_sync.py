@@ -60,7 +60,7 @@ def make(path, minutes):
 def probe(path):
     out = subprocess.run(
         ["ffprobe", "-v", "error", "-show_entries",
-         "stream=codec_type,start_time,duration,width", "-of", "json", path],
+         "stream=codec_type,start_time,duration,width,r_frame_rate", "-of", "json", path],
         check=True, capture_output=True, text=True).stdout
     streams = {s["codec_type"]: s for s in json.loads(out)["streams"]}
     return streams["video"], streams["audio"]
@@ -119,7 +119,8 @@ def check(path, sound):
     video, audio = probe(path)
     v_end = float(video["start_time"]) + float(video["duration"])
     a_end = float(audio["start_time"]) + float(audio["duration"])
-    frame = 0.040
+    num, den = video["r_frame_rate"].split("/")
+    frame = int(den) / int(num)  # one picture: 40 ms at 25, 33.4 at 29.97, 33.3 at 30
     print(f"  ends: video {v_end:.3f} s, audio {a_end:.3f} s, difference {1000 * (v_end - a_end):+.1f} ms"
           f" ({'within' if abs(v_end - a_end) <= frame else 'MORE THAN'} one frame)")
     a_start = float(audio["start_time"])
