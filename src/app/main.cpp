@@ -21,12 +21,6 @@
 
 namespace {
 
-int Usage(const QString& message) {
-  std::fprintf(stderr, "%s\n\n%s", message.toLocal8Bit().constData(),
-               sonavix::UsageLines().toLocal8Bit().constData());
-  return sonavix::kUsageStatus;
-}
-
 sonavix::CommandLineRequest Read() {
   return sonavix::ReadCommandLine(QCoreApplication::arguments(), QThread::idealThreadCount());
 }
@@ -50,9 +44,9 @@ int main(int argc, char** argv) {
   if (const std::optional<int> status = AnswerWithoutDisplay(argc, argv)) return *status;
   sonavix::TApplication app(argc, argv);
   const sonavix::CommandLineRequest request = Read();
-  if (const auto* error = std::get_if<sonavix::UsageError>(&request)) return Usage(error->message);
+  if (const auto* error = std::get_if<sonavix::UsageError>(&request)) return sonavix::ReportUsageError(error->message);
   const auto* window = std::get_if<sonavix::OpenWindow>(&request);
-  if (!window) return Usage(QStringLiteral("Das geht nur ohne Fenster."));
+  if (!window) return sonavix::ReportUsageError(QStringLiteral("Das geht nur ohne Fenster."));
 
   // Temporary files of earlier runs that were killed before they could
   // remove them; those of copies still running stay.

@@ -48,11 +48,6 @@ void Print(std::FILE* out, const QString& text) {
   std::fputs(text.toLocal8Bit().constData(), out);
 }
 
-int Usage(const QString& message) {
-  Print(stderr, message + QStringLiteral("\n\n") + UsageLines());
-  return kUsageStatus;
-}
-
 int ListAllPresets() {
   const std::unique_ptr<MediaWriter> writer = CreateMediaWriter();
   for (const ExportPreset& preset : ExportPresets())
@@ -62,7 +57,7 @@ int ListAllPresets() {
 
 int Render(const RenderOptions& options) {
   auto planned = PlanOutputs(options);
-  if (auto* error = std::get_if<UsageError>(&planned)) return Usage(error->message);
+  if (auto* error = std::get_if<UsageError>(&planned)) return ReportUsageError(error->message);
   const auto& files = std::get<std::vector<BatchFile>>(planned);
   // Temporary files of earlier runs that were killed before they could
   // remove them; those of copies still running stay.
@@ -98,7 +93,7 @@ int RunWithoutWindow(int argc, char** argv) {
   InstallGermanTranslations(app);
   const CommandLineRequest request =
       ReadCommandLine(QCoreApplication::arguments(), QThread::idealThreadCount());
-  if (const auto* error = std::get_if<UsageError>(&request)) return Usage(error->message);
+  if (const auto* error = std::get_if<UsageError>(&request)) return ReportUsageError(error->message);
   if (std::holds_alternative<ListPresets>(request)) return ListAllPresets();
   if (const auto* options = std::get_if<RenderOptions>(&request)) return Render(*options);
   return AnswerHelpOrVersion(request).value_or(kUsageStatus);

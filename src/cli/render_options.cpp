@@ -154,6 +154,11 @@ QString UsageLines() {
       "Mehr mit: sonavix --help\n");
 }
 
+int ReportUsageError(const QString& message) {
+  std::fputs((message + QStringLiteral("\n\n") + UsageLines()).toLocal8Bit().constData(), stderr);
+  return kUsageStatus;
+}
+
 CommandLineRequest ReadCommandLine(const QStringList& arguments, int cores) {
   QCommandLineParser parser;
   DescribeCommandLine(parser);

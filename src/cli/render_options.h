@@ -24,6 +24,10 @@ void DescribeCommandLine(QCommandLineParser& parser);
 QString UsageLines();
 inline constexpr int kUsageStatus = 2;
 
+// Prints the sentence and the usage lines on standard error; returns
+// kUsageStatus.
+int ReportUsageError(const QString& message);
+
 struct RenderOptions {
   QStringList inputs;
   QString output;  // empty: beside each input

@@ -55,17 +55,7 @@ std::int64_t MpegBytes(DiscPreset preset, double quality, double seconds) {
 
 std::string Clock(double seconds) { return FormatClock(seconds); }
 
-std::int64_t SizeOf(const fs::path& path) {
-  std::error_code error;
-  if (fs::is_directory(path, error)) {
-    std::int64_t total = 0;
-    for (const auto& entry : fs::recursive_directory_iterator(path, error))
-      if (entry.is_regular_file(error)) total += static_cast<std::int64_t>(entry.file_size(error));
-    return total;
-  }
-  const auto size = fs::file_size(path, error);
-  return error ? 0 : static_cast<std::int64_t>(size);
-}
+std::int64_t SizeOf(const fs::path& path) { return BytesIn(path.string()); }
 
 // A folder for the tools' work beside the image, so that the finished
 // image only needs renaming; removed with everything in it.

@@ -8,6 +8,7 @@
 // scripted_disc_tools.cpp (stands in for the tools in tests: writes what
 // they would write, or fails as told). CreateDiscTools picks between them.
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -38,6 +39,9 @@ class DiscTools {
   virtual ToolOutcome Run(const ToolRun& run,
                           const std::function<bool(const std::string& output)>& watch) = 0;
 };
+
+// The bytes of a file, or of every file below a folder; 0 if there is none.
+std::int64_t BytesIn(const std::string& path);
 
 // "process" for the real tools, "scripted" for the stand-in. An empty name
 // takes SONAVIX_DISC_TOOLS from the environment, else "process".

@@ -20,17 +20,7 @@ fs::path InFolder(const ToolRun& run, const std::string& name) {
   return path.is_absolute() ? path : fs::path(run.folder) / path;
 }
 
-std::uintmax_t SizeOf(const fs::path& path) {
-  std::error_code error;
-  if (fs::is_directory(path, error)) {
-    std::uintmax_t total = 0;
-    for (const auto& entry : fs::recursive_directory_iterator(path, error))
-      if (entry.is_regular_file(error)) total += entry.file_size(error);
-    return total;
-  }
-  const std::uintmax_t size = fs::file_size(path, error);
-  return error ? 0 : size;
-}
+std::uintmax_t SizeOf(const fs::path& path) { return std::uintmax_t(BytesIn(path.string())); }
 
 void WriteBytes(const fs::path& path, std::uintmax_t size) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
