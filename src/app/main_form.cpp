@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPainter>
 #include <QScrollBar>
@@ -53,6 +54,7 @@ TMainForm::TMainForm(UserPrompts& prompts, std::unique_ptr<SoundDevice> sound,
   BindCommands();
   FormCreate();
   UpdateCommandStates();
+  ShowHistoryState();
 }
 
 TMainForm::~TMainForm() { FormDestroy(); }
@@ -83,6 +85,7 @@ void TMainForm::FormDestroy() {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
+  if (!MayLetSoundGo()) return event->ignore();
   FormClose();
   event->accept();
 }
@@ -114,26 +117,36 @@ void TMainForm::OpenBtnClick() {
   // A second open while an MP3 file is being converted would change the
   // converter's formats under the running conversion.
   if (mp3Host_->Converting()) return;
+  if (!MayLetSoundGo()) return;
   const std::optional<QString> name = prompts_.AskOpenFileName(this, OpenDialog1(recentFolder_.Start()));
   if (name) OpenFile(*name);
 }
 
 void TMainForm::OpenFile(const QString& name) {
-  if (OpenSoundFile(doc_, LocalPath(name), mp3Decoder_))
+  if (OpenSoundFile(doc_, LocalPath(name), mp3Decoder_)) {
     recentFolder_.Remember(name);
-  else if (!mp3Host_->TakeReportedFailure())
+    NewHistory(QFileInfo(name).fileName());
+  } else if (!mp3Host_->TakeReportedFailure())
     prompts_.ShowError(this, kCannotOpen);
   ZoomOutEd->SetValue(double(WholeFileZoom(doc_.SampleCount(), ViewWidth())));
   PaintBox1Paint();
 }
 
-void TMainForm::SaveBtnClick() {
+void TMainForm::SaveBtnClick() { SaveSound(); }
+
+bool TMainForm::SaveSound() {
   const std::optional<QString> name = prompts_.AskSaveFileName(this, SaveDialog1(recentFolder_.Start()));
-  if (!name) return;
-  if (SaveSoundFile(doc_, LocalPath(*name)))
-    recentFolder_.Remember(*name);
-  else
+  if (!name) return false;
+  if (!SaveSoundFile(doc_, LocalPath(*name))) {
     prompts_.ShowError(this, kCannotSave);
+    return false;
+  }
+  recentFolder_.Remember(*name);
+  // The history stays: the saved state is the one without the mark.
+  history_.MarkSaved();
+  soundName_ = QFileInfo(*name).fileName();
+  ShowHistoryState();
+  return true;
 }
 
 void TMainForm::Beenden1Click() { close(); }

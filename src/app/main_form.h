@@ -17,6 +17,8 @@
 #include "app/recent_folder.h"
 #include "cdda/cd_drives.h"
 #include "document/audio_document.h"
+#include "history/edit_commands.h"
+#include "history/edit_history.h"
 #include "mp3/acm.h"
 #include "mp3/wave_format_block.h"
 #include "video/media_writer.h"
@@ -54,6 +56,9 @@ struct Forms {
   QDialog* Echo = nullptr;
 };
 
+// The window's title while no sound has a name.
+inline const QString kProgramTitle = QStringLiteral("Quorvin Sonavix 1.0");
+
 class TMainForm final : public QMainWindow {
   Q_OBJECT
  public:
@@ -78,6 +83,9 @@ class TMainForm final : public QMainWindow {
   const Forms& GetForms() const { return forms_; }
 
   AudioDocument& Document() { return doc_; }
+  const EditHistory& History() const { return history_; }
+  // The name the title and the "save changes?" question give the sound.
+  const QString& SoundName() const { return soundName_; }
   const QImage& WaveBitmap() const { return waveBitmap_; }
   bool StopRequested() const { return stopRequested_; }
   // Set when the sound output could not be opened: the program then ends.
@@ -173,6 +181,9 @@ class TMainForm final : public QMainWindow {
   void Schneller101Click();
   void Langsamer101Click();
   void MusikCDBtnClick();
+  // "Rückgängig" and "Wiederholen".
+  void UndoClick();
+  void RedoClick();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -211,6 +222,16 @@ class TMainForm final : public QMainWindow {
   void EnableExportCommands(bool enabled);
   void EnableExportButton(bool enabled);
   void ShowWholeSound();
+  // main_form_history.cpp
+  ViewState CurrentView() const;
+  void ShowView(const ViewState& view);
+  bool Edit(EditCommand command, const EditArguments& arguments = {});
+  void NewHistory(const QString& soundName);
+  void ShowHistoryState();
+  // Before the sound is replaced or the window closes: asks about unsaved
+  // changes and saves them when asked to. False when the sound must stay.
+  bool MayLetSoundGo();
+  bool SaveSound();
   std::optional<double> AskSeconds(double preset);
   void PaintBox1Draw(QPainter& painter);
   void PaintBox2Draw(QPainter& painter);
@@ -247,6 +268,8 @@ class TMainForm final : public QMainWindow {
   std::unique_ptr<cdda::ScsiGenericLoader> cdGeneric_ = cdda::CreateScsiGenericLoader();
 
   AudioDocument doc_;
+  EditHistory history_;
+  QString soundName_;
   QImage waveBitmap_;
   bool stopRequested_ = false;
   bool terminateRequested_ = false;
@@ -261,6 +284,8 @@ class TMainForm final : public QMainWindow {
   int paintCount_ = 0;
 
   // Controls, named as in the window's layout.
+  QAction* UndoAction = nullptr;
+  QAction* RedoAction = nullptr;
   QPushButton* OpenBtn = nullptr;
   QPushButton* Button1 = nullptr;
   QPushButton* MusikCDBtn = nullptr;

@@ -20,6 +20,7 @@ void TMainForm::SetCdTransports(std::unique_ptr<cdda::PassThroughTransport> pass
 void TMainForm::MusikCDBtnClick() {
   auto* dialog = qobject_cast<TMusikCDForm*>(forms_.MusikCD);
   if (!dialog) return;
+  if (!MayLetSoundGo()) return;
   // Drives attached later are seen only after a restart.
   if (!CDDrivesFound) {
     CDDrivesFound = true;
@@ -28,7 +29,12 @@ void TMainForm::MusikCDBtnClick() {
     dialog->ListDrives(cdDriveList_);
   }
   dialog->SetSource(*cdPassThrough_, *cdGeneric_, cdDriveList_, doc_);
+  // A track read replaces the block; the new one is made while the old one
+  // still exists, so a new address means a new sound.
+  const std::uint8_t* before = doc_.SampleData.get();
   prompts_.RunModal(*dialog);
+  if (doc_.SampleData.get() != before)
+    NewHistory(QStringLiteral("Titel %1").arg(dialog->TrackNumber()));
   ShowWholeSound();
   dialog->RethrowReadError();
 }

@@ -104,6 +104,8 @@ void TMainForm::BindCommands() {
   bind("StopBTN", &TMainForm::StopBTNClick);
   bind("BitBtnXP1", &TMainForm::BitBtnXP1Click);
   bind("MusikCDBtn", &TMainForm::MusikCDBtnClick);
+  bind("Rueckgaengig1", &TMainForm::UndoClick);
+  bind("Wiederholen1", &TMainForm::RedoClick);
   bind("VonMusikCDeinlesen1", &TMainForm::MusikCDBtnClick);
 
   connect(ZoomOutEd, &ZoomSpinEdit::Changed, this, [this] { Guard([this] { ZoomOutEdChange(); }); });

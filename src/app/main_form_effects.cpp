@@ -1,20 +1,14 @@
 // The editing commands and effects: each asks for what it needs, lets the
-// effects code change the document, and redraws the view as the command
-// requires.
+// history carry the command out and keep it for undo, and redraws the view
+// as the command requires.
 
 #include <QDialog>
 
 #include "app/main_form.h"
 #include "app/status_texts.h"
 #include "app/user_prompts.h"
-#include "effects/crop_cut.h"
-#include "effects/echo.h"
 #include "app/echo_form.h"
-#include "effects/fades.h"
-#include "effects/reverse_speed.h"
-#include "effects/sample_format.h"
 #include "app/sample_format_form.h"
-#include "effects/volume.h"
 
 namespace sonavix {
 
@@ -38,11 +32,11 @@ std::optional<double> TMainForm::AskSeconds(double preset) {
 }
 
 void TMainForm::CropToSelectionClick() {
-  if (sonavix::CropToSelection(doc_)) ShowWholeSound();
+  if (Edit(EditCommand::Crop)) ShowWholeSound();
 }
 
 void TMainForm::CutSelectionBtnClick() {
-  if (CutSelection(doc_)) ShowWholeSound();
+  if (Edit(EditCommand::Cut)) ShowWholeSound();
 }
 
 void TMainForm::ChangeFormatClick() {
@@ -51,66 +45,66 @@ void TMainForm::ChangeFormatClick() {
   dialog->Preset(doc_.Format());
   if (doc_.DataSize == 0) return;
   if (prompts_.RunModal(*dialog) != QDialog::Accepted) return;
-  if (ConvertSampleFormat(doc_, dialog->Chosen())) ShowWholeSound();
+  EditArguments arguments;
+  arguments.format = dialog->Chosen();
+  if (Edit(EditCommand::SampleFormat, arguments)) ShowWholeSound();
 }
 
 void TMainForm::Lauter101Click() {
-  MakeLouder(doc_);
+  Edit(EditCommand::Louder);
   PaintBox1Paint();
 }
 
 void TMainForm::Leiser101Click() {
-  MakeQuieter(doc_);
+  Edit(EditCommand::Quieter);
   PaintBox1Paint();
 }
 
 void TMainForm::MaximaleLautstrke1Click() {
-  MaximumVolume(doc_);
+  Edit(EditCommand::MaximumVolume);
   PaintBox1Paint();
 }
 
 void TMainForm::Weicheinblenden1Click() {
   if (const std::optional<double> seconds = AskSeconds(kFadeSeconds)) {
-    FadeIn(doc_, *seconds);
+    Edit(EditCommand::FadeIn, {*seconds, {}});
     PaintBox1Paint();
   }
 }
 
 void TMainForm::Weichausblenden1Click() {
   if (const std::optional<double> seconds = AskSeconds(kFadeSeconds)) {
-    FadeOut(doc_, *seconds);
+    Edit(EditCommand::FadeOut, {*seconds, {}});
     PaintBox1Paint();
   }
 }
 
 void TMainForm::EndeaufAnfangberblenden1Click() {
   if (const std::optional<double> seconds = AskSeconds(kFadeSeconds))
-    if (CrossfadeEndIntoBeginning(doc_, *seconds)) ShowWholeSound();
+    if (Edit(EditCommand::Crossfade, {*seconds, {}})) ShowWholeSound();
 }
 
 void TMainForm::Echo1Click() {
   if (const std::optional<double> seconds = AskSeconds(kEchoSeconds)) {
-    AddEcho(doc_, *seconds);
+    Edit(EditCommand::Echo, {*seconds, {}});
     PaintBox1Paint();
   }
 }
 
 void TMainForm::Rckwrts1Click() {
-  Reverse(doc_);
+  Edit(EditCommand::Reverse);
   PaintBox1Paint();
 }
 
-// The speed commands change the rate alone; the picture of the waveform
-// does not depend on it.
 // The rate changes, the samples do not: nothing to redraw, but the new rate
 // is shown in the status bar.
 void TMainForm::Schneller101Click() {
-  Faster(doc_);
+  Edit(EditCommand::Faster);
   ShowStatusText(SampleRateText(doc_.SampleRate));
 }
 
 void TMainForm::Langsamer101Click() {
-  Slower(doc_);
+  Edit(EditCommand::Slower);
   ShowStatusText(SampleRateText(doc_.SampleRate));
 }
 

@@ -80,7 +80,7 @@ QAction* TMainForm::AddAction(QMenu* menu, const char* name, const QString& capt
 
 void TMainForm::BuildWindow() {
   setObjectName(QStringLiteral("MainForm"));
-  setWindowTitle(QStringLiteral("Quorvin Sonavix 1.0"));
+  setWindowTitle(kProgramTitle);
   move(kFormPosition);
   resize(kClientSize);
 
@@ -244,6 +244,11 @@ void TMainForm::BuildMenus() {
   AddAction(file, "Beenden1", QStringLiteral("Beenden"));
 
   QMenu* edit = Named(menuBar()->addMenu(QStringLiteral("Bearbeiten")), "Bearbeiten1");
+  UndoAction = AddAction(edit, "Rueckgaengig1", QStringLiteral("Rückgängig"));
+  UndoAction->setShortcut(QKeySequence::Undo);
+  RedoAction = AddAction(edit, "Wiederholen1", QStringLiteral("Wiederholen"));
+  RedoAction->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+  edit->addSeparator();
   AddAction(edit, "ZurAuswahlzurechtschneiden1", QStringLiteral("Zur Auswahl zurechtschneiden"));
   AddAction(edit, "DieAuswahlwegschneiden1", QStringLiteral("Die Auswahl wegschneiden"));
   edit->addSeparator();

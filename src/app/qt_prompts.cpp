@@ -69,6 +69,18 @@ std::optional<QFont> QtPrompts::AskFont(QWidget* parent, const QFont& initial) {
   return font;
 }
 
+SaveChangesAnswer QtPrompts::AskSaveChanges(QWidget* parent, const QString& question) {
+  QMessageBox box(QMessageBox::Warning, QApplication::applicationName(), question,
+                  QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
+  box.setDefaultButton(QMessageBox::Save);
+  box.setEscapeButton(QMessageBox::Cancel);
+  switch (box.exec()) {
+    case QMessageBox::Save: return SaveChangesAnswer::Save;
+    case QMessageBox::Discard: return SaveChangesAnswer::Discard;
+    default: return SaveChangesAnswer::Cancel;
+  }
+}
+
 int QtPrompts::RunModal(QDialog& dialog) { return dialog.exec(); }
 
 }  // namespace sonavix

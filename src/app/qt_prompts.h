@@ -12,6 +12,7 @@ class QtPrompts final : public UserPrompts {
   void ShowError(QWidget* parent, const QString& text) override;
   void ShowMessage(QWidget* parent, const QString& text) override;
   std::optional<QFont> AskFont(QWidget* parent, const QFont& initial) override;
+  SaveChangesAnswer AskSaveChanges(QWidget* parent, const QString& question) override;
   int RunModal(QDialog& dialog) override;
 };
 

@@ -32,6 +32,14 @@ std::optional<QFont> ScriptedPrompts::AskFont(QWidget*, const QFont& initial) {
   return font;
 }
 
+SaveChangesAnswer ScriptedPrompts::AskSaveChanges(QWidget*, const QString& question) {
+  saveQuestions << question;
+  if (saveChanges.empty()) return SaveChangesAnswer::Cancel;
+  const SaveChangesAnswer answer = saveChanges.front();
+  saveChanges.pop_front();
+  return answer;
+}
+
 int ScriptedPrompts::RunModal(QDialog& dialog) {
   dialogTitles << dialog.windowTitle();
   if (dialogs.empty()) return QDialog::Accepted;

@@ -21,10 +21,14 @@ class ScriptedPrompts final : public UserPrompts {
   // What happens to the next modal dialogs; an empty queue accepts them.
   std::deque<std::function<int(QDialog&)>> dialogs;
 
+  // Answers to the next "save changes?" questions; none left cancels.
+  std::deque<SaveChangesAnswer> saveChanges;
+
   // Everything shown, in order.
   QStringList errors;
   QStringList messages;
   QStringList dialogTitles;
+  QStringList saveQuestions;
   std::vector<QFont> fontDialogs;  // the font each font dialog started with
   std::vector<FileDialogSpec> fileDialogs;
 
@@ -33,6 +37,7 @@ class ScriptedPrompts final : public UserPrompts {
   void ShowError(QWidget* parent, const QString& text) override;
   void ShowMessage(QWidget* parent, const QString& text) override;
   std::optional<QFont> AskFont(QWidget* parent, const QFont& initial) override;
+  SaveChangesAnswer AskSaveChanges(QWidget* parent, const QString& question) override;
   int RunModal(QDialog& dialog) override;
 
  private:

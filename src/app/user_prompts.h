@@ -20,6 +20,9 @@ struct FileDialogSpec {
   QString defaultSuffix;      // appended to a name typed without one
 };
 
+// The answers to "save the changes first?".
+enum class SaveChangesAnswer { Save, Discard, Cancel };
+
 class UserPrompts {
  public:
   virtual ~UserPrompts() = default;
@@ -32,6 +35,9 @@ class UserPrompts {
   virtual void ShowMessage(QWidget* parent, const QString& text) = 0;
   // The font dialog, starting at `initial`; empty when cancelled.
   virtual std::optional<QFont> AskFont(QWidget* parent, const QFont& initial) = 0;
+  // Asks whether unsaved changes are to be saved before they are discarded:
+  // Speichern / Verwerfen / Abbrechen, with the warning icon.
+  virtual SaveChangesAnswer AskSaveChanges(QWidget* parent, const QString& question) = 0;
   // Shows a dialog modally; returns its result (QDialog::Accepted or Rejected).
   virtual int RunModal(QDialog& dialog) = 0;
 };

@@ -55,8 +55,12 @@ MarkRange Selection(const AudioDocument& doc) {
   return {doc.SelEnd, doc.SelStart};
 }
 
-void ReplaceBlock(AudioDocument& doc, SampleBlock block, SoundFormat format) {
+void ReplaceBlock(AudioDocument& doc, SampleBlock block, SoundFormat format, SampleBlock* replaced) {
   std::unique_ptr<std::uint8_t[]> old = std::exchange(doc.SampleData, std::move(block.bytes));
+  if (replaced) {
+    replaced->bytes = std::move(old);
+    replaced->size = doc.DataSize;
+  }
   old.reset();
   doc.DataSize = block.size;
   doc.SampleRate = format.SampleRate;

@@ -68,7 +68,9 @@ MarkRange Selection(const AudioDocument& doc);
 // Makes `block` the document's sound in `format`. The caller builds the new
 // block completely before calling, so a failed allocation never reaches here
 // and the document stays as it was; the old block is released after the new
-// one is in place, and both marks go to 0.
-void ReplaceBlock(AudioDocument& doc, SampleBlock block, SoundFormat format);
+// one is in place (or handed to `replaced` when one is given, for an undo to
+// keep), and both marks go to 0.
+void ReplaceBlock(AudioDocument& doc, SampleBlock block, SoundFormat format,
+                  SampleBlock* replaced = nullptr);
 
 }  // namespace sonavix

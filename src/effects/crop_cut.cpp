@@ -11,16 +11,16 @@ namespace sonavix {
 
 namespace {
 
-// The selected frames as byte offsets: smaller mark to larger mark (compared
+// The selected frames as bytes: smaller mark to larger mark (compared
 // unsigned), each limited to the end of the sound and halved in stereo. The
 // frame under the larger mark is not part of it. The effect region has
 // exactly these bounds whenever the marks differ.
-struct ByteSpan {
+struct Bounds {
   std::int64_t lo = 0;
   std::int64_t hi = 0;
 };
 
-ByteSpan SelectedBytes(const AudioDocument& doc) {
+Bounds SelectedBytes(const AudioDocument& doc) {
   const EffectRegion region = EffectRegionOf(doc);
   const std::int64_t frameSize = doc.FrameSize();
   return {region.start * frameSize, region.end * frameSize};
@@ -32,24 +32,24 @@ void CopyBytes(std::uint8_t* to, const std::uint8_t* from, std::int64_t size) {
 
 }  // namespace
 
-bool CropToSelection(AudioDocument& doc) {
+bool CropToSelection(AudioDocument& doc, SampleBlock* replaced) {
   if (doc.SelStart == doc.SelEnd) return false;
-  const ByteSpan span = SelectedBytes(doc);
+  const Bounds span = SelectedBytes(doc);
   SampleBlock block = SampleBlock::Allocate(static_cast<std::int32_t>(span.hi - span.lo));
   CopyBytes(block.bytes.get(), doc.SampleData.get() + span.lo, span.hi - span.lo);
-  ReplaceBlock(doc, std::move(block), doc.Format());
+  ReplaceBlock(doc, std::move(block), doc.Format(), replaced);
   return true;
 }
 
-bool CutSelection(AudioDocument& doc) {
+bool CutSelection(AudioDocument& doc, SampleBlock* replaced) {
   if (doc.SelStart == doc.SelEnd) return false;
-  const ByteSpan span = SelectedBytes(doc);
+  const Bounds span = SelectedBytes(doc);
   // Whatever follows the selection is kept, a trailing partial frame as well.
   const std::int64_t tail = doc.DataSize - span.hi;
   SampleBlock block = SampleBlock::Allocate(static_cast<std::int32_t>(span.lo + tail));
   CopyBytes(block.bytes.get(), doc.SampleData.get(), span.lo);
   CopyBytes(block.bytes.get() + span.lo, doc.SampleData.get() + span.hi, tail);
-  ReplaceBlock(doc, std::move(block), doc.Format());
+  ReplaceBlock(doc, std::move(block), doc.Format(), replaced);
   return true;
 }
 

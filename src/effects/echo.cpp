@@ -32,6 +32,14 @@ void Mean16(std::uint8_t* out, const std::uint8_t* earlier, std::int64_t n) {
 
 }  // namespace
 
+ByteSpan EchoSpan(const AudioDocument& doc, double delaySeconds) {
+  const EffectRegion region = EffectRegionOf(doc);
+  const std::int64_t delay = FramesIn(delaySeconds, doc.SampleRate);
+  if (delay == 0) return {};
+  const std::int64_t stop = std::min<std::int64_t>(region.end + 1, doc.FrameCount());
+  return FrameSpan(doc, region.start + delay, stop);
+}
+
 void AddEcho(AudioDocument& doc, double delaySeconds) {
   static_assert(std::endian::native == std::endian::little, "samples are little-endian in memory");
   const EffectRegion region = EffectRegionOf(doc);

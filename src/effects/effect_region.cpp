@@ -26,4 +26,9 @@ std::int64_t FramesIn(double seconds, std::int32_t sampleRate) {
   return static_cast<std::int64_t>(frames);
 }
 
+ByteSpan FrameSpan(const AudioDocument& doc, std::int64_t first, std::int64_t stop) {
+  if (stop <= first) return {};
+  return {first * doc.FrameSize(), (stop - first) * doc.FrameSize()};
+}
+
 }  // namespace sonavix

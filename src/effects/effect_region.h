@@ -24,4 +24,14 @@ EffectRegion EffectRegionOf(const AudioDocument& doc);
 // included) comes to 0; absurdly long times are capped far beyond any sound.
 std::int64_t FramesIn(double seconds, std::int32_t sampleRate);
 
+// The bytes an in-place command rewrites, or a selection's bytes.
+struct ByteSpan {
+  std::int64_t offset = 0;
+  std::int64_t size = 0;
+  bool empty() const { return size <= 0; }
+};
+
+// Frames first ... stop - 1 as bytes; empty when stop <= first.
+ByteSpan FrameSpan(const AudioDocument& doc, std::int64_t first, std::int64_t stop);
+
 }  // namespace sonavix

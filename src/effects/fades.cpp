@@ -94,29 +94,61 @@ void BlendFrames(const AudioDocument& doc, std::int64_t first, std::int64_t coun
 
 }  // namespace
 
-void FadeIn(AudioDocument& doc, double seconds) {
+namespace {
+
+// The frames a fade rewrites, first ... stop - 1, and its length in frames
+// (0: no fade at all).
+struct FadeFrames {
+  std::int64_t first = 0;
+  std::int64_t stop = 0;
+  std::int64_t length = 0;
+};
+
+FadeFrames FadeInFrames(const AudioDocument& doc, double seconds) {
   const EffectRegion region = EffectRegionOf(doc);
   const std::int64_t length = FramesIn(seconds, doc.SampleRate);
-  if (length == 0) return;
+  if (length == 0) return {};
   // Frames start ... start + length get the factors 0 ... 1; the frame at the
   // region's end is never touched.
-  const std::int64_t stop = std::min<std::int64_t>(region.start + length + 1, region.end);
-  ScaleFrames(doc, region.start, stop - region.start, length, 0, 1);
+  return {region.start, std::min<std::int64_t>(region.start + length + 1, region.end), length};
 }
 
-void FadeOut(AudioDocument& doc, double seconds) {
+FadeFrames FadeOutFrames(const AudioDocument& doc, double seconds) {
   const EffectRegion region = EffectRegionOf(doc);
   const std::int64_t length = FramesIn(seconds, doc.SampleRate);
-  if (length == 0) return;
+  if (length == 0) return {};
   // Frames end - length ... end get the factors 1 ... 0, as far as they lie in
   // the region's start and the sound; the frame at end itself only when the
   // region stops short of the sound's end.
   const std::int64_t first = std::max<std::int64_t>({region.end - length, region.start, 0});
   const std::int64_t last = std::min<std::int64_t>(region.end, doc.FrameCount() - 1);
-  ScaleFrames(doc, first, last - first + 1, length, region.end - first, -1);
+  return {first, last + 1, length};
 }
 
-bool CrossfadeEndIntoBeginning(AudioDocument& doc, double seconds) {
+}  // namespace
+
+ByteSpan FadeInSpan(const AudioDocument& doc, double seconds) {
+  const FadeFrames f = FadeInFrames(doc, seconds);
+  return FrameSpan(doc, f.first, f.stop);
+}
+
+ByteSpan FadeOutSpan(const AudioDocument& doc, double seconds) {
+  const FadeFrames f = FadeOutFrames(doc, seconds);
+  return FrameSpan(doc, f.first, f.stop);
+}
+
+void FadeIn(AudioDocument& doc, double seconds) {
+  const FadeFrames f = FadeInFrames(doc, seconds);
+  if (f.length > 0) ScaleFrames(doc, f.first, f.stop - f.first, f.length, 0, 1);
+}
+
+void FadeOut(AudioDocument& doc, double seconds) {
+  const FadeFrames f = FadeOutFrames(doc, seconds);
+  const std::int64_t end = EffectRegionOf(doc).end;
+  if (f.length > 0) ScaleFrames(doc, f.first, f.stop - f.first, f.length, end - f.first, -1);
+}
+
+bool CrossfadeEndIntoBeginning(AudioDocument& doc, double seconds, SampleBlock* replaced) {
   const std::int64_t length = FramesIn(seconds, doc.SampleRate);
   const std::int64_t frameSize = doc.FrameSize();
   const std::int64_t size = doc.DataSize;
@@ -147,7 +179,7 @@ bool CrossfadeEndIntoBeginning(AudioDocument& doc, double seconds) {
     BlendFrames(doc, whole, 1, length, frame);
     std::memcpy(out + (whole * frameSize - half), frame, static_cast<std::size_t>(newSize % frameSize));
   }
-  ReplaceBlock(doc, std::move(block), doc.Format());
+  ReplaceBlock(doc, std::move(block), doc.Format(), replaced);
   return true;
 }
 

@@ -42,14 +42,21 @@ std::int32_t ScaleRate(std::int32_t rate, std::int64_t mul, std::int64_t div) {
 
 }  // namespace
 
-void Reverse(AudioDocument& doc) {
+ByteSpan ReverseSpan(const AudioDocument& doc) {
   const EffectRegion region = EffectRegionOf(doc);
   // With a selection the frame under the larger mark is included; without
   // one the region ends one past the last frame.
   const std::int32_t last = std::min(region.end, doc.FrameCount() - 1);
-  if (region.start >= last) return;  // nothing, or a single frame
-  std::uint8_t* first = doc.SampleData.get() + std::int64_t{region.start} * doc.FrameSize();
-  const auto count = static_cast<std::size_t>(last - region.start) + 1;
+  if (region.start >= last) return {};  // nothing, or a single frame
+  return FrameSpan(doc, region.start, std::int64_t{last} + 1);
+}
+
+void Reverse(AudioDocument& doc) { ReverseFrames(doc, ReverseSpan(doc)); }
+
+void ReverseFrames(AudioDocument& doc, ByteSpan span) {
+  if (span.empty()) return;
+  std::uint8_t* first = doc.SampleData.get() + span.offset;
+  const auto count = static_cast<std::size_t>(span.size / doc.FrameSize());
   switch (doc.FrameSize()) {
     case 1: ReverseFrames<1>(first, count); break;
     case 2: ReverseFrames<2>(first, count); break;

@@ -121,7 +121,7 @@ std::int64_t TargetSize(const AudioDocument& doc, SoundFormat target) {
 
 }  // namespace
 
-bool ConvertSampleFormat(AudioDocument& doc, SoundFormat target) {
+bool ConvertSampleFormat(AudioDocument& doc, SoundFormat target, SampleBlock* replaced) {
   if (doc.DataSize <= 0 || !doc.SampleData) return false;
   if (doc.SampleRate < 1 || target.SampleRate < 1) return false;
 
@@ -157,7 +157,7 @@ bool ConvertSampleFormat(AudioDocument& doc, SoundFormat target) {
   std::memset(dst + plan.count * newBpf, 0,
               static_cast<std::size_t>(newSize - plan.count * newBpf));
 
-  ReplaceBlock(doc, std::move(block), target);
+  ReplaceBlock(doc, std::move(block), target, replaced);
   return true;
 }
 

@@ -23,12 +23,9 @@ struct Samples {
 };
 
 Samples RegionSamples(AudioDocument& doc) {
-  const EffectRegion region = EffectRegionOf(doc);
-  const std::int64_t frames = doc.FrameCount();
-  const std::int64_t stop = std::min<std::int64_t>(std::int64_t{region.end} + 1, frames);
-  if (region.start >= stop) return {};
-  return {doc.SampleData.get() + std::int64_t{region.start} * doc.FrameSize(),
-          static_cast<std::size_t>((stop - region.start) * doc.Channels())};
+  const ByteSpan span = VolumeSpan(doc);
+  if (span.empty()) return {};
+  return {doc.SampleData.get() + span.offset, static_cast<std::size_t>(span.size / doc.BytesPerSample())};
 }
 
 std::int32_t Clamp16(std::int32_t v) { return std::clamp<std::int32_t>(v, -32768, 32767); }
@@ -107,6 +104,12 @@ void Scale(AudioDocument& doc, Scale16 scale16) {
 }
 
 }  // namespace
+
+ByteSpan VolumeSpan(const AudioDocument& doc) {
+  const EffectRegion region = EffectRegionOf(doc);
+  const std::int64_t stop = std::min<std::int64_t>(std::int64_t{region.end} + 1, doc.FrameCount());
+  return FrameSpan(doc, region.start, stop);
+}
 
 void MakeLouder(AudioDocument& doc) {
   // s x 110 / 100 truncated is s + s / 10 truncated: both parts have the

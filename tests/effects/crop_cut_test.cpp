@@ -113,7 +113,7 @@ TEST(CropCutTest, NoSelectionChangesNothing) {
   for (auto* command : {&CropToSelection, &CutSelection}) {
     AudioDocument doc = Numbered(8, false, true, 5, 5);
     const std::uint8_t* before = doc.SampleData.get();
-    EXPECT_FALSE(command(doc));
+    EXPECT_FALSE(command(doc, nullptr));
     EXPECT_EQ(doc.SampleData.get(), before);
     EXPECT_EQ(Content(doc), Range(0, 8));
     EXPECT_EQ(doc.SelStart, 5);
@@ -121,14 +121,14 @@ TEST(CropCutTest, NoSelectionChangesNothing) {
     // An empty document after a click into the view: both marks -1.
     AudioDocument empty;
     empty.SelStart = empty.SelEnd = -1;
-    EXPECT_FALSE(command(empty));
+    EXPECT_FALSE(command(empty, nullptr));
     EXPECT_EQ(empty.SampleData, nullptr);
     EXPECT_EQ(empty.SelStart, -1);
 
     // Marks apart on an empty document select nothing; the result is still
     // empty and the marks are cleared.
     empty.SelEnd = 3;
-    EXPECT_TRUE(command(empty));
+    EXPECT_TRUE(command(empty, nullptr));
     EXPECT_EQ(empty.DataSize, 0);
     EXPECT_EQ(empty.SelStart, 0);
     EXPECT_EQ(empty.SelEnd, 0);

@@ -1,0 +1,106 @@
+#include "history/edit_commands.h"
+
+#include "effects/crop_cut.h"
+#include "effects/echo.h"
+#include "effects/fades.h"
+#include "effects/reverse_speed.h"
+#include "effects/sample_format.h"
+#include "effects/volume.h"
+
+namespace sonavix {
+
+namespace {
+
+EditHistory::KeepBefore KeepSpan(ByteSpan span) {
+  return [span](const AudioDocument& doc, std::int64_t limit) { return KeepBytes(doc, span, limit); };
+}
+
+// An in-place command on the bytes of `span`; with none, it has nothing to do.
+bool InPlace(EditHistory& history, AudioDocument& doc, const ViewState& view, EditCommand command,
+             ByteSpan span, const std::function<void()>& run) {
+  if (span.empty()) return false;
+  history.Perform(doc, view, EditName(command), KeepSpan(span), run);
+  return true;
+}
+
+bool RateChange(EditHistory& history, AudioDocument& doc, const ViewState& view, EditCommand command,
+                void (*change)(AudioDocument&)) {
+  AudioDocument probe;
+  probe.SampleRate = doc.SampleRate;
+  change(probe);
+  if (probe.SampleRate == doc.SampleRate) return false;
+  history.Perform(
+      doc, view, EditName(command),
+      [](const AudioDocument& before, std::int64_t) { return KeepRate(before); }, [&] { change(doc); });
+  return true;
+}
+
+}  // namespace
+
+const char* EditName(EditCommand command) {
+  switch (command) {
+    case EditCommand::Crop: return "Zur Auswahl zurechtschneiden";
+    case EditCommand::Cut: return "Die Auswahl wegschneiden";
+    case EditCommand::SampleFormat: return "Sampleformat ändern";
+    case EditCommand::Louder: return "Lauter 10%";
+    case EditCommand::Quieter: return "Leiser 10%";
+    case EditCommand::MaximumVolume: return "Maximale Lautstärke";
+    case EditCommand::FadeIn: return "Weich einblenden";
+    case EditCommand::FadeOut: return "Weich ausblenden";
+    case EditCommand::Crossfade: return "Ende auf Anfang überblenden";
+    case EditCommand::Echo: return "Echo";
+    case EditCommand::Reverse: return "Rückwärts";
+    case EditCommand::Faster: return "Schneller 10%";
+    case EditCommand::Slower: return "Langsamer 10%";
+  }
+  return "";
+}
+
+bool PerformEdit(EditHistory& history, AudioDocument& doc, const ViewState& view, EditCommand command,
+                 const EditArguments& arguments) {
+  const char* name = EditName(command);
+  const double seconds = arguments.seconds;
+  switch (command) {
+    case EditCommand::Crop:
+      return history.PerformReplacing(doc, view, name, [](AudioDocument& d, SampleBlock* old) {
+        return CropToSelection(d, old);
+      });
+    case EditCommand::Cut:
+      return history.PerformReplacing(doc, view, name, [](AudioDocument& d, SampleBlock* old) {
+        return CutSelection(d, old);
+      });
+    case EditCommand::SampleFormat:
+      return history.PerformReplacing(doc, view, name, [&](AudioDocument& d, SampleBlock* old) {
+        return ConvertSampleFormat(d, arguments.format, old);
+      });
+    case EditCommand::Crossfade:
+      return history.PerformReplacing(doc, view, name, [&](AudioDocument& d, SampleBlock* old) {
+        return CrossfadeEndIntoBeginning(d, seconds, old);
+      });
+    case EditCommand::Louder:
+      return InPlace(history, doc, view, command, VolumeSpan(doc), [&] { MakeLouder(doc); });
+    case EditCommand::Quieter:
+      return InPlace(history, doc, view, command, VolumeSpan(doc), [&] { MakeQuieter(doc); });
+    case EditCommand::MaximumVolume:
+      return InPlace(history, doc, view, command, VolumeSpan(doc), [&] { MaximumVolume(doc); });
+    case EditCommand::FadeIn:
+      return InPlace(history, doc, view, command, FadeInSpan(doc, seconds), [&] { FadeIn(doc, seconds); });
+    case EditCommand::FadeOut:
+      return InPlace(history, doc, view, command, FadeOutSpan(doc, seconds), [&] { FadeOut(doc, seconds); });
+    case EditCommand::Echo:
+      return InPlace(history, doc, view, command, EchoSpan(doc, seconds), [&] { AddEcho(doc, seconds); });
+    case EditCommand::Reverse: {
+      const ByteSpan span = ReverseSpan(doc);
+      if (span.empty()) return false;
+      history.Perform(
+          doc, view, name, [span](const AudioDocument&, std::int64_t) { return KeepReversal(span); },
+          [&] { ReverseFrames(doc, span); });
+      return true;
+    }
+    case EditCommand::Faster: return RateChange(history, doc, view, command, &Faster);
+    case EditCommand::Slower: return RateChange(history, doc, view, command, &Slower);
+  }
+  return false;
+}
+
+}  // namespace sonavix

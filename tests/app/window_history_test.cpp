@@ -1,0 +1,123 @@
+// Undo and redo through the window, the title's mark for unsaved changes,
+// and the question before such changes would be lost.
+
+#include <gtest/gtest.h>
+
+#include <QScrollBar>
+
+#include "app/messages.h"
+#include "app/status_texts.h"
+#include "app/zoom_spin_edit.h"
+#include "window_test_support.h"
+
+namespace sonavix::testing {
+namespace {
+
+using WindowHistory = WindowTest;
+
+std::vector<std::uint8_t> Bytes(const AudioDocument& doc) {
+  return {doc.SampleData.get(), doc.SampleData.get() + doc.DataSize};
+}
+
+TEST_F(WindowHistory, UndoAndRedoGiveBackSoundMarksAndViewAndNameTheCommand) {
+  OpenThroughCommand(WriteRamp("lied.wav", 50'000));
+  AudioDocument& doc = form->Document();
+  QAction* undo = Find<QAction>("Rueckgaengig1");
+  QAction* redo = Find<QAction>("Wiederholen1");
+  EXPECT_FALSE(undo->isEnabled());
+  EXPECT_EQ(form->windowTitle(), QStringLiteral("Quorvin Sonavix 1.0 – lied.wav"));
+  EXPECT_EQ(undo->shortcut(), QKeySequence(QStringLiteral("Ctrl+Z")));
+  EXPECT_EQ(redo->shortcuts(),
+            (QList<QKeySequence>{QKeySequence(QStringLiteral("Ctrl+Y")), QKeySequence(QStringLiteral("Ctrl+Shift+Z"))}));
+
+  form->ZoomField()->SetValue(10);
+  form->ScrollBar()->setValue(1234);
+  doc.SelStart = 2000;
+  doc.SelEnd = 12'000;
+  const std::vector<std::uint8_t> original = Bytes(doc);
+  Click("CropToSelection");
+  const std::vector<std::uint8_t> cropped = Bytes(doc);
+  const QString croppedZoom = form->ZoomField()->text();
+  EXPECT_EQ(doc.SampleCount(), 10'000);
+  EXPECT_TRUE(undo->isEnabled());
+  EXPECT_EQ(undo->text(), QStringLiteral("Rückgängig: Zur Auswahl zurechtschneiden"));
+  EXPECT_EQ(form->windowTitle(), QStringLiteral("Quorvin Sonavix 1.0 – lied.wav *"));
+
+  undo->trigger();
+  EXPECT_EQ(Bytes(doc), original);
+  EXPECT_EQ(doc.SelStart, 2000);
+  EXPECT_EQ(doc.SelEnd, 12'000);
+  EXPECT_EQ(form->ZoomField()->text(), QStringLiteral("10"));
+  EXPECT_EQ(form->ScrollBar()->value(), 1234);
+  EXPECT_FALSE(undo->isEnabled());
+  EXPECT_EQ(redo->text(), QStringLiteral("Wiederholen: Zur Auswahl zurechtschneiden"));
+  EXPECT_EQ(form->windowTitle(), QStringLiteral("Quorvin Sonavix 1.0 – lied.wav"));
+
+  redo->trigger();
+  EXPECT_EQ(Bytes(doc), cropped);
+  EXPECT_EQ(form->ZoomField()->text(), croppedZoom);
+  EXPECT_FALSE(redo->isEnabled());
+
+  // The speed commands show the rate they go back to.
+  Trigger("Schneller101");
+  undo->trigger();
+  EXPECT_EQ(doc.SampleRate, 22050);
+  EXPECT_EQ(form->StatusText(), SampleRateText(22050));
+
+  // Opening a file starts a new history; saving keeps it.
+  Trigger("Lauter101");
+  prompts.fileNames.push_back(Path("neu.wav"));
+  Trigger("Speichern1");
+  EXPECT_EQ(form->windowTitle(), QStringLiteral("Quorvin Sonavix 1.0 – neu.wav"));
+  EXPECT_EQ(undo->text(), QStringLiteral("Rückgängig: Lauter 10%"));
+  undo->trigger();
+  EXPECT_EQ(form->windowTitle(), QStringLiteral("Quorvin Sonavix 1.0 – neu.wav *"));
+  prompts.saveChanges.push_back(SaveChangesAnswer::Discard);
+  OpenThroughCommand(Path("neu.wav"));
+  EXPECT_FALSE(undo->isEnabled());
+  EXPECT_FALSE(redo->isEnabled());
+  EXPECT_EQ(form->windowTitle(), QStringLiteral("Quorvin Sonavix 1.0 – neu.wav"));
+}
+
+TEST_F(WindowHistory, UnsavedChangesAreAskedAboutAndNothingGoesWithoutConsent) {
+  OpenThroughCommand(WriteRamp("lied.wav", 4000));
+  const QString other = WriteRamp("anders.wav", 100);
+  AudioDocument& doc = form->Document();
+  Trigger("Rckwrts1");
+  const std::vector<std::uint8_t> edited = Bytes(doc);
+
+  // "Abbrechen": no file dialog, the sound stays; the CD dialog is not shown;
+  // the window stays open.
+  OpenThroughCommand(other);
+  prompts.fileNames.clear();
+  Trigger("VonMusikCDeinlesen1");
+  form->close();
+  EXPECT_EQ(prompts.saveQuestions, QStringList(3, QStringLiteral("Änderungen an lied.wav speichern?")));
+  EXPECT_TRUE(prompts.fileDialogs.size() == 1 && prompts.dialogTitles.isEmpty());
+  EXPECT_TRUE(form->isVisible());
+  EXPECT_EQ(Bytes(doc), edited);
+
+  // "Speichern" with a save that fails: the error, and nothing is discarded.
+  prompts.saveChanges = {SaveChangesAnswer::Save};
+  prompts.fileNames = {Path("fehlt/lied.wav"), other};
+  Trigger("ffnen1");
+  EXPECT_EQ(prompts.errors, QStringList{kCannotSave});
+  EXPECT_EQ(Bytes(doc), edited);
+  EXPECT_TRUE(form->History().Modified());
+
+  // "Speichern" that works, then the new file opens.
+  prompts.saveChanges = {SaveChangesAnswer::Save};
+  prompts.fileNames = {Path("gesichert.wav"), other};
+  Trigger("ffnen1");
+  EXPECT_EQ(ReadBytes(Path("gesichert.wav")).size(), edited.size() + 44);
+  EXPECT_EQ(doc.SampleCount(), 100);
+
+  // "Verwerfen" closes the window.
+  Trigger("Lauter101");
+  prompts.saveChanges = {SaveChangesAnswer::Discard};
+  Trigger("Beenden1");
+  EXPECT_FALSE(form->isVisible());
+}
+
+}  // namespace
+}  // namespace sonavix::testing
