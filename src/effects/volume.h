@@ -12,4 +12,14 @@ void MaximumVolume(AudioDocument& doc);
 // The bytes the three rewrite: the effect region and the frame at its end.
 ByteSpan VolumeSpan(const AudioDocument& doc);
 
+// The same on a part of that span (whole samples), for undo to work piece
+// by piece: louder, quieter, the peak maximum volume divides by (at least 1), and
+// maximum volume with a peak found before.
+void MakeLouder(AudioDocument& doc, ByteSpan span);
+void MakeQuieter(AudioDocument& doc, ByteSpan span);
+std::int32_t VolumePeak(AudioDocument& doc, ByteSpan span);
+void MaximumVolume(AudioDocument& doc, ByteSpan span, std::int32_t peak);
+// What maximum volume makes of a 16-bit value with that peak.
+std::int16_t MaximumVolumeOf(std::int32_t value, std::int32_t peak);
+
 }  // namespace sonavix

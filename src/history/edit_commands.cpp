@@ -6,6 +6,7 @@
 #include "effects/reverse_speed.h"
 #include "effects/sample_format.h"
 #include "effects/volume.h"
+#include "history/inverse_records.h"
 
 namespace sonavix {
 
@@ -20,6 +21,16 @@ bool InPlace(EditHistory& history, AudioDocument& doc, const ViewState& view, Ed
              ByteSpan span, const std::function<void()>& run) {
   if (span.empty()) return false;
   history.Perform(doc, view, EditName(command), KeepSpan(span), run);
+  return true;
+}
+
+// An in-place command that keeps what undo needs as it runs.
+template <class Run>
+bool Keeping(EditHistory& history, AudioDocument& doc, const ViewState& view, EditCommand command, ByteSpan span,
+             Run run) {
+  if (span.empty()) return false;
+  history.PerformKeeping(doc, view, EditName(command),
+                         [&](AudioDocument& d, std::int64_t limit) { return run(d, span, limit); });
   return true;
 }
 
@@ -78,17 +89,19 @@ bool PerformEdit(EditHistory& history, AudioDocument& doc, const ViewState& view
         return CrossfadeEndIntoBeginning(d, seconds, old);
       });
     case EditCommand::Louder:
-      return InPlace(history, doc, view, command, VolumeSpan(doc), [&] { MakeLouder(doc); });
+      return Keeping(history, doc, view, command, VolumeSpan(doc), &LouderKeeping);
     case EditCommand::Quieter:
-      return InPlace(history, doc, view, command, VolumeSpan(doc), [&] { MakeQuieter(doc); });
+      return Keeping(history, doc, view, command, VolumeSpan(doc), &QuieterKeeping);
     case EditCommand::MaximumVolume:
-      return InPlace(history, doc, view, command, VolumeSpan(doc), [&] { MaximumVolume(doc); });
+      return Keeping(history, doc, view, command, VolumeSpan(doc),
+                     [](AudioDocument& d, ByteSpan span, std::int64_t) { return MaximumVolumeKeeping(d, span); });
     case EditCommand::FadeIn:
       return InPlace(history, doc, view, command, FadeInSpan(doc, seconds), [&] { FadeIn(doc, seconds); });
     case EditCommand::FadeOut:
       return InPlace(history, doc, view, command, FadeOutSpan(doc, seconds), [&] { FadeOut(doc, seconds); });
     case EditCommand::Echo:
-      return InPlace(history, doc, view, command, EchoSpan(doc, seconds), [&] { AddEcho(doc, seconds); });
+      return Keeping(history, doc, view, command, EchoSpan(doc, seconds),
+                     [seconds](AudioDocument& d, ByteSpan, std::int64_t limit) { return EchoKeeping(d, seconds, limit); });
     case EditCommand::Reverse: {
       const ByteSpan span = ReverseSpan(doc);
       if (span.empty()) return false;

@@ -6,67 +6,75 @@
 
 namespace sonavix {
 
-void EditHistory::Prepare() {
+
+bool EditHistory::Prepare() noexcept {
   // The redo steps go once the command has run, so one more place than the
   // undo steps is all that adding needs.
-  steps_.reserve(done_ + 1);
+  try {
+    steps_.reserve(done_ + 1);
+    return true;
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
 }
 
 std::int64_t EditHistory::LimitFor(const AudioDocument& doc) const {
   return limit_ > 0 ? limit_ : std::max<std::int64_t>(kMinimumLimit, doc.DataSize);
 }
 
+void EditHistory::PerformKeeping(AudioDocument& doc, const ViewState& view, const char* name,
+                                 const KeepingCommand& run) {
+  const std::int64_t limit = LimitFor(doc);
+  const bool prepared = Prepare();
+  Step step{name, nullptr, doc.SelStart, doc.SelEnd, view, 0};
+  step.record = run(doc, limit);
+  Keep(std::move(step), prepared, limit);
+}
+
 void EditHistory::Perform(AudioDocument& doc, const ViewState& view, const char* name,
                           const KeepBefore& keep, const std::function<void()>& command) {
-  const std::int64_t limit = LimitFor(doc);
-  std::unique_ptr<UndoRecord> record;
-  try {
-    Prepare();
-    record = keep(doc, limit);
-  } catch (const std::bad_alloc&) {
-    record.reset();  // the edit goes ahead without undo
-  }
-  Step step{name, nullptr, doc.SelStart, doc.SelEnd, view, 0};
-  command();
-  if (!record) return Block(name);
-  step.record = std::move(record);
-  Add(std::move(step), limit);
+  PerformKeeping(doc, view, name, [&](AudioDocument& d, std::int64_t limit) {
+    std::unique_ptr<UndoRecord> record;
+    try {
+      record = keep(d, limit);
+    } catch (const std::bad_alloc&) {
+      record.reset();  // the edit goes ahead without undo
+    }
+    command();
+    return record;
+  });
 }
 
 bool EditHistory::PerformReplacing(AudioDocument& doc, const ViewState& view, const char* name,
                                    const ReplacingCommand& command) {
   const std::int64_t limit = LimitFor(doc);
   const SoundFormat format = doc.Format();
-  bool prepared = true;
-  try {
-    Prepare();
-  } catch (const std::bad_alloc&) {
-    prepared = false;
-  }
+  const bool prepared = Prepare();
   Step step{name, nullptr, doc.SelStart, doc.SelEnd, view, 0};
   SampleBlock replaced;
   if (!command(doc, &replaced)) return false;
   try {
-    if (prepared) step.record = KeepBlock(std::move(replaced), format);
+    step.record = KeepBlock(std::move(replaced), format);
   } catch (const std::bad_alloc&) {
     step.record.reset();
   }
-  if (!step.record) {
-    Block(name);
-  } else {
-    Add(std::move(step), limit);
-  }
+  Keep(std::move(step), prepared, limit);
   return true;
 }
 
-void EditHistory::Add(Step step, std::int64_t limit) noexcept {
-  if (step.record->Bytes() > limit) return Block(step.name);
+void EditHistory::Keep(Step step, bool prepared, std::int64_t limit) noexcept {
+  // Without its record, or without room for it, or too large to keep, the
+  // step cannot be undone, and neither can anything before it.
+  if (!prepared || !step.record || step.record->Bytes() > limit) return Block(step.name);
+  for (std::size_t i = done_; i < steps_.size(); ++i) used_ -= steps_[i].record->Bytes();
   steps_.erase(steps_.begin() + static_cast<std::ptrdiff_t>(done_), steps_.end());
   step.state = nextState_++;
+  used_ += step.record->Bytes();
   steps_.push_back(std::move(step));  // room was made before the command
   done_ = steps_.size();
   // The oldest steps go until the rest fit; the newest alone always does.
-  while (MemoryUsed() > limit) {
+  while (used_ > limit) {
+    used_ -= steps_.front().record->Bytes();
     baseState_ = steps_.front().state;
     blockedBy_ = nullptr;
     steps_.erase(steps_.begin());
@@ -76,6 +84,7 @@ void EditHistory::Add(Step step, std::int64_t limit) noexcept {
 
 void EditHistory::Block(const char* name) noexcept {
   steps_.clear();
+  used_ = 0;
   done_ = 0;
   blockedBy_ = name;
   baseState_ = nextState_++;
@@ -83,6 +92,7 @@ void EditHistory::Block(const char* name) noexcept {
 
 void EditHistory::Clear() noexcept {
   steps_.clear();
+  used_ = 0;
   done_ = 0;
   blockedBy_ = nullptr;
   baseState_ = nextState_++;
@@ -105,7 +115,9 @@ void EditHistory::SwapState(Step& step, AudioDocument& doc, ViewState& view) noe
 std::optional<ViewState> EditHistory::Undo(AudioDocument& doc, const ViewState& view) noexcept {
   if (!CanUndo()) return std::nullopt;
   Step& step = steps_[--done_];
+  used_ -= step.record->Bytes();
   step.record->Undo(doc);
+  used_ += step.record->Bytes();
   ViewState shown = view;
   SwapState(step, doc, shown);
   return shown;
@@ -114,16 +126,12 @@ std::optional<ViewState> EditHistory::Undo(AudioDocument& doc, const ViewState& 
 std::optional<ViewState> EditHistory::Redo(AudioDocument& doc, const ViewState& view) noexcept {
   if (!CanRedo()) return std::nullopt;
   Step& step = steps_[done_++];
+  used_ -= step.record->Bytes();
   step.record->Redo(doc);
+  used_ += step.record->Bytes();
   ViewState shown = view;
   SwapState(step, doc, shown);
   return shown;
-}
-
-std::int64_t EditHistory::MemoryUsed() const noexcept {
-  std::int64_t used = 0;
-  for (const Step& step : steps_) used += step.record->Bytes();
-  return used;
 }
 
 }  // namespace sonavix

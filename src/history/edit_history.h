@@ -36,6 +36,10 @@ class EditHistory {
   // block it replaced.
   using KeepBefore = std::function<std::unique_ptr<UndoRecord>(const AudioDocument&, std::int64_t limit)>;
   using ReplacingCommand = std::function<bool(AudioDocument&, SampleBlock* replaced)>;
+  // Or while it runs: the command is carried out and returns its record,
+  // or null when it could not keep what undo needs. It must not throw once
+  // it has changed the document.
+  using KeepingCommand = std::function<std::unique_ptr<UndoRecord>(AudioDocument&, std::int64_t limit)>;
 
   // Runs an in-place command and keeps it. `name` is a caption that lives as
   // long as the program (a string literal). When what undo needs cannot be
@@ -44,6 +48,8 @@ class EditHistory {
   // throws leaves the history as it was.
   void Perform(AudioDocument& doc, const ViewState& view, const char* name, const KeepBefore& keep,
                const std::function<void()>& command);
+  // Runs a command that keeps what undo needs as it goes.
+  void PerformKeeping(AudioDocument& doc, const ViewState& view, const char* name, const KeepingCommand& run);
   // Runs a command that replaces the block (returns true when it did) and
   // keeps the old block. Returns the command's answer.
   bool PerformReplacing(AudioDocument& doc, const ViewState& view, const char* name,
@@ -74,7 +80,7 @@ class EditHistory {
   // The most the steps may hold, in bytes. Without a setting (0) it is the
   // larger of kMinimumLimit and the size of the sound at the time of the edit.
   void SetMemoryLimit(std::int64_t bytes) { limit_ = bytes; }
-  std::int64_t MemoryUsed() const noexcept;
+  std::int64_t MemoryUsed() const noexcept { return used_; }
   std::size_t StepCount() const { return steps_.size(); }
 
  private:
@@ -88,9 +94,9 @@ class EditHistory {
   };
 
   // Before the command: makes room for the step so that adding it cannot
-  // fail once the command has run.
-  void Prepare();
-  void Add(Step step, std::int64_t limit) noexcept;
+  // fail once the command has run. False when there is no memory for it.
+  bool Prepare() noexcept;
+  void Keep(Step step, bool prepared, std::int64_t limit) noexcept;
   void Block(const char* name) noexcept;
   std::int64_t LimitFor(const AudioDocument& doc) const;
   static void SwapState(Step& step, AudioDocument& doc, ViewState& view) noexcept;
@@ -103,6 +109,7 @@ class EditHistory {
   std::uint64_t savedState_ = 0;  // the state last loaded or saved
   const char* blockedBy_ = nullptr;
   std::int64_t limit_ = 0;
+  std::int64_t used_ = 0;  // the bytes the steps' records hold
 };
 
 }  // namespace sonavix

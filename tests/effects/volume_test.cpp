@@ -146,7 +146,8 @@ TEST(VolumeTest, MaximumVolumeScalesToTheRegionsPeak) {
 }
 
 TEST(VolumeTest, EmptyDocumentStaysEmpty) {
-  for (auto* command : {&MakeLouder, &MakeQuieter, &MaximumVolume}) {
+  using Command = void (*)(AudioDocument&);
+  for (const Command command : {Command{&MakeLouder}, Command{&MakeQuieter}, Command{&MaximumVolume}}) {
     AudioDocument doc;
     doc.SelStart = -1;
     doc.SelEnd = -1;

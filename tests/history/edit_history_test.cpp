@@ -14,6 +14,8 @@
 #include "../effects/test_sounds.h"
 #include "history/edit_commands.h"
 #include "history/edit_history.h"
+#include "effects/echo.h"
+#include "effects/volume.h"
 
 namespace {
 
@@ -146,10 +148,49 @@ TEST(EditHistoryTest, RandomEditsUndoneAndRedoneGiveBackEveryState) {
   }
 }
 
+// A fade longer than the sound: its bytes are kept as they were.
+const EditArguments kWholeFade{100.0, {}};
+
 AudioDocument Loud(std::int32_t bytes) {
   std::vector<std::uint8_t> data(static_cast<std::size_t>(bytes));
   for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>(i * 7);
   return Sound(true, true, 8000, data);
+}
+
+// The commands undone by working them backwards, on every kind of value:
+// full-scale noise, the extremes, and an echo over several blocks and pieces.
+TEST(EditHistoryTest, CommandsWorkedBackwardsGiveBackEveryValue) {
+  std::mt19937 random(7);
+  for (const bool sixteen : {true, false}) {
+    std::vector<std::uint8_t> bytes(180'000);
+    for (auto& b : bytes) b = static_cast<std::uint8_t>(random());
+    for (const std::uint8_t extreme : {0x00, 0x80, 0xFF, 0x7F, 0x01})
+      for (int i = 0; i < 40; ++i) bytes[random() % bytes.size()] = extreme;
+    for (const auto& [command, seconds] : {std::pair{EditCommand::Louder, 0.0}, {EditCommand::Quieter, 0.0},
+                                           {EditCommand::MaximumVolume, 0.0}, {EditCommand::Echo, 0.2},
+                                           {EditCommand::Echo, 0.01}}) {
+      SCOPED_TRACE(std::string(EditName(command)) + (sixteen ? " 16" : " 8"));
+      AudioDocument doc = Sound(true, sixteen, 44100, bytes);
+      doc.SelStart = 1001;
+      doc.SelEnd = 170'000 / (sixteen ? 2 : 1) - 3;
+      AudioDocument plain = Sound(true, sixteen, 44100, bytes);
+      plain.SelStart = doc.SelStart;
+      plain.SelEnd = doc.SelEnd;
+      EditHistory history;
+      ASSERT_TRUE(PerformEdit(history, doc, {}, command, {seconds, {}}));
+      switch (command) {
+        case EditCommand::Louder: MakeLouder(plain); break;
+        case EditCommand::Quieter: MakeQuieter(plain); break;
+        case EditCommand::MaximumVolume: MaximumVolume(plain); break;
+        default: AddEcho(plain, seconds); break;
+      }
+      EXPECT_TRUE(Bytes(doc) == Bytes(plain));
+      history.Undo(doc, {});
+      EXPECT_TRUE(Bytes(doc) == bytes);
+      history.Redo(doc, {});
+      EXPECT_TRUE(Bytes(doc) == Bytes(plain));
+    }
+  }
 }
 
 TEST(EditHistoryTest, TheLimitDropsTheOldestStepsAndKeepsTheNewestWorking) {
@@ -159,11 +200,11 @@ TEST(EditHistoryTest, TheLimitDropsTheOldestStepsAndKeepsTheNewestWorking) {
   std::vector<std::vector<std::uint8_t>> states{Bytes(doc)};
   for (int i = 0; i < 4; ++i) {
     PerformEdit(history, doc, {}, EditCommand::Reverse);
-    PerformEdit(history, doc, {}, EditCommand::Louder);
+    PerformEdit(history, doc, {}, EditCommand::FadeIn, kWholeFade);
     states.push_back(Bytes(doc));
   }
   EXPECT_LE(history.MemoryUsed(), 100000);
-  EXPECT_EQ(history.StepCount(), 4u);  // two reversals (free) and two louder
+  EXPECT_EQ(history.StepCount(), 4u);  // two reversals (free) and two fades
   // The kept steps still undo; the oldest state kept is the one before them.
   while (history.Undo(doc, {})) {
   }
@@ -182,14 +223,14 @@ TEST(EditHistoryTest, AnEditThatCannotBeKeptIsDoneAndBlocksWhatCameBefore) {
   PerformEdit(history, doc, {}, EditCommand::Reverse);
   doc.SelStart = 0;
   doc.SelEnd = 100;
-  PerformEdit(history, doc, {}, EditCommand::Louder);  // 200 bytes: kept
+  PerformEdit(history, doc, {}, EditCommand::FadeIn, kWholeFade);  // 200 bytes: kept
   const std::vector<std::uint8_t> before = Bytes(doc);
   doc.SelStart = doc.SelEnd = 0;
-  PerformEdit(history, doc, {}, EditCommand::Louder);  // the whole 40 000 bytes: not
+  PerformEdit(history, doc, {}, EditCommand::FadeIn, kWholeFade);  // the whole 40 000 bytes: not
   EXPECT_FALSE(Bytes(doc) == before);  // done all the same
   EXPECT_FALSE(history.CanUndo());
   EXPECT_TRUE(history.UndoBlocked());
-  EXPECT_STREQ(history.UndoName(), "Lauter 10%");
+  EXPECT_STREQ(history.UndoName(), "Weich einblenden");
   // A crop whose old block passes the limit is treated alike.
   PerformEdit(history, doc, {}, EditCommand::Reverse);
   EXPECT_STREQ(history.UndoName(), "Rückwärts");

@@ -1,0 +1,89 @@
+#pragma once
+// Loops over the samples of a span, shared by the volume commands and their
+// undo: 16-bit samples through an inlined function, 8-bit ones through a
+// table of all 256 byte values.
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "document/audio_document.h"
+#include "effects/effect_region.h"
+
+namespace sonavix::samples {
+
+// The samples of a span of the document: where they start and how many.
+struct Samples {
+  std::uint8_t* bytes = nullptr;
+  std::size_t count = 0;  // single-channel samples
+};
+
+inline Samples SamplesIn(AudioDocument& doc, ByteSpan span) {
+  if (span.empty()) return {};
+  return {doc.SampleData.get() + span.offset, static_cast<std::size_t>(span.size / doc.BytesPerSample())};
+}
+
+inline std::int32_t Clamp16(std::int32_t v) { return std::clamp<std::int32_t>(v, -32768, 32767); }
+
+// Rewrites every 16-bit sample through `fn` (a lambda, inlined into the
+// loop). On a little-endian machine the stored bytes are the machine's own
+// layout, so the loop loads and stores whole words and vectorises.
+template <class Fn>
+void Map16(Samples s, Fn fn) {
+  std::uint8_t* p = s.bytes;
+  if constexpr (std::endian::native == std::endian::little) {
+    for (std::size_t i = 0; i < s.count; ++i) {
+      std::int16_t v;
+      std::memcpy(&v, p + 2 * i, 2);
+      v = static_cast<std::int16_t>(fn(v));
+      std::memcpy(p + 2 * i, &v, 2);
+    }
+  } else {
+    for (std::size_t i = 0; i < s.count; ++i) {
+      const auto v = static_cast<std::int16_t>(p[2 * i] | p[2 * i + 1] << 8);
+      const auto w = static_cast<std::uint16_t>(fn(v));
+      p[2 * i] = static_cast<std::uint8_t>(w);
+      p[2 * i + 1] = static_cast<std::uint8_t>(w >> 8);
+    }
+  }
+}
+
+// The largest magnitude among the 16-bit samples, at least 1.
+inline std::int32_t Peak16(Samples s) {
+  const std::uint8_t* p = s.bytes;
+  std::int32_t peak = 1;
+  for (std::size_t i = 0; i < s.count; ++i) {
+    std::int32_t v;
+    if constexpr (std::endian::native == std::endian::little) {
+      std::int16_t w;
+      std::memcpy(&w, p + 2 * i, 2);
+      v = w;
+    } else {
+      v = static_cast<std::int16_t>(p[2 * i] | p[2 * i + 1] << 8);
+    }
+    peak = std::max(peak, v < 0 ? -v : v);
+  }
+  return peak;
+}
+
+// 8-bit samples go through a table of all 256 byte values.
+using Table8 = std::array<std::uint8_t, 256>;
+
+template <class Fn>
+Table8 MakeTable8(Fn centred) {
+  Table8 table{};
+  for (int b = 0; b < 256; ++b) {
+    const std::int32_t v = std::clamp<std::int32_t>(centred(b - 128), -128, 127);
+    table[static_cast<std::size_t>(b)] = static_cast<std::uint8_t>(v + 128);
+  }
+  return table;
+}
+
+inline void Map8(Samples s, const Table8& table) {
+  for (std::size_t i = 0; i < s.count; ++i) s.bytes[i] = table[s.bytes[i]];
+}
+
+}  // namespace sonavix::samples

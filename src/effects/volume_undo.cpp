@@ -1,0 +1,142 @@
+#include "effects/volume_undo.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "effects/sample_map.h"
+#include "effects/undo_flags.h"
+#include "effects/volume.h"
+
+namespace sonavix {
+
+namespace {
+
+using namespace samples;
+
+// The inverse of a one-to-one map of 8-bit values, given as the values it
+// is one-to-one on (first ... last, centred) and the map itself.
+template <class Fn>
+Table8 InverseTable8(std::int32_t first, std::int32_t last, Fn forward) {
+  Table8 table{};
+  for (int b = 0; b < 256; ++b) table[static_cast<std::size_t>(b)] = static_cast<std::uint8_t>(b);
+  for (std::int32_t x = first; x <= last; ++x)
+    table[static_cast<std::size_t>(forward(x) + 128)] = static_cast<std::uint8_t>(x + 128);
+  return table;
+}
+
+std::int32_t Louder8(std::int32_t x) { return x * 110 / 100; }
+
+}  // namespace
+
+bool LouderClips(std::int32_t value, bool sixteen) {
+  if (sixteen) return value > 29789 || value < -29789;
+  const std::int32_t louder = Louder8(value);
+  return louder > 127 || louder < -128;
+}
+
+void UnmakeLouder(AudioDocument& doc, ByteSpan span) {
+  const Samples s = SamplesIn(doc, span);
+  if (doc.Is16Bit) {
+    // Louder made v = 10 k + r (k, r truncated) into w = 11 k + r with
+    // |r| <= 9, so w / 11 truncated is k, and v = w - k.
+    Map16(s, [](std::int16_t w) { return static_cast<std::int16_t>(w - w / 11); });
+  } else {
+    // Louder grows every step by more than one, so no two unclipped values
+    // meet; the clipped ones are the caller's to put back.
+    Map8(s, InverseTable8(-117, 116, Louder8));
+  }
+}
+
+// Quieter makes v = 11 q + r (q, r truncated, |r| <= 10) into
+// w = 10 q + r - sign r. With w = 10 q + t, a t other than 0 gives r back as
+// t + sign t; t = 0 comes from r = -1, 0 or 1 alike, and the flags say
+// which: the first that |r| = 1, the second that r = -1.
+void MakeQuieterKeeping(AudioDocument& doc, ByteSpan piece, std::uint8_t* flags) noexcept {
+  undo_flags::PieceFlags kept;
+  std::memset(&kept, 0, sizeof kept);
+  std::uint8_t* __restrict p = doc.SampleData.get() + piece.offset;
+  std::uint8_t* __restrict first = kept.first;
+  std::uint8_t* __restrict second = kept.second;
+  const auto count = static_cast<std::size_t>(piece.size / 2);
+  for (std::size_t i = 0; i < count; ++i) {
+    std::int16_t v;
+    std::memcpy(&v, p + 2 * i, 2);
+    const auto q = static_cast<std::int16_t>(v / 11);
+    const auto r = static_cast<std::int16_t>(v - 11 * q);
+    first[i] = static_cast<std::uint8_t>(r == 1 || r == -1);
+    second[i] = static_cast<std::uint8_t>(r == -1);
+    const auto w = static_cast<std::int16_t>(v - q - ((r > 0) - (r < 0)));
+    std::memcpy(p + 2 * i, &w, 2);
+  }
+  undo_flags::Pack(kept, flags);
+}
+
+void UnmakeQuieter(AudioDocument& doc, ByteSpan piece, const std::uint8_t* flags) noexcept {
+  undo_flags::PieceFlags kept;
+  undo_flags::Unpack(flags, kept);
+  std::uint8_t* __restrict p = doc.SampleData.get() + piece.offset;
+  const std::uint8_t* __restrict first = kept.first;
+  const std::uint8_t* __restrict second = kept.second;
+  const auto count = static_cast<std::size_t>(piece.size / 2);
+  for (std::size_t i = 0; i < count; ++i) {
+    std::int16_t w;
+    std::memcpy(&w, p + 2 * i, 2);
+    const auto q = static_cast<std::int16_t>(w / 10);
+    const auto t = static_cast<std::int16_t>(w - 10 * q);
+    // t + sign t is 0 where t is; the flags fill in r there.
+    const auto flagged = static_cast<std::int16_t>(first[i] - 2 * second[i]);
+    const auto r = static_cast<std::int16_t>(t + (t > 0) - (t < 0) + (t == 0) * flagged);
+    const auto v = static_cast<std::int16_t>(11 * q + r);
+    std::memcpy(p + 2 * i, &v, 2);
+  }
+}
+
+MaximumVolumeTables MakeMaximumVolumeTables(std::int32_t peak) {
+  MaximumVolumeTables tables{peak, std::vector<std::int16_t>(2 * static_cast<std::size_t>(peak) + 1),
+                             std::vector<std::int16_t>(65536)};
+  // Maximum volume multiplies by full scale / peak >= 1 and truncates, so
+  // every value in -peak ... peak has a result of its own. Only values the
+  // format has go back: a peak of 32768 comes from -32768, and no sample
+  // is +32768.
+  const std::int32_t last = std::min(peak, 32767);
+  for (std::int32_t v = -peak; v <= peak; ++v) {
+    const std::int16_t w = MaximumVolumeOf(v, peak);
+    tables.forward[static_cast<std::size_t>(v + peak)] = w;
+    if (v <= last) tables.back[static_cast<std::size_t>(w + 32768)] = static_cast<std::int16_t>(v);
+  }
+  return tables;
+}
+
+namespace {
+
+Table8 MaximumVolume8(std::int32_t peak) {
+  return MakeTable8([peak](std::int32_t x) { return x * 128 / peak; });
+}
+
+}  // namespace
+
+void RemakeMaximumVolume(AudioDocument& doc, ByteSpan span, const MaximumVolumeTables& tables) noexcept {
+  const Samples s = SamplesIn(doc, span);
+  if (doc.Is16Bit) {
+    const std::int16_t* quotient = tables.forward.data() + tables.peak;
+    Map16(s, [quotient](std::int32_t v) { return quotient[v]; });
+  } else {
+    Map8(s, MaximumVolume8(tables.peak));
+  }
+}
+
+void UnmakeMaximumVolume(AudioDocument& doc, ByteSpan span, const MaximumVolumeTables& tables) noexcept {
+  const Samples s = SamplesIn(doc, span);
+  if (doc.Is16Bit) {
+    const std::int16_t* back = tables.back.data() + 32768;
+    Map16(s, [back](std::int32_t w) { return back[w]; });
+  } else {
+    const std::int32_t peak = tables.peak;
+    Map8(s, InverseTable8(-peak, std::min(peak, 127), [peak](std::int32_t x) {
+           return std::clamp<std::int32_t>(x * 128 / peak, -128, 127);
+         }));
+  }
+}
+
+}  // namespace sonavix
