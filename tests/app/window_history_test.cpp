@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QScrollBar>
+#include <QTimer>
 
 #include "app/messages.h"
 #include "app/status_texts.h"
@@ -117,6 +118,31 @@ TEST_F(WindowHistory, UnsavedChangesAreAskedAboutAndNothingGoesWithoutConsent) {
   prompts.saveChanges = {SaveChangesAnswer::Discard};
   Trigger("Beenden1");
   EXPECT_FALSE(form->isVisible());
+}
+
+// An undo while the sound plays is an edit like any other: the run goes on
+// with the block the document holds from the next block on.
+TEST_F(WindowHistory, UndoAndRedoDuringPlaybackKeepTheRunGoing) {
+  OpenThroughCommand(WriteRamp("lied.wav", 8000));
+  AudioDocument& doc = form->Document();
+  const std::vector<std::uint8_t> original = Bytes(doc);
+  QTimer steps;
+  int n = 0;
+  QObject::connect(&steps, &QTimer::timeout, [&] {
+    switch (++n) {
+      case 2: doc.SelStart = 100, doc.SelEnd = 300, Click("CropToSelection"); break;
+      case 4: Trigger("Rueckgaengig1"); break;
+      case 6: Trigger("Wiederholen1"); break;
+      case 8: Trigger("Rueckgaengig1"); break;
+      case 10: Click("StopBTN"); break;
+    }
+  });
+  steps.start(0);
+  Click("PlayBtn");
+  EXPECT_GE(n, 10);
+  EXPECT_FALSE(form->Running());
+  EXPECT_EQ(Bytes(doc), original);
+  EXPECT_TRUE(prompts.errors.isEmpty());
 }
 
 }  // namespace
