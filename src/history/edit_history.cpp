@@ -112,26 +112,26 @@ void EditHistory::SwapState(Step& step, AudioDocument& doc, ViewState& view) noe
   std::swap(step.view, view);
 }
 
-std::optional<ViewState> EditHistory::Undo(AudioDocument& doc, const ViewState& view) noexcept {
-  if (!CanUndo()) return std::nullopt;
-  Step& step = steps_[--done_];
+std::optional<ViewState> EditHistory::Turn(Step& step, bool back, AudioDocument& doc, const ViewState& view) noexcept {
   used_ -= step.record->Bytes();
-  step.record->Undo(doc);
+  if (back)
+    step.record->Undo(doc);
+  else
+    step.record->Redo(doc);
   used_ += step.record->Bytes();
   ViewState shown = view;
   SwapState(step, doc, shown);
   return shown;
 }
 
+std::optional<ViewState> EditHistory::Undo(AudioDocument& doc, const ViewState& view) noexcept {
+  if (!CanUndo()) return std::nullopt;
+  return Turn(steps_[--done_], true, doc, view);
+}
+
 std::optional<ViewState> EditHistory::Redo(AudioDocument& doc, const ViewState& view) noexcept {
   if (!CanRedo()) return std::nullopt;
-  Step& step = steps_[done_++];
-  used_ -= step.record->Bytes();
-  step.record->Redo(doc);
-  used_ += step.record->Bytes();
-  ViewState shown = view;
-  SwapState(step, doc, shown);
-  return shown;
+  return Turn(steps_[done_++], false, doc, view);
 }
 
 }  // namespace sonavix

@@ -100,6 +100,8 @@ class EditHistory {
   void Block(const char* name) noexcept;
   std::int64_t LimitFor(const AudioDocument& doc) const;
   static void SwapState(Step& step, AudioDocument& doc, ViewState& view) noexcept;
+  // Undoes (back) or redoes a step; returns the view to show.
+  std::optional<ViewState> Turn(Step& step, bool back, AudioDocument& doc, const ViewState& view) noexcept;
   std::uint64_t CurrentState() const noexcept { return done_ > 0 ? steps_[done_ - 1].state : baseState_; }
 
   std::vector<Step> steps_;  // 0 ... done_ - 1 can be undone, the rest redone

@@ -15,10 +15,6 @@ namespace {
 
 using WindowEffects = WindowTest;
 
-std::vector<std::uint8_t> Bytes(const AudioDocument& doc) {
-  return {doc.SampleData.get(), doc.SampleData.get() + doc.DataSize};
-}
-
 TEST_F(WindowEffects, CropKeepsASelectionMadeRightToLeftAndShowsTheWholeRest) {
   OpenThroughCommand(WriteRamp("a.wav", 50'000));
   AudioDocument& doc = form->Document();
@@ -55,7 +51,7 @@ TEST_F(WindowEffects, VolumeWorksOnTheSelectionAndKeepsIt) {
 TEST_F(WindowEffects, TheTimeSpanDialogAsksAndCancelChangesNothing) {
   OpenThroughCommand(WriteRamp("a.wav", 22050));
   AudioDocument& doc = form->Document();
-  const std::vector<std::uint8_t> before = Bytes(doc);
+  const std::vector<std::uint8_t> before = DocumentBytes(doc);
   double presetSeen = 0;
   prompts.dialogs.push_back([&](QDialog& dialog) {
     presetSeen = qobject_cast<TEchoForm*>(&dialog)->Seconds();
@@ -63,7 +59,7 @@ TEST_F(WindowEffects, TheTimeSpanDialogAsksAndCancelChangesNothing) {
   });
   Trigger("Weicheinblenden1");
   EXPECT_EQ(presetSeen, 2.0);
-  EXPECT_EQ(Bytes(doc), before);
+  EXPECT_EQ(DocumentBytes(doc), before);
   EXPECT_EQ(prompts.dialogTitles, QStringList{"Effekt"});
 
   prompts.dialogs.push_back([&](QDialog& dialog) {
@@ -73,7 +69,7 @@ TEST_F(WindowEffects, TheTimeSpanDialogAsksAndCancelChangesNothing) {
   });
   Trigger("Echo1");
   EXPECT_EQ(presetSeen, 0.5);
-  EXPECT_NE(Bytes(doc), before);
+  EXPECT_NE(DocumentBytes(doc), before);
   EXPECT_EQ(doc.DataSize, static_cast<std::int32_t>(before.size()));
 }
 

@@ -16,10 +16,6 @@ namespace {
 
 using WindowHistory = WindowTest;
 
-std::vector<std::uint8_t> Bytes(const AudioDocument& doc) {
-  return {doc.SampleData.get(), doc.SampleData.get() + doc.DataSize};
-}
-
 TEST_F(WindowHistory, UndoAndRedoGiveBackSoundMarksAndViewAndNameTheCommand) {
   OpenThroughCommand(WriteRamp("lied.wav", 50'000));
   AudioDocument& doc = form->Document();
@@ -35,9 +31,9 @@ TEST_F(WindowHistory, UndoAndRedoGiveBackSoundMarksAndViewAndNameTheCommand) {
   form->ScrollBar()->setValue(1234);
   doc.SelStart = 2000;
   doc.SelEnd = 12'000;
-  const std::vector<std::uint8_t> original = Bytes(doc);
+  const std::vector<std::uint8_t> original = DocumentBytes(doc);
   Click("CropToSelection");
-  const std::vector<std::uint8_t> cropped = Bytes(doc);
+  const std::vector<std::uint8_t> cropped = DocumentBytes(doc);
   const QString croppedZoom = form->ZoomField()->text();
   EXPECT_EQ(doc.SampleCount(), 10'000);
   EXPECT_TRUE(undo->isEnabled());
@@ -45,7 +41,7 @@ TEST_F(WindowHistory, UndoAndRedoGiveBackSoundMarksAndViewAndNameTheCommand) {
   EXPECT_EQ(form->windowTitle(), QStringLiteral("Quorvin Sonavix 1.0 – lied.wav *"));
 
   undo->trigger();
-  EXPECT_EQ(Bytes(doc), original);
+  EXPECT_EQ(DocumentBytes(doc), original);
   EXPECT_EQ(doc.SelStart, 2000);
   EXPECT_EQ(doc.SelEnd, 12'000);
   EXPECT_EQ(form->ZoomField()->text(), QStringLiteral("10"));
@@ -55,7 +51,7 @@ TEST_F(WindowHistory, UndoAndRedoGiveBackSoundMarksAndViewAndNameTheCommand) {
   EXPECT_EQ(form->windowTitle(), QStringLiteral("Quorvin Sonavix 1.0 – lied.wav"));
 
   redo->trigger();
-  EXPECT_EQ(Bytes(doc), cropped);
+  EXPECT_EQ(DocumentBytes(doc), cropped);
   EXPECT_EQ(form->ZoomField()->text(), croppedZoom);
   EXPECT_FALSE(redo->isEnabled());
 
@@ -85,7 +81,7 @@ TEST_F(WindowHistory, UnsavedChangesAreAskedAboutAndNothingGoesWithoutConsent) {
   const QString other = WriteRamp("anders.wav", 100);
   AudioDocument& doc = form->Document();
   Trigger("Rckwrts1");
-  const std::vector<std::uint8_t> edited = Bytes(doc);
+  const std::vector<std::uint8_t> edited = DocumentBytes(doc);
 
   // "Abbrechen": no file dialog, the sound stays; the CD dialog is not shown;
   // the window stays open.
@@ -96,14 +92,14 @@ TEST_F(WindowHistory, UnsavedChangesAreAskedAboutAndNothingGoesWithoutConsent) {
   EXPECT_EQ(prompts.saveQuestions, QStringList(3, QStringLiteral("Änderungen an lied.wav speichern?")));
   EXPECT_TRUE(prompts.fileDialogs.size() == 1 && prompts.dialogTitles.isEmpty());
   EXPECT_TRUE(form->isVisible());
-  EXPECT_EQ(Bytes(doc), edited);
+  EXPECT_EQ(DocumentBytes(doc), edited);
 
   // "Speichern" with a save that fails: the error, and nothing is discarded.
   prompts.saveChanges = {SaveChangesAnswer::Save};
   prompts.fileNames = {Path("fehlt/lied.wav"), other};
   Trigger("ffnen1");
   EXPECT_EQ(prompts.errors, QStringList{kCannotSave});
-  EXPECT_EQ(Bytes(doc), edited);
+  EXPECT_EQ(DocumentBytes(doc), edited);
   EXPECT_TRUE(form->History().Modified());
 
   // "Speichern" that works, then the new file opens.
@@ -125,7 +121,7 @@ TEST_F(WindowHistory, UnsavedChangesAreAskedAboutAndNothingGoesWithoutConsent) {
 TEST_F(WindowHistory, UndoAndRedoDuringPlaybackKeepTheRunGoing) {
   OpenThroughCommand(WriteRamp("lied.wav", 8000));
   AudioDocument& doc = form->Document();
-  const std::vector<std::uint8_t> original = Bytes(doc);
+  const std::vector<std::uint8_t> original = DocumentBytes(doc);
   QTimer steps;
   int n = 0;
   QObject::connect(&steps, &QTimer::timeout, [&] {
@@ -141,7 +137,7 @@ TEST_F(WindowHistory, UndoAndRedoDuringPlaybackKeepTheRunGoing) {
   Click("PlayBtn");
   EXPECT_GE(n, 10);
   EXPECT_FALSE(form->Running());
-  EXPECT_EQ(Bytes(doc), original);
+  EXPECT_EQ(DocumentBytes(doc), original);
   EXPECT_TRUE(prompts.errors.isEmpty());
 }
 

@@ -32,6 +32,10 @@ std::vector<std::uint8_t> ReadBytes(const QString& path) {
   return {all.begin(), all.end()};
 }
 
+std::vector<std::uint8_t> DocumentBytes(const AudioDocument& doc) {
+  return {doc.SampleData.get(), doc.SampleData.get() + doc.DataSize};
+}
+
 QByteArray ReadFileText(const QString& path) {
   QFile file(path);
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();

@@ -51,6 +51,7 @@ class WindowTest : public ::testing::Test {
 };
 
 std::vector<std::uint8_t> ReadBytes(const QString& path);
+std::vector<std::uint8_t> DocumentBytes(const AudioDocument& doc);
 QByteArray ReadFileText(const QString& path);
 
 }  // namespace sonavix::testing
