@@ -50,11 +50,12 @@ inline void Restore(AudioDocument& doc, const SampleBlock& original) {
   doc.SelEnd = 0;
 }
 
-// Best of kRuns in milliseconds; `prepare` runs untimed before each run.
-inline double BestMs(const std::function<void()>& prepare, const std::function<void()>& run) {
+// Best of `runs` (kRuns unless given) in milliseconds; `prepare` runs
+// untimed before each run.
+inline double BestMs(const std::function<void()>& prepare, const std::function<void()>& run, int runs = kRuns) {
   using Clock = std::chrono::steady_clock;
   double best = std::numeric_limits<double>::infinity();
-  for (int i = 0; i < kRuns; ++i) {
+  for (int i = 0; i < runs; ++i) {
     prepare();
     const auto t0 = Clock::now();
     run();

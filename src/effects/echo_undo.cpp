@@ -56,49 +56,53 @@ std::int64_t EchoFlagBytes(const EchoReach& reach) {
 
 void AddEchoKeeping(AudioDocument& doc, const EchoReach& reach, std::uint8_t* flags) noexcept {
   std::uint8_t* data = doc.SampleData.get();
-  undo_flags::PieceFlags kept;
   ForEachPiece(reach, false, [&](std::int64_t start, std::int64_t count, std::int64_t index) {
-    std::memset(&kept, 0, sizeof kept);
     std::uint8_t* __restrict out = data + 2 * start;
     const std::uint8_t* __restrict earlier = out - 2 * reach.lag;
-    std::uint8_t* __restrict odd = kept.first;
-    std::uint8_t* __restrict negative = kept.second;
-    for (std::int64_t i = 0; i < count; ++i) {
+    std::uint8_t* __restrict odd = flags + index * static_cast<std::int64_t>(kPieceFlagBytes);
+    std::uint8_t* __restrict negative = odd + undo_flags::kPlane;
+    std::memset(odd, 0, kPieceFlagBytes);
+    undo_flags::ForEachSample(static_cast<std::size_t>(count), [&](std::size_t i, std::size_t j, std::uint8_t bit) {
       std::int16_t a;
       std::int16_t b;
       std::memcpy(&a, out + 2 * i, 2);
       std::memcpy(&b, earlier + 2 * i, 2);
-      const std::int32_t sum = std::int32_t{a} + b;
-      odd[i] = static_cast<std::uint8_t>(sum & 1);
-      negative[i] = static_cast<std::uint8_t>(sum < 0);
-      const auto mean = static_cast<std::int16_t>(sum / 2);
+      // The mean of a and b toward zero, in 16 bits: the halves, the odd one
+      // when both are odd (that is the mean rounded down), plus one where an
+      // odd sum below zero was rounded down.
+      const auto sumOdd = static_cast<std::int16_t>((a ^ b) & 1);
+      const auto down = static_cast<std::int16_t>((a >> 1) + (b >> 1) + (a & b & 1));
+      const auto below = static_cast<std::int16_t>(down < 0);
+      odd[j] = static_cast<std::uint8_t>(odd[j] | undo_flags::Bit(bit, sumOdd != 0));
+      negative[j] = static_cast<std::uint8_t>(negative[j] | undo_flags::Bit(bit, below != 0));
+      const auto mean = static_cast<std::int16_t>(down + (sumOdd & below));
       std::memcpy(out + 2 * i, &mean, 2);
-    }
-    undo_flags::Pack(kept, flags + index * static_cast<std::int64_t>(kPieceFlagBytes));
+    });
   });
 }
 
 void UnmakeEcho(AudioDocument& doc, const EchoReach& reach, const std::uint8_t* flags) noexcept {
   std::uint8_t* data = doc.SampleData.get();
-  undo_flags::PieceFlags kept;
   // The last block first: a block's echo comes from the block before it,
   // which must still hold its result.
   ForEachPiece(reach, true, [&](std::int64_t start, std::int64_t count, std::int64_t index) {
-    undo_flags::Unpack(flags + index * static_cast<std::int64_t>(kPieceFlagBytes), kept);
     std::uint8_t* __restrict out = data + 2 * start;
     const std::uint8_t* __restrict earlier = out - 2 * reach.lag;
-    const std::uint8_t* __restrict odd = kept.first;
-    const std::uint8_t* __restrict negative = kept.second;
-    for (std::int64_t i = 0; i < count; ++i) {
+    const std::uint8_t* __restrict odd = flags + index * static_cast<std::int64_t>(kPieceFlagBytes);
+    const std::uint8_t* __restrict negative = odd + undo_flags::kPlane;
+    undo_flags::ForEachSample(static_cast<std::size_t>(count), [&](std::size_t i, std::size_t j, std::uint8_t bit) {
       std::int16_t mean;
       std::int16_t b;
       std::memcpy(&mean, out + 2 * i, 2);
       std::memcpy(&b, earlier + 2 * i, 2);
-      // The halving dropped the odd one, toward zero: back by its sign.
-      const auto dropped = static_cast<std::int16_t>(odd[i] * (1 - 2 * negative[i]));
-      const auto a = static_cast<std::int16_t>(2 * mean + dropped - b);
+      // The halving dropped the odd one, toward zero: back by its sign. The
+      // sum may pass 16 bits; the sample, reached by wrapping, does not.
+      const auto wasOdd = static_cast<std::int16_t>((odd[j] & bit) != 0);
+      const auto wasBelow = static_cast<std::int16_t>((negative[j] & bit) != 0);
+      const auto dropped = static_cast<std::int16_t>(wasOdd - 2 * (wasOdd & wasBelow));
+      const auto a = static_cast<std::int16_t>(static_cast<std::uint16_t>(2 * mean + dropped - b));
       std::memcpy(out + 2 * i, &a, 2);
-    }
+    });
   });
 }
 

@@ -16,13 +16,15 @@ std::int16_t Load16(const std::uint8_t* p) { return static_cast<std::int16_t>(Lo
 void Store16(std::uint8_t* p, std::int32_t v) { StoreLe16(p, static_cast<std::uint16_t>(v)); }
 
 // Scales `count` frames from `frame` on. Frame n gets the factor
-// (first + step * n) / length, divided per frame in double precision.
+// (first + step * n) / length, divided per frame in double precision. With
+// `old`, each frame's bytes are copied there before it changes.
 template <bool kSixteen, int kChannels>
 void ScaleFrames(std::uint8_t* frame, std::int64_t count, std::int64_t length, std::int64_t first,
-                 std::int64_t step) {
+                 std::int64_t step, std::uint8_t* old) {
   constexpr int kFrameSize = kChannels * (kSixteen ? 2 : 1);
   const auto len = static_cast<double>(length);
   for (std::int64_t n = 0; n < count; ++n, frame += kFrameSize) {
+    if (old) std::memcpy(old + n * kFrameSize, frame, kFrameSize);
     const double g = static_cast<double>(first + step * n) / len;
     for (int c = 0; c < kChannels; ++c) {
       if constexpr (kSixteen) {
@@ -38,15 +40,15 @@ void ScaleFrames(std::uint8_t* frame, std::int64_t count, std::int64_t length, s
 // Frames from `firstFrame` on, `count` of them, with the factors
 // numerator / length, the numerator starting at `first` and moving by `step`.
 void ScaleFrames(AudioDocument& doc, std::int64_t firstFrame, std::int64_t count, std::int64_t length,
-                 std::int64_t first, std::int64_t step) {
+                 std::int64_t first, std::int64_t step, std::uint8_t* old) {
   if (count <= 0) return;
   std::uint8_t* frame = doc.SampleData.get() + firstFrame * doc.FrameSize();
   if (doc.Is16Bit) {
-    if (doc.IsStereo) ScaleFrames<true, 2>(frame, count, length, first, step);
-    else ScaleFrames<true, 1>(frame, count, length, first, step);
+    if (doc.IsStereo) ScaleFrames<true, 2>(frame, count, length, first, step, old);
+    else ScaleFrames<true, 1>(frame, count, length, first, step, old);
   } else {
-    if (doc.IsStereo) ScaleFrames<false, 2>(frame, count, length, first, step);
-    else ScaleFrames<false, 1>(frame, count, length, first, step);
+    if (doc.IsStereo) ScaleFrames<false, 2>(frame, count, length, first, step, old);
+    else ScaleFrames<false, 1>(frame, count, length, first, step, old);
   }
 }
 
@@ -137,15 +139,15 @@ ByteSpan FadeOutSpan(const AudioDocument& doc, double seconds) {
   return FrameSpan(doc, f.first, f.stop);
 }
 
-void FadeIn(AudioDocument& doc, double seconds) {
+void FadeIn(AudioDocument& doc, double seconds, std::uint8_t* old) {
   const FadeFrames f = FadeInFrames(doc, seconds);
-  if (f.length > 0) ScaleFrames(doc, f.first, f.stop - f.first, f.length, 0, 1);
+  if (f.length > 0) ScaleFrames(doc, f.first, f.stop - f.first, f.length, 0, 1, old);
 }
 
-void FadeOut(AudioDocument& doc, double seconds) {
+void FadeOut(AudioDocument& doc, double seconds, std::uint8_t* old) {
   const FadeFrames f = FadeOutFrames(doc, seconds);
   const std::int64_t end = EffectRegionOf(doc).end;
-  if (f.length > 0) ScaleFrames(doc, f.first, f.stop - f.first, f.length, end - f.first, -1);
+  if (f.length > 0) ScaleFrames(doc, f.first, f.stop - f.first, f.length, end - f.first, -1, old);
 }
 
 bool CrossfadeEndIntoBeginning(AudioDocument& doc, double seconds, SampleBlock* replaced) {

@@ -7,8 +7,9 @@
 
 namespace sonavix {
 
-void FadeIn(AudioDocument& doc, double seconds);
-void FadeOut(AudioDocument& doc, double seconds);
+// With `old`, the bytes they rewrite are copied there on the way, for undo.
+void FadeIn(AudioDocument& doc, double seconds, std::uint8_t* old = nullptr);
+void FadeOut(AudioDocument& doc, double seconds, std::uint8_t* old = nullptr);
 // The bytes the fades rewrite.
 ByteSpan FadeInSpan(const AudioDocument& doc, double seconds);
 ByteSpan FadeOutSpan(const AudioDocument& doc, double seconds);

@@ -1,10 +1,12 @@
 #pragma once
-// Two flags per sample that a command cannot be worked backwards without,
-// kept eight to a byte. The samples go in pieces of kPiece; a piece's flags
-// take kPieceFlagBytes: for each flag a plane whose byte j holds, in bit k,
-// the flag of sample k * kPlane + j. That order lets both directions run as
-// plain vector loops over whole bytes.
+// One or two flags per sample that a command cannot be worked backwards
+// without, kept eight to a byte. The samples go in pieces of kPiece; a
+// piece's flags take a plane of kPlane bytes per flag (kPieceFlagBytes for
+// two), whose byte j holds, in bit k, the flag of sample k * kPlane + j. In that order the command and its undo
+// set and read the flags in the same vector loop as the samples, one bit
+// position at a time.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -15,42 +17,28 @@ inline constexpr std::size_t kPiece = 8192;  // samples
 inline constexpr std::size_t kPlane = kPiece / 8;
 inline constexpr std::size_t kPieceFlagBytes = 2 * kPlane;
 
-// The flags of one piece as bytes of 0 or 1, past its end 0.
-struct PieceFlags {
-  std::uint8_t first[kPiece];
-  std::uint8_t second[kPiece];
-};
-
-inline void PackPlane(const std::uint8_t* __restrict flags, std::uint8_t* __restrict out) {
-  // A flag of 1 negated is all ones, masked to its bit: no shift of bytes,
-  // which vector units do not have.
-  const auto bit = [flags](std::size_t k, std::size_t j) {
-    return static_cast<std::uint8_t>(static_cast<std::uint8_t>(0u - flags[k * kPlane + j]) & (1u << k));
-  };
-  for (std::size_t j = 0; j < kPlane; ++j)
-    out[j] = static_cast<std::uint8_t>(bit(0, j) | bit(1, j) | bit(2, j) | bit(3, j) | bit(4, j) | bit(5, j) |
-                                       bit(6, j) | bit(7, j));
+// Calls fn(i, j, bit) for the samples i < count of a piece: sample i has its
+// flags in byte j of each plane, under `bit`.
+template <class Fn>
+inline void ForEachSample(std::size_t count, Fn fn) {
+  for (std::size_t k = 0; k < 8 && k * kPlane < count; ++k) {
+    const std::size_t first = k * kPlane;
+    const std::size_t n = std::min(kPlane, count - first);
+    const auto bit = static_cast<std::uint8_t>(1u << k);
+    for (std::size_t j = 0; j < n; ++j) fn(first + j, j, bit);
+  }
 }
 
-inline void Pack(const PieceFlags& flags, std::uint8_t* out) {
-  PackPlane(flags.first, out);
-  PackPlane(flags.second, out + kPlane);
+// The bit for a flag of 0 or 1: a flag of 1 negated is all ones, masked to
+// the bit (vector units have no shifts of bytes).
+inline std::uint8_t Bit(std::uint8_t bit, bool flag) {
+  return static_cast<std::uint8_t>(static_cast<std::uint8_t>(0u - static_cast<unsigned>(flag)) & bit);
 }
 
-inline void Unpack(const std::uint8_t* __restrict in, PieceFlags& flags) {
-  std::uint8_t* __restrict first = flags.first;
-  std::uint8_t* __restrict second = flags.second;
-  for (std::size_t k = 0; k < 8; ++k)
-    for (std::size_t j = 0; j < kPlane; ++j) {
-      first[k * kPlane + j] = (in[j] >> k) & 1;
-      second[k * kPlane + j] = (in[kPlane + j] >> k) & 1;
-    }
-}
-
-// Bytes of flags for `samples` samples.
-inline std::int64_t FlagBytes(std::int64_t samples) {
+// Bytes of flags for `samples` samples in `planes` planes.
+inline std::int64_t FlagBytes(std::int64_t samples, int planes) {
   return (samples + static_cast<std::int64_t>(kPiece) - 1) / static_cast<std::int64_t>(kPiece) *
-         static_cast<std::int64_t>(kPieceFlagBytes);
+         static_cast<std::int64_t>(kPlane) * planes;
 }
 
 }  // namespace sonavix::undo_flags

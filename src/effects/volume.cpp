@@ -39,14 +39,7 @@ ByteSpan VolumeSpan(const AudioDocument& doc) {
 
 void MakeLouder(AudioDocument& doc) { MakeLouder(doc, VolumeSpan(doc)); }
 
-void MakeLouder(AudioDocument& doc, ByteSpan span) {
-  // s x 110 / 100 truncated is s + s / 10 truncated: both parts have the
-  // sign of s. The sum leaves the range exactly when |s| > 29789.
-  Scale<110, 100>(doc, span, [](std::int16_t v) {
-    const auto sum = static_cast<std::int16_t>(v + v / 10);
-    return v > 29789 ? std::int16_t{32767} : v < -29789 ? std::int16_t{-32768} : sum;
-  });
-}
+void MakeLouder(AudioDocument& doc, ByteSpan span) { Scale<110, 100>(doc, span, &LouderValue); }
 
 void MakeQuieter(AudioDocument& doc) { MakeQuieter(doc, VolumeSpan(doc)); }
 

@@ -19,6 +19,13 @@ void MakeLouder(AudioDocument& doc, ByteSpan span);
 void MakeQuieter(AudioDocument& doc, ByteSpan span);
 std::int32_t VolumePeak(AudioDocument& doc, ByteSpan span);
 void MaximumVolume(AudioDocument& doc, ByteSpan span, std::int32_t peak);
+// What louder makes of a 16-bit value: v x 110 / 100 truncated is v + v / 10
+// truncated, as both parts have the sign of v. The sum leaves the range
+// exactly when |v| > 29789.
+inline std::int16_t LouderValue(std::int16_t v) {
+  const auto sum = static_cast<std::int16_t>(v + v / 10);
+  return v > 29789 ? std::int16_t{32767} : v < -29789 ? std::int16_t{-32768} : sum;
+}
 // What maximum volume makes of a 16-bit value with that peak.
 std::int16_t MaximumVolumeOf(std::int32_t value, std::int32_t peak);
 

@@ -35,6 +35,25 @@ bool LouderClips(std::int32_t value, bool sixteen) {
   return louder > 127 || louder < -128;
 }
 
+bool MakeLouderKeeping(AudioDocument& doc, ByteSpan piece, std::int16_t* __restrict old) noexcept {
+  // One pass: the old values go to `old` (in the cache) and the range of
+  // values is followed alongside, so the memory is read once, as by louder.
+  std::uint8_t* __restrict p = doc.SampleData.get() + piece.offset;
+  const auto count = static_cast<std::size_t>(piece.size / 2);
+  std::int16_t lowest = 0;
+  std::int16_t highest = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    std::int16_t v;
+    std::memcpy(&v, p + 2 * i, 2);
+    old[i] = v;
+    lowest = std::min(lowest, v);
+    highest = std::max(highest, v);
+    const std::int16_t w = LouderValue(v);
+    std::memcpy(p + 2 * i, &w, 2);
+  }
+  return LouderClips(lowest, true) || LouderClips(highest, true);
+}
+
 void UnmakeLouder(AudioDocument& doc, ByteSpan span) {
   const Samples s = SamplesIn(doc, span);
   if (doc.Is16Bit) {
@@ -53,43 +72,37 @@ void UnmakeLouder(AudioDocument& doc, ByteSpan span) {
 // t + sign t; t = 0 comes from r = -1, 0 or 1 alike, and the flags say
 // which: the first that |r| = 1, the second that r = -1.
 void MakeQuieterKeeping(AudioDocument& doc, ByteSpan piece, std::uint8_t* flags) noexcept {
-  undo_flags::PieceFlags kept;
-  std::memset(&kept, 0, sizeof kept);
   std::uint8_t* __restrict p = doc.SampleData.get() + piece.offset;
-  std::uint8_t* __restrict first = kept.first;
-  std::uint8_t* __restrict second = kept.second;
-  const auto count = static_cast<std::size_t>(piece.size / 2);
-  for (std::size_t i = 0; i < count; ++i) {
+  std::uint8_t* __restrict one = flags;
+  std::uint8_t* __restrict minusOne = flags + undo_flags::kPlane;
+  std::memset(flags, 0, undo_flags::kPieceFlagBytes);
+  undo_flags::ForEachSample(static_cast<std::size_t>(piece.size / 2), [&](std::size_t i, std::size_t j, std::uint8_t bit) {
     std::int16_t v;
     std::memcpy(&v, p + 2 * i, 2);
     const auto q = static_cast<std::int16_t>(v / 11);
     const auto r = static_cast<std::int16_t>(v - 11 * q);
-    first[i] = static_cast<std::uint8_t>(r == 1 || r == -1);
-    second[i] = static_cast<std::uint8_t>(r == -1);
+    one[j] = static_cast<std::uint8_t>(one[j] | undo_flags::Bit(bit, r == 1 || r == -1));
+    minusOne[j] = static_cast<std::uint8_t>(minusOne[j] | undo_flags::Bit(bit, r == -1));
     const auto w = static_cast<std::int16_t>(v - q - ((r > 0) - (r < 0)));
     std::memcpy(p + 2 * i, &w, 2);
-  }
-  undo_flags::Pack(kept, flags);
+  });
 }
 
 void UnmakeQuieter(AudioDocument& doc, ByteSpan piece, const std::uint8_t* flags) noexcept {
-  undo_flags::PieceFlags kept;
-  undo_flags::Unpack(flags, kept);
   std::uint8_t* __restrict p = doc.SampleData.get() + piece.offset;
-  const std::uint8_t* __restrict first = kept.first;
-  const std::uint8_t* __restrict second = kept.second;
-  const auto count = static_cast<std::size_t>(piece.size / 2);
-  for (std::size_t i = 0; i < count; ++i) {
+  const std::uint8_t* __restrict one = flags;
+  const std::uint8_t* __restrict minusOne = flags + undo_flags::kPlane;
+  undo_flags::ForEachSample(static_cast<std::size_t>(piece.size / 2), [&](std::size_t i, std::size_t j, std::uint8_t bit) {
     std::int16_t w;
     std::memcpy(&w, p + 2 * i, 2);
     const auto q = static_cast<std::int16_t>(w / 10);
     const auto t = static_cast<std::int16_t>(w - 10 * q);
     // t + sign t is 0 where t is; the flags fill in r there.
-    const auto flagged = static_cast<std::int16_t>(first[i] - 2 * second[i]);
+    const auto flagged = static_cast<std::int16_t>(((one[j] & bit) != 0) - 2 * ((minusOne[j] & bit) != 0));
     const auto r = static_cast<std::int16_t>(t + (t > 0) - (t < 0) + (t == 0) * flagged);
     const auto v = static_cast<std::int16_t>(11 * q + r);
     std::memcpy(p + 2 * i, &v, 2);
-  }
+  });
 }
 
 MaximumVolumeTables MakeMaximumVolumeTables(std::int32_t peak) {

@@ -14,12 +14,15 @@ namespace sonavix {
 // True when louder clips the value (16 bits, or 8 bits centred as byte - 128),
 // so that its result does not tell what the value was.
 bool LouderClips(std::int32_t value, bool sixteen);
+// Louder on a piece of at most undo_flags::kPiece 16-bit samples, copying
+// each old value to `old` on the way; true when any of them clipped.
+bool MakeLouderKeeping(AudioDocument& doc, ByteSpan piece, std::int16_t* old) noexcept;
 // Every sample of the span that louder did not clip goes back to its value
 // before louder.
 void UnmakeLouder(AudioDocument& doc, ByteSpan span);
 
-// Quieter on a piece of at most undo_flags::kPiece 16-bit samples, packing
-// the flags its undo needs into `flags` (undo_flags::kPieceFlagBytes);
+// Quieter on a piece of at most undo_flags::kPiece 16-bit samples, setting
+// the two flags its undo needs in `flags` (undo_flags::kPieceFlagBytes);
 // and the piece back from its result and those flags.
 void MakeQuieterKeeping(AudioDocument& doc, ByteSpan piece, std::uint8_t* flags) noexcept;
 void UnmakeQuieter(AudioDocument& doc, ByteSpan piece, const std::uint8_t* flags) noexcept;

@@ -12,18 +12,6 @@ namespace sonavix {
 
 namespace {
 
-EditHistory::KeepBefore KeepSpan(ByteSpan span) {
-  return [span](const AudioDocument& doc, std::int64_t limit) { return KeepBytes(doc, span, limit); };
-}
-
-// An in-place command on the bytes of `span`; with none, it has nothing to do.
-bool InPlace(EditHistory& history, AudioDocument& doc, const ViewState& view, EditCommand command,
-             ByteSpan span, const std::function<void()>& run) {
-  if (span.empty()) return false;
-  history.Perform(doc, view, EditName(command), KeepSpan(span), run);
-  return true;
-}
-
 // An in-place command that keeps what undo needs as it runs.
 template <class Run>
 bool Keeping(EditHistory& history, AudioDocument& doc, const ViewState& view, EditCommand command, ByteSpan span,
@@ -96,9 +84,15 @@ bool PerformEdit(EditHistory& history, AudioDocument& doc, const ViewState& view
       return Keeping(history, doc, view, command, VolumeSpan(doc),
                      [](AudioDocument& d, ByteSpan span, std::int64_t) { return MaximumVolumeKeeping(d, span); });
     case EditCommand::FadeIn:
-      return InPlace(history, doc, view, command, FadeInSpan(doc, seconds), [&] { FadeIn(doc, seconds); });
+      return Keeping(history, doc, view, command, FadeInSpan(doc, seconds),
+                     [seconds](AudioDocument& d, ByteSpan span, std::int64_t limit) {
+                       return KeepBytesWhile(d, span, limit, [&](std::uint8_t* old) { FadeIn(d, seconds, old); });
+                     });
     case EditCommand::FadeOut:
-      return InPlace(history, doc, view, command, FadeOutSpan(doc, seconds), [&] { FadeOut(doc, seconds); });
+      return Keeping(history, doc, view, command, FadeOutSpan(doc, seconds),
+                     [seconds](AudioDocument& d, ByteSpan span, std::int64_t limit) {
+                       return KeepBytesWhile(d, span, limit, [&](std::uint8_t* old) { FadeOut(d, seconds, old); });
+                     });
     case EditCommand::Echo:
       return Keeping(history, doc, view, command, EchoSpan(doc, seconds),
                      [seconds](AudioDocument& d, ByteSpan, std::int64_t limit) { return EchoKeeping(d, seconds, limit); });

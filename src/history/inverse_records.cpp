@@ -16,9 +16,9 @@ namespace sonavix {
 
 namespace {
 
-// Louder works through the span in pieces small enough to stay in the
-// cache: a piece is searched for values it will clip, then made louder.
-constexpr std::int64_t kPieceBytes = 16 * 1024;
+// Louder works through the span in pieces small enough for their old values
+// to stay in the cache, where the few it clips are picked out.
+constexpr std::int64_t kPieceBytes = 2 * static_cast<std::int64_t>(undo_flags::kPiece);
 
 // A sample louder clipped: where it is (bytes from the span's start) and
 // what it was.
@@ -38,37 +38,6 @@ void SetSampleAt(AudioDocument& doc, std::int64_t offset, std::int32_t value) {
     StoreLe16(p, static_cast<std::uint16_t>(value));
   else
     *p = static_cast<std::uint8_t>(value + 128);
-}
-
-// Whether any sample of the piece will clip: one quick look that usually
-// says no. The smallest and largest value are found in a loop that
-// vectorises.
-bool AnyClips(const AudioDocument& doc, ByteSpan piece) {
-  const std::uint8_t* p = doc.SampleData.get() + piece.offset;
-  std::int32_t lowest = 0;
-  std::int32_t highest = 0;
-  if (doc.Is16Bit) {
-    std::int16_t lo = 0;
-    std::int16_t hi = 0;
-    for (std::int64_t i = 0; i < piece.size; i += 2) {
-      std::int16_t v;
-      std::memcpy(&v, p + i, 2);
-      lo = std::min(lo, v);
-      hi = std::max(hi, v);
-    }
-    lowest = lo;
-    highest = hi;
-  } else {
-    std::uint8_t lo = 128;
-    std::uint8_t hi = 128;
-    for (std::int64_t i = 0; i < piece.size; ++i) {
-      lo = std::min(lo, p[i]);
-      hi = std::max(hi, p[i]);
-    }
-    lowest = lo - 128;
-    highest = hi - 128;
-  }
-  return LouderClips(lowest, doc.Is16Bit) || LouderClips(highest, doc.Is16Bit);
 }
 
 class LouderRecord final : public UndoRecord {
@@ -119,12 +88,12 @@ class QuieterRecord final : public UndoRecord {
  public:
   QuieterRecord(ByteSpan span, SampleBlock flags) : span_(span), flags_(std::move(flags)) {}
   // Quieter, one piece at a time, keeping each piece's flags.
-  void Make(AudioDocument& doc) noexcept { ForEachPiece([&](ByteSpan piece, std::uint8_t* flags) {
-    MakeQuieterKeeping(doc, piece, flags);
-  }); }
-  void Undo(AudioDocument& doc) noexcept override { ForEachPiece([&](ByteSpan piece, std::uint8_t* flags) {
-    UnmakeQuieter(doc, piece, flags);
-  }); }
+  void Make(AudioDocument& doc) noexcept {
+    ForEachPiece([&](ByteSpan piece, std::uint8_t* flags) { MakeQuieterKeeping(doc, piece, flags); });
+  }
+  void Undo(AudioDocument& doc) noexcept override {
+    ForEachPiece([&](ByteSpan piece, std::uint8_t* flags) { UnmakeQuieter(doc, piece, flags); });
+  }
   void Redo(AudioDocument& doc) noexcept override { MakeQuieter(doc, span_); }
   std::int64_t Bytes() const noexcept override { return flags_.size; }
 
@@ -161,12 +130,18 @@ std::unique_ptr<UndoRecord> QuieterKeeping(AudioDocument& doc, ByteSpan span, st
     MakeQuieter(doc, span);
     return record;
   }
-  SampleBlock flags = FlagsFor(undo_flags::FlagBytes(span.size / 2), limit);
+  SampleBlock flags = FlagsFor(undo_flags::FlagBytes(span.size / 2, 2), limit);
   if (!flags.bytes) {
     MakeQuieter(doc, span);
     return nullptr;
   }
-  auto record = std::make_unique<QuieterRecord>(span, std::move(flags));
+  std::unique_ptr<QuieterRecord> record;
+  try {
+    record = std::make_unique<QuieterRecord>(span, std::move(flags));
+  } catch (const std::bad_alloc&) {
+    MakeQuieter(doc, span);
+    return nullptr;
+  }
   record->Make(doc);
   return record;
 }
@@ -183,7 +158,13 @@ std::unique_ptr<UndoRecord> EchoKeeping(AudioDocument& doc, double delaySeconds,
     AddEcho(doc, delaySeconds);
     return nullptr;
   }
-  auto record = std::make_unique<EchoRecord>(reach, std::move(flags));
+  std::unique_ptr<EchoRecord> record;
+  try {
+    record = std::make_unique<EchoRecord>(reach, std::move(flags));
+  } catch (const std::bad_alloc&) {
+    AddEcho(doc, delaySeconds);
+    return nullptr;
+  }
   record->Make(doc);
   return record;
 }
@@ -191,23 +172,26 @@ std::unique_ptr<UndoRecord> EchoKeeping(AudioDocument& doc, double delaySeconds,
 std::unique_ptr<UndoRecord> LouderKeeping(AudioDocument& doc, ByteSpan span, std::int64_t limit) noexcept {
   std::vector<Clipped> clipped;
   bool keeping = true;
-  const int width = doc.BytesPerSample();
+  const auto keep = [&](std::int64_t offset, std::int32_t value) {
+    if (!keeping || !LouderClips(value, doc.Is16Bit)) return;
+    try {
+      if (static_cast<std::int64_t>((clipped.size() + 1) * sizeof(Clipped)) > limit) throw std::bad_alloc();
+      clipped.push_back({static_cast<std::uint32_t>(offset - span.offset), static_cast<std::int16_t>(value)});
+    } catch (const std::bad_alloc&) {
+      keeping = false;  // louder goes on; undo will not be possible
+      clipped = {};
+    }
+  };
+  std::int16_t old[undo_flags::kPiece];
   for (std::int64_t at = span.offset; at < span.offset + span.size; at += kPieceBytes) {
     const ByteSpan piece{at, std::min(kPieceBytes, span.offset + span.size - at)};
-    if (keeping && AnyClips(doc, piece)) {
-      try {
-        for (std::int64_t i = piece.offset; i < piece.offset + piece.size; i += width) {
-          const std::int32_t value = SampleAt(doc, i);
-          if (!LouderClips(value, doc.Is16Bit)) continue;
-          if (static_cast<std::int64_t>((clipped.size() + 1) * sizeof(Clipped)) > limit) throw std::bad_alloc();
-          clipped.push_back({static_cast<std::uint32_t>(i - span.offset), static_cast<std::int16_t>(value)});
-        }
-      } catch (const std::bad_alloc&) {
-        keeping = false;  // louder goes on; undo will not be possible
-        clipped = {};
-      }
+    if (doc.Is16Bit) {
+      if (MakeLouderKeeping(doc, piece, old))
+        for (std::int64_t i = 0; i < piece.size / 2; ++i) keep(at + 2 * i, old[i]);
+    } else {
+      for (std::int64_t i = 0; i < piece.size; ++i) keep(at + i, SampleAt(doc, at + i));
+      MakeLouder(doc, piece);
     }
-    MakeLouder(doc, piece);
   }
   if (!keeping) return nullptr;
   try {

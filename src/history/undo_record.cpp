@@ -1,6 +1,7 @@
 #include "history/undo_record.h"
 
 #include <algorithm>
+#include <new>
 #include <utility>
 
 #include "effects/reverse_speed.h"
@@ -17,6 +18,7 @@ class KeptBytes final : public UndoRecord {
   void Undo(AudioDocument& doc) noexcept override { Swap(doc); }
   void Redo(AudioDocument& doc) noexcept override { Swap(doc); }
   std::int64_t Bytes() const noexcept override { return bytes_.size; }
+  std::uint8_t* Old() { return bytes_.bytes.get(); }
 
  private:
   void Swap(AudioDocument& doc) noexcept {
@@ -79,6 +81,20 @@ std::unique_ptr<UndoRecord> KeepBytes(const AudioDocument& doc, ByteSpan span, s
   SampleBlock bytes = SampleBlock::Allocate(static_cast<std::int32_t>(span.size));
   std::copy_n(doc.SampleData.get() + span.offset, span.size, bytes.bytes.get());
   return std::make_unique<KeptBytes>(std::move(bytes), span.offset);
+}
+
+std::unique_ptr<UndoRecord> KeepBytesWhile(AudioDocument& doc, ByteSpan span, std::int64_t limit,
+                                           const std::function<void(std::uint8_t* old)>& command) {
+  std::unique_ptr<KeptBytes> record;
+  if (span.size <= limit) {
+    try {
+      record = std::make_unique<KeptBytes>(SampleBlock::Allocate(static_cast<std::int32_t>(span.size)), span.offset);
+    } catch (const std::bad_alloc&) {
+      record.reset();
+    }
+  }
+  command(record ? record->Old() : nullptr);
+  return record;
 }
 
 std::unique_ptr<UndoRecord> KeepReversal(ByteSpan span) { return std::make_unique<KeptReversal>(span); }

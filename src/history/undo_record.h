@@ -5,6 +5,7 @@
 // doing so: an undo cannot fail half-way.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "document/audio_document.h"
@@ -25,6 +26,11 @@ class UndoRecord {
 // place; null when they are more than `limit`. Throws std::bad_alloc when
 // there is no memory for them.
 std::unique_ptr<UndoRecord> KeepBytes(const AudioDocument& doc, ByteSpan span, std::int64_t limit);
+// The same, copied by the command itself as it rewrites them: `command`
+// gets where the old bytes of `span` go, all of them, or null when they
+// cannot be kept (more than `limit`, or no memory); the record is then null.
+std::unique_ptr<UndoRecord> KeepBytesWhile(AudioDocument& doc, ByteSpan span, std::int64_t limit,
+                                           const std::function<void(std::uint8_t* old)>& command);
 // A command that turns the frames of `span` round: it is its own inverse,
 // so nothing of the sound is kept.
 std::unique_ptr<UndoRecord> KeepReversal(ByteSpan span);
