@@ -11,7 +11,9 @@ bool EditHistory::Prepare() noexcept {
   // The redo steps go once the command has run, so one more place than the
   // undo steps is all that adding needs.
   try {
-    steps_.reserve(done_ + 1);
+    // Grown by doubling, as push_back would: a reserve of one more each
+    // time would move every step on every edit.
+    if (steps_.capacity() < done_ + 1) steps_.reserve(std::max<std::size_t>(2 * steps_.capacity(), 16));
     return true;
   } catch (const std::bad_alloc&) {
     return false;
