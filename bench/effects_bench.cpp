@@ -10,6 +10,7 @@
 #include <cstring>
 #include <functional>
 
+#include "effects/sample_code.h"
 #include "ten_minute_sound.h"
 #include "effects/crop_cut.h"
 #include "effects/echo.h"
@@ -25,6 +26,8 @@ int main() {
   const SampleBlock original = MakeSound();
   std::printf("%d MB of 44.1 kHz 16-bit stereo (%d min) in memory; best of %d runs\n",
               kDataSize / 1000000, kSeconds / 60, kRuns);
+  std::printf("sample loops: %s (SONAVIX_SAMPLE_CODE=plain for the plain build)\n",
+              ActiveSampleCode() == SampleCode::Avx2 ? "AVX2" : "plain");
 
   // The reference: one copy into a block whose pages are already in place.
   SampleBlock target = SampleBlock::Allocate(kDataSize);

@@ -22,6 +22,7 @@
 #include "effects/sample_format.h"
 #include "effects/volume.h"
 #include "history/edit_commands.h"
+#include "effects/sample_code.h"
 #include "ten_minute_sound.h"
 
 using namespace sonavix;
@@ -47,6 +48,8 @@ int main(int argc, char** argv) {
   const SampleBlock original = MakeSound();
   std::printf("%d MB of 44.1 kHz 16-bit stereo (%d min) in memory; best of %d runs\n",
               kDataSize / 1000000, kSeconds / 60, kRuns);
+  std::printf("sample loops: %s (SONAVIX_SAMPLE_CODE=plain for the plain build)\n",
+              ActiveSampleCode() == SampleCode::Avx2 ? "AVX2" : "plain");
 
   AudioDocument doc;
   std::unique_ptr<EditHistory> history;

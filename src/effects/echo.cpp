@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "effects/effect_region.h"
+#include "effects/sample_code.h"
 
 namespace sonavix {
 
@@ -56,13 +57,15 @@ void AddEcho(AudioDocument& doc, double delaySeconds) {
   const int width = doc.BytesPerSample();
   std::uint8_t* data = doc.SampleData.get();
   // Blocks of at most `lag` samples read only values finished before them.
-  for (std::int64_t k = (region.start + delay) * channels; k < last;) {
-    const std::int64_t n = std::min(lag, last - k);
-    std::uint8_t* out = data + k * width;
-    if (width == 2) Mean16(out, out - lag * 2, n);
-    else Mean8(out, out - lag, n);
-    k += n;
-  }
+  RunInActiveCode([&] {
+    for (std::int64_t k = (region.start + delay) * channels; k < last;) {
+      const std::int64_t n = std::min(lag, last - k);
+      std::uint8_t* out = data + k * width;
+      if (width == 2) Mean16(out, out - lag * 2, n);
+      else Mean8(out, out - lag, n);
+      k += n;
+    }
+  });
 }
 
 }  // namespace sonavix

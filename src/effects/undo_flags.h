@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "effects/sample_code.h"
+
 namespace sonavix::undo_flags {
 
 inline constexpr std::size_t kPiece = 8192;  // samples
@@ -19,14 +21,18 @@ inline constexpr std::size_t kPieceFlagBytes = 2 * kPlane;
 
 // Calls fn(i, j, bit) for the samples i < count of a piece: sample i has its
 // flags in byte j of each plane, under `bit`.
+// The loop runs in the build of the sample code in use; `fn` should
+// capture by copy (see RunInActiveCode).
 template <class Fn>
 inline void ForEachSample(std::size_t count, Fn fn) {
-  for (std::size_t k = 0; k < 8 && k * kPlane < count; ++k) {
-    const std::size_t first = k * kPlane;
-    const std::size_t n = std::min(kPlane, count - first);
-    const auto bit = static_cast<std::uint8_t>(1u << k);
-    for (std::size_t j = 0; j < n; ++j) fn(first + j, j, bit);
-  }
+  RunInActiveCode([=] {
+    for (std::size_t k = 0; k < 8 && k * kPlane < count; ++k) {
+      const std::size_t first = k * kPlane;
+      const std::size_t n = std::min(kPlane, count - first);
+      const auto bit = static_cast<std::uint8_t>(1u << k);
+      for (std::size_t j = 0; j < n; ++j) fn(first + j, j, bit);
+    }
+  });
 }
 
 // The bit for a flag of 0 or 1: a flag of 1 negated is all ones, masked to

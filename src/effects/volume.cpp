@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "effects/effect_region.h"
+#include "effects/sample_code.h"
 #include "effects/sample_map.h"
 
 namespace sonavix {
@@ -23,7 +24,7 @@ void Scale(AudioDocument& doc, ByteSpan span, Scale16 scale16) {
   const Samples s = SamplesIn(doc, span);
   if (s.count == 0) return;
   if (doc.Is16Bit) {
-    Map16(s, scale16);
+    RunInActiveCode([&] { Map16(s, scale16); });
   } else {
     Map8(s, MakeTable8([](std::int32_t x) { return x * kMul / kDiv; }));
   }
@@ -39,7 +40,9 @@ ByteSpan VolumeSpan(const AudioDocument& doc) {
 
 void MakeLouder(AudioDocument& doc) { MakeLouder(doc, VolumeSpan(doc)); }
 
-void MakeLouder(AudioDocument& doc, ByteSpan span) { Scale<110, 100>(doc, span, &LouderValue); }
+void MakeLouder(AudioDocument& doc, ByteSpan span) {
+  Scale<110, 100>(doc, span, [](std::int16_t v) { return LouderValue(v); });
+}
 
 void MakeQuieter(AudioDocument& doc) { MakeQuieter(doc, VolumeSpan(doc)); }
 

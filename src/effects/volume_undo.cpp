@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "effects/sample_code.h"
 #include "effects/sample_map.h"
 #include "effects/undo_flags.h"
 #include "effects/volume.h"
@@ -42,15 +43,21 @@ bool MakeLouderKeeping(AudioDocument& doc, ByteSpan piece, std::int16_t* __restr
   const auto count = static_cast<std::size_t>(piece.size / 2);
   std::int16_t lowest = 0;
   std::int16_t highest = 0;
-  for (std::size_t i = 0; i < count; ++i) {
-    std::int16_t v;
-    std::memcpy(&v, p + 2 * i, 2);
-    old[i] = v;
-    lowest = std::min(lowest, v);
-    highest = std::max(highest, v);
-    const std::int16_t w = LouderValue(v);
-    std::memcpy(p + 2 * i, &w, 2);
-  }
+  RunInActiveCode([=, &lowest, &highest] {
+    std::int16_t lo = 0;
+    std::int16_t hi = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+      std::int16_t v;
+      std::memcpy(&v, p + 2 * i, 2);
+      old[i] = v;
+      lo = std::min(lo, v);
+      hi = std::max(hi, v);
+      const std::int16_t w = LouderValue(v);
+      std::memcpy(p + 2 * i, &w, 2);
+    }
+    lowest = lo;
+    highest = hi;
+  });
   return LouderClips(lowest, true) || LouderClips(highest, true);
 }
 
@@ -59,7 +66,7 @@ void UnmakeLouder(AudioDocument& doc, ByteSpan span) {
   if (doc.Is16Bit) {
     // Louder made v = 10 k + r (k, r truncated) into w = 11 k + r with
     // |r| <= 9, so w / 11 truncated is k, and v = w - k.
-    Map16(s, [](std::int16_t w) { return static_cast<std::int16_t>(w - w / 11); });
+    RunInActiveCode([&] { Map16(s, [](std::int16_t w) { return static_cast<std::int16_t>(w - w / 11); }); });
   } else {
     // Louder grows every step by more than one, so no two unclipped values
     // meet; the clipped ones are the caller's to put back.
@@ -76,7 +83,7 @@ void MakeQuieterKeeping(AudioDocument& doc, ByteSpan piece, std::uint8_t* flags)
   std::uint8_t* __restrict one = flags;
   std::uint8_t* __restrict minusOne = flags + undo_flags::kPlane;
   std::memset(flags, 0, undo_flags::kPieceFlagBytes);
-  undo_flags::ForEachSample(static_cast<std::size_t>(piece.size / 2), [&](std::size_t i, std::size_t j, std::uint8_t bit) {
+  undo_flags::ForEachSample(static_cast<std::size_t>(piece.size / 2), [=](std::size_t i, std::size_t j, std::uint8_t bit) {
     std::int16_t v;
     std::memcpy(&v, p + 2 * i, 2);
     const auto q = static_cast<std::int16_t>(v / 11);
@@ -92,7 +99,7 @@ void UnmakeQuieter(AudioDocument& doc, ByteSpan piece, const std::uint8_t* flags
   std::uint8_t* __restrict p = doc.SampleData.get() + piece.offset;
   const std::uint8_t* __restrict one = flags;
   const std::uint8_t* __restrict minusOne = flags + undo_flags::kPlane;
-  undo_flags::ForEachSample(static_cast<std::size_t>(piece.size / 2), [&](std::size_t i, std::size_t j, std::uint8_t bit) {
+  undo_flags::ForEachSample(static_cast<std::size_t>(piece.size / 2), [=](std::size_t i, std::size_t j, std::uint8_t bit) {
     std::int16_t w;
     std::memcpy(&w, p + 2 * i, 2);
     const auto q = static_cast<std::int16_t>(w / 10);

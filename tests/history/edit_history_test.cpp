@@ -15,6 +15,7 @@
 #include "history/edit_commands.h"
 #include "history/edit_history.h"
 #include "effects/echo.h"
+#include "effects/sample_code.h"
 #include "effects/volume.h"
 
 namespace {
@@ -160,8 +161,12 @@ AudioDocument Loud(std::int32_t bytes) {
 // The commands undone by working them backwards, on every value there is
 // and on full-scale noise, with an echo over several blocks and pieces.
 TEST(EditHistoryTest, CommandsWorkedBackwardsGiveBackEveryValue) {
-  std::mt19937 random(7);
-  for (const bool sixteen : {true, false}) {
+  const SampleCode before = ActiveSampleCode();
+  for (const SampleCode code : {SampleCode::Plain, SampleCode::Avx2}) {
+    const bool avx2 = UseSampleCode(code) == SampleCode::Avx2;
+    for (const bool sixteen : {true, false}) {
+    SCOPED_TRACE(avx2 ? "AVX2" : "plain");
+    std::mt19937 random(7);
     std::vector<std::uint8_t> bytes(180'000);
     for (auto& b : bytes) b = static_cast<std::uint8_t>(random());
     // Every value once (every 16-bit value, or every byte many times over),
@@ -192,7 +197,9 @@ TEST(EditHistoryTest, CommandsWorkedBackwardsGiveBackEveryValue) {
       history.Redo(doc, {});
       EXPECT_TRUE(Bytes(doc) == Bytes(plain));
     }
+    }
   }
+  UseSampleCode(before);
 }
 
 TEST(EditHistoryTest, TheLimitDropsTheOldestStepsAndKeepsTheNewestWorking) {

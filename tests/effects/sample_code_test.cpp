@@ -1,0 +1,54 @@
+// The sample loops in each build the processor can run, against the plain
+// formula on every 16-bit value: the build may change the speed, never a
+// byte.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "effects/sample_code.h"
+#include "effects/volume.h"
+#include "test_sounds.h"
+
+namespace sonavix::testing {
+namespace {
+
+// Every 16-bit value once, in an odd order so that neighbours differ.
+std::vector<std::int16_t> EveryValue() {
+  std::vector<std::int16_t> values(65536);
+  for (std::size_t i = 0; i < values.size(); ++i) values[i] = static_cast<std::int16_t>(i * 40503u);
+  return values;
+}
+
+class EveryBuild : public ::testing::TestWithParam<SampleCode> {
+ protected:
+  void SetUp() override {
+    if (!CanRun(GetParam())) GTEST_SKIP() << "this processor cannot run the build";
+    UseSampleCode(GetParam());
+  }
+  void TearDown() override { UseSampleCode(before_); }
+
+ private:
+  SampleCode before_ = ActiveSampleCode();
+};
+
+TEST_P(EveryBuild, LouderAndQuieterKeepTheirFormulaOnEveryValue) {
+  const std::vector<std::int16_t> values = EveryValue();
+  AudioDocument louder = Sound16(false, 44100, values);
+  AudioDocument quieter = Sound16(false, 44100, values);
+  MakeLouder(louder);
+  MakeQuieter(quieter);
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    const std::int32_t v = values[i];
+    ASSERT_EQ(louder.Sample16(static_cast<std::int64_t>(i)), std::clamp(v * 110 / 100, -32768, 32767)) << v;
+    ASSERT_EQ(quieter.Sample16(static_cast<std::int64_t>(i)), v * 100 / 110) << v;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(SampleCode, EveryBuild, ::testing::Values(SampleCode::Plain, SampleCode::Avx2),
+                         [](const auto& info) { return info.param == SampleCode::Plain ? "Plain" : "Avx2"; });
+
+}  // namespace
+}  // namespace sonavix::testing
