@@ -67,7 +67,11 @@ void MaximumVolume(AudioDocument& doc) {
 
 std::int32_t VolumePeak(AudioDocument& doc, ByteSpan span) {
   const Samples s = SamplesIn(doc, span);
-  if (doc.Is16Bit) return Peak16(s);
+  if (doc.Is16Bit) {
+    std::int32_t peak = 1;
+    RunInActiveCode([s, &peak] { peak = Peak16(s); });
+    return peak;
+  }
   std::int32_t peak = 1;
   for (std::size_t i = 0; i < s.count; ++i) {
     const std::int32_t x = s.bytes[i] - 128;

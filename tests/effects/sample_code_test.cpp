@@ -1,5 +1,5 @@
 // The sample loops in each build the processor can run, against the plain
-// formula on every 16-bit value: the build may change the speed, never a
+// formula on every 16-bit value (or every value of a range): the build may change the speed, never a
 // byte.
 
 #include <gtest/gtest.h>
@@ -44,6 +44,22 @@ TEST_P(EveryBuild, LouderAndQuieterKeepTheirFormulaOnEveryValue) {
     const std::int32_t v = values[i];
     ASSERT_EQ(louder.Sample16(static_cast<std::int64_t>(i)), std::clamp(v * 110 / 100, -32768, 32767)) << v;
     ASSERT_EQ(quieter.Sample16(static_cast<std::int64_t>(i)), v * 100 / 110) << v;
+  }
+}
+
+// Maximum volume finds the peak and scales by it: every value of a range
+// whose peak is its top, and one whose peak is its bottom (-32768).
+TEST_P(EveryBuild, MaximumVolumeKeepsItsFormulaOnEveryValueOfItsRange) {
+  for (const auto& [low, high] : {std::pair{-12344, 12345}, std::pair{-32768, 20000}}) {
+    std::vector<std::int16_t> values;
+    for (std::int32_t v = low; v <= high; ++v) values.push_back(static_cast<std::int16_t>(v));
+    AudioDocument doc = Sound16(false, 44100, values);
+    MaximumVolume(doc);
+    const std::int32_t peak = std::max(high, -low);
+    for (std::size_t i = 0; i < values.size(); ++i) {
+      const std::int32_t v = values[i];
+      ASSERT_EQ(doc.Sample16(static_cast<std::int64_t>(i)), std::min(v * 32768 / peak, 32767)) << v;
+    }
   }
 }
 
