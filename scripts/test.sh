@@ -17,11 +17,11 @@ jobs=$(nproc)
 cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSONAVIX_SANITIZE=ON -DSONAVIX_BENCH=ON
 cmake --build build-test -j "$jobs"
 
-# The sample loops once more as the program runs them: optimised and
-# vectorised (the sanitizers keep the compiler from vectorising), in the
+# The sample and pixel loops once more as the program runs them: optimised
+# and vectorised (the sanitizers keep the compiler from vectorising), in the
 # plain build and the AVX2 one.
 cmake -S . -B build-opt -G Ninja -DCMAKE_BUILD_TYPE=Release
-cmake --build build-opt -j "$jobs" --target effects_tests history_tests
+cmake --build build-opt -j "$jobs" --target effects_tests history_tests video_tests
 
 CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DSONAVIX_FUZZ=ON -DSONAVIX_TESTS=OFF
@@ -30,4 +30,5 @@ bash fuzz/run_all.sh build-fuzz/fuzz "${SONAVIX_FUZZ_SECONDS:-30}"
 
 build-opt/tests/effects_tests --gtest_brief=1
 build-opt/tests/history_tests --gtest_brief=1
+build-opt/tests/video_tests --gtest_brief=1 --gtest_filter='videoFrameRenderer.*'
 (cd build-test && ctest --output-on-failure -j "$jobs")

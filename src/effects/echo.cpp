@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "effects/effect_region.h"
-#include "effects/sample_code.h"
+#include "document/sample_code.h"
 
 namespace sonavix {
 

@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "effects/sample_code.h"
+#include "document/sample_code.h"
 
 namespace sonavix::undo_flags {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "effects/effect_region.h"
-#include "effects/sample_code.h"
+#include "document/sample_code.h"
 #include "effects/sample_map.h"
 
 namespace sonavix {

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "effects/sample_code.h"
+#include "document/sample_code.h"
 #include "effects/sample_map.h"
 #include "effects/undo_flags.h"
 #include "effects/volume.h"

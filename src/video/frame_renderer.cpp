@@ -7,6 +7,7 @@
 #include <QRect>
 #include <algorithm>
 
+#include "document/sample_code.h"
 #include "video/fft.h"
 
 namespace sonavix {
@@ -124,7 +125,9 @@ void FrameRenderer::Fade() {
   const bool packed = stride == static_cast<qsizetype>(w) * 4;
   const int rows = packed ? 1 : h;
   const qsizetype count = packed ? static_cast<qsizetype>(w) * h : w;
-  for (int y = 0; y < rows; ++y) FadePixels(reinterpret_cast<std::uint32_t*>(bits + y * stride), count);
+  RunInActiveCode([=] {
+    for (int y = 0; y < rows; ++y) FadePixels(reinterpret_cast<std::uint32_t*>(bits + y * stride), count);
+  });
 }
 
 // One hundred circles, each with a random fill and outline, pushed from the

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "effects/sample_code.h"
+#include "document/sample_code.h"
 #include "effects/volume.h"
 #include "test_sounds.h"
 

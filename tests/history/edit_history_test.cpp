@@ -15,7 +15,7 @@
 #include "history/edit_commands.h"
 #include "history/edit_history.h"
 #include "effects/echo.h"
-#include "effects/sample_code.h"
+#include "document/sample_code.h"
 #include "effects/volume.h"
 
 namespace {

@@ -18,6 +18,8 @@
 #include <utility>
 #include <vector>
 
+#include "document/sample_code.h"
+
 namespace sonavix {
 namespace {
 
@@ -214,6 +216,22 @@ TEST_F(videoFrameRenderer, FadeSinksIntoDarkBlue) {
     EXPECT_EQ(frame.green(), 0);
     EXPECT_EQ(frame.blue(), at(frameBlue, 123)) << "from below, blue settles on 123: " << picture;
   }
+}
+
+// The fade runs in the build the processor offers; every build draws the
+// same pictures, byte for byte.
+TEST_F(videoFrameRenderer, EveryBuildDrawsTheSamePictures) {
+  const SampleCode before = ActiveSampleCode();
+  std::vector<QImage> pictures;
+  for (const SampleCode code : {SampleCode::Plain, SampleCode::Avx2}) {
+    if (UseSampleCode(code) != code) continue;
+    FrameRenderer r(720, 576);
+    RandomGenerator random;
+    for (int picture = 0; picture < 12; ++picture) r.Draw(QStringLiteral("Hallo"), Font(20), random);
+    pictures.push_back(r.Picture().copy());
+  }
+  UseSampleCode(before);
+  for (const QImage& picture : pictures) EXPECT_EQ(picture, pictures.front());
 }
 
 // Expects the text's cell at (x, y, width, height) for `text` in `font`:

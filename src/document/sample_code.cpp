@@ -1,4 +1,4 @@
-#include "effects/sample_code.h"
+#include "document/sample_code.h"
 
 #include <atomic>
 #include <cstdlib>

@@ -1,6 +1,7 @@
 #pragma once
-// The busiest sample loops come in two builds: plain, which every processor
-// runs, and one for AVX2, which does twice the samples per instruction. The
+// The busiest loops over samples and pixels come in two builds: plain, which
+// every processor runs, and one for AVX2, which does twice the work per
+// instruction. The
 // build is chosen once, at run time, from what the processor offers; the
 // environment variable SONAVIX_SAMPLE_CODE=plain keeps to the plain one.
 // Both give the same bytes.
