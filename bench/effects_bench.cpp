@@ -10,7 +10,7 @@
 #include <cstring>
 #include <functional>
 
-#include "effects/sample_code.h"
+#include "document/sample_code.h"
 #include "ten_minute_sound.h"
 #include "effects/crop_cut.h"
 #include "effects/echo.h"

@@ -22,7 +22,7 @@
 #include "effects/sample_format.h"
 #include "effects/volume.h"
 #include "history/edit_commands.h"
-#include "effects/sample_code.h"
+#include "document/sample_code.h"
 #include "ten_minute_sound.h"
 
 using namespace sonavix;
