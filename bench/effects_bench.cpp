@@ -26,8 +26,8 @@ int main() {
   const SampleBlock original = MakeSound();
   std::printf("%d MB of 44.1 kHz 16-bit stereo (%d min) in memory; best of %d runs\n",
               kDataSize / 1000000, kSeconds / 60, kRuns);
-  std::printf("sample loops: %s (SONAVIX_SAMPLE_CODE=plain for the plain build)\n",
-              ActiveSampleCode() == SampleCode::Avx2 ? "AVX2" : "plain");
+  std::printf("sample loops: %s build (SONAVIX_SAMPLE_CODE=plain or avx2 for another)\n",
+              SampleCodeName(ActiveSampleCode()));
 
   // The reference: one copy into a block whose pages are already in place.
   SampleBlock target = SampleBlock::Allocate(kDataSize);

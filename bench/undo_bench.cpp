@@ -48,8 +48,8 @@ int main(int argc, char** argv) {
   const SampleBlock original = MakeSound();
   std::printf("%d MB of 44.1 kHz 16-bit stereo (%d min) in memory; best of %d runs\n",
               kDataSize / 1000000, kSeconds / 60, kRuns);
-  std::printf("sample loops: %s (SONAVIX_SAMPLE_CODE=plain for the plain build)\n",
-              ActiveSampleCode() == SampleCode::Avx2 ? "AVX2" : "plain");
+  std::printf("sample loops: %s build (SONAVIX_SAMPLE_CODE=plain or avx2 for another)\n",
+              SampleCodeName(ActiveSampleCode()));
 
   AudioDocument doc;
   std::unique_ptr<EditHistory> history;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "document/sample_code.h"
@@ -63,8 +64,13 @@ TEST_P(EveryBuild, MaximumVolumeKeepsItsFormulaOnEveryValueOfItsRange) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(SampleCode, EveryBuild, ::testing::Values(SampleCode::Plain, SampleCode::Avx2),
-                         [](const auto& info) { return info.param == SampleCode::Plain ? "Plain" : "Avx2"; });
+INSTANTIATE_TEST_SUITE_P(SampleCode, EveryBuild,
+                         ::testing::Values(SampleCode::Plain, SampleCode::Avx2, SampleCode::Avx512),
+                         [](const auto& info) {
+                           std::string name = SampleCodeName(info.param);
+                           std::erase(name, '-');
+                           return name;
+                         });
 
 }  // namespace
 }  // namespace sonavix::testing

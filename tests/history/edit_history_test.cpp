@@ -162,10 +162,10 @@ AudioDocument Loud(std::int32_t bytes) {
 // and on full-scale noise, with an echo over several blocks and pieces.
 TEST(EditHistoryTest, CommandsWorkedBackwardsGiveBackEveryValue) {
   const SampleCode before = ActiveSampleCode();
-  for (const SampleCode code : {SampleCode::Plain, SampleCode::Avx2}) {
-    const bool avx2 = UseSampleCode(code) == SampleCode::Avx2;
+  for (const SampleCode code : {SampleCode::Plain, SampleCode::Avx2, SampleCode::Avx512}) {
+    if (UseSampleCode(code) != code) continue;
     for (const bool sixteen : {true, false}) {
-    SCOPED_TRACE(avx2 ? "AVX2" : "plain");
+    SCOPED_TRACE(SampleCodeName(code));
     std::mt19937 random(7);
     std::vector<std::uint8_t> bytes(180'000);
     for (auto& b : bytes) b = static_cast<std::uint8_t>(random());

@@ -223,7 +223,7 @@ TEST_F(videoFrameRenderer, FadeSinksIntoDarkBlue) {
 TEST_F(videoFrameRenderer, EveryBuildDrawsTheSamePictures) {
   const SampleCode before = ActiveSampleCode();
   std::vector<QImage> pictures;
-  for (const SampleCode code : {SampleCode::Plain, SampleCode::Avx2}) {
+  for (const SampleCode code : {SampleCode::Plain, SampleCode::Avx2, SampleCode::Avx512}) {
     if (UseSampleCode(code) != code) continue;
     FrameRenderer r(720, 576);
     RandomGenerator random;
