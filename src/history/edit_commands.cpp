@@ -86,12 +86,12 @@ bool PerformEdit(EditHistory& history, AudioDocument& doc, const ViewState& view
     case EditCommand::FadeIn:
       return Keeping(history, doc, view, command, FadeInSpan(doc, seconds),
                      [seconds](AudioDocument& d, ByteSpan span, std::int64_t limit) {
-                       return KeepBytesWhile(d, span, limit, [&](std::uint8_t* old) { FadeIn(d, seconds, old); });
+                       return KeepBytesWhile(span, limit, [&](std::uint8_t* old) { FadeIn(d, seconds, old); });
                      });
     case EditCommand::FadeOut:
       return Keeping(history, doc, view, command, FadeOutSpan(doc, seconds),
                      [seconds](AudioDocument& d, ByteSpan span, std::int64_t limit) {
-                       return KeepBytesWhile(d, span, limit, [&](std::uint8_t* old) { FadeOut(d, seconds, old); });
+                       return KeepBytesWhile(span, limit, [&](std::uint8_t* old) { FadeOut(d, seconds, old); });
                      });
     case EditCommand::Echo:
       return Keeping(history, doc, view, command, EchoSpan(doc, seconds),

@@ -83,7 +83,7 @@ std::unique_ptr<UndoRecord> KeepBytes(const AudioDocument& doc, ByteSpan span, s
   return std::make_unique<KeptBytes>(std::move(bytes), span.offset);
 }
 
-std::unique_ptr<UndoRecord> KeepBytesWhile(AudioDocument& doc, ByteSpan span, std::int64_t limit,
+std::unique_ptr<UndoRecord> KeepBytesWhile(ByteSpan span, std::int64_t limit,
                                            const std::function<void(std::uint8_t* old)>& command) {
   std::unique_ptr<KeptBytes> record;
   if (span.size <= limit) {

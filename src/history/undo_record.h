@@ -29,7 +29,7 @@ std::unique_ptr<UndoRecord> KeepBytes(const AudioDocument& doc, ByteSpan span, s
 // The same, copied by the command itself as it rewrites them: `command`
 // gets where the old bytes of `span` go, all of them, or null when they
 // cannot be kept (more than `limit`, or no memory); the record is then null.
-std::unique_ptr<UndoRecord> KeepBytesWhile(AudioDocument& doc, ByteSpan span, std::int64_t limit,
+std::unique_ptr<UndoRecord> KeepBytesWhile(ByteSpan span, std::int64_t limit,
                                            const std::function<void(std::uint8_t* old)>& command);
 // A command that turns the frames of `span` round: it is its own inverse,
 // so nothing of the sound is kept.
