@@ -121,52 +121,60 @@ class EchoRecord final : public UndoRecord {
   SampleBlock flags_;
 };
 
-}  // namespace
-
-std::unique_ptr<UndoRecord> QuieterKeeping(AudioDocument& doc, ByteSpan span, std::int64_t limit) {
-  if (!doc.Is16Bit) {
-    // Eight bits are small enough to keep as they are.
-    std::unique_ptr<UndoRecord> record = KeepBytes(doc, span, limit);
-    MakeQuieter(doc, span);
-    return record;
-  }
-  SampleBlock flags = FlagsFor(undo_flags::FlagBytes(span.size / 2, 2), limit);
-  if (!flags.bytes) {
-    MakeQuieter(doc, span);
-    return nullptr;
-  }
-  std::unique_ptr<QuieterRecord> record;
+// The command with its bytes copied first, for what cannot be worked
+// backwards; without room for the copy it runs on its own.
+template <class Command>
+std::unique_ptr<UndoRecord> Copying(const AudioDocument& doc, ByteSpan span, std::int64_t limit, Command command) {
+  std::unique_ptr<UndoRecord> record;
   try {
-    record = std::make_unique<QuieterRecord>(span, std::move(flags));
+    record = KeepBytes(doc, span, limit);
   } catch (const std::bad_alloc&) {
-    MakeQuieter(doc, span);
+    record.reset();
+  }
+  command();
+  return record;
+}
+
+// The command through a record of `size` bytes of flags made by `make`
+// (which runs it with Make); without room for them it runs on its own.
+template <class Make, class Command>
+std::unique_ptr<UndoRecord> WithFlags(AudioDocument& doc, std::int64_t size, std::int64_t limit, Make make,
+                                      Command command) {
+  SampleBlock flags = FlagsFor(size, limit);
+  decltype(make(std::move(flags))) record;
+  if (flags.bytes) {
+    try {
+      record = make(std::move(flags));
+    } catch (const std::bad_alloc&) {
+      record.reset();
+    }
+  }
+  if (!record) {
+    command();
     return nullptr;
   }
   record->Make(doc);
   return record;
 }
 
+}  // namespace
+
+std::unique_ptr<UndoRecord> QuieterKeeping(AudioDocument& doc, ByteSpan span, std::int64_t limit) {
+  const auto quieter = [&] { MakeQuieter(doc, span); };
+  // Eight bits are small enough to keep as they are.
+  if (!doc.Is16Bit) return Copying(doc, span, limit, quieter);
+  return WithFlags(
+      doc, undo_flags::FlagBytes(span.size / 2, 2), limit,
+      [span](SampleBlock flags) { return std::make_unique<QuieterRecord>(span, std::move(flags)); }, quieter);
+}
+
 std::unique_ptr<UndoRecord> EchoKeeping(AudioDocument& doc, double delaySeconds, std::int64_t limit) {
   const EchoReach reach = EchoReachOf(doc, delaySeconds);
-  if (!EchoCanBeUnmade(doc, reach)) {
-    std::unique_ptr<UndoRecord> record = KeepBytes(doc, EchoSpan(doc, delaySeconds), limit);
-    AddEcho(doc, delaySeconds);
-    return record;
-  }
-  SampleBlock flags = FlagsFor(EchoFlagBytes(reach), limit);
-  if (!flags.bytes) {
-    AddEcho(doc, delaySeconds);
-    return nullptr;
-  }
-  std::unique_ptr<EchoRecord> record;
-  try {
-    record = std::make_unique<EchoRecord>(reach, std::move(flags));
-  } catch (const std::bad_alloc&) {
-    AddEcho(doc, delaySeconds);
-    return nullptr;
-  }
-  record->Make(doc);
-  return record;
+  const auto echo = [&] { AddEcho(doc, delaySeconds); };
+  if (!EchoCanBeUnmade(doc, reach)) return Copying(doc, EchoSpan(doc, delaySeconds), limit, echo);
+  return WithFlags(
+      doc, EchoFlagBytes(reach), limit,
+      [reach](SampleBlock flags) { return std::make_unique<EchoRecord>(reach, std::move(flags)); }, echo);
 }
 
 std::unique_ptr<UndoRecord> LouderKeeping(AudioDocument& doc, ByteSpan span, std::int64_t limit) noexcept {

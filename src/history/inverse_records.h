@@ -18,8 +18,7 @@ std::unique_ptr<UndoRecord> LouderKeeping(AudioDocument& doc, ByteSpan span, std
 // Quieter on `span` and the echo, keeping the flags of their halvings and
 // divisions (an eighth of the bytes). On 8-bit sounds, or an echo shorter
 // than a piece of flags, the bytes are kept as they were. Null when that
-// would pass `limit` or finds no memory; the command is done all the same,
-// or throws std::bad_alloc before it changes anything.
+// would pass `limit` or finds no memory; the command is done all the same.
 std::unique_ptr<UndoRecord> QuieterKeeping(AudioDocument& doc, ByteSpan span, std::int64_t limit);
 std::unique_ptr<UndoRecord> EchoKeeping(AudioDocument& doc, double delaySeconds, std::int64_t limit);
 // Maximum volume on `span`, keeping only the tables of what it made of each
