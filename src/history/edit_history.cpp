@@ -6,7 +6,6 @@
 
 namespace sonavix {
 
-
 bool EditHistory::Prepare() noexcept {
   // The redo steps go once the command has run, so one more place than the
   // undo steps is all that adding needs.
