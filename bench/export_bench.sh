@@ -2,8 +2,9 @@
 # Times the export of a generated 60-second song for Video-CD, Super Video
 # CD, DVD and MP4 1080p against the ffmpeg command-line tool making a
 # waveform video of the same song for the same format (for MP4 with the
-# writer's encoder settings, stated below). The goal is at most 1.0
-# times ffmpeg's time for each format. Each file is also handed to the
+# writer's encoder settings, stated below). The goal is at most 0.8 times
+# ffmpeg's time for Video-CD and Super Video CD, 0.6 times for DVD and 1.0
+# times for MP4. Each file is also handed to the
 # format's authoring tool. Only reports; the exit status is 0 whatever the
 # figures.
 #
@@ -60,9 +61,9 @@ author() {
 
 echo "export_bench: 60 s song, 44.1 kHz stereo; Sonavix export (run + writer, quality 1) against ffmpeg"
 printf '  %-5s %-8s %10s %10s %7s  %s\n' format size sonavix ffmpeg ratio goal
-for case in "vcd 352x288" "svcd 480x576" "dvd 720x576"; do
+for case in "vcd 352x288 0.8" "svcd 480x576 0.8" "dvd 720x576 0.6"; do
   set -- $case
-  format=$1 size=$2
+  format=$1 size=$2 goal=$3
 
   ours=$("$bench" "$work/song.wav" "$format" "$work/ours-$format.mpg" 2>"$work/$format.log") || {
     echo "  $format: export failed: $(tail -n 3 "$work/$format.log")"
@@ -80,9 +81,9 @@ for case in "vcd 352x288" "svcd 480x576" "dvd 720x576"; do
   theirSeconds=$(awk -v a="$start" -v b="$(now)" 'BEGIN {printf "%.3f", b - a}')
 
   ratio=$(awk -v a="$oursSeconds" -v b="$theirSeconds" 'BEGIN {printf "%.2f", a / b}')
-  verdict=$(awk -v r="$ratio" 'BEGIN {print (r <= 1.0) ? "met" : "MISSED"}')
-  printf '  %-5s %-8s %9.3fs %9.3fs %6sx  1.0x %s\n' "$format" "$size" \
-    "$oursSeconds" "$theirSeconds" "$ratio" "$verdict"
+  verdict=$(awk -v r="$ratio" -v g="$goal" 'BEGIN {print (r <= g) ? "met" : "MISSED"}')
+  printf '  %-5s %-8s %9.3fs %9.3fs %6sx  %sx %s\n' "$format" "$size" \
+    "$oursSeconds" "$theirSeconds" "$ratio" "$goal" "$verdict"
   printf '        authoring tool: sonavix %s; ffmpeg %s\n' \
     "$(author "$format" "$work/ours-$format.mpg")" "$(author "$format" "$work/ffmpeg-$format.mpg")"
 done

@@ -1,6 +1,7 @@
 // Times opening and saving a one-hour CD-quality WAV file against copying the
-// same file with cp, the floor for moving that many bytes through the page
-// cache. The aim is open + save within 1.5 times the copy.
+// same file with cp followed by sync: the floor for moving that many bytes
+// through the page cache and onto the disk, as a save must (it flushes the
+// new file before the rename). The aim is open + save within 1.1 times that.
 //
 //   wav_io_bench [folder]      (default: $TMPDIR, else /tmp)
 //
@@ -183,13 +184,13 @@ int main(int argc, char** argv) {
   cleanUp();
   if (!ok) return 1;
 
-  const double ratio = openSave.total / cp.total;
+  const double ratio = openSave.total / cpSync.total;
   std::printf("cp               %7.3f s  (best of %d)\n", cp.total, kRuns);
   std::printf("open + save      %7.3f s  (open %.3f s, save %.3f s; best of %d)\n", openSave.total,
               openSave.open, openSave.save, kRuns);
   std::printf("cp + sync        %7.3f s  (best of %d)\n", cpSync.total, kRuns);
-  std::printf("ratio to cp        %7.2f  (goal: at most 1.50) %s\n", ratio,
-              ratio <= 1.5 ? "met" : "NOT met");
-  std::printf("ratio to cp + sync %7.2f\n", openSave.total / cpSync.total);
+  std::printf("ratio to cp        %7.2f\n", openSave.total / cp.total);
+  std::printf("ratio to cp + sync %7.2f  (goal: at most 1.10) %s\n", ratio,
+              ratio <= 1.1 ? "met" : "NOT met");
   return 0;
 }

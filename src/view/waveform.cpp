@@ -2,7 +2,9 @@
 
 #include <QPainter>
 #include <algorithm>
+#include <cstdlib>
 
+#include "view/thin_line.h"
 #include "view/zoom.h"
 
 namespace sonavix {
@@ -17,6 +19,17 @@ int ClampColumn(std::int64_t x, int width) {
 int SampleY(const AudioDocument& doc, std::int64_t i, int height) {
   if (doc.Is16Bit) return doc.Sample16(i) * (height - 1) / 65536 + height / 2;
   return doc.SampleData[static_cast<std::size_t>(i)] * (height - 1) / 255;
+}
+
+// The selection band as QPainter::fillRect draws it in an opaque colour.
+bool FillBand(QImage& image, const QRect& band, QRgb colour) {
+  if (!DrawsDirectly(image)) return false;
+  const QRect r = band & image.rect();
+  for (int y = r.top(); y <= r.bottom(); ++y) {
+    auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+    std::fill(row + r.left(), row + r.right() + 1, colour);
+  }
+  return true;
 }
 
 }  // namespace
@@ -46,26 +59,39 @@ void PaintWaveform(QImage& image, const AudioDocument& doc, std::int64_t zoom, s
   const int w = image.width();
   const int h = image.height();
   image.fill(kWaveBackground);
-  QPainter painter(&image);
-  painter.setRenderHint(QPainter::Antialiasing, false);
+  // The painter is only for what the direct drawing does not take on (other
+  // image formats, a marker outside the columns); its strokes are the same.
+  const auto paint = [&image](const auto& draw) {
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    draw(painter);
+  };
 
   const int x1 = ClampColumn(ColumnOfMark(doc.SelEnd, zoom, scroll), w);
   const int x2 = ClampColumn(ColumnOfMark(doc.SelStart, zoom, scroll), w);
   if (x1 != x2) {
-    const int left = std::min(x1, x2);
-    const int right = std::max(x1, x2);
-    painter.fillRect(QRect(left, 0, right - left, h), kWaveSelection);
+    const QRect band(std::min(x1, x2), 0, std::abs(x1 - x2), h);
+    if (!FillBand(image, band, kWaveSelection.rgb()))
+      paint([&](QPainter& painter) { painter.fillRect(band, kWaveSelection); });
   }
 
   const std::vector<QPoint> points = WaveformPoints(doc, zoom, scroll, w, h);
-  if (points.size() > 1) {
-    painter.setPen(QPen(kWaveLine, 0));
-    painter.drawPolyline(points.data(), static_cast<int>(points.size()));
+  const int count = static_cast<int>(points.size());
+  if (count > 1 && !DrawThinPolyline(image, points.data(), count, kWaveLine.rgb())) {
+    paint([&](QPainter& painter) {
+      painter.setPen(QPen(kWaveLine, 0));
+      painter.drawPolyline(points.data(), count);
+    });
   }
 
-  painter.setPen(QPen(kWaveMarker, 0));
   const int marker = ClampColumn(ColumnOfMark(doc.SelEnd, zoom, scroll), w);
-  painter.drawLine(marker, 0, marker, h - 1);
+  const QPoint markerLine[] = {{marker, 0}, {marker, h - 1}};
+  if (h < 2 || !DrawThinPolyline(image, markerLine, 2, kWaveMarker.rgb())) {
+    paint([&](QPainter& painter) {
+      painter.setPen(QPen(kWaveMarker, 0));
+      painter.drawLine(markerLine[0], markerLine[1]);
+    });
+  }
 }
 
 }  // namespace sonavix

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -222,6 +223,44 @@ TEST_F(viewPaintWaveform, MarksFarOutsideTheView) {
     PaintWaveform(image, doc, c.zoom, c.scroll);
     EXPECT_EQ(Row(10), Span(kW, c.band)) << c.start << ' ' << c.end << ' ' << c.scroll;
     EXPECT_EQ(Row(kH - 1).find('|'), std::string::npos);
+  }
+}
+
+// The strip is drawn straight into 32-bit images and with QPainter into any
+// other kind; both must give the same pixels for every shape a sound makes:
+// steep and flat strokes, turns, the start point below or inside the picture,
+// tiny pictures, marks anywhere.
+TEST(viewPaintWaveformDirect, SameAsThePainter) {
+  std::mt19937 random(16);
+  const auto below = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+  for (int round = 0; round < 300; ++round) {
+    const int w = 1 + below(round < 100 ? 12 : 400);
+    const int h = 1 + below(round % 3 == 0 ? 300 : 130);
+    const int kind = below(3);  // noise, small steps, silence with spikes
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(below(1200)));
+    int level = 128;
+    for (std::uint8_t& b : bytes) {
+      level = kind == 0 ? below(256) : kind == 1 ? std::clamp(level + below(9) - 4, 0, 255) : below(40) ? 128 : below(256);
+      b = static_cast<std::uint8_t>(level);
+    }
+    AudioDocument doc = Make8(bytes);
+    if (round % 2) {
+      doc.Is16Bit = true;
+      doc.DataSize &= ~1;
+    }
+    const std::int32_t n = std::max<std::int32_t>(doc.SampleCount(), 1);
+    doc.SelStart = below(n + 20) - 10;
+    doc.SelEnd = below(n + 20) - 10;
+    const std::int64_t zoom = 1 + below(4);
+    const std::int64_t scroll = below(3) ? 0 : below(n);
+
+    QImage direct(w, h, QImage::Format_RGB32);
+    QImage painted(w, h, QImage::Format_RGB888);
+    PaintWaveform(direct, doc, zoom, scroll);
+    PaintWaveform(painted, doc, zoom, scroll);
+    ASSERT_EQ(direct, painted.convertToFormat(QImage::Format_RGB32))
+        << "round " << round << ": " << w << 'x' << h << ", " << bytes.size() << " bytes, Z=" << zoom
+        << " P=" << scroll;
   }
 }
 
