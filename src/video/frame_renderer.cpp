@@ -3,11 +3,10 @@
 #include <QColor>
 #include <QFontMetrics>
 #include <QPainter>
-#include <QPen>
-#include <QRect>
 #include <algorithm>
 
 #include "document/sample_code.h"
+#include "video/circle_stamp.h"
 #include "video/fft.h"
 
 namespace sonavix {
@@ -139,9 +138,7 @@ void FrameRenderer::DrawCircles(RandomGenerator& random, QColor& lastFill) {
   const int size = CircleSize(w);
   const double divisor = OffsetDivisor(w);
 
-  QPainter painter(&picture_);
-  painter.setRenderHint(QPainter::Antialiasing, false);
-  QPen pen(Qt::black, 1);
+  if (size > 0 && stamp_.Size() != size) stamp_ = CircleStamp(size);
   for (int l = 0; l < kCircleRows; ++l) {
     for (int m = 0; m < kCircleRows; ++m) {
       const int k = kCircleRows * l + m;
@@ -152,24 +149,12 @@ void FrameRenderer::DrawCircles(RandomGenerator& random, QColor& lastFill) {
       const int lineRed = static_cast<int>(random.Below(196));
       lastFill.setRgb(fillRed, fillGreen, 255);
 
-      const int dx = static_cast<int>((smoothRe_[2 * k] - smoothRe_[2 * k + 1]) * (k + 1) / divisor);
-      const int dy = static_cast<int>((smoothIm_[2 * k] + smoothIm_[2 * k + 1]) * (k + 1) / divisor);
-      const int left = w / 2 + dx;
-      const int top = h / 2 + dy;
+      // Truncated towards zero; wide enough for the pushes a loud sound
+      // gives a 1080p picture.
+      const auto dx = static_cast<long long>((smoothRe_[2 * k] - smoothRe_[2 * k + 1]) * (k + 1) / divisor);
+      const auto dy = static_cast<long long>((smoothIm_[2 * k] + smoothIm_[2 * k + 1]) * (k + 1) / divisor);
       if (size <= 0) continue;
-      const QColor line(lineRed, lineGreen, 255);
-      if (size == 1) {
-        // Too small for an outline round a fill: one outline pixel.
-        painter.fillRect(left, top, 1, 1, line);
-        continue;
-      }
-      pen.setColor(line);
-      painter.setPen(pen);
-      painter.setBrush(lastFill);
-      // An aliased ellipse with a one-pixel pen covers one pixel more than
-      // its rectangle's width and height, so this spans size pixels from
-      // (left, top).
-      painter.drawEllipse(QRect(left, top, size - 1, size - 1));
+      stamp_.Draw(picture_, w / 2 + dx, h / 2 + dy, qRgb(lineRed, lineGreen, 255), lastFill.rgb());
     }
   }
 }

@@ -11,6 +11,7 @@
 #include <array>
 #include <cstdint>
 
+#include "video/circle_stamp.h"
 #include "video/random.h"
 
 namespace sonavix {
@@ -61,6 +62,7 @@ class FrameRenderer {
   void MeasureText(const QString& text, const QFont& font);
 
   QImage picture_;
+  CircleStamp stamp_;  // the circles' shape at the current size
   QString measuredText_;
   QFont measuredFont_;
   QFont textFont_;  // measuredFont_ with glyph antialiasing off
