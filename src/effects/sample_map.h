@@ -28,19 +28,42 @@ inline Samples SamplesIn(AudioDocument& doc, ByteSpan span) {
 
 inline std::int32_t Clamp16(std::int32_t v) { return std::clamp<std::int32_t>(v, -32768, 32767); }
 
+// The long loops walk 16-bit samples in chunks of 4 KB and ask for the next
+// chunk while working on this one: the arithmetic then overlaps the memory's
+// latency, which the hardware's own prefetching leaves partly exposed
+// (louder went from 1.35 to 1.05 times a memcpy). `kWrite` says the chunk
+// will be written too.
+inline constexpr std::size_t kChunkSamples = 2048;
+
+// Always inlined, like the loops that use it, so that a caller compiled for
+// a wider instruction set compiles these loops for it too.
+#define SONAVIX_INLINE_LOOP __attribute__((always_inline)) inline
+
+template <bool kWrite, class Fn>
+SONAVIX_INLINE_LOOP void InChunks16(const std::uint8_t* bytes, std::size_t count, Fn fn) {
+  for (std::size_t begin = 0; begin < count; begin += kChunkSamples) {
+    const std::size_t end = std::min(count, begin + kChunkSamples);
+    const std::size_t ahead = std::min(count, end + kChunkSamples);
+    for (std::size_t k = end; k < ahead; k += 32) __builtin_prefetch(bytes + 2 * k, kWrite ? 1 : 0);
+    fn(begin, end);
+  }
+}
+
 // Rewrites every 16-bit sample through `fn` (a lambda, inlined into the
 // loop). On a little-endian machine the stored bytes are the machine's own
 // layout, so the loop loads and stores whole words and vectorises.
 template <class Fn>
-void Map16(Samples s, Fn fn) {
+SONAVIX_INLINE_LOOP void Map16(Samples s, Fn fn) {
   std::uint8_t* p = s.bytes;
   if constexpr (std::endian::native == std::endian::little) {
-    for (std::size_t i = 0; i < s.count; ++i) {
-      std::int16_t v;
-      std::memcpy(&v, p + 2 * i, 2);
-      v = static_cast<std::int16_t>(fn(v));
-      std::memcpy(p + 2 * i, &v, 2);
-    }
+    InChunks16<true>(p, s.count, [&](std::size_t begin, std::size_t end) __attribute__((always_inline)) {
+      for (std::size_t i = begin; i < end; ++i) {
+        std::int16_t v;
+        std::memcpy(&v, p + 2 * i, 2);
+        v = static_cast<std::int16_t>(fn(v));
+        std::memcpy(p + 2 * i, &v, 2);
+      }
+    });
   } else {
     for (std::size_t i = 0; i < s.count; ++i) {
       const auto v = static_cast<std::int16_t>(p[2 * i] | p[2 * i + 1] << 8);
@@ -54,20 +77,25 @@ void Map16(Samples s, Fn fn) {
 // The largest magnitude among the 16-bit samples, at least 1. The smallest
 // and largest value are followed in 16-bit lanes, which vectorises; the
 // magnitude is taken once at the end.
-inline std::int32_t Peak16(Samples s) {
+SONAVIX_INLINE_LOOP std::int32_t Peak16(Samples s) {
   const std::uint8_t* p = s.bytes;
   std::int16_t lowest = 0;
   std::int16_t highest = 0;
-  for (std::size_t i = 0; i < s.count; ++i) {
-    std::int16_t v;
-    if constexpr (std::endian::native == std::endian::little) {
-      std::memcpy(&v, p + 2 * i, 2);
-    } else {
-      v = static_cast<std::int16_t>(p[2 * i] | p[2 * i + 1] << 8);
+  InChunks16<false>(p, s.count, [&](std::size_t begin, std::size_t end) __attribute__((always_inline)) {
+    std::int16_t low = lowest, high = highest;  // locals, so the loop keeps them in registers
+    for (std::size_t i = begin; i < end; ++i) {
+      std::int16_t v;
+      if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(&v, p + 2 * i, 2);
+      } else {
+        v = static_cast<std::int16_t>(p[2 * i] | p[2 * i + 1] << 8);
+      }
+      low = std::min(low, v);
+      high = std::max(high, v);
     }
-    lowest = std::min(lowest, v);
-    highest = std::max(highest, v);
-  }
+    lowest = low;
+    highest = high;
+  });
   return std::max<std::int32_t>({1, highest, -std::int32_t{lowest}});
 }
 

@@ -1,8 +1,10 @@
 #include "effects/volume.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 #include "effects/effect_region.h"
@@ -30,6 +32,34 @@ void Scale(AudioDocument& doc, ByteSpan span, Scale16 scale16) {
   }
 }
 
+// Maximum volume's quotient v x 32768 / peak (truncated, |v| <= peak) without
+// a table, for the wider builds, where a float multiply and one integer
+// check in 32-bit lanes beat a table lookup per sample.
+//
+// With a = |v| and q = a x 32768 / peak exactly, k = floor(q) is wanted.
+// `ratio_` is 32768 / peak rounded up, at most 2^-22 above it. a is exact as
+// a float, and rounding is monotonic, so a x ratio_ >= q >= k gives a guess
+// >= k; and a x ratio_ <= q + 2^15 x 2^-22 < k + 1 + 2^-7 gives a guess
+// <= k + 1. The guess is one too many exactly when guess x peak > a x 32768,
+// both below 2^31.
+class FullScaleRatio {
+ public:
+  explicit FullScaleRatio(std::int32_t peak)
+      : peak_(peak),
+        ratio_(std::nextafter(32768.0f / static_cast<float>(peak), std::numeric_limits<float>::infinity())) {}
+
+  std::int16_t Scale(std::int16_t v) const {
+    const std::int32_t a = v < 0 ? -std::int32_t{v} : v;
+    const auto guess = static_cast<std::int32_t>(static_cast<float>(a) * ratio_);
+    const std::int32_t k = guess - (guess * peak_ > a * 32768);
+    return static_cast<std::int16_t>(std::min(v < 0 ? -k : k, 32767));
+  }
+
+ private:
+  std::int32_t peak_;
+  float ratio_;
+};
+
 }  // namespace
 
 ByteSpan VolumeSpan(const AudioDocument& doc) {
@@ -47,12 +77,16 @@ void MakeLouder(AudioDocument& doc, ByteSpan span) {
 void MakeQuieter(AudioDocument& doc) { MakeQuieter(doc, VolumeSpan(doc)); }
 
 void MakeQuieter(AudioDocument& doc, ByteSpan span) {
-  // s x 100 / 110 truncated: with s = 11 q + r (q, r truncated, r of the
-  // sign of s, |r| <= 10) it is 10 q + (r - sign r) = s - q - sign r.
+  // s x 100 / 110 truncated has the sign of s and the magnitude
+  // floor(10 a / 11) = a - ceil(a / 11) = a - floor((a + 10) / 11) for a = |s|.
+  // a + 10 stays within 16 unsigned bits (a <= 32768), so the division is a
+  // 16-bit multiply and shift; the sign comes back as (m ^ mask) - mask.
   Scale<100, 110>(doc, span, [](std::int16_t v) {
-    const auto q = static_cast<std::int16_t>(v / 11);
-    const auto r = static_cast<std::int16_t>(v - 11 * q);
-    return static_cast<std::int16_t>(v - q - ((r > 0) - (r < 0)));
+    const auto mask = static_cast<std::uint16_t>(v >> 15);
+    const auto a = static_cast<std::uint16_t>((static_cast<std::uint16_t>(v) ^ mask) - mask);
+    const auto up = static_cast<std::uint16_t>(a + 10);
+    const auto m = static_cast<std::uint16_t>(a - static_cast<std::uint16_t>(up / std::uint16_t{11}));
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>((m ^ mask) - mask));
   });
 }
 
@@ -86,6 +120,11 @@ void MaximumVolume(AudioDocument& doc, ByteSpan span, std::int32_t peak) {
   // The peak starts at 1, so silence divides by 1 and stays silence, while
   // values of only -1 ... 1 are raised to full scale.
   if (doc.Is16Bit) {
+    if (ActiveSampleCode() != SampleCode::Plain) {
+      const FullScaleRatio ratio(peak);
+      RunInActiveCode([s, ratio] { Map16(s, [ratio](std::int16_t v) { return ratio.Scale(v); }); });
+      return;
+    }
     // Every value lies in -peak ... peak, so the quotients of that range are
     // worked out once and the pass only looks them up: a division per
     // sample would cost several times the whole pass.

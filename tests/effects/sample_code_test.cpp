@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "document/sample_code.h"
+#include "effects/echo.h"
 #include "effects/volume.h"
 #include "test_sounds.h"
 
@@ -48,10 +49,14 @@ TEST_P(EveryBuild, LouderAndQuieterKeepTheirFormulaOnEveryValue) {
   }
 }
 
-// Maximum volume finds the peak and scales by it: every value of a range
-// whose peak is its top, and one whose peak is its bottom (-32768).
+// Maximum volume finds the peak and scales by it: every value of ranges
+// whose peak is their top, and of ones whose peak is their bottom (up to
+// -32768), for peaks small and large, powers of two and their neighbours.
 TEST_P(EveryBuild, MaximumVolumeKeepsItsFormulaOnEveryValueOfItsRange) {
-  for (const auto& [low, high] : {std::pair{-12344, 12345}, std::pair{-32768, 20000}}) {
+  for (const auto& [low, high] : {std::pair{-12344, 12345}, std::pair{-32768, 20000}, std::pair{-1, 1},
+                                  std::pair{0, 2}, std::pair{-3, 3}, std::pair{-255, 100}, std::pair{-256, 256},
+                                  std::pair{-4000, 4097}, std::pair{-16384, 0}, std::pair{-29999, 29999},
+                                  std::pair{-32767, 32767}, std::pair{-32768, 32767}}) {
     std::vector<std::int16_t> values;
     for (std::int32_t v = low; v <= high; ++v) values.push_back(static_cast<std::int16_t>(v));
     AudioDocument doc = Sound16(false, 44100, values);
@@ -62,6 +67,22 @@ TEST_P(EveryBuild, MaximumVolumeKeepsItsFormulaOnEveryValueOfItsRange) {
       ASSERT_EQ(doc.Sample16(static_cast<std::int64_t>(i)), std::min(v * 32768 / peak, 32767)) << v;
     }
   }
+}
+
+// The echo's mean, halved toward zero, on every 16-bit value against a
+// spread of earlier ones, the extremes among them.
+TEST_P(EveryBuild, EchoKeepsItsMeanOnEveryValue) {
+  const std::vector<std::int16_t> values = EveryValue();
+  std::vector<std::int16_t> samples = values;
+  samples.insert(samples.end(), values.rbegin(), values.rend());  // two rounds: the echo feeds back
+  samples.insert(samples.begin(), {-32768, 32767, -1, 1});
+  AudioDocument doc = Sound16(false, 8000, samples);
+  const std::int64_t delay = 3 * 8000 / 2;  // 1.5 s
+  AddEcho(doc, 1.5);
+  std::vector<std::int32_t> expected(samples.begin(), samples.end());
+  for (std::size_t i = delay; i < expected.size(); ++i) expected[i] = (expected[i] + expected[i - delay]) / 2;
+  for (std::size_t i = 0; i < expected.size(); ++i)
+    ASSERT_EQ(doc.Sample16(static_cast<std::int64_t>(i)), expected[i]) << i;
 }
 
 INSTANTIATE_TEST_SUITE_P(SampleCode, EveryBuild,
