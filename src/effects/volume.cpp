@@ -1,13 +1,12 @@
 #include "effects/volume.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <limits>
 #include <vector>
 
 #include "effects/effect_region.h"
+#include "effects/full_scale.h"
 #include "document/sample_code.h"
 #include "effects/sample_map.h"
 
@@ -31,34 +30,6 @@ void Scale(AudioDocument& doc, ByteSpan span, Scale16 scale16) {
     Map8(s, MakeTable8([](std::int32_t x) { return x * kMul / kDiv; }));
   }
 }
-
-// Maximum volume's quotient v x 32768 / peak (truncated, |v| <= peak) without
-// a table, for the wider builds, where a float multiply and one integer
-// check in 32-bit lanes beat a table lookup per sample.
-//
-// With a = |v| and q = a x 32768 / peak exactly, k = floor(q) is wanted.
-// `ratio_` is 32768 / peak rounded up, at most 2^-22 above it. a is exact as
-// a float, and rounding is monotonic, so a x ratio_ >= q >= k gives a guess
-// >= k; and a x ratio_ <= q + 2^15 x 2^-22 < k + 1 + 2^-7 gives a guess
-// <= k + 1. The guess is one too many exactly when guess x peak > a x 32768,
-// both below 2^31.
-class FullScaleRatio {
- public:
-  explicit FullScaleRatio(std::int32_t peak)
-      : peak_(peak),
-        ratio_(std::nextafter(32768.0f / static_cast<float>(peak), std::numeric_limits<float>::infinity())) {}
-
-  std::int16_t Scale(std::int16_t v) const {
-    const std::int32_t a = v < 0 ? -std::int32_t{v} : v;
-    const auto guess = static_cast<std::int32_t>(static_cast<float>(a) * ratio_);
-    const std::int32_t k = guess - (guess * peak_ > a * 32768);
-    return static_cast<std::int16_t>(std::min(v < 0 ? -k : k, 32767));
-  }
-
- private:
-  std::int32_t peak_;
-  float ratio_;
-};
 
 }  // namespace
 
@@ -120,11 +91,7 @@ void MaximumVolume(AudioDocument& doc, ByteSpan span, std::int32_t peak) {
   // The peak starts at 1, so silence divides by 1 and stays silence, while
   // values of only -1 ... 1 are raised to full scale.
   if (doc.Is16Bit) {
-    if (ActiveSampleCode() != SampleCode::Plain) {
-      const FullScaleRatio ratio(peak);
-      RunInActiveCode([s, ratio] { Map16(s, [ratio](std::int16_t v) { return ratio.Scale(v); }); });
-      return;
-    }
+    if (ScaleToFullScaleInLanes(s.bytes, s.count, peak)) return;
     // Every value lies in -peak ... peak, so the quotients of that range are
     // worked out once and the pass only looks them up: a division per
     // sample would cost several times the whole pass.

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -65,6 +66,32 @@ TEST_P(EveryBuild, MaximumVolumeKeepsItsFormulaOnEveryValueOfItsRange) {
     for (std::size_t i = 0; i < values.size(); ++i) {
       const std::int32_t v = values[i];
       ASSERT_EQ(doc.Sample16(static_cast<std::int64_t>(i)), std::min(v * 32768 / peak, 32767)) << v;
+    }
+  }
+}
+
+// The pass after the peak is found, for every peak there is: values spread
+// over -peak ... peak with both ends, enough for the vector lanes and a
+// remainder after them. The plain build works out a table per peak, the
+// formula itself, so a spread of peaks does for it.
+TEST_P(EveryBuild, MaximumVolumeScalesEveryPeakByItsFormula) {
+  std::vector<std::int16_t> values(37);
+  AudioDocument doc = Sound16(false, 44100, values);
+  const std::int32_t step = GetParam() == SampleCode::Plain ? 257 : 1;
+  for (std::int32_t peak = 1; peak <= 32768; peak = peak < 32768 && peak + step > 32768 ? 32768 : peak + step) {
+    const std::int32_t top = std::min(peak, 32767);
+    for (std::size_t j = 0; j < values.size(); ++j)
+      values[j] = static_cast<std::int16_t>(-peak + static_cast<std::int32_t>(j) * (top + peak) / 36);
+    values[7] = static_cast<std::int16_t>(top - 1);
+    values[20] = static_cast<std::int16_t>(1 - peak);
+    std::memcpy(doc.SampleData.get(), values.data(), 2 * values.size());  // little-endian, as stored
+    MaximumVolume(doc, ByteSpan{0, doc.DataSize}, peak);
+    std::int16_t got[37];
+    std::memcpy(got, doc.SampleData.get(), sizeof got);
+    for (std::size_t i = 0; i < values.size(); ++i) {
+      const std::int32_t v = values[i];
+      if (got[i] != std::clamp(v * 32768 / peak, -32768, 32767))  // an assertion per value would take minutes
+        FAIL() << v << " with the peak " << peak << " gave " << got[i];
     }
   }
 }

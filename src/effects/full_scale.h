@@ -1,0 +1,19 @@
+#pragma once
+// Maximum volume's second pass, v x 32768 / peak truncated and limited to
+// the 16-bit range, in 16-bit vector lanes for the wider builds: a
+// multiply-high by a reciprocal gives the quotient or one more, and one
+// exact check in 16-bit halves settles which. About twice as fast as the
+// table lookup per sample the plain build does.
+
+#include <cstddef>
+#include <cstdint>
+
+namespace sonavix {
+
+// Rewrites `count` little-endian 16-bit samples at `bytes`, all within
+// -peak ... peak (1 <= peak <= 32768). Returns false, having changed
+// nothing, when the build in use has no such loop; the caller then looks the
+// quotients up in a table.
+bool ScaleToFullScaleInLanes(std::uint8_t* bytes, std::size_t count, std::int32_t peak);
+
+}  // namespace sonavix
