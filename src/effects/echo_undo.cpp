@@ -62,7 +62,7 @@ void AddEchoKeeping(AudioDocument& doc, const EchoReach& reach, std::uint8_t* fl
     std::uint8_t* __restrict odd = flags + index * static_cast<std::int64_t>(kPieceFlagBytes);
     std::uint8_t* __restrict negative = odd + undo_flags::kPlane;
     std::memset(odd, 0, kPieceFlagBytes);
-    undo_flags::ForEachSample(static_cast<std::size_t>(count), [=](std::size_t i, std::size_t j, std::uint8_t bit) {
+    undo_flags::ForEachSample(out, static_cast<std::size_t>(count), [=](std::size_t i, std::size_t j, std::uint8_t bit) {
       std::int16_t a;
       std::int16_t b;
       std::memcpy(&a, out + 2 * i, 2);
@@ -90,7 +90,7 @@ void UnmakeEcho(AudioDocument& doc, const EchoReach& reach, const std::uint8_t* 
     const std::uint8_t* __restrict earlier = out - 2 * reach.lag;
     const std::uint8_t* __restrict odd = flags + index * static_cast<std::int64_t>(kPieceFlagBytes);
     const std::uint8_t* __restrict negative = odd + undo_flags::kPlane;
-    undo_flags::ForEachSample(static_cast<std::size_t>(count), [=](std::size_t i, std::size_t j, std::uint8_t bit) {
+    undo_flags::ForEachSample(out, static_cast<std::size_t>(count), [=](std::size_t i, std::size_t j, std::uint8_t bit) {
       std::int16_t mean;
       std::int16_t b;
       std::memcpy(&mean, out + 2 * i, 2);

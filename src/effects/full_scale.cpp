@@ -69,25 +69,62 @@ __attribute__((target("avx2"), always_inline)) inline __m256i Scale16(__m256i v,
   return _mm256_sub_epi16(_mm256_xor_si256(k, mask), mask);
 }
 
-__attribute__((target("avx2"))) void ScaleWithAvx2(std::uint8_t* bytes, std::size_t count, std::int32_t peak) {
-  const FullScale f = FullScaleFor(peak);
+// Sixteen samples back: ceil(|w| x peak / 32768) = (|w| x peak + 32767) >> 15,
+// the product in two 16-bit halves with the carry of the low half's sum.
+__attribute__((target("avx2"), always_inline)) inline __m256i Unscale16(__m256i w, __m256i peak) {
+  const __m256i top = _mm256_set1_epi16(static_cast<short>(0x8000));
+  const __m256i mask = _mm256_srai_epi16(w, 15);
+  const __m256i a = _mm256_abs_epi16(w);
+  const __m256i high = _mm256_mulhi_epu16(a, peak);
+  const __m256i low = _mm256_mullo_epi16(a, peak);
+  const __m256i sum = _mm256_add_epi16(low, _mm256_set1_epi16(0x7FFF));
+  // Carry where the sum wrapped: sum < low, unsigned.
+  const __m256i carry = _mm256_cmpgt_epi16(_mm256_xor_si256(low, top), _mm256_xor_si256(sum, top));
+  const __m256i up = _mm256_sub_epi16(high, carry);  // carry is -1 where set
+  const __m256i v = _mm256_or_si256(_mm256_slli_epi16(up, 1), _mm256_srli_epi16(sum, 15));
+  return _mm256_sub_epi16(_mm256_xor_si256(v, mask), mask);
+}
+
+// Each 16 samples through `lanes`, in chunks, asking for the next chunk
+// ahead as the other sample loops do; the rest one by one through `one`.
+template <class Lanes, class One>
+__attribute__((target("avx2"), always_inline)) inline void Avx2Pass(std::uint8_t* bytes, std::size_t count,
+                                                                     Lanes lanes, One one) {
   const std::size_t whole = count / 16 * 16;
-  // In chunks, asking for the next one ahead, as the other sample loops do.
   for (std::size_t begin = 0; begin < whole; begin += samples::kChunkSamples) {
     const std::size_t end = std::min(whole, begin + samples::kChunkSamples);
     const std::size_t ahead = std::min(whole, end + samples::kChunkSamples);
     for (std::size_t k = end; k < ahead; k += 32) __builtin_prefetch(bytes + 2 * k, 1);
     for (std::size_t i = begin; i < end; i += 16) {
       auto* at = reinterpret_cast<__m256i*>(bytes + 2 * i);
-      _mm256_storeu_si256(at, Scale16(_mm256_loadu_si256(at), f));
+      _mm256_storeu_si256(at, lanes(_mm256_loadu_si256(at)));
     }
   }
   for (std::size_t i = whole; i < count; ++i) {
     std::int16_t v;
     std::memcpy(&v, bytes + 2 * i, 2);
-    v = MaximumVolumeOf(v, peak);
+    v = one(v);
     std::memcpy(bytes + 2 * i, &v, 2);
   }
+}
+
+__attribute__((target("avx2"))) void ScaleWithAvx2(std::uint8_t* bytes, std::size_t count, std::int32_t peak) {
+  const FullScale f = FullScaleFor(peak);
+  Avx2Pass(
+      bytes, count, [&](__m256i v) __attribute__((target("avx2"), always_inline)) { return Scale16(v, f); },
+      [peak](std::int16_t v) { return MaximumVolumeOf(v, peak); });
+}
+
+__attribute__((target("avx2"))) void UnscaleWithAvx2(std::uint8_t* bytes, std::size_t count, std::int32_t peak) {
+  const __m256i lanesPeak = _mm256_set1_epi16(static_cast<short>(static_cast<std::uint16_t>(peak)));
+  Avx2Pass(
+      bytes, count,
+      [lanesPeak](__m256i w) __attribute__((target("avx2"), always_inline)) { return Unscale16(w, lanesPeak); },
+      [peak](std::int16_t w) {
+        const std::int32_t a = w < 0 ? -std::int32_t{w} : w;
+        const std::int32_t v = (a * peak + 32767) >> 15;
+        return static_cast<std::int16_t>(w < 0 ? -v : v);
+      });
 }
 
 #endif
@@ -99,6 +136,19 @@ bool ScaleToFullScaleInLanes(std::uint8_t* bytes, std::size_t count, std::int32_
   static_assert(std::endian::native == std::endian::little);
   if (ActiveSampleCode() == SampleCode::Plain) return false;
   ScaleWithAvx2(bytes, count, peak);
+  return true;
+#else
+  (void)bytes;
+  (void)count;
+  (void)peak;
+  return false;
+#endif
+}
+
+bool UnscaleFromFullScaleInLanes(std::uint8_t* bytes, std::size_t count, std::int32_t peak) {
+#ifdef SONAVIX_FULL_SCALE_LANES
+  if (ActiveSampleCode() == SampleCode::Plain) return false;
+  UnscaleWithAvx2(bytes, count, peak);
   return true;
 #else
   (void)bytes;

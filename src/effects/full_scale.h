@@ -16,4 +16,11 @@ namespace sonavix {
 // quotients up in a table.
 bool ScaleToFullScaleInLanes(std::uint8_t* bytes, std::size_t count, std::int32_t peak);
 
+// Its undo: every sample back to the value that scaled to it. The scaling
+// only grows (32768 / peak >= 1), so from w = floor(v x 32768 / peak) the
+// value is v = ceil(w x peak / 32768), each with its sign; the one result
+// held at 32767 (from v = peak) gives peak back too. Returns false, having
+// changed nothing, as above.
+bool UnscaleFromFullScaleInLanes(std::uint8_t* bytes, std::size_t count, std::int32_t peak);
+
 }  // namespace sonavix

@@ -20,15 +20,19 @@ inline constexpr std::size_t kPlane = kPiece / 8;
 inline constexpr std::size_t kPieceFlagBytes = 2 * kPlane;
 
 // Calls fn(i, j, bit) for the samples i < count of a piece: sample i has its
-// flags in byte j of each plane, under `bit`.
+// flags in byte j of each plane, under `bit`. `samples` are the piece's
+// 16-bit samples, which fn rewrites: each run of kPlane asks for the next
+// one ahead, as the commands' own loops do.
 // The loop runs in the build of the sample code in use; `fn` should
 // capture by copy (see RunInActiveCode).
 template <class Fn>
-inline void ForEachSample(std::size_t count, Fn fn) {
+inline void ForEachSample(const std::uint8_t* samples, std::size_t count, Fn fn) {
   RunInActiveCode([=] {
     for (std::size_t k = 0; k < 8 && k * kPlane < count; ++k) {
       const std::size_t first = k * kPlane;
       const std::size_t n = std::min(kPlane, count - first);
+      const std::size_t ahead = std::min(count, first + n + kPlane);
+      for (std::size_t i = first + n; i < ahead; i += 32) __builtin_prefetch(samples + 2 * i, 1);
       const auto bit = static_cast<std::uint8_t>(1u << k);
       for (std::size_t j = 0; j < n; ++j) fn(first + j, j, bit);
     }

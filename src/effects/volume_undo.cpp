@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "document/sample_code.h"
+#include "effects/full_scale.h"
 #include "effects/sample_map.h"
 #include "effects/undo_flags.h"
 #include "effects/volume.h"
@@ -44,19 +45,21 @@ bool MakeLouderKeeping(AudioDocument& doc, ByteSpan piece, std::int16_t* __restr
   std::int16_t lowest = 0;
   std::int16_t highest = 0;
   RunInActiveCode([=, &lowest, &highest] {
-    std::int16_t lo = 0;
-    std::int16_t hi = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-      std::int16_t v;
-      std::memcpy(&v, p + 2 * i, 2);
-      old[i] = v;
-      lo = std::min(lo, v);
-      hi = std::max(hi, v);
-      const std::int16_t w = LouderValue(v);
-      std::memcpy(p + 2 * i, &w, 2);
-    }
-    lowest = lo;
-    highest = hi;
+    InChunks16<true>(p, count, [&](std::size_t begin, std::size_t end) __attribute__((always_inline)) {
+      std::int16_t lo = lowest;  // locals, so the loop keeps them in registers
+      std::int16_t hi = highest;
+      for (std::size_t i = begin; i < end; ++i) {
+        std::int16_t v;
+        std::memcpy(&v, p + 2 * i, 2);
+        old[i] = v;
+        lo = std::min(lo, v);
+        hi = std::max(hi, v);
+        const std::int16_t w = LouderValue(v);
+        std::memcpy(p + 2 * i, &w, 2);
+      }
+      lowest = lo;
+      highest = hi;
+    });
   });
   return LouderClips(lowest, true) || LouderClips(highest, true);
 }
@@ -83,7 +86,7 @@ void MakeQuieterKeeping(AudioDocument& doc, ByteSpan piece, std::uint8_t* flags)
   std::uint8_t* __restrict one = flags;
   std::uint8_t* __restrict minusOne = flags + undo_flags::kPlane;
   std::memset(flags, 0, undo_flags::kPieceFlagBytes);
-  undo_flags::ForEachSample(static_cast<std::size_t>(piece.size / 2), [=](std::size_t i, std::size_t j, std::uint8_t bit) {
+  undo_flags::ForEachSample(p, static_cast<std::size_t>(piece.size / 2), [=](std::size_t i, std::size_t j, std::uint8_t bit) {
     std::int16_t v;
     std::memcpy(&v, p + 2 * i, 2);
     const auto q = static_cast<std::int16_t>(v / 11);
@@ -99,7 +102,7 @@ void UnmakeQuieter(AudioDocument& doc, ByteSpan piece, const std::uint8_t* flags
   std::uint8_t* __restrict p = doc.SampleData.get() + piece.offset;
   const std::uint8_t* __restrict one = flags;
   const std::uint8_t* __restrict minusOne = flags + undo_flags::kPlane;
-  undo_flags::ForEachSample(static_cast<std::size_t>(piece.size / 2), [=](std::size_t i, std::size_t j, std::uint8_t bit) {
+  undo_flags::ForEachSample(p, static_cast<std::size_t>(piece.size / 2), [=](std::size_t i, std::size_t j, std::uint8_t bit) {
     std::int16_t w;
     std::memcpy(&w, p + 2 * i, 2);
     const auto q = static_cast<std::int16_t>(w / 10);
@@ -139,6 +142,7 @@ Table8 MaximumVolume8(std::int32_t peak) {
 void RemakeMaximumVolume(AudioDocument& doc, ByteSpan span, const MaximumVolumeTables& tables) noexcept {
   const Samples s = SamplesIn(doc, span);
   if (doc.Is16Bit) {
+    if (ScaleToFullScaleInLanes(s.bytes, s.count, tables.peak)) return;
     const std::int16_t* quotient = tables.forward.data() + tables.peak;
     Map16(s, [quotient](std::int32_t v) { return quotient[v]; });
   } else {
@@ -149,6 +153,7 @@ void RemakeMaximumVolume(AudioDocument& doc, ByteSpan span, const MaximumVolumeT
 void UnmakeMaximumVolume(AudioDocument& doc, ByteSpan span, const MaximumVolumeTables& tables) noexcept {
   const Samples s = SamplesIn(doc, span);
   if (doc.Is16Bit) {
+    if (UnscaleFromFullScaleInLanes(s.bytes, s.count, tables.peak)) return;
     const std::int16_t* back = tables.back.data() + 32768;
     Map16(s, [back](std::int32_t w) { return back[w]; });
   } else {

@@ -12,6 +12,7 @@
 
 #include "document/sample_code.h"
 #include "effects/echo.h"
+#include "effects/full_scale.h"
 #include "effects/volume.h"
 #include "test_sounds.h"
 
@@ -90,9 +91,14 @@ TEST_P(EveryBuild, MaximumVolumeScalesEveryPeakByItsFormula) {
     std::memcpy(got, doc.SampleData.get(), sizeof got);
     for (std::size_t i = 0; i < values.size(); ++i) {
       const std::int32_t v = values[i];
-      if (got[i] != std::clamp(v * 32768 / peak, -32768, 32767))  // an assertion per value would take minutes
+      if (got[i] != std::clamp(v * 32768 / peak, -32768, 32767))  // one check per value, quietly
         FAIL() << v << " with the peak " << peak << " gave " << got[i];
     }
+    // Undo in the wide builds works the quotients back.
+    if (!UnscaleFromFullScaleInLanes(doc.SampleData.get(), values.size(), peak)) continue;
+    std::memcpy(got, doc.SampleData.get(), sizeof got);
+    for (std::size_t i = 0; i < values.size(); ++i)
+      if (got[i] != values[i]) FAIL() << values[i] << " with the peak " << peak << " came back as " << got[i];
   }
 }
 
