@@ -60,13 +60,15 @@ void AddEcho(AudioDocument& doc, double delaySeconds) {
   const std::int64_t stop = std::min<std::int64_t>(region.end + 1, doc.FrameCount());
   const std::int64_t channels = doc.Channels();
   // In interleaved frames a sample meets the same channel `lag` samples back.
-  const std::int64_t lag = delay * channels;
-  const std::int64_t last = stop * channels;
+  EchoSamples(doc, (region.start + delay) * channels, stop * channels, delay * channels);
+}
+
+void EchoSamples(AudioDocument& doc, std::int64_t first, std::int64_t last, std::int64_t lag) noexcept {
   const int width = doc.BytesPerSample();
   std::uint8_t* data = doc.SampleData.get();
   // Blocks of at most `lag` samples read only values finished before them.
   RunInActiveCode([&] {
-    for (std::int64_t k = (region.start + delay) * channels; k < last;) {
+    for (std::int64_t k = first; k < last;) {
       const std::int64_t n = std::min(lag, last - k);
       std::uint8_t* out = data + k * width;
       if (width == 2) Mean16(out, out - lag * 2, n);

@@ -81,6 +81,10 @@ void UnmakeLouder(AudioDocument& doc, ByteSpan span) {
 // w = 10 q + r - sign r. With w = 10 q + t, a t other than 0 gives r back as
 // t + sign t; t = 0 comes from r = -1, 0 or 1 alike, and the flags say
 // which: the first that |r| = 1, the second that r = -1.
+//
+// Both loops work on magnitudes in unsigned 16-bit lanes (|v| <= 32768),
+// where the divisions by 11 and 10 are a multiply and a shift, and put the
+// sign back at the end, as the plain quieter does.
 void MakeQuieterKeeping(AudioDocument& doc, ByteSpan piece, std::uint8_t* flags) noexcept {
   std::uint8_t* __restrict p = doc.SampleData.get() + piece.offset;
   std::uint8_t* __restrict one = flags;
@@ -89,11 +93,14 @@ void MakeQuieterKeeping(AudioDocument& doc, ByteSpan piece, std::uint8_t* flags)
   undo_flags::ForEachSample(p, static_cast<std::size_t>(piece.size / 2), [=](std::size_t i, std::size_t j, std::uint8_t bit) {
     std::int16_t v;
     std::memcpy(&v, p + 2 * i, 2);
-    const auto q = static_cast<std::int16_t>(v / 11);
-    const auto r = static_cast<std::int16_t>(v - 11 * q);
-    one[j] = static_cast<std::uint8_t>(one[j] | undo_flags::Bit(bit, r == 1 || r == -1));
-    minusOne[j] = static_cast<std::uint8_t>(minusOne[j] | undo_flags::Bit(bit, r == -1));
-    const auto w = static_cast<std::int16_t>(v - q - ((r > 0) - (r < 0)));
+    const auto mask = static_cast<std::uint16_t>(v >> 15);
+    const auto a = static_cast<std::uint16_t>((static_cast<std::uint16_t>(v) ^ mask) - mask);
+    const auto q = static_cast<std::uint16_t>(a / std::uint16_t{11});
+    const auto r = static_cast<std::uint16_t>(a - 11 * q);  // |r|
+    one[j] = static_cast<std::uint8_t>(one[j] | undo_flags::Bit(bit, r == 1));
+    minusOne[j] = static_cast<std::uint8_t>(minusOne[j] | undo_flags::Bit(bit, r == 1 && mask != 0));
+    const auto m = static_cast<std::uint16_t>(a - q - (r != 0));
+    const auto w = static_cast<std::int16_t>(static_cast<std::uint16_t>((m ^ mask) - mask));
     std::memcpy(p + 2 * i, &w, 2);
   });
 }
@@ -105,12 +112,16 @@ void UnmakeQuieter(AudioDocument& doc, ByteSpan piece, const std::uint8_t* flags
   undo_flags::ForEachSample(p, static_cast<std::size_t>(piece.size / 2), [=](std::size_t i, std::size_t j, std::uint8_t bit) {
     std::int16_t w;
     std::memcpy(&w, p + 2 * i, 2);
-    const auto q = static_cast<std::int16_t>(w / 10);
-    const auto t = static_cast<std::int16_t>(w - 10 * q);
-    // t + sign t is 0 where t is; the flags fill in r there.
-    const auto flagged = static_cast<std::int16_t>(((one[j] & bit) != 0) - 2 * ((minusOne[j] & bit) != 0));
-    const auto r = static_cast<std::int16_t>(t + (t > 0) - (t < 0) + (t == 0) * flagged);
-    const auto v = static_cast<std::int16_t>(11 * q + r);
+    const auto wMask = static_cast<std::uint16_t>(w >> 15);
+    const auto b = static_cast<std::uint16_t>((static_cast<std::uint16_t>(w) ^ wMask) - wMask);
+    const auto q = static_cast<std::uint16_t>(b / std::uint16_t{10});
+    const auto t = static_cast<std::uint16_t>(b - 10 * q);  // |t|
+    // |r| is |t| + 1 where t is not 0; there the flags give it. A flagged
+    // r = -1 comes from a negative v, whose w is 0 or below.
+    const auto r = static_cast<std::uint16_t>(t != 0 ? t + 1 : (one[j] & bit) != 0);
+    const auto mask = static_cast<std::uint16_t>(wMask | (0u - static_cast<unsigned>((minusOne[j] & bit) != 0)));
+    const auto m = static_cast<std::uint16_t>(11 * q + r);
+    const auto v = static_cast<std::int16_t>(static_cast<std::uint16_t>((m ^ mask) - mask));
     std::memcpy(p + 2 * i, &v, 2);
   });
 }

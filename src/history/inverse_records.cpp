@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "document/little_endian.h"
-#include "effects/volume.h"
 #include "effects/echo.h"
 #include "effects/echo_undo.h"
 #include "effects/undo_flags.h"
+#include "effects/volume.h"
 #include "effects/volume_undo.h"
 
 namespace sonavix {
@@ -113,7 +113,8 @@ class EchoRecord final : public UndoRecord {
   EchoRecord(EchoReach reach, SampleBlock flags) : reach_(reach), flags_(std::move(flags)) {}
   void Make(AudioDocument& doc) noexcept { AddEchoKeeping(doc, reach_, flags_.bytes.get()); }
   void Undo(AudioDocument& doc) noexcept override { UnmakeEcho(doc, reach_, flags_.bytes.get()); }
-  void Redo(AudioDocument& doc) noexcept override { Make(doc); }
+  // The flags are the same the second time: the plain echo does.
+  void Redo(AudioDocument& doc) noexcept override { EchoSamples(doc, reach_.first, reach_.last, reach_.lag); }
   std::int64_t Bytes() const noexcept override { return flags_.size; }
 
  private:
