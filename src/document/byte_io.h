@@ -63,13 +63,19 @@ class FileSource final : public ByteSource {
 };
 
 // A file descriptor to write to; owned by the caller.
+enum class Writeback { Later, AsWritten };
 class FdSink final : public ByteSink {
  public:
-  explicit FdSink(int fd) : fd_(fd) {}
+  // With Writeback::AsWritten, each piece of a large write is handed to the
+  // disk as soon as it is in the page cache, for a file that is flushed
+  // when complete: the disk then works while the rest is written, and the
+  // final flush finds little left to do.
+  explicit FdSink(int fd, Writeback writeback = Writeback::Later) : fd_(fd), writeback_(writeback) {}
   bool WriteAt(std::int64_t offset, const void* buf, std::size_t n) override;
 
  private:
   int fd_;
+  Writeback writeback_;
 };
 
 }  // namespace sonavix

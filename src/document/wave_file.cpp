@@ -108,7 +108,7 @@ bool WriteWaveFile(const std::string& path, const std::uint8_t* data, std::int32
                    std::int32_t sampleRate, bool isStereo, bool is16Bit) {
   SafeFileWriter file(path);
   if (!file.ok()) return false;
-  FdSink sink(file.fd());
+  FdSink sink(file.fd(), Writeback::AsWritten);
   if (!WriteWave(sink, data, size, {sampleRate, isStereo, is16Bit})) return false;
   return file.Commit();
 }

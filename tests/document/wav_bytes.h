@@ -138,8 +138,12 @@ inline void WriteFile(const std::string& path, const Bytes& b) {
                                               static_cast<std::streamsize>(b.size()));
 }
 inline Bytes ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  if (!in) return {};
+  Bytes b(static_cast<std::size_t>(in.tellg()));
+  in.seekg(0);
+  in.read(reinterpret_cast<char*>(b.data()), static_cast<std::streamsize>(b.size()));
+  return b;
 }
 
 // Points TMPDIR (and so QDir::tempPath()) somewhere else for one test.

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <QDir>
+#include <cstring>
 
 #include "document/sound_files.h"
 #include "wav_bytes.h"
@@ -80,6 +81,27 @@ TEST(WaveWriterTest, EmptyDocumentSavesAHeaderThatDoesNotLoadAgain) {
   EXPECT_EQ(file, ExpectedFile({}, 1, 11025, 8));
   EXPECT_EQ(file.size(), 44u);
   EXPECT_FALSE(sonavix::ReadWaveFile(dir / "empty.wav"));
+}
+
+// Over 64 MB a file is read in two halves at once and written in pieces
+// handed to the disk as they go: the bytes must come out the same.
+TEST(WaveWriterTest, LargeSoundsRoundTripByteForByte) {
+  TempDir dir;
+  // A pattern of an odd length repeated: no piece or half lines up with it.
+  const Bytes piece = Pattern(1'000'003);
+  Bytes samples;
+  samples.reserve((std::size_t{70} << 20) + piece.size());
+  while (samples.size() < (std::size_t{70} << 20)) samples.insert(samples.end(), piece.begin(), piece.end());
+  const Bytes file = ExpectedFile(samples, 2, 44100, 8);
+  WriteFile(dir / "in.wav", file);
+  sonavix::AudioDocument doc;
+  ASSERT_TRUE(sonavix::OpenSoundFile(doc, dir / "in.wav", nullptr));
+  ASSERT_EQ(doc.DataSize, static_cast<std::int32_t>(samples.size()));
+  EXPECT_EQ(std::memcmp(samples.data(), doc.SampleData.get(), samples.size()), 0);
+  ASSERT_TRUE(sonavix::SaveSoundFile(doc, dir / "out.wav"));
+  const Bytes out = ReadFile(dir / "out.wav");
+  ASSERT_EQ(out.size(), file.size());
+  EXPECT_EQ(std::memcmp(out.data(), file.data(), file.size()), 0);
 }
 
 TEST(WaveWriterTest, RoundTripKeepsFormatAndSamplesAndDropsOtherChunks) {
