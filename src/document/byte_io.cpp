@@ -17,7 +17,7 @@ namespace {
 // kernel for more than it will do at once anyway.
 constexpr std::size_t kMaxIo = std::size_t{1} << 30;
 constexpr std::size_t kWritebackPiece = std::size_t{8} << 20;
-constexpr std::size_t kSplitRead = std::size_t{64} << 20;
+constexpr std::size_t kSplitRead = std::size_t{16} << 20;
 
 // Reads up to n bytes at `offset`; fewer only at the end of the file or on
 // an error.
