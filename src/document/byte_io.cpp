@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <system_error>
-#include <thread>
+
+#include "document/two_halves.h"
 
 namespace sonavix {
 
@@ -17,7 +17,6 @@ namespace {
 // kernel for more than it will do at once anyway.
 constexpr std::size_t kMaxIo = std::size_t{1} << 30;
 constexpr std::size_t kWritebackPiece = std::size_t{8} << 20;
-constexpr std::size_t kSplitRead = std::size_t{16} << 20;
 
 // Reads up to n bytes at `offset`; fewer only at the end of the file or on
 // an error.
@@ -74,20 +73,17 @@ FileSource::~FileSource() {
 
 std::size_t FileSource::ReadAt(std::int64_t offset, void* buf, std::size_t n) {
   auto* out = static_cast<std::uint8_t*>(buf);
-  if (n < kSplitRead) return ReadRange(fd_, offset, out, n);
-  // A large read goes in two halves at once: most of its time is the kernel
-  // clearing fresh pages for `buf` and copying into them, which a second
-  // core halves. Without a thread it goes in one.
-  const std::size_t half = n / 2;
-  std::size_t second = 0;
-  std::thread helper;
-  try {
-    helper = std::thread([&] { second = ReadRange(fd_, offset + static_cast<std::int64_t>(half), out + half, n - half); });
-  } catch (const std::system_error&) {
-    return ReadRange(fd_, offset, out, n);
-  }
-  const std::size_t first = ReadRange(fd_, offset, out, half);
-  helper.join();
+  // A large read goes into fresh memory (a new sound): two halves at once.
+  std::size_t first = 0, second = 0, half = n;
+  InTwoHalves(n, [&](std::size_t begin, std::size_t end) {
+    const std::size_t got = ReadRange(fd_, offset + static_cast<std::int64_t>(begin), out + begin, end - begin);
+    if (begin == 0) {
+      first = got;
+      half = end;
+    } else {
+      second = got;
+    }
+  });
   return first < half ? first : half + second;
 }
 

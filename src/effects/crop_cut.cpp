@@ -5,6 +5,7 @@
 #include <cstring>
 #include <utility>
 
+#include "document/two_halves.h"
 #include "effects/effect_region.h"
 
 namespace sonavix {
@@ -26,8 +27,11 @@ Bounds SelectedBytes(const AudioDocument& doc) {
   return {region.start * frameSize, region.end * frameSize};
 }
 
+// Into a block just allocated: a large copy goes in two halves at once.
 void CopyBytes(std::uint8_t* to, const std::uint8_t* from, std::int64_t size) {
-  if (size > 0) std::memcpy(to, from, static_cast<std::size_t>(size));
+  if (size <= 0) return;
+  InTwoHalves(static_cast<std::size_t>(size),
+              [=](std::size_t begin, std::size_t end) { std::memcpy(to + begin, from + begin, end - begin); });
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "document/little_endian.h"
+#include "document/two_halves.h"
 
 namespace sonavix {
 
@@ -148,7 +149,9 @@ bool ConvertSampleFormat(AudioDocument& doc, SoundFormat target, SampleBlock* re
     // Reading and writing the same format gives back every byte of each frame
     // (8 bits: ((b - 128) * 256 >> 8) + 128 == b), and j == i: a copy of the
     // whole frames is the same result.
-    std::memcpy(dst, doc.SampleData.get(), static_cast<std::size_t>(plan.count * newBpf));
+    const std::uint8_t* src = doc.SampleData.get();
+    InTwoHalves(static_cast<std::size_t>(plan.count * newBpf),
+                [=](std::size_t begin, std::size_t end) { std::memcpy(dst + begin, src + begin, end - begin); });
   } else {
     PickConverter(source, target)(doc.SampleData.get(), dst, plan);
   }
