@@ -135,4 +135,29 @@ TEST(CropCutTest, NoSelectionChangesNothing) {
   }
 }
 
+// Above 16 MB the bytes are copied in two halves at once: every byte must
+// still land in its place. Bytes that differ from their neighbours and from
+// those a page away show a misplaced half.
+TEST(CropCutTest, LargeSoundsKeepEveryByte) {
+  constexpr std::int32_t kSize = 40'000'003;
+  const auto byteAt = [](std::int64_t i) { return static_cast<std::uint8_t>(i * 7 + (i >> 8) + (i >> 16)); };
+  Bytes source(kSize);
+  for (std::int32_t i = 0; i < kSize; ++i) source[static_cast<std::size_t>(i)] = byteAt(i);
+  const auto make = [&] {
+    AudioDocument doc = Numbered(kSize, false, false, 1'234'567, 37'654'321);
+    std::memcpy(doc.SampleData.get(), source.data(), source.size());
+    return doc;
+  };
+  AudioDocument cropped = make();
+  ASSERT_TRUE(CropToSelection(cropped));
+  ASSERT_EQ(cropped.DataSize, 37'654'321 - 1'234'567);
+  EXPECT_EQ(std::memcmp(cropped.SampleData.get(), source.data() + 1'234'567, cropped.DataSize), 0);
+
+  AudioDocument cut = make();
+  ASSERT_TRUE(CutSelection(cut));
+  ASSERT_EQ(cut.DataSize, kSize - (37'654'321 - 1'234'567));
+  EXPECT_EQ(std::memcmp(cut.SampleData.get(), source.data(), 1'234'567), 0);
+  EXPECT_EQ(std::memcmp(cut.SampleData.get() + 1'234'567, source.data() + 37'654'321, kSize - 37'654'321), 0);
+}
+
 }  // namespace
