@@ -17,6 +17,8 @@ namespace sonavix {
 
 namespace {
 
+#ifdef SONAVIX_FULL_SCALE_LANES
+
 // With a = |v| <= peak, the wanted magnitude is k = floor(a x 32768 / peak).
 //
 // A peak of 2^e gives k = a x 2^(15 - e) exactly: `up` = 2^(15 - e), no check.
@@ -43,8 +45,6 @@ FullScale FullScaleFor(std::int32_t peak) {
   return {false, static_cast<std::uint16_t>(1u << (16 - s)), static_cast<std::uint16_t>(reciprocal),
           static_cast<std::uint16_t>(peak)};
 }
-
-#ifdef SONAVIX_FULL_SCALE_LANES
 
 // Sixteen samples; unsigned 16-bit compares through a flipped top bit.
 __attribute__((target("avx2"), always_inline)) inline __m256i Scale16(__m256i v, const FullScale& f) {
@@ -127,35 +127,32 @@ __attribute__((target("avx2"))) void UnscaleWithAvx2(std::uint8_t* bytes, std::s
       });
 }
 
+// Whether the build in use has the lanes.
+bool HasLanes() {
+  static_assert(std::endian::native == std::endian::little);
+  return ActiveSampleCode() != SampleCode::Plain;
+}
+
+#else
+
+bool HasLanes() { return false; }
+void ScaleWithAvx2(std::uint8_t*, std::size_t, std::int32_t) {}
+void UnscaleWithAvx2(std::uint8_t*, std::size_t, std::int32_t) {}
+
 #endif
 
 }  // namespace
 
 bool ScaleToFullScaleInLanes(std::uint8_t* bytes, std::size_t count, std::int32_t peak) {
-#ifdef SONAVIX_FULL_SCALE_LANES
-  static_assert(std::endian::native == std::endian::little);
-  if (ActiveSampleCode() == SampleCode::Plain) return false;
+  if (!HasLanes()) return false;
   ScaleWithAvx2(bytes, count, peak);
   return true;
-#else
-  (void)bytes;
-  (void)count;
-  (void)peak;
-  return false;
-#endif
 }
 
 bool UnscaleFromFullScaleInLanes(std::uint8_t* bytes, std::size_t count, std::int32_t peak) {
-#ifdef SONAVIX_FULL_SCALE_LANES
-  if (ActiveSampleCode() == SampleCode::Plain) return false;
+  if (!HasLanes()) return false;
   UnscaleWithAvx2(bytes, count, peak);
   return true;
-#else
-  (void)bytes;
-  (void)count;
-  (void)peak;
-  return false;
-#endif
 }
 
 }  // namespace sonavix
