@@ -21,6 +21,10 @@ packages=(
   vcdimager dvdauthor genisoimage
   # tools the tests use to check what the program writes
   ffmpeg ffmpeg-doc lsdvd lame sox mpg123
+  # the Debian package and the files a desktop reads from it
+  dpkg-dev file lintian desktop-file-utils appstream man-db cmake-doc
+  # the README's screenshot: the real program under a virtual display
+  xvfb xdotool
 )
 
 missing=()

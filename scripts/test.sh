@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what the tests need, builds everything with AddressSanitizer and
 # UndefinedBehaviorSanitizer, runs each fuzz target for a short, bounded time,
-# runs the sample-loop tests optimised, then runs every unit test (last, so
-# that its summary closes the output).
+# runs the sample-loop tests optimised, runs every unit test, then builds the
+# Debian package and tests it installed (scripts/package_test.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -32,3 +32,4 @@ build-opt/tests/effects_tests --gtest_brief=1
 build-opt/tests/history_tests --gtest_brief=1
 build-opt/tests/video_tests --gtest_brief=1 --gtest_filter='videoFrameRenderer.*'
 (cd build-test && ctest --output-on-failure -j "$jobs")
+bash scripts/package_test.sh build-package

@@ -1,6 +1,7 @@
 #include "app/application.h"
 
 #include <QFont>
+#include <QIcon>
 #include <QMessageBox>
 #include <exception>
 #include <new>
@@ -18,6 +19,11 @@ void UseProgramFont() {
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName(QStringLiteral("Sonavix"));
   setApplicationVersion(QStringLiteral("1.0"));
+  // The installed desktop entry and icon carry the program's id: a Wayland
+  // desktop finds them by it, and the window takes the icon from the theme
+  // (where it is installed; run from a build folder it has none).
+  setDesktopFileName(QStringLiteral("de.quorvin.sonavix"));
+  setWindowIcon(QIcon::fromTheme(QStringLiteral("de.quorvin.sonavix")));
   InstallGermanTranslations(*this);
   UseProgramFont();
 }

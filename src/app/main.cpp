@@ -7,6 +7,8 @@
 #include <QThread>
 #include <QTimer>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <optional>
 
 #include "app/application.h"
@@ -25,6 +27,18 @@ sonavix::CommandLineRequest Read() {
   return sonavix::ReadCommandLine(QCoreApplication::arguments(), QThread::idealThreadCount());
 }
 
+// Whether the window's application can find a screen: a desktop session,
+// or a platform named in the environment or on the command line.
+bool MayHaveDisplay(int argc, char** argv) {
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+    const char* value = std::getenv(name);
+    if (value && *value) return true;
+  }
+  for (int i = 1; i < argc; ++i)
+    if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0) return true;
+  return false;
+}
+
 // Help and version need no display: they are answered before the window's
 // application (which needs one) exists. Empty when the window is to start.
 std::optional<int> AnswerWithoutDisplay(int argc, char** argv) {
@@ -32,9 +46,20 @@ std::optional<int> AnswerWithoutDisplay(int argc, char** argv) {
   QCoreApplication::setApplicationName(QStringLiteral("Sonavix"));
   QCoreApplication::setApplicationVersion(QStringLiteral("1.0"));
   sonavix::InstallGermanTranslations(probe);
+  const sonavix::CommandLineRequest request = Read();
+  if (const std::optional<int> status = sonavix::AnswerHelpOrVersion(request)) return status;
   // Options of Qt's own (-platform …) are known only to the window's
-  // application: anything not understood here is judged there.
-  return sonavix::AnswerHelpOrVersion(Read());
+  // application: anything not understood here is judged there, when there
+  // is a screen for it. Without one, Qt would stop the program with its own
+  // English lines; a usage error is said first, and the missing screen in
+  // German.
+  if (MayHaveDisplay(argc, argv)) return std::nullopt;
+  if (const auto* error = std::get_if<sonavix::UsageError>(&request)) return sonavix::ReportUsageError(error->message);
+  std::fputs("sonavix: Das Fenster braucht eine grafische Sitzung, und hier ist keine "
+             "(weder DISPLAY noch WAYLAND_DISPLAY ist gesetzt).\n"
+             "Ohne Fenster macht \"sonavix --render DATEI...\" Videos; \"sonavix --help\" sagt mehr.\n",
+             stderr);
+  return 1;
 }
 
 }  // namespace

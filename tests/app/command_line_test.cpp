@@ -56,6 +56,19 @@ TEST(CommandLine, UsageErrorsSayWhatIsWrongAndEndWithStatusTwo) {
   const Result two = RunProgram({QStringLiteral("a.wav"), QStringLiteral("b.wav")});
   EXPECT_EQ(two.status, 2);
   EXPECT_TRUE(two.err.contains(QStringLiteral("Es kann nur eine Datei geöffnet werden."))) << two.err.toStdString();
+  // Without a screen as well: the usage error, not Qt stopping the program.
+  const Result headless = RunProgram({QStringLiteral("--gibtsnicht")}, false);
+  EXPECT_EQ(headless.status, 2) << headless.err.toStdString();
+  EXPECT_TRUE(headless.err.contains(QStringLiteral("gibtsnicht"))) << headless.err.toStdString();
+}
+
+// The window without a screen: a German sentence and status 1, where Qt
+// would abort with its own lines.
+TEST(CommandLine, TheWindowWithoutAScreenSaysSoInGerman) {
+  const Result window = RunProgram({QStringLiteral("lied.wav")}, false);
+  EXPECT_EQ(window.status, 1) << window.err.toStdString();
+  EXPECT_TRUE(window.err.contains(QStringLiteral("grafische Sitzung"))) << window.err.toStdString();
+  EXPECT_FALSE(window.err.contains(QStringLiteral("platform plugin"))) << window.err.toStdString();
 }
 
 }  // namespace
