@@ -37,11 +37,13 @@ void PutPadded(std::uint8_t* out, const std::string& text, std::size_t width) {
   std::memcpy(out, text.data(), std::min(width, text.size()));
 }
 
-// Copies the reply, cut to what the command allows and the caller offered.
-void PutReply(const std::vector<std::uint8_t>& reply, std::size_t allocation, std::uint8_t* data,
-              std::size_t dataLength) {
+// Copies the reply, cut to what the command allows and the caller offered;
+// returns the bytes copied.
+std::size_t PutReply(const std::vector<std::uint8_t>& reply, std::size_t allocation, std::uint8_t* data,
+                     std::size_t dataLength) {
   const std::size_t n = std::min({reply.size(), allocation, dataLength});
   if (n > 0) std::memcpy(data, reply.data(), n);
+  return n;
 }
 
 std::uint8_t CheckCondition(const SenseError& error, std::uint8_t* sense, std::size_t senseLength) {
@@ -83,7 +85,17 @@ std::vector<std::uint8_t> EmulatedCdDrive::TocReply() const {
 
 std::uint8_t EmulatedCdDrive::Execute(const std::uint8_t* cdb, std::size_t cdbLength,
                                       std::uint8_t* data, std::size_t dataLength,
-                                      std::uint8_t* sense, std::size_t senseLength) {
+                                      std::uint8_t* sense, std::size_t senseLength,
+                                      std::size_t* transferred) {
+  std::size_t written = 0;
+  const std::uint8_t status = Carry(cdb, cdbLength, data, dataLength, sense, senseLength, written);
+  if (transferred) *transferred = written;
+  return status;
+}
+
+std::uint8_t EmulatedCdDrive::Carry(const std::uint8_t* cdb, std::size_t cdbLength, std::uint8_t* data,
+                                    std::size_t dataLength, std::uint8_t* sense, std::size_t senseLength,
+                                    std::size_t& written) {
   log.push_back({std::vector<std::uint8_t>(cdb, cdb + cdbLength), dataLength});
   const std::uint8_t opcode = cdbLength > 0 ? cdb[0] : 0;
 
@@ -98,7 +110,7 @@ std::uint8_t EmulatedCdDrive::Execute(const std::uint8_t* cdb, std::size_t cdbLe
     PutPadded(&reply[8], vendor, 8);
     PutPadded(&reply[16], product, 16);
     PutPadded(&reply[32], "1.00", 4);
-    PutReply(reply, LoadBe(cdb + 3, 2), data, dataLength);
+    written = PutReply(reply, LoadBe(cdb + 3, 2), data, dataLength);
     return kGood;
   }
 
@@ -107,7 +119,7 @@ std::uint8_t EmulatedCdDrive::Execute(const std::uint8_t* cdb, std::size_t cdbLe
     const int format = cdb[2] & 0x0F;
     if (msf || format != 0) return CheckCondition(kInvalidFieldInCdb, sense, senseLength);
     if (tocFails) return CheckCondition(*tocFails, sense, senseLength);
-    PutReply(rawToc ? *rawToc : TocReply(), LoadBe(cdb + 7, 2), data, dataLength);
+    written = PutReply(rawToc ? *rawToc : TocReply(), LoadBe(cdb + 7, 2), data, dataLength);
     return kGood;
   }
 
@@ -125,6 +137,7 @@ std::uint8_t EmulatedCdDrive::Execute(const std::uint8_t* cdb, std::size_t cdbLe
     for (std::size_t i = 0; i < bytes; ++i) {
       data[i] = EmulatedDisc::SectorByte(lba + static_cast<std::uint32_t>(i / kSectorBytes), i % kSectorBytes);
     }
+    written = bytes;
     return kGood;
   }
 

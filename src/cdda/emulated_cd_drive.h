@@ -52,12 +52,19 @@ class EmulatedCdDrive {
 
   // Carries out one command. Returns the SCSI status: 0 good, 2 check
   // condition with fixed-format sense data (70h) in `sense`. Writes at most
-  // `dataLength` bytes of reply and `senseLength` bytes of sense.
+  // `dataLength` bytes of reply and `senseLength` bytes of sense; the bytes
+  // of reply written go to `transferred` when given.
   std::uint8_t Execute(const std::uint8_t* cdb, std::size_t cdbLength, std::uint8_t* data,
-                       std::size_t dataLength, std::uint8_t* sense, std::size_t senseLength);
+                       std::size_t dataLength, std::uint8_t* sense, std::size_t senseLength,
+                       std::size_t* transferred = nullptr);
 
   // The disc's TOC as READ TOC format 0 returns it with LBA addresses.
   std::vector<std::uint8_t> TocReply() const;
+
+ private:
+  std::uint8_t Carry(const std::uint8_t* cdb, std::size_t cdbLength, std::uint8_t* data,
+                     std::size_t dataLength, std::uint8_t* sense, std::size_t senseLength,
+                     std::size_t& written);
 };
 
 }  // namespace sonavix::cdda
