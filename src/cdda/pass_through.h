@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "cdda/device_calls.h"
 #include "cdda/scsi_commands.h"
 #include "document/little_endian.h"
 
@@ -71,7 +72,8 @@ class PassThroughTransport {
 // Sends the record; true when it was carried out and the status is good.
 bool SendRequest(PassThroughDrive& drive, PassThroughRecord& record);
 
-// The machine's CD block devices /dev/sr0 ... /dev/sr31 through SG_IO.
-std::unique_ptr<PassThroughTransport> CreateSgIoPassThrough();
+// The machine's CD block devices /dev/sr0 ... /dev/sr31 through SG_IO, by
+// way of `calls` (the real kernel unless a test gives a fake one).
+std::unique_ptr<PassThroughTransport> CreateSgIoPassThrough(DeviceCalls& calls = LinuxDeviceCalls());
 
 }  // namespace sonavix::cdda

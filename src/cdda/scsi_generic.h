@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 
+#include "cdda/device_calls.h"
 #include "cdda/scsi_commands.h"
 
 namespace sonavix::cdda {
@@ -127,7 +128,8 @@ SRB_ExecSCSICmd MakeExecCommand(std::uint8_t adapter, std::uint8_t target, std::
 std::uint8_t ExecuteAndWait(ScsiGenericLayer& layer, SRB_ExecSCSICmd& srb, CompletionEvent& event);
 
 // Linux's SCSI generic driver: host adapters and targets as the kernel
-// numbers them; missing when no /dev/sg* device exists.
-std::unique_ptr<ScsiGenericLoader> CreateScsiGenericLoader();
+// numbers them; missing when no /dev/sg* device exists. Through `calls` (the
+// real kernel unless a test gives a fake one).
+std::unique_ptr<ScsiGenericLoader> CreateScsiGenericLoader(DeviceCalls& calls = LinuxDeviceCalls());
 
 }  // namespace sonavix::cdda

@@ -6,18 +6,16 @@
 
 #include <fcntl.h>
 #include <scsi/sg.h>
-#include <sys/ioctl.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
 #include <map>
 #include <set>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "cdda/device_calls.h"
 #include "cdda/scsi_generic.h"
 
 namespace sonavix::cdda {
@@ -47,18 +45,16 @@ bool IsSgName(const std::string& name) {
          std::all_of(name.begin() + 2, name.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-std::vector<std::string> SgDevicePaths() {
+std::vector<std::string> SgDevicePaths(DeviceCalls& calls) {
   std::vector<std::string> paths;
-  std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator("/dev", error)) {
-    if (IsSgName(entry.path().filename().string())) paths.push_back(entry.path().string());
-  }
+  for (const std::string& name : calls.DeviceNames())
+    if (IsSgName(name)) paths.push_back("/dev/" + name);
   return paths;
 }
 
-int OpenSg(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
-  return fd >= 0 ? fd : ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+int OpenSg(DeviceCalls& calls, const std::string& path) {
+  const int fd = calls.Open(path, O_RDWR | O_NONBLOCK | O_CLOEXEC);
+  return fd >= 0 ? fd : calls.Open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
 }
 
 int Direction(const SRB_ExecSCSICmd& srb) {
@@ -68,15 +64,15 @@ int Direction(const SRB_ExecSCSICmd& srb) {
 
 class SgLayer final : public ScsiGenericLayer {
  public:
-  explicit SgLayer(const std::vector<std::string>& paths) {
+  SgLayer(DeviceCalls& calls, const std::vector<std::string>& paths) : calls_(calls) {
     std::vector<std::pair<struct sg_scsi_id, int>> found;
     std::set<int> hosts;
     for (const auto& path : paths) {
-      const int fd = OpenSg(path);
+      const int fd = OpenSg(calls, path);
       if (fd < 0) continue;
       struct sg_scsi_id id{};
-      if (::ioctl(fd, SG_GET_SCSI_ID, &id) < 0) {
-        ::close(fd);
+      if (calls.Ioctl(fd, SG_GET_SCSI_ID, &id) < 0) {
+        calls.Close(fd);
         continue;
       }
       found.emplace_back(id, fd);
@@ -86,7 +82,7 @@ class SgLayer final : public ScsiGenericLayer {
       const int adapter = static_cast<int>(std::distance(hosts.begin(), hosts.find(id.host_no)));
       const Address address{adapter, id.scsi_id, id.lun};
       if (devices_.count(address) != 0) {
-        ::close(fd);
+        calls.Close(fd);
         continue;
       }
       devices_[address] = SgDevice{fd, static_cast<std::uint8_t>(id.scsi_type)};
@@ -95,7 +91,7 @@ class SgLayer final : public ScsiGenericLayer {
   }
 
   ~SgLayer() override {
-    for (const auto& [address, device] : devices_) ::close(device.fd);
+    for (const auto& [address, device] : devices_) calls_.Close(device.fd);
   }
   SgLayer(const SgLayer&) = delete;
   SgLayer& operator=(const SgLayer&) = delete;
@@ -137,7 +133,7 @@ class SgLayer final : public ScsiGenericLayer {
   }
 
   // True when the command completed with good status.
-  static bool Run(const SgDevice& device, SRB_ExecSCSICmd& srb) {
+  bool Run(const SgDevice& device, SRB_ExecSCSICmd& srb) {
     std::uint8_t sense[sizeof srb.SenseArea] = {};
     sg_io_hdr_t request{};
     request.interface_id = 'S';
@@ -149,7 +145,7 @@ class SgLayer final : public ScsiGenericLayer {
     request.cmdp = srb.CDBByte;
     request.sbp = sense;
     request.timeout = kTimeoutMilliseconds;
-    if (::ioctl(device.fd, SG_IO, &request) < 0) return false;
+    if (calls_.Ioctl(device.fd, SG_IO, &request) < 0) return false;
     std::memcpy(srb.SenseArea, sense, request.mx_sb_len);
     srb.SRB_HaStat = static_cast<std::uint8_t>(request.host_status);
     srb.SRB_TargStat = request.status;
@@ -157,21 +153,29 @@ class SgLayer final : public ScsiGenericLayer {
            (request.driver_status & kDriverStatusMask) == 0;
   }
 
+  DeviceCalls& calls_;
   std::map<Address, SgDevice> devices_;
   int adapterCount_ = 0;
 };
 
 class SgLoader final : public ScsiGenericLoader {
  public:
+  explicit SgLoader(DeviceCalls& calls) : calls_(calls) {}
+
   std::unique_ptr<ScsiGenericLayer> Load() override {
-    const auto paths = SgDevicePaths();
+    const auto paths = SgDevicePaths(calls_);
     if (paths.empty()) return nullptr;
-    return std::make_unique<SgLayer>(paths);
+    return std::make_unique<SgLayer>(calls_, paths);
   }
+
+ private:
+  DeviceCalls& calls_;
 };
 
 }  // namespace
 
-std::unique_ptr<ScsiGenericLoader> CreateScsiGenericLoader() { return std::make_unique<SgLoader>(); }
+std::unique_ptr<ScsiGenericLoader> CreateScsiGenericLoader(DeviceCalls& calls) {
+  return std::make_unique<SgLoader>(calls);
+}
 
 }  // namespace sonavix::cdda

@@ -9,13 +9,12 @@
 #include <fcntl.h>
 #include <linux/cdrom.h>
 #include <scsi/sg.h>
-#include <sys/ioctl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <limits>
 
+#include "cdda/device_calls.h"
 #include "cdda/pass_through.h"
 
 namespace sonavix::cdda {
@@ -25,28 +24,13 @@ namespace {
 constexpr int kMaxBlockDevices = 32;
 constexpr unsigned kDriverStatusMask = 0x07;  // the driver's own error, without DRIVER_SENSE
 
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int get() const { return fd_; }
-  bool valid() const { return fd_ >= 0; }
-
- private:
-  int fd_;
-};
-
 std::string DevicePath(const std::string& name) { return "/dev/" + name; }
 
-bool IsCdDrive(const std::string& path) {
+bool IsCdDrive(DeviceCalls& calls, const std::string& path) {
   struct stat info {};
-  if (::stat(path.c_str(), &info) != 0 || !S_ISBLK(info.st_mode)) return false;
-  const Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-  return fd.valid() && ::ioctl(fd.get(), CDROM_GET_CAPABILITY, 0) >= 0;
+  if (calls.Stat(path, info) != 0 || !S_ISBLK(info.st_mode)) return false;
+  const DeviceDescriptor fd(calls, calls.Open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  return fd.valid() && calls.Ioctl(fd.get(), CDROM_GET_CAPABILITY, nullptr) >= 0;
 }
 
 unsigned TimeoutMilliseconds(std::uint32_t seconds) {
@@ -56,7 +40,7 @@ unsigned TimeoutMilliseconds(std::uint32_t seconds) {
 
 class SgIoDrive final : public PassThroughDrive {
  public:
-  explicit SgIoDrive(int fd) : fd_(fd) {}
+  SgIoDrive(DeviceCalls& calls, int fd) : calls_(calls), fd_(calls, fd) {}
 
   bool Send(PassThroughRecord& record) override {
     const unsigned cdbLength = record.CdbLength();
@@ -73,7 +57,7 @@ class SgIoDrive final : public PassThroughDrive {
     request.cmdp = record.CdbBytes();
     request.sbp = record.Sense();
     request.timeout = TimeoutMilliseconds(record.TimeOutValue());
-    if (::ioctl(fd_.get(), SG_IO, &request) < 0) return false;
+    if (calls_.Ioctl(fd_.get(), SG_IO, &request) < 0) return false;
     if (request.status == 0 &&
         (request.host_status != 0 || (request.driver_status & kDriverStatusMask) != 0)) {
       return false;
@@ -83,32 +67,38 @@ class SgIoDrive final : public PassThroughDrive {
   }
 
  private:
-  Descriptor fd_;
+  DeviceCalls& calls_;
+  DeviceDescriptor fd_;
 };
 
 class SgIoPassThrough final : public PassThroughTransport {
  public:
+  explicit SgIoPassThrough(DeviceCalls& calls) : calls_(calls) {}
+
   std::vector<std::string> CdDrives() override {
     std::vector<std::string> names;
     for (int i = 0; i < kMaxBlockDevices; ++i) {
       const std::string name = "sr" + std::to_string(i);
-      if (IsCdDrive(DevicePath(name))) names.push_back(name);
+      if (IsCdDrive(calls_, DevicePath(name))) names.push_back(name);
     }
     return names;
   }
 
   std::unique_ptr<PassThroughDrive> Open(const std::string& device) override {
     if (device.empty() || device.find('/') != std::string::npos) return nullptr;
-    const int fd = ::open(DevicePath(device).c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+    const int fd = calls_.Open(DevicePath(device), O_RDWR | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return nullptr;
-    return std::make_unique<SgIoDrive>(fd);
+    return std::make_unique<SgIoDrive>(calls_, fd);
   }
+
+ private:
+  DeviceCalls& calls_;
 };
 
 }  // namespace
 
-std::unique_ptr<PassThroughTransport> CreateSgIoPassThrough() {
-  return std::make_unique<SgIoPassThrough>();
+std::unique_ptr<PassThroughTransport> CreateSgIoPassThrough(DeviceCalls& calls) {
+  return std::make_unique<SgIoPassThrough>(calls);
 }
 
 }  // namespace sonavix::cdda
