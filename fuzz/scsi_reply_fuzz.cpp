@@ -1,12 +1,13 @@
-// libFuzzer entry point: any bytes a drive sends back as a TOC, INQUIRY or
-// sense reply must be parsed without reading or writing memory the parser
-// does not own, and the results must stay within their bounds.
+// libFuzzer entry point: any bytes a drive sends back as a TOC, INQUIRY,
+// sense or CD-Text reply must be parsed without reading or writing memory
+// the parser does not own, and the results must stay within their bounds.
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
+#include "cdda/cd_text.h"
 #include "cdda/scsi_commands.h"
 #include "cdda/sense_messages.h"
 
@@ -37,11 +38,30 @@ void CheckSense(const std::uint8_t* data, std::size_t size) {
   if (message.empty() || message.find(':') == std::string::npos) std::abort();
 }
 
+// Texts for tracks 0 ... 99 only, valid UTF-8 (two bytes at most a
+// character, from ISO 8859-1), never empty.
+void CheckCdText(const std::uint8_t* data, std::size_t size) {
+  const CdText text = ParseCdText(data, size);
+  for (const auto* texts : {&text.titles, &text.performers}) {
+    for (const auto& [track, value] : *texts) {
+      if (track < 0 || track > 99 || value.empty()) std::abort();
+      for (std::size_t i = 0; i < value.size(); ++i) {
+        const auto c = static_cast<std::uint8_t>(value[i]);
+        if (c >= 0x80 && !((c == 0xC2 || c == 0xC3) && i + 1 < value.size() &&
+                           (static_cast<std::uint8_t>(value[i + 1]) & 0xC0) == 0x80))
+          std::abort();
+        if (c >= 0x80) ++i;
+      }
+    }
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   CheckToc(data, size);
   CheckInquiry(data, size);
   CheckSense(data, size);
+  CheckCdText(data, size);
   return 0;
 }

@@ -1,10 +1,13 @@
 // The emulated drive: answers the three commands the CD import sends from a
-// synthetic disc, the way an MMC drive does, including its failures.
+// synthetic disc, the way an MMC drive does, including its failures: a disc
+// spinning up or missing, unreadable sectors and short replies.
 
 #include "cdda/emulated_cd_drive.h"
 
 #include <algorithm>
 #include <cstring>
+
+#include "cdda/cd_text.h"
 
 namespace sonavix::cdda {
 
@@ -16,10 +19,15 @@ constexpr std::uint8_t kIllegalRequest = 0x05;
 constexpr SenseError kInvalidOpcode{kIllegalRequest, 0x20, 0x00};
 constexpr SenseError kInvalidFieldInCdb{kIllegalRequest, 0x24, 0x00};
 constexpr SenseError kLbaOutOfRange{kIllegalRequest, 0x21, 0x00};
+constexpr SenseError kBecomingReady{0x02, 0x04, 0x01};
+constexpr SenseError kMediumChanged{0x06, 0x28, 0x00};
+constexpr SenseError kUnrecoveredReadError{0x03, 0x11, 0x00};
+constexpr std::size_t kDataSectorBytes = 2048;  // user data of a mode 1 sector
 constexpr std::size_t kFixedSenseBytes = 18;
 constexpr std::size_t kInquiryReplyBytes = 36;
 constexpr std::uint8_t kLeadOutTrack = 0xAA;
 constexpr std::uint8_t kAudioTrackAdrControl = 0x10;
+constexpr std::uint8_t kDataTrackAdrControl = 0x14;
 
 std::uint32_t LoadBe(const std::uint8_t* p, int bytes) {
   std::uint32_t value = 0;
@@ -76,8 +84,11 @@ std::vector<std::uint8_t> EmulatedCdDrive::TocReply() const {
   for (std::size_t k = 0; k <= tracks; ++k) {
     std::uint8_t* descriptor = &reply[4 + 8 * k];
     const bool leadOut = k == tracks;
-    descriptor[1] = kAudioTrackAdrControl;
-    descriptor[2] = leadOut ? kLeadOutTrack : static_cast<std::uint8_t>(disc.firstTrack + k);
+    const auto track = static_cast<std::uint8_t>(disc.firstTrack + k);
+    const bool data = !leadOut && std::find(disc.dataTracks.begin(), disc.dataTracks.end(), track) !=
+                                      disc.dataTracks.end();
+    descriptor[1] = data ? kDataTrackAdrControl : kAudioTrackAdrControl;
+    descriptor[2] = leadOut ? kLeadOutTrack : track;
     StoreBe32(descriptor + 4, leadOut ? disc.leadOut : disc.trackStarts[k]);
   }
   return reply;
@@ -98,6 +109,11 @@ std::uint8_t EmulatedCdDrive::Carry(const std::uint8_t* cdb, std::size_t cdbLeng
                                     std::size_t& written) {
   log.push_back({std::vector<std::uint8_t>(cdb, cdb + cdbLength), dataLength});
   const std::uint8_t opcode = cdbLength > 0 ? cdb[0] : 0;
+  const bool readCd = opcode == 0xBE && cdbLength >= 12;
+  const std::size_t readIndex = readCd ? reads++ : 0;
+  if (opcode != 0x12) {
+    if (const auto refusal = Unready()) return CheckCondition(*refusal, sense, senseLength);
+  }
 
   if (opcode == 0x12 && cdbLength >= 6) {
     if (inquiryFails) return CheckCondition(kInvalidFieldInCdb, sense, senseLength);
@@ -117,31 +133,69 @@ std::uint8_t EmulatedCdDrive::Carry(const std::uint8_t* cdb, std::size_t cdbLeng
   if (opcode == 0x43 && cdbLength >= 10) {
     const bool msf = (cdb[1] & 0x02) != 0;
     const int format = cdb[2] & 0x0F;
+    if (format == 5 && !msf) {  // CD-Text, where the disc has it
+      if (!cdText) return CheckCondition(kInvalidFieldInCdb, sense, senseLength);
+      written = PutReply(CdTextReply(*cdText), LoadBe(cdb + 7, 2), data, dataLength);
+      return kGood;
+    }
     if (msf || format != 0) return CheckCondition(kInvalidFieldInCdb, sense, senseLength);
     if (tocFails) return CheckCondition(*tocFails, sense, senseLength);
     written = PutReply(rawToc ? *rawToc : TocReply(), LoadBe(cdb + 7, 2), data, dataLength);
     return kGood;
   }
 
-  if (opcode == 0xBE && cdbLength >= 12) {
-    const std::uint32_t lba = LoadBe(cdb + 2, 4);
-    const std::uint32_t count = LoadBe(cdb + 6, 3);
-    const std::size_t readIndex = reads++;
-    if (static_cast<std::uint64_t>(lba) + count > disc.leadOut) {
-      return CheckCondition(kLbaOutOfRange, sense, senseLength);
-    }
-    if (readFails) {
-      if (const auto error = readFails(readIndex, lba)) return CheckCondition(*error, sense, senseLength);
-    }
-    const std::size_t bytes = std::min<std::size_t>(std::size_t{count} * kSectorBytes, dataLength);
-    for (std::size_t i = 0; i < bytes; ++i) {
-      data[i] = EmulatedDisc::SectorByte(lba + static_cast<std::uint32_t>(i / kSectorBytes), i % kSectorBytes);
-    }
-    written = bytes;
-    return kGood;
+  if (readCd) {
+    return ReadCd(LoadBe(cdb + 2, 4), LoadBe(cdb + 6, 3), readIndex, data, dataLength, sense, senseLength,
+                  written);
   }
 
   return CheckCondition(kInvalidOpcode, sense, senseLength);
+}
+
+std::uint8_t EmulatedCdDrive::ReadCd(std::uint32_t lba, std::uint32_t count, std::size_t readIndex,
+                                     std::uint8_t* data, std::size_t dataLength, std::uint8_t* sense,
+                                     std::size_t senseLength, std::size_t& written) {
+  if (static_cast<std::uint64_t>(lba) + count > disc.leadOut) {
+    return CheckCondition(kLbaOutOfRange, sense, senseLength);
+  }
+  if (readFails) {
+    if (const auto error = readFails(readIndex, lba)) return CheckCondition(*error, sense, senseLength);
+  }
+  const auto bad = disc.badSectors.lower_bound(lba);
+  if (bad != disc.badSectors.end() && *bad - lba < count) {
+    return CheckCondition(kUnrecoveredReadError, sense, senseLength);
+  }
+  std::size_t limit = dataLength;
+  if (readShort) {
+    if (const auto cut = readShort(readIndex, lba)) limit = std::min(limit, *cut);
+  }
+  for (std::uint32_t k = 0; k < count && written < limit; ++k) {
+    const std::size_t sectorBytes = IsDataSector(lba + k) ? kDataSectorBytes : kSectorBytes;
+    const std::size_t n = std::min(sectorBytes, limit - written);
+    for (std::size_t i = 0; i < n; ++i) data[written + i] = EmulatedDisc::SectorByte(lba + k, i);
+    written += n;
+  }
+  return kGood;
+}
+
+std::optional<SenseError> EmulatedCdDrive::Unready() {
+  if (notReady) return notReady;
+  const bool spinning = spinUpCommands > 0 || (readyAt && clock() < *readyAt);
+  if (spinning) {
+    if (spinUpCommands > 0) --spinUpCommands;
+    return kBecomingReady;
+  }
+  if (!mediumChanged) return std::nullopt;
+  mediumChanged = false;
+  return kMediumChanged;
+}
+
+bool EmulatedCdDrive::IsDataSector(std::uint32_t lba) const {
+  const auto& starts = disc.trackStarts;
+  std::size_t k = 0;
+  while (k + 1 < starts.size() && starts[k + 1] <= lba) ++k;
+  const auto track = static_cast<std::uint8_t>(disc.firstTrack + k);
+  return std::find(disc.dataTracks.begin(), disc.dataTracks.end(), track) != disc.dataTracks.end();
 }
 
 }  // namespace sonavix::cdda

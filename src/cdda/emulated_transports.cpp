@@ -1,5 +1,6 @@
 // Both transports in front of emulated drives. Each request is looked up
-// afresh, so a test may change a device between requests.
+// afresh, so a test may change a device between requests. Both report the
+// residual of every command from the bytes the drive wrote.
 
 #include "cdda/emulated_transports.h"
 
@@ -18,8 +19,10 @@ class EmulatedPassThroughDrive final : public PassThroughDrive {
     const auto* device = Find();
     if (!device || !device->carriesOut || !device->drive) return false;
     const std::size_t dataLength = std::min<std::size_t>(record.DataTransferLength(), kDataAreaSize);
+    std::size_t transferred = 0;
     record.SetScsiStatus(device->drive->Execute(record.CdbBytes(), record.CdbLength(), record.Data(),
-                                                dataLength, record.Sense(), kSenseInfoLength));
+                                                dataLength, record.Sense(), kSenseInfoLength, &transferred));
+    record.SetDataResidual(record.DataTransferLength() - static_cast<std::uint32_t>(transferred));
     return true;
   }
 
@@ -64,9 +67,11 @@ class EmulatedLayer final : public ScsiGenericLayer {
     }
     const std::size_t cdbLength = std::min<std::size_t>(srb.SRB_CDBLen, sizeof srb.CDBByte);
     const std::size_t senseLength = std::min<std::size_t>(srb.SRB_SenseLen, sizeof srb.SenseArea);
-    srb.SRB_TargStat = device->drive->Execute(srb.CDBByte, cdbLength, srb.SRB_BufPointer,
-                                              srb.SRB_BufPointer ? srb.SRB_BufLen : 0,
-                                              srb.SenseArea, senseLength);
+    const std::size_t dataLength = srb.SRB_BufPointer ? srb.SRB_BufLen : 0;
+    std::size_t transferred = 0;
+    srb.SRB_TargStat = device->drive->Execute(srb.CDBByte, cdbLength, srb.SRB_BufPointer, dataLength,
+                                              srb.SenseArea, senseLength, &transferred);
+    srb.SRB_BufResidual = srb.SRB_BufLen - static_cast<std::uint32_t>(transferred);
     srb.SRB_Status = srb.SRB_TargStat == 0 ? SS_COMP : SS_ERR;
     if (srb.SRB_PostProc) srb.SRB_PostProc->Set();
     return SS_PENDING;

@@ -2,10 +2,12 @@
 // The pass-through transport: a CD drive opened by its device name takes one
 // request record at a time. The record is one buffer for the request and its
 // answer: a 44-byte head with status, lengths, time-out and command block,
-// the sense area at 48 and the data area at 80. Back ends: SG_IO on the CD
+// the data residual in the word after it, the sense area at 48 and the data
+// area at 80. Back ends: SG_IO on the CD
 // block devices (sg_io_pass_through.cpp) and an emulated drive for tests
 // (emulated_transports.cpp).
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -37,6 +39,16 @@ class PassThroughRecord {
   std::uint32_t DataTransferLength() const { return LoadLe32(&bytes_[12]); }
   void SetDataTransferLength(std::uint32_t n) { StoreLe32(&bytes_[12], n); }
   std::uint32_t TimeOutValue() const { return LoadLe32(&bytes_[16]); }
+  // The bytes of DataTransferLength() the drive did not send: a back end
+  // sets it after carrying out the command (SG_IO: the kernel's `resid`).
+  // Prepare sets it to 0, so a back end that cannot tell reports a full
+  // transfer. A reply may be short with good status; only the first
+  // DataTransferred() bytes of the data area are the drive's.
+  std::uint32_t DataResidual() const { return LoadLe32(&bytes_[kPassThroughLength]); }
+  void SetDataResidual(std::uint32_t n) { StoreLe32(&bytes_[kPassThroughLength], n); }
+  std::uint32_t DataTransferred() const {
+    return DataTransferLength() - std::min(DataResidual(), DataTransferLength());
+  }
   std::uint8_t* CdbBytes() { return &bytes_[28]; }
   const std::uint8_t* CdbBytes() const { return &bytes_[28]; }
   std::uint8_t* Sense() { return &bytes_[kSenseOffset]; }
@@ -56,7 +68,8 @@ class PassThroughDrive {
   virtual ~PassThroughDrive() = default;
   // Sends the record's command and waits for it, up to the record's
   // time-out. False when the request could not be carried out at all;
-  // otherwise the record holds the SCSI status, sense bytes and data.
+  // otherwise the record holds the SCSI status, sense bytes, data and the
+  // data residual.
   virtual bool Send(PassThroughRecord& record) = 0;
 };
 

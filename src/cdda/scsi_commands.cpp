@@ -19,7 +19,8 @@ constexpr std::size_t kProductLength = 16;
 
 constexpr std::size_t kTocHeaderBytes = 4;
 constexpr std::size_t kTocDescriptorBytes = 8;
-constexpr std::size_t kTocAddressOffset = 4;  // within a descriptor
+constexpr std::size_t kTocAdrControlOffset = 1;  // within a descriptor
+constexpr std::size_t kTocAddressOffset = 4;
 constexpr std::size_t kTableEntries = std::tuple_size_v<TrackTable> - 1;  // entries 1..256
 
 std::uint32_t ReadBigEndian32(const std::uint8_t* p) {
@@ -84,6 +85,12 @@ std::optional<std::string> InquiryProductName(const std::uint8_t* data, std::siz
 }
 
 std::optional<std::uint32_t> ParseToc(const std::uint8_t* data, std::size_t size, TrackTable& table) {
+  TrackControls ignored{};
+  return ParseToc(data, size, table, ignored);
+}
+
+std::optional<std::uint32_t> ParseToc(const std::uint8_t* data, std::size_t size, TrackTable& table,
+                                      TrackControls& controls) {
   if (data == nullptr || size < kTocHeaderBytes) return std::nullopt;
   const std::uint8_t first = data[2];
   const std::uint8_t last = data[3];
@@ -97,6 +104,7 @@ std::optional<std::uint32_t> ParseToc(const std::uint8_t* data, std::size_t size
   for (std::size_t k = 0; k < taken; ++k) {
     const std::uint8_t* descriptor = data + kTocHeaderBytes + k * kTocDescriptorBytes;
     table[k + 1] = ReadBigEndian32(descriptor + kTocAddressOffset);
+    controls[k + 1] = descriptor[kTocAdrControlOffset] & 0x0F;
   }
   // Every counted track has its start and the start of what follows it.
   return static_cast<std::uint32_t>(taken == 0 ? 0 : taken - 1);
@@ -108,6 +116,26 @@ SenseFields ParseSense(const std::uint8_t* sense, std::size_t size) {
   };
   return SenseFields{byteAt(2), byteAt(12), byteAt(13)};
 }
+
+namespace {
+constexpr std::uint8_t kNotReady = 0x02;
+constexpr std::uint8_t kMediumError = 0x03;
+constexpr std::uint8_t kIllegalRequest = 0x05;
+constexpr std::uint8_t kUnitAttention = 0x06;
+std::uint8_t SenseKey(const SenseFields& sense) { return sense.byte2 & 0x0F; }
+}  // namespace
+
+bool IsBecomingReady(const SenseFields& sense) {
+  return SenseKey(sense) == kNotReady && sense.asc == 0x04 && sense.ascq == 0x01;
+}
+
+bool IsUnitAttention(const SenseFields& sense) { return SenseKey(sense) == kUnitAttention; }
+
+bool IsNoMedium(const SenseFields& sense) { return SenseKey(sense) == kNotReady && sense.asc == 0x3A; }
+
+bool IsMediumError(const SenseFields& sense) { return SenseKey(sense) == kMediumError; }
+
+bool IsIllegalRequest(const SenseFields& sense) { return SenseKey(sense) == kIllegalRequest; }
 
 void KaraokeTransform(std::uint8_t* frames, std::size_t frameCount) {
   constexpr std::int32_t kMin = std::numeric_limits<std::int16_t>::min();

@@ -42,6 +42,11 @@ std::optional<std::string> InquiryProductName(const std::uint8_t* data, std::siz
 // track of the TOC, the entry after the last track the lead-out. Entry 0 is
 // unused; there is room for 256 entries.
 using TrackTable = std::array<std::uint32_t, 257>;
+// The control field (the low four bits of a descriptor's byte 1) of each
+// entry of a TrackTable, at the same index.
+using TrackControls = std::array<std::uint8_t, 257>;
+// The control bit of a data track; a mixed-mode disc has audio and data tracks.
+inline constexpr std::uint8_t kDataTrackControl = 0x04;
 
 // Parses a READ TOC reply (format 0, LBA addresses) into `table` and returns
 // the number of tracks. Empty when the reply is shorter than its header or
@@ -49,6 +54,9 @@ using TrackTable = std::array<std::uint32_t, 257>;
 // Never writes beyond the table and never reads beyond `size`: descriptors
 // the reply does not hold, or beyond 256 entries, are not taken.
 std::optional<std::uint32_t> ParseToc(const std::uint8_t* data, std::size_t size, TrackTable& table);
+// The same, also keeping the control field of every entry taken in `controls`.
+std::optional<std::uint32_t> ParseToc(const std::uint8_t* data, std::size_t size, TrackTable& table,
+                                      TrackControls& controls);
 
 // Sense data as the messages use it.
 struct SenseFields {
@@ -58,6 +66,18 @@ struct SenseFields {
 };
 // Bytes the sense area does not hold read as 0.
 SenseFields ParseSense(const std::uint8_t* sense, std::size_t size);
+
+// What the reader does differently for some sense data: a drive spinning up
+// a disc just put in (not ready, becoming ready: 2/04/01), the first
+// command after that (unit attention: sense key 6), an empty drive (not
+// ready, medium not present: 2/3A/any), a sector the drive could not read
+// (medium error: sense key 3) and a command the drive refuses as such
+// (illegal request: sense key 5), which asking again will not change.
+bool IsBecomingReady(const SenseFields& sense);
+bool IsUnitAttention(const SenseFields& sense);
+bool IsNoMedium(const SenseFields& sense);
+bool IsMediumError(const SenseFields& sense);
+bool IsIllegalRequest(const SenseFields& sense);
 
 // Turns stereo frames into the difference of the two channels at two thirds,
 // the same in both: what is recorded identically on both sides disappears.

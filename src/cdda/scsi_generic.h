@@ -56,7 +56,9 @@ struct SRB_GDEVBlock {
 
 // Command execution. The layer writes at most SRB_BufLen bytes to
 // SRB_BufPointer and at most SRB_SenseLen bytes to SenseArea, sets
-// SRB_Status and signals SRB_PostProc when done.
+// SRB_Status and signals SRB_PostProc when done. SRB_BufResidual is the
+// part of SRB_BufLen the device did not send (SG_IO: the kernel's `resid`);
+// it stays 0 where the layer cannot tell.
 struct SRB_ExecSCSICmd {
   std::uint8_t SRB_Cmd = SC_EXEC_SCSI_CMD;
   std::uint8_t SRB_Status = 0;
@@ -76,6 +78,7 @@ struct SRB_ExecSCSICmd {
   std::uint8_t SRB_Rsvd2[20] = {};
   std::uint8_t CDBByte[16] = {};
   std::uint8_t SenseArea[32] = {};
+  std::uint32_t SRB_BufResidual = 0;
 };
 
 // The loaded layer.

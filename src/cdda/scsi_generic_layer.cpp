@@ -149,6 +149,7 @@ class SgLayer final : public ScsiGenericLayer {
     std::memcpy(srb.SenseArea, sense, request.mx_sb_len);
     srb.SRB_HaStat = static_cast<std::uint8_t>(request.host_status);
     srb.SRB_TargStat = request.status;
+    srb.SRB_BufResidual = request.resid <= 0 ? 0 : std::min(static_cast<std::uint32_t>(request.resid), srb.SRB_BufLen);
     return request.status == 0 && request.host_status == 0 &&
            (request.driver_status & kDriverStatusMask) == 0;
   }

@@ -63,6 +63,9 @@ class SgIoDrive final : public PassThroughDrive {
       return false;
     }
     record.SetScsiStatus(request.status);
+    // What the drive did not send of what was asked, so a short reply is
+    // never taken for a whole one.
+    record.SetDataResidual(request.resid <= 0 ? 0 : std::min(static_cast<unsigned>(request.resid), dataLength));
     return true;
   }
 

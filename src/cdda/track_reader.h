@@ -2,9 +2,11 @@
 // Reading one track of an audio CD into the document: the TOC first, then
 // the track's sectors ten at a time through the transport that found the
 // drive, each block optionally turned into karaoke sound, every step written
-// as a message line.
+// as a message line. A drive still spinning a disc up is waited for;
+// unreadable sectors become silence, and the messages say where.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "cdda/cd_drives.h"
@@ -13,6 +15,10 @@
 #include "document/work_progress.h"
 
 namespace sonavix::cdda {
+
+// Waits the given number of seconds.
+using SecondsSleep = std::function<void(double seconds)>;
+void SleepSeconds(double seconds);
 
 // What a read needs from the dialog around it.
 class TrackReadHost {
@@ -44,15 +50,20 @@ class TrackReader {
   // Shows which track and time `lba` belongs to.
   void ChangeSec(std::uint32_t lba, TrackReadHost& host) const;
 
-  // The clock the time left of a read is estimated by.
+  // The clock the time left and speed of a read are measured by, and the
+  // patience with a drive that is becoming ready.
   void SetClock(SecondsClock clock) { clock_ = std::move(clock); }
+  // How the reader waits before asking a drive that is becoming ready again.
+  void SetSleep(SecondsSleep sleep) { sleep_ = std::move(sleep); }
 
  private:
   SecondsClock clock_ = SteadySeconds;
+  SecondsSleep sleep_ = SleepSeconds;
   PassThroughTransport& passThrough_;
   ScsiGenericLoader& generic_;
   bool cancelRequested_ = false;
   TrackTable trackTable_{};
+  TrackControls trackControls_{};
   std::uint32_t trackCount_ = 0;
 };
 

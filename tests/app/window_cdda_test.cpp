@@ -109,7 +109,9 @@ TEST_F(WindowCdda, DiscoveryProblemsAreWrittenIntoTheDialogOnce) {
 }
 
 TEST_F(WindowCdda, OkReadsTheChosenTrackAndTheViewShowsItWhole) {
-  AddDrive("sr0")->disc = {1, {0, 150}, 300};
+  auto& disc = AddDrive("sr0")->disc;
+  disc.trackStarts = {0, 150};
+  disc.leadOut = 300;
   int result = -1;
   prompts.dialogs.push_back([&](QDialog& dialog) {
     dialog.findChild<QSpinBox*>(QStringLiteral("STrackEd"))->setValue(2);
@@ -139,7 +141,8 @@ TEST_F(WindowCdda, OkReadsTheChosenTrackAndTheViewShowsItWhole) {
 
 TEST_F(WindowCdda, AbbrechenDuringAReadKeepsWhatWasRead) {
   const auto drive = AddDrive("sr0");
-  drive->disc = {1, {0}, 1000};
+  drive->disc.trackStarts = {0};
+  drive->disc.leadOut = 1000;
   QDialog* shown = nullptr;
   // The emulated drive is asked while the read runs: the user presses
   // "Abbrechen" during the fourth request.

@@ -187,6 +187,8 @@ TEST(PassThroughRecordTest, ARequestSucceedsOnlyWhenCarriedOutWithGoodStatus) {
   auto record = std::make_unique<PassThroughRecord>();
   record->Prepare(InquiryCdb(), kInquiryBytes, 2);
   EXPECT_TRUE(SendRequest(*drive, *record));
+  EXPECT_EQ(record->DataResidual(), kInquiryBytes - 36);  // 36 bytes of INQUIRY data came
+  EXPECT_EQ(record->DataTransferred(), 36U);
 
   transport.devices[0].drive->inquiryFails = true;
   record->Prepare(InquiryCdb(), kInquiryBytes, 2);

@@ -180,6 +180,55 @@ TEST(EmulatedCdDriveTest, ReadFailuresComeFromTheHookByReadIndex) {
   EXPECT_EQ(asked, expected);
 }
 
+TEST(EmulatedCdDriveTest, ASpinningUpOrEmptyDriveAnswersInquiryOnly) {
+  EmulatedCdDrive drive;
+  double now = 0;
+  drive.clock = [&] { return now; };
+  drive.readyAt = 2.0;
+  drive.mediumChanged = true;
+  ExpectSense(Send(drive, ReadTocCdb(), 2048), 2, 0x04, 0x01);
+  EXPECT_EQ(Send(drive, InquiryCdb(), 255).status, 0);
+  now = 2.0;
+  ExpectSense(Send(drive, ReadTocCdb(), 2048), 6, 0x28, 0x00);
+  EXPECT_EQ(Send(drive, ReadTocCdb(), 2048).status, 0);
+
+  drive.spinUpCommands = 2;
+  ExpectSense(Send(drive, ReadCdCdb(0, 1), kSectorBytes), 2, 0x04, 0x01);
+  ExpectSense(Send(drive, ReadTocCdb(), 2048), 2, 0x04, 0x01);
+  EXPECT_EQ(Send(drive, ReadCdCdb(0, 1), kSectorBytes).status, 0);
+  EXPECT_EQ(drive.reads, 2U);
+
+  drive.notReady = SenseError{2, 0x3A, 0x01};
+  ExpectSense(Send(drive, ReadTocCdb(), 2048), 2, 0x3A, 0x01);
+  EXPECT_EQ(Send(drive, InquiryCdb(), 255).status, 0);
+}
+
+TEST(EmulatedCdDriveTest, DataTracksBadSectorsAndShortReplies) {
+  EmulatedCdDrive drive = ThreeTrackDrive();
+  drive.disc.dataTracks = {2};
+  EXPECT_EQ(drive.TocReply()[4 + 1], 0x10);
+  EXPECT_EQ(drive.TocReply()[4 + 8 + 1], 0x14);
+  const auto transferred = [&](const Cdb& cdb) {
+    std::vector<std::uint8_t> data(10 * kSectorBytes);
+    std::uint8_t sense[24];
+    std::size_t bytes = 0;
+    EXPECT_EQ(drive.Execute(cdb.bytes.data(), cdb.length, data.data(), data.size(), sense, 24, &bytes), 0);
+    return bytes;
+  };
+  // The last audio sector and the first data sector: 2048 bytes of user data.
+  EXPECT_EQ(transferred(ReadCdCdb(999, 2)), kSectorBytes + 2048);
+
+  drive.readShort = [](std::size_t index, std::uint32_t) -> std::optional<std::size_t> {
+    if (index == 1) return 100;
+    return std::nullopt;
+  };
+  EXPECT_EQ(transferred(ReadCdCdb(0, 10)), 100U);
+
+  drive.disc.badSectors = {5};
+  ExpectSense(Send(drive, ReadCdCdb(0, 10), 10 * kSectorBytes), 3, 0x11, 0x00);
+  EXPECT_EQ(Send(drive, ReadCdCdb(6, 4), 4 * kSectorBytes).status, 0);
+}
+
 TEST(EmulatedCdDriveTest, UnknownCommandsAreRefusedAndEveryCommandIsLogged) {
   EmulatedCdDrive drive;
   Cdb testUnitReady;

@@ -166,8 +166,9 @@ TEST_F(KernelTransportsTest, ACheckConditionComesBackWithTheKernelsSenseAndStatu
   auto drive = Drive("EMULATED CD-ROM ");
   drive->disc.trackStarts = {0};
   drive->disc.leadOut = 30;
-  drive->readFails = [](std::size_t index, std::uint32_t) -> std::optional<SenseError> {
-    return index == 1 ? std::optional<SenseError>(SenseError{}) : std::nullopt;
+  // The request at sector 10 fails however often the reader asks again.
+  drive->readFails = [](std::size_t, std::uint32_t lba) -> std::optional<SenseError> {
+    return lba == 10 ? std::optional<SenseError>(SenseError{}) : std::nullopt;
   };
   kernel.AddCdDrive(0, 0, 0, 0, drive);
   ReadTrack(1);

@@ -11,106 +11,12 @@
 #include <vector>
 
 #include "cdda/emulated_transports.h"
+#include "track_reader_fixture.h"
 
 namespace sonavix::cdda {
 namespace {
 
-using Lines = std::vector<std::string>;
-
-class RecordingHost final : public TrackReadHost {
- public:
-  void WriteLine(const std::string& line) override { lines.push_back(line); }
-  void ShowPosition(const std::string& text) override { label = text; }
-  void ProcessMessages() override {
-    ++processed;
-    if (onProcess) onProcess(processed);
-  }
-  int TrackNumber() const override { return track; }
-  bool Karaoke() const override { return karaoke; }
-
-  Lines lines;
-  std::string label;
-  int track = 1;
-  bool karaoke = false;
-  int processed = 0;
-  std::function<void(int)> onProcess;
-};
-
-// One emulated drive behind both transports, listed as the only drive.
-class TrackReaderTest : public ::testing::Test {
- protected:
-  TrackReaderTest() {
-    passThrough.devices.push_back({"sr0", drive});
-    generic.devices[{0, 3}] = {DTYPE_CDROM, drive};
-    drives.CDDriveCount = 1;
-    drives.CDDriveTable[0].Device = "sr0";
-    drives.CDDriveTable[0].HostAdapter = 0;
-    drives.CDDriveTable[0].Target = 3;
-    drives.CDDriveTable[0].Name = "EMULATED CD-ROM ";
-    // A sound the reads must replace or leave alone.
-    doc.SampleData = std::make_unique<std::uint8_t[]>(4);
-    doc.DataSize = 4;
-    doc.SelStart = 1;
-    doc.SelEnd = 3;
-    doc.SampleRate = 22050;
-  }
-
-  void UseGenericLayer() { drives.UseSPTI = false; }
-
-  void Disc(std::vector<std::uint32_t> starts, std::uint32_t leadOut) {
-    drive->disc.trackStarts = std::move(starts);
-    drive->disc.leadOut = leadOut;
-  }
-
-  void Read(int track) {
-    host.track = track;
-    reader.SaveTrackClick(drives, 0, doc, host);
-  }
-
-  std::vector<EmulatedCdDrive::Command> ReadCommands() const {
-    std::vector<EmulatedCdDrive::Command> reads;
-    for (const auto& command : drive->log)
-      if (!command.cdb.empty() && command.cdb[0] == 0xBE) reads.push_back(command);
-    return reads;
-  }
-
-  static std::uint32_t Lba(const EmulatedCdDrive::Command& command) {
-    return std::uint32_t{command.cdb[2]} << 24 | command.cdb[3] << 16 | command.cdb[4] << 8 |
-           command.cdb[5];
-  }
-
-  // True when `bytes` bytes of the document from `at` on hold the disc's
-  // sectors from `lba` on.
-  bool HoldsSectors(std::size_t at, std::uint32_t lba, std::size_t bytes) const {
-    if (at + bytes > static_cast<std::size_t>(doc.DataSize)) return false;
-    for (std::size_t i = 0; i < bytes; ++i) {
-      const auto sector = lba + static_cast<std::uint32_t>(i / kSectorBytes);
-      if (doc.SampleData[at + i] != EmulatedDisc::SectorByte(sector, i % kSectorBytes)) return false;
-    }
-    return true;
-  }
-  bool HoldsSectorsFrom(std::uint32_t lba) const {
-    return HoldsSectors(0, lba, static_cast<std::size_t>(doc.DataSize));
-  }
-
-  void ExpectDocumentUntouched() const {
-    EXPECT_EQ(doc.DataSize, 4);
-    EXPECT_EQ(doc.SampleRate, 22050);
-    EXPECT_EQ(doc.SelStart, 1);
-    EXPECT_EQ(doc.SelEnd, 3);
-    EXPECT_FALSE(doc.IsStereo);
-  }
-
-  std::shared_ptr<EmulatedCdDrive> drive = std::make_shared<EmulatedCdDrive>();
-  EmulatedPassThrough passThrough;
-  EmulatedScsiGeneric generic;
-  CDDriveList drives;
-  TrackReader reader{passThrough, generic};
-  AudioDocument doc;
-  RecordingHost host;
-};
-
-constexpr std::int32_t kRequestSize = static_cast<std::int32_t>(kRequestBytes);
+using namespace reader_test;
 
 TEST_F(TrackReaderTest, ReadsTheLastTrackOfAThreeTrackDiscIntoTheDocument) {
   Disc({0, 15000, 30000}, 45000);
@@ -135,9 +41,10 @@ TEST_F(TrackReaderTest, ReadsTheLastTrackOfAThreeTrackDiscIntoTheDocument) {
   EXPECT_EQ(reader.Tracks()[4], 45000u);
 }
 
-TEST_F(TrackReaderTest, ThePositionShowsTheTimeLeftWhileReading) {
+TEST_F(TrackReaderTest, ThePositionShowsTheTimeLeftAndTheSpeedWhileReading) {
   // A drive that takes a tenth of a second per request: 100 requests, so
-  // after 40 of them 6 seconds remain.
+  // after 40 of them 6 seconds remain; ten sectors a tenth of a second are
+  // 100 a second, 1.3 times as fast as playing.
   double now = 0;
   reader.SetClock([&] { return now; });
   std::vector<std::string> labels;
@@ -149,7 +56,7 @@ TEST_F(TrackReaderTest, ThePositionShowsTheTimeLeftWhileReading) {
   Read(1);
   ASSERT_GE(labels.size(), 50u);
   EXPECT_EQ(labels[1], "Track no. 1 Time 00:00:00 s");  // too early to say
-  EXPECT_EQ(labels[41], "Track no. 1 Time 00:00:05 s \u2013 noch 0:06");
+  EXPECT_EQ(labels[41], "Track no. 1 Time 00:00:05 s \u2013 noch 0:06 \u2013 1,3-fach");
   EXPECT_EQ(host.label, "Track no. 1 Time 00:00:13 s") << "the end shows no time left";
 }
 
@@ -178,43 +85,58 @@ TEST_F(TrackReaderTest, TheLastRequestStopsAtTheEndOfTheTrack) {
   EXPECT_EQ(host.lines.size(), 4u);
 }
 
-TEST_F(TrackReaderTest, ElevenFailuresInARowEndTheRead) {
+TEST_F(TrackReaderTest, ElevenFailedRequestsInARowEndTheRead) {
+  // Each request is asked four times, then sector by sector.
   Disc({0}, 200);
   drive->readFails = [](std::size_t, std::uint32_t) { return SenseError{}; };
   Read(1);
-  EXPECT_EQ(drive->reads, 11u);
+  EXPECT_EQ(drive->reads, 11u * (4 + 10));
   EXPECT_TRUE(reader.CancelRequested());
   ExpectDocumentUntouched();
   EXPECT_EQ(host.lines.size(), 3u + 11u + 1u);
+  EXPECT_EQ(host.lines[13], "Fehler: SCSI Status 2; Code:3;11;0 \"Medium Error: unrecovered read error\"");
   EXPECT_EQ(host.lines.back(), "Ripping beendet...");
+
+  // What came before the failures is kept, without their silence.
+  drive->readFails = [](std::size_t, std::uint32_t lba) -> std::optional<SenseError> {
+    if (lba >= 50) return SenseError{};
+    return std::nullopt;
+  };
+  host.lines.clear();
+  Read(1);
+  ASSERT_EQ(doc.DataSize, 5 * kRequestSize);
+  EXPECT_TRUE(HoldsSectorsFrom(0));
+  EXPECT_EQ(host.lines.size(), 3u + 11u + 1u);
 }
 
-TEST_F(TrackReaderTest, TenFailuresThenASuccessKeepReadingAndSkipTheFailedSectors) {
+TEST_F(TrackReaderTest, AFailedRequestIsAskedAgainUpToThreeTimes) {
   Disc({0}, 200);
   drive->readFails = [](std::size_t index, std::uint32_t) -> std::optional<SenseError> {
-    if (index < 10 || index == 15) return SenseError{};
+    if (index < 3) return SenseError{};
     return std::nullopt;
   };
   Read(1);
-  EXPECT_EQ(drive->reads, 20u);
+  EXPECT_EQ(drive->reads, 23u);
   EXPECT_FALSE(reader.CancelRequested());
-  // Sectors 100..149 and 160..199: the failed ones are left out.
-  ASSERT_EQ(doc.DataSize, 9 * kRequestSize);
-  EXPECT_TRUE(HoldsSectors(0, 100, 5 * kRequestBytes));
-  EXPECT_TRUE(HoldsSectors(5 * kRequestBytes, 160, 4 * kRequestBytes));
+  ASSERT_EQ(doc.DataSize, 20 * kRequestSize);
+  EXPECT_TRUE(HoldsSectorsFrom(0));
+  EXPECT_EQ(host.lines,
+            (Lines{"TOC eingelesen...", "1 Tracks gefunden...", "Starte Ripping...", "Ripping beendet..."}));
 }
 
 TEST_F(TrackReaderTest, AFailedPassThroughReadNamesStatusSenseAndMeaning) {
   Disc({0}, 20);
-  drive->readFails = [](std::size_t index, std::uint32_t) -> std::optional<SenseError> {
-    if (index == 0) return SenseError{3, 0x11, 0x05};
+  drive->readFails = [](std::size_t, std::uint32_t lba) -> std::optional<SenseError> {
+    if (lba < 10) return SenseError{3, 0x11, 0x05};
     return std::nullopt;
   };
   Read(1);
-  ASSERT_EQ(host.lines.size(), 5u);
+  ASSERT_EQ(host.lines.size(), 6u);
   EXPECT_EQ(host.lines[3], "Fehler: SCSI Status 2; Code:3;11;5 \"Medium Error: l-ec uncorrectable error\"");
-  EXPECT_EQ(doc.DataSize, kRequestSize);
-  EXPECT_TRUE(HoldsSectorsFrom(10));
+  EXPECT_EQ(host.lines[4], "Unlesbare Stelle bei 0:00.00 mit Stille gefüllt: 10 Sektoren (0,13 s)...");
+  EXPECT_EQ(doc.DataSize, 2 * kRequestSize);
+  EXPECT_TRUE(SilentSectors(0, 10));
+  EXPECT_TRUE(HoldsSectors(kRequestBytes, 10, kRequestBytes));
 }
 
 TEST_F(TrackReaderTest, CancellingKeepsWhatWasRead) {
@@ -281,7 +203,7 @@ TEST_F(TrackReaderTest, ATrackBeyondTheLastEndsAtOnceForBothTransports) {
 }
 
 TEST_F(TrackReaderTest, AnUnreadableTocReadsNothing) {
-  drive->tocFails = SenseError{2, 0x3A, 0};
+  drive->tocFails = SenseError{3, 0x57, 0};  // unable to recover table-of-contents
   Read(1);
   EXPECT_EQ(host.lines, (Lines{"Konnte TOC nicht lesen...", "Starte Ripping...", "Ripping beendet..."}));
   EXPECT_EQ(drive->reads, 0u);
@@ -331,19 +253,19 @@ TEST_F(TrackReaderTest, ADriveThatDoesNotOpenIsReported) {
 TEST_F(TrackReaderTest, TheGenericLayerReadsTheTrackToo) {
   UseGenericLayer();
   Disc({0, 40}, 75);
-  drive->readFails = [](std::size_t index, std::uint32_t) -> std::optional<SenseError> {
-    if (index == 1) return SenseError{};
-    return std::nullopt;
-  };
+  drive->disc.badSectors = {52};
   Read(2);
   EXPECT_EQ(host.lines, (Lines{"TOC eingelesen...", "2 Tracks gefunden...", "Starte Ripping...",
-                               "Fehler 4 beim Ausführen des SCSI Kommandos...", "Ripping beendet..."}));
+                               "Fehler 4 beim Ausführen des SCSI Kommandos...",
+                               "Unlesbare Stelle bei 0:00.12 mit Stille gefüllt: 1 Sektor (0,01 s)...",
+                               "Ripping beendet..."}));
   const auto reads = ReadCommands();
-  ASSERT_EQ(reads.size(), 4u);
-  EXPECT_EQ(reads[3].cdb[8], 5);
-  EXPECT_EQ(doc.DataSize, static_cast<std::int32_t>(25 * kSectorBytes));
-  EXPECT_TRUE(HoldsSectors(0, 40, kRequestBytes));
-  EXPECT_TRUE(HoldsSectors(kRequestBytes, 60, 15 * kSectorBytes));
+  ASSERT_EQ(reads.size(), 1u + 4u + 10u + 2u);
+  EXPECT_EQ(reads.back().cdb[8], 5);
+  EXPECT_EQ(doc.DataSize, static_cast<std::int32_t>(35 * kSectorBytes));
+  EXPECT_TRUE(HoldsSectors(0, 40, 12 * kSectorBytes));
+  EXPECT_TRUE(SilentSectors(12, 1));
+  EXPECT_TRUE(HoldsSectors(13 * kSectorBytes, 53, 22 * kSectorBytes));
   EXPECT_EQ(generic.loads, 1);
   EXPECT_EQ(passThrough.opened, 0);
 }
