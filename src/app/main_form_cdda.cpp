@@ -1,6 +1,7 @@
 // The CD import command: finds the drives the first time, shows the CD
 // dialog and afterwards shows the whole sound, whether a track was read or not.
 
+#include <QLineEdit>
 #include <memory>
 #include <string>
 #include <utility>
@@ -33,8 +34,13 @@ void TMainForm::MusikCDBtnClick() {
   // still exists, so a new address means a new sound.
   const std::uint8_t* before = doc_.SampleData.get();
   prompts_.RunModal(*dialog);
-  if (doc_.SampleData.get() != before)
-    NewHistory(QStringLiteral("Titel %1").arg(dialog->TrackNumber()));
+  if (doc_.SampleData.get() != before) {
+    // The disc's CD-Text names the sound and is offered as the picture's
+    // text line, which keeps what the user wrote there.
+    const QString text = QString::fromStdString(dialog->TrackText(dialog->TrackNumber()));
+    NewHistory(text.isEmpty() ? QStringLiteral("Titel %1").arg(dialog->TrackNumber()) : text);
+    if (!text.isEmpty() && Edit1->text().isEmpty()) Edit1->setText(text);
+  }
   ShowWholeSound();
   dialog->RethrowReadError();
 }

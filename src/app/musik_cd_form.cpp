@@ -51,6 +51,8 @@ TMusikCDForm::TMusikCDForm(QWidget* parent) : QDialog(parent) {
   STrackEd->setValue(1);
   label4->setBuddy(STrackEd);
   Label1 = Named(new QLabel, "Label1");
+  TrackTextLabel = Named(new QLabel, "TrackTextLabel");
+  connect(STrackEd, &QSpinBox::valueChanged, this, &TMusikCDForm::ShowTrackText);
   KaraokeCheck =
       Named(new QCheckBox(QStringLiteral("Karaoke Modus (nur Hintergrundmusik)")), "KaraokeCheck");
   Memo1 = Named(new QPlainTextEdit, "Memo1");
@@ -68,6 +70,7 @@ TMusikCDForm::TMusikCDForm(QWidget* parent) : QDialog(parent) {
   fields->addWidget(label4, 1, 0);
   fields->addWidget(STrackEd, 1, 1);
   fields->addWidget(Label1, 1, 2);
+  fields->addWidget(TrackTextLabel, 2, 1, 1, 2);
   fields->setColumnStretch(2, 1);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
@@ -114,6 +117,7 @@ void TMusikCDForm::BitBtnXP1Click() {
     readError_ = std::current_exception();
   }
   reading_ = false;
+  ShowTrackText();
   BitBtnXP1->setEnabled(true);
   accept();
 }
@@ -143,6 +147,10 @@ void TMusikCDForm::ShowPosition(const std::string& label) {
 void TMusikCDForm::ProcessMessages() { QCoreApplication::processEvents(); }
 
 int TMusikCDForm::TrackNumber() const { return STrackEd->value(); }
+
+std::string TMusikCDForm::TrackText(int track) const { return reader_ ? reader_->Text().Describe(track) : ""; }
+
+void TMusikCDForm::ShowTrackText() { TrackTextLabel->setText(QString::fromStdString(TrackText(TrackNumber()))); }
 
 bool TMusikCDForm::Karaoke() const { return KaraokeCheck->isChecked(); }
 

@@ -39,6 +39,10 @@ class TMusikCDForm final : public QDialog, public cdda::TrackReadHost {
   // "Abbrechen": stops a running read; closes the dialog when none runs.
   void BitBtnXP2Click();
 
+  // "Title – Performer" of track `track` from the CD-Text of the disc last
+  // read; empty without one.
+  std::string TrackText(int track) const;
+
   // An error that ended the last read (out of memory) is kept while the
   // dialog's own event loop runs and passed on here, after it closed.
   void RethrowReadError();
@@ -57,7 +61,10 @@ class TMusikCDForm final : public QDialog, public cdda::TrackReadHost {
   void showEvent(QShowEvent* event) override;
 
  private:
+  void ShowTrackText();
+
   QLabel* Label1 = nullptr;
+  QLabel* TrackTextLabel = nullptr;  // the chosen track's CD-Text
   QComboBox* DriveBox = nullptr;
   QSpinBox* STrackEd = nullptr;
   QCheckBox* KaraokeCheck = nullptr;

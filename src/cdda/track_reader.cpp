@@ -21,6 +21,7 @@
 #include <optional>
 #include <thread>
 
+#include "cdda/cd_text.h"
 #include "cdda/collected_sectors.h"
 #include "cdda/drive_channel.h"
 
@@ -40,6 +41,9 @@ constexpr int kRetries = 3;
 constexpr double kReadyPollSeconds = 0.25;
 constexpr double kReadyPatienceSeconds = 20;
 constexpr SoundFormat kCdAudioFormat{44100, true, true};
+// CD-Text fits one request's data area (a disc's 8 blocks would not; block
+// 0, which is all that is read, comes first).
+constexpr std::uint16_t kCdTextBytes = static_cast<std::uint16_t>(kRequestBytes);
 
 constexpr const char* kNoDrive = "Kein Laufwerk ausgewählt...";
 constexpr const char* kNoPassThrough = "Kein Laufwerkszugriff über SPTI möglich...";
@@ -94,6 +98,7 @@ enum class TocOutcome { Accepted, Unparsable, WrongTrack };
 struct ReadContext {
   TrackTable& table;
   TrackControls& controls;
+  CdText& text;
   std::uint32_t& trackCount;
   bool& cancelRequested;
   TrackReadHost& host;
@@ -138,6 +143,18 @@ class ReadRun {
       return TocOutcome::WrongTrack;
     }
     return TocOutcome::Accepted;
+  }
+
+  // The disc's CD-Text, where it has one (READ TOC format 5): kept for the
+  // dialog and the window, and the chosen track's named in the messages.
+  // A drive or disc without it answers with an error, which is no error of
+  // the read.
+  void ReadCdText(DriveChannel& channel) {
+    const DriveReply reply = channel.Send(ReadCdTextCdb(kCdTextBytes), kCdTextBytes, kTocTimeoutSeconds, 0);
+    c_.text = reply.good ? ParseCdText(channel.Data(), std::min<std::size_t>(reply.transferred, kCdTextBytes))
+                         : CdText{};
+    const std::string described = c_.text.Describe(c_.host.TrackNumber());
+    if (!described.empty()) c_.host.WriteLine("CD-Text: " + described);
   }
 
   // Sends a command, and again while the drive says it is becoming ready.
@@ -310,6 +327,7 @@ bool ReadThroughPassThrough(PassThroughTransport& transport, const CDDrive& driv
     const TocOutcome outcome = run.AcceptToc(channel.Data(), std::min(toc.transferred, kTocBytes));
     if (outcome == TocOutcome::WrongTrack) return false;
     if (outcome == TocOutcome::Unparsable) host.WriteLine(kTocUnreadable);
+    if (outcome == TocOutcome::Accepted) run.ReadCdText(channel);
   } else {
     host.WriteLine(kTocUnreadable);
   }
@@ -336,6 +354,7 @@ bool ReadGenericToc(ScsiGenericLayer& layer, const CDDrive& drive, AlignedTransf
   }
   const TocOutcome outcome = run.AcceptToc(buffer.data(), std::min(toc.transferred, kTocBytes));
   if (outcome == TocOutcome::Unparsable) host.WriteLine(kTocUnreadable);
+  if (outcome == TocOutcome::Accepted) run.ReadCdText(channel);
   return outcome != TocOutcome::WrongTrack;
 }
 
@@ -379,7 +398,7 @@ void TrackReader::SaveTrackClick(const CDDriveList& drives, int driveIndex, Audi
     return;
   }
   const CDDrive& drive = drives.CDDriveTable[static_cast<std::size_t>(driveIndex)];
-  ReadRun run({trackTable_, trackControls_, trackCount_, cancelRequested_, host, clock_, sleep_});
+  ReadRun run({trackTable_, trackControls_, cdText_, trackCount_, cancelRequested_, host, clock_, sleep_});
   const bool ranItsCourse = drives.UseSPTI ? ReadThroughPassThrough(passThrough_, drive, run)
                                            : ReadThroughGeneric(generic_, drive, run);
   if (!ranItsCourse) return;

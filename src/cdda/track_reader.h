@@ -10,6 +10,7 @@
 #include <string>
 
 #include "cdda/cd_drives.h"
+#include "cdda/cd_text.h"
 #include "cdda/scsi_commands.h"
 #include "document/audio_document.h"
 #include "document/work_progress.h"
@@ -46,6 +47,8 @@ class TrackReader {
   bool CancelRequested() const { return cancelRequested_; }
 
   const TrackTable& Tracks() const { return trackTable_; }
+  // The CD-Text of the disc last read, empty when it had none.
+  const CdText& Text() const { return cdText_; }
   std::uint32_t TrackCount() const { return trackCount_; }
   // Shows which track and time `lba` belongs to.
   void ChangeSec(std::uint32_t lba, TrackReadHost& host) const;
@@ -64,6 +67,7 @@ class TrackReader {
   bool cancelRequested_ = false;
   TrackTable trackTable_{};
   TrackControls trackControls_{};
+  CdText cdText_;
   std::uint32_t trackCount_ = 0;
 };
 

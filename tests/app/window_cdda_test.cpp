@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSpinBox>
 
@@ -137,6 +138,34 @@ TEST_F(WindowCdda, OkReadsTheChosenTrackAndTheViewShowsItWhole) {
   EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("Label1"))->text(),
             QStringLiteral("Track no. 2 Time 00:00:02 s"));
   EXPECT_TRUE(dialog.findChild<QPushButton*>(QStringLiteral("BitBtnXP1"))->isEnabled());
+}
+
+// A disc with CD-Text: the dialog names the chosen track, the sound takes
+// its title, and the picture's text line is offered it while empty.
+TEST_F(WindowCdda, CdTextNamesTheTrackTheSoundAndAnEmptyTextLine) {
+  const auto drive = AddDrive("sr0");
+  drive->disc.trackStarts = {0, 150};
+  drive->disc.leadOut = 300;
+  cdda::CdText text;
+  text.titles = {{0, "Sommerplatte"}, {2, "Übermorgen"}};
+  text.performers = {{0, "Die Quorvins"}, {2, "\t"}};
+  drive->cdText = text;
+  auto* line = form->findChild<QLineEdit*>(QStringLiteral("Edit1"));
+  for (const QString& before : {QString(), QStringLiteral("Mein Text")}) {
+    line->setText(before);
+    QString shown;
+    prompts.dialogs.push_back([&](QDialog& dialog) {
+      dialog.findChild<QSpinBox*>(QStringLiteral("STrackEd"))->setValue(2);
+      ClickIn(dialog, "BitBtnXP1");
+      shown = dialog.findChild<QLabel*>(QStringLiteral("TrackTextLabel"))->text();
+      return dialog.result();
+    });
+    Click("MusikCDBtn");
+    EXPECT_EQ(shown, QStringLiteral("Übermorgen – Die Quorvins"));
+    EXPECT_TRUE(Messages(*form->GetForms().MusikCD).contains(QStringLiteral("CD-Text: Übermorgen – Die Quorvins")));
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Quorvin Sonavix 1.0 – Übermorgen – Die Quorvins"));
+    EXPECT_EQ(line->text(), before.isEmpty() ? QStringLiteral("Übermorgen – Die Quorvins") : before);
+  }
 }
 
 TEST_F(WindowCdda, AbbrechenDuringAReadKeepsWhatWasRead) {
