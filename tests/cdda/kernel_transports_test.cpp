@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -153,6 +154,7 @@ TEST_F(KernelTransportsTest, TrackThreeIsReadByteForByteThroughBothTransports) {
     for (const auto& [request, cdb] : kernel.requests) {
       if (cdb[0] != 0xBE) continue;
       ++reads;
+      EXPECT_EQ(request.timeout, 200'000u);  // both transports give a read 200 s
       EXPECT_EQ(request.dxfer_len, kRequestBytes);
       EXPECT_EQ(request.resid, 0);
       EXPECT_EQ(request.status, 0);
@@ -182,6 +184,32 @@ TEST_F(KernelTransportsTest, ACheckConditionComesBackWithTheKernelsSenseAndStatu
   EXPECT_EQ(failed->header.sb_len_wr, 18);
   EXPECT_EQ(failed->header.resid, static_cast<int>(failed->header.dxfer_len));
   EXPECT_EQ(failed->header.info & SG_INFO_OK_MASK, static_cast<unsigned>(SG_INFO_CHECK));
+}
+
+// A reply shorter than asked, with good status: the kernel's residual
+// reaches the reader through either transport, which takes only the whole
+// sectors that came and asks for the rest.
+TEST_F(KernelTransportsTest, TheKernelsResidualMakesAShortReplyShort) {
+  for (const bool generic : {false, true}) {
+    SCOPED_TRACE(generic ? "generic" : "pass-through");
+    kernel = FakeKernel();
+    auto drive = Drive("EMULATED CD-ROM ");
+    drive->disc.trackStarts = {0};
+    drive->disc.leadOut = 20;
+    drive->readShort = [](std::size_t index, std::uint32_t) -> std::optional<std::size_t> {
+      return index == 0 ? std::optional<std::size_t>(3 * kSectorBytes + 7) : std::nullopt;
+    };
+    kernel.AddCdDrive(0, 0, 0, 0, drive);
+    if (generic) kernel.nodes.erase("sr0");
+    doc = AudioDocument();
+    ReadTrack(1);
+    EXPECT_EQ(doc.DataSize, static_cast<std::int32_t>(20 * kSectorBytes));
+    EXPECT_TRUE(HoldsSectorsFrom(0));
+    std::vector<int> residuals;
+    for (const auto& [request, cdb] : kernel.requests)
+      if (cdb[0] == 0xBE) residuals.push_back(request.resid);
+    EXPECT_EQ(residuals, (std::vector<int>{static_cast<int>(7 * kSectorBytes - 7), 0, 0})) << generic;
+  }
 }
 
 TEST_F(KernelTransportsTest, ALostDeviceIsARequestNotCarriedOut) {
