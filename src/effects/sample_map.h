@@ -28,6 +28,17 @@ inline Samples SamplesIn(AudioDocument& doc, ByteSpan span) {
 
 inline std::int32_t Clamp16(std::int32_t v) { return std::clamp<std::int32_t>(v, -32768, 32767); }
 
+// A 16-bit value as a sign mask (all ones below zero) and a magnitude in
+// unsigned 16 bits (-32768 gives 32768), and back: loops that divide the
+// magnitude stay in 16-bit lanes, where the division is a multiply.
+inline std::uint16_t SignMask(std::int16_t v) { return static_cast<std::uint16_t>(v >> 15); }
+inline std::uint16_t Magnitude(std::int16_t v, std::uint16_t mask) {
+  return static_cast<std::uint16_t>((static_cast<std::uint16_t>(v) ^ mask) - mask);
+}
+inline std::int16_t WithSign(std::uint16_t magnitude, std::uint16_t mask) {
+  return static_cast<std::int16_t>(static_cast<std::uint16_t>((magnitude ^ mask) - mask));
+}
+
 // The long loops walk 16-bit samples in chunks of 4 KB and ask for the next
 // chunk while working on this one: the arithmetic then overlaps the memory's
 // latency, which the hardware's own prefetching leaves partly exposed

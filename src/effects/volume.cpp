@@ -51,13 +51,13 @@ void MakeQuieter(AudioDocument& doc, ByteSpan span) {
   // s x 100 / 110 truncated has the sign of s and the magnitude
   // floor(10 a / 11) = a - ceil(a / 11) = a - floor((a + 10) / 11) for a = |s|.
   // a + 10 stays within 16 unsigned bits (a <= 32768), so the division is a
-  // 16-bit multiply and shift; the sign comes back as (m ^ mask) - mask.
+  // 16-bit multiply and shift; the sign comes back at the end.
   Scale<100, 110>(doc, span, [](std::int16_t v) {
-    const auto mask = static_cast<std::uint16_t>(v >> 15);
-    const auto a = static_cast<std::uint16_t>((static_cast<std::uint16_t>(v) ^ mask) - mask);
+    const std::uint16_t mask = SignMask(v);
+    const std::uint16_t a = Magnitude(v, mask);
     const auto up = static_cast<std::uint16_t>(a + 10);
     const auto m = static_cast<std::uint16_t>(a - static_cast<std::uint16_t>(up / std::uint16_t{11}));
-    return static_cast<std::int16_t>(static_cast<std::uint16_t>((m ^ mask) - mask));
+    return WithSign(m, mask);
   });
 }
 

@@ -93,14 +93,14 @@ void MakeQuieterKeeping(AudioDocument& doc, ByteSpan piece, std::uint8_t* flags)
   undo_flags::ForEachSample(p, static_cast<std::size_t>(piece.size / 2), [=](std::size_t i, std::size_t j, std::uint8_t bit) {
     std::int16_t v;
     std::memcpy(&v, p + 2 * i, 2);
-    const auto mask = static_cast<std::uint16_t>(v >> 15);
-    const auto a = static_cast<std::uint16_t>((static_cast<std::uint16_t>(v) ^ mask) - mask);
+    const std::uint16_t mask = SignMask(v);
+    const std::uint16_t a = Magnitude(v, mask);
     const auto q = static_cast<std::uint16_t>(a / std::uint16_t{11});
     const auto r = static_cast<std::uint16_t>(a - 11 * q);  // |r|
     one[j] = static_cast<std::uint8_t>(one[j] | undo_flags::Bit(bit, r == 1));
     minusOne[j] = static_cast<std::uint8_t>(minusOne[j] | undo_flags::Bit(bit, r == 1 && mask != 0));
     const auto m = static_cast<std::uint16_t>(a - q - (r != 0));
-    const auto w = static_cast<std::int16_t>(static_cast<std::uint16_t>((m ^ mask) - mask));
+    const std::int16_t w = WithSign(m, mask);
     std::memcpy(p + 2 * i, &w, 2);
   });
 }
@@ -112,8 +112,8 @@ void UnmakeQuieter(AudioDocument& doc, ByteSpan piece, const std::uint8_t* flags
   undo_flags::ForEachSample(p, static_cast<std::size_t>(piece.size / 2), [=](std::size_t i, std::size_t j, std::uint8_t bit) {
     std::int16_t w;
     std::memcpy(&w, p + 2 * i, 2);
-    const auto wMask = static_cast<std::uint16_t>(w >> 15);
-    const auto b = static_cast<std::uint16_t>((static_cast<std::uint16_t>(w) ^ wMask) - wMask);
+    const std::uint16_t wMask = SignMask(w);
+    const std::uint16_t b = Magnitude(w, wMask);
     const auto q = static_cast<std::uint16_t>(b / std::uint16_t{10});
     const auto t = static_cast<std::uint16_t>(b - 10 * q);  // |t|
     // |r| is |t| + 1 where t is not 0; there the flags give it. A flagged
@@ -121,7 +121,7 @@ void UnmakeQuieter(AudioDocument& doc, ByteSpan piece, const std::uint8_t* flags
     const auto r = static_cast<std::uint16_t>(t != 0 ? t + 1 : (one[j] & bit) != 0);
     const auto mask = static_cast<std::uint16_t>(wMask | (0u - static_cast<unsigned>((minusOne[j] & bit) != 0)));
     const auto m = static_cast<std::uint16_t>(11 * q + r);
-    const auto v = static_cast<std::int16_t>(static_cast<std::uint16_t>((m ^ mask) - mask));
+    const std::int16_t v = WithSign(m, mask);
     std::memcpy(p + 2 * i, &v, 2);
   });
 }
