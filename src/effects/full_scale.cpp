@@ -86,7 +86,9 @@ __attribute__((target("avx2"), always_inline)) inline __m256i Unscale16(__m256i 
 }
 
 // Each 16 samples through `lanes`, in chunks, asking for the next chunk
-// ahead as the other sample loops do; the rest one by one through `one`.
+// ahead as the other sample loops do (InChunks16 cannot take the lanes: its
+// lambda would be compiled for the plain build); the rest one by one
+// through `one`.
 template <class Lanes, class One>
 __attribute__((target("avx2"), always_inline)) inline void Avx2Pass(std::uint8_t* bytes, std::size_t count,
                                                                      Lanes lanes, One one) {
