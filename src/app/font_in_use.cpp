@@ -1,6 +1,7 @@
 #include "app/font_in_use.h"
 
 #include <QFontInfo>
+#include <QLocale>
 
 namespace sonavix {
 
@@ -12,6 +13,15 @@ QFont FontInUse(const QFont& requested) {
   font.setItalic(info.italic());
   font.setPointSizeF(info.pointSizeF());
   return font;
+}
+
+QString FontInUseText(const QFont& requested) {
+  const QFont used = FontInUse(requested);
+  QString text = QStringLiteral("Schrift des Bildes: %1, %2 pt")
+                     .arg(used.family(), QLocale(QLocale::German).toString(used.pointSizeF(), 'g', 3));
+  if (used.family().compare(requested.family(), Qt::CaseInsensitive) != 0)
+    text += QStringLiteral(" (statt „%1“)").arg(requested.family());
+  return text;
 }
 
 bool SameDialogChoice(const QFont& answer, const QFont& shown) {

@@ -14,6 +14,7 @@
 #include "app/progress_panel.h"
 #include "app/user_prompts.h"
 #include "app/zoom_spin_edit.h"
+#include "document/local_names.h"
 #include "document/sound_files.h"
 #include "mp3/acm.h"
 #include "mp3/acm_convertor.h"
@@ -36,8 +37,6 @@ FileDialogSpec OpenDialog1(const QString& folder) {
 FileDialogSpec SaveDialog1(const QString& folder) {
   return {folder, QStringLiteral("WAV-Datei"), {QStringLiteral("*.WAV")}, QStringLiteral("WAV")};
 }
-
-std::string LocalPath(const QString& name) { return QFile::encodeName(name).toStdString(); }
 
 }  // namespace
 
@@ -62,6 +61,7 @@ TMainForm::~TMainForm() { FormDestroy(); }
 void TMainForm::FormCreate() {
   waveBitmap_ = QImage();  // sized on every paint
   pictureFont_ = DefaultPictureFont();
+  ShowPictureFont();
   // Without sound output the program cannot play or show its pictures: it
   // says so once and ends as soon as its message loop runs.
   if (!sound_ || !sound_->Open()) {
@@ -116,7 +116,7 @@ QString TMainForm::StatusText() const { return statusText_; }
 void TMainForm::OpenBtnClick() {
   // A second open while an MP3 file is being converted would change the
   // converter's formats under the running conversion.
-  if (mp3Host_->Converting()) return;
+  if (mp3Host_->Converting() || soundLocked_) return;
   if (!MayLetSoundGo()) return;
   const std::optional<QString> name = prompts_.AskOpenFileName(this, OpenDialog1(recentFolder_.Start()));
   if (name) OpenFile(*name);
@@ -125,7 +125,7 @@ void TMainForm::OpenBtnClick() {
 void TMainForm::OpenFile(const QString& name) {
   if (OpenSoundFile(doc_, LocalPath(name), mp3Decoder_)) {
     recentFolder_.Remember(name);
-    NewHistory(QFileInfo(name).fileName());
+    NewHistory(DisplayName(QFileInfo(name).fileName()));
   } else if (!mp3Host_->TakeReportedFailure())
     prompts_.ShowError(this, kCannotOpen);
   ZoomOutEd->SetValue(double(WholeFileZoom(doc_.SampleCount(), ViewWidth())));
@@ -144,7 +144,7 @@ bool TMainForm::SaveSound() {
   recentFolder_.Remember(*name);
   // The history stays: the saved state is the one without the mark.
   history_.MarkSaved();
-  soundName_ = QFileInfo(*name).fileName();
+  soundName_ = DisplayName(QFileInfo(*name).fileName());
   ShowHistoryState();
   return true;
 }

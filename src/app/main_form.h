@@ -187,6 +187,9 @@ class TMainForm final : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  // A sound file dropped on the window is opened as "Öffnen..." opens it.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   // main_form_layout.cpp
@@ -220,6 +223,9 @@ class TMainForm final : public QMainWindow {
   };
   void MoveCursor(std::int64_t lastFrame);
   void EnableExportCommands(bool enabled);
+  // Says why the sound cannot be exported (none loaded, no frame, a rate
+  // the run cannot play) and returns true; false when it can.
+  bool RefuseUnplayableSound();
   void EnableExportButton(bool enabled);
   void ShowWholeSound();
   // main_form_history.cpp
@@ -233,6 +239,9 @@ class TMainForm final : public QMainWindow {
   bool MayLetSoundGo();
   bool SaveSound();
   std::optional<double> AskSeconds(double preset);
+  // The font the picture's text is really drawn in, as the font button's
+  // tooltip.
+  void ShowPictureFont();
   void PaintBox1Draw(QPainter& painter);
   void PaintBox2Draw(QPainter& painter);
 
@@ -275,6 +284,9 @@ class TMainForm final : public QMainWindow {
   bool terminateRequested_ = false;
   bool running_ = false;
   bool exportMode_ = false;
+  // While an export or a disc image is made: the commands that change the
+  // sound are off, so the file gets the sound as it was when it started.
+  bool soundLocked_ = false;
   int cursorX_ = -1;
   QImage previewImage_;
   QSize pictureSize_{400, 400};

@@ -20,7 +20,7 @@ void TMainForm::SetCdTransports(std::unique_ptr<cdda::PassThroughTransport> pass
 
 void TMainForm::MusikCDBtnClick() {
   auto* dialog = qobject_cast<TMusikCDForm*>(forms_.MusikCD);
-  if (!dialog) return;
+  if (!dialog || soundLocked_) return;
   if (!MayLetSoundGo()) return;
   // Drives attached later are seen only after a restart.
   if (!CDDrivesFound) {

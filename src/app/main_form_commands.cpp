@@ -3,11 +3,15 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QUrl>
 #include <algorithm>
 #include <array>
 #include <exception>
@@ -18,6 +22,8 @@
 #include "app/paint_box.h"
 #include "app/user_prompts.h"
 #include "app/zoom_spin_edit.h"
+#include "document/local_names.h"
+#include "app/main_form_mp3.h"
 
 namespace sonavix {
 
@@ -52,6 +58,34 @@ void TMainForm::Guard(Handler&& handler) {
 
 void TMainForm::OpenAtStart(const QString& name) {
   Guard([&] { OpenFile(name); });
+}
+
+namespace {
+
+// The first local file among the dropped links, with its name's own bytes
+// (a link carries them percent-encoded, whether they are UTF-8 or not).
+QString DroppedFile(const QMimeData& data) {
+  for (const QUrl& url : data.urls()) {
+    if (!url.isLocalFile()) continue;
+    return NameFromBytes(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()));
+  }
+  return {};
+}
+
+}  // namespace
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
+  if (OpenBtn->isEnabled() && !DroppedFile(*event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void TMainForm::dropEvent(QDropEvent* event) {
+  const QString name = DroppedFile(*event->mimeData());
+  if (!OpenBtn->isEnabled() || name.isEmpty()) return;
+  event->acceptProposedAction();
+  Guard([&] {
+    if (mp3Host_->Converting() || soundLocked_ || !MayLetSoundGo()) return;
+    OpenFile(name);
+  });
 }
 
 void TMainForm::BindCommands() {

@@ -8,11 +8,8 @@
 
 #include <QAction>
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QPushButton>
-#include <QTemporaryDir>
 
 #include "app/main_form.h"
 #include "app/messages.h"
@@ -20,7 +17,10 @@
 #include "app/status_texts.h"
 #include "app/user_prompts.h"
 #include "disc/disc_image.h"
+#include "disc/image_plan.h"
+#include "document/local_names.h"
 #include "document/safe_file.h"
+#include "document/scratch_files.h"
 #include "document/work_progress.h"
 #include "export/export_session.h"
 #include "playback/run.h"
@@ -63,28 +63,42 @@ void TMainForm::DiscImageClick() {
     prompts_.ShowError(this, QStringLiteral("MP4 ist kein Disc-Format: bitte Video-CD, Super Video CD oder DVD wählen."));
     return;
   }
+  if (RefuseUnplayableSound()) return;
   const QString disc = QStringLiteral("%1, %2").arg(QString::fromLatin1(DiscName(preset)),
                                                    tv == TvSystem::Ntsc ? QStringLiteral("NTSC") : QStringLiteral("PAL"));
-  // The run's length in whole blocks, as the video will have it.
+  // The run's length in whole blocks, as the video will have it; a disc
+  // too small, a missing tool or a song too short for a CD track are said
+  // before anything else, and too little room once the folder is known.
   const double seconds = double(BlocksInRun(doc_) * kBlockFrames) / kStreamRate;
-  const std::string tooSmall = DiscTooSmall(preset, 1.0, {seconds});
-  if (!tooSmall.empty()) {
-    prompts_.ShowError(this, QString::fromStdString(tooSmall) + QLatin1Char('.'));
-    return;
-  }
+  DiscImagePlan plan;
+  plan.preset = preset;
+  plan.seconds = {double(SoundFramesInRun(doc_)) / kStreamRate};
+  plan.names = {soundName_.toStdString()};
+  const std::unique_ptr<DiscTools> tools = discToolsFactory_();
+  const auto refused = [&] {
+    const std::string problem = DiscImageProblem(plan, *tools);
+    if (!problem.empty()) prompts_.ShowError(this, QString::fromStdString(problem) + QLatin1Char('.'));
+    return !problem.empty();
+  };
+  if (refused()) return;
   // The size to expect, seen before the name is asked for.
   ShowStatusText(DiscEstimateText(disc, ImageBytesFromSeconds(preset, 1.0, {seconds})));
-  const std::optional<QString> name = prompts_.AskSaveFileName(this, DiscDialog(recentFolder_.Start(), preset));
-  if (!name) return;
-  const std::string target = QFile::encodeName(*name).toStdString();
+  const std::optional<QString> asked = prompts_.AskSaveFileName(this, DiscDialog(recentFolder_.Start(), preset));
+  if (!asked) return;
+  // "album.bin" names the pair: the CUE sheet becomes "album.cue".
+  const std::string target = DiscImagePath(LocalPath(*asked), preset);
+  const QString name = NameFromLocalPath(target);
   if (CheckSaveTarget(target) != SaveTarget::Ok ||
       (preset != DiscPreset::Dvd && CheckSaveTarget(BinFileFor(target)) != SaveTarget::Ok)) {
     prompts_.ShowError(this, kCannotWriteImage);
     return;
   }
+  plan.imageFolder = plan.songsFolder = FolderOfPath(target);
+  if (refused()) return;
   // The video's own folder, beside the image; gone again on every way out.
-  QTemporaryDir work(QFileInfo(*name).absolutePath() + QStringLiteral("/.sonavix-render-XXXXXX"));
-  if (!work.isValid()) {
+  RemoveAbandonedScratch(plan.imageFolder);
+  const ScratchFolder work(plan.imageFolder);
+  if (!work.ok()) {
     prompts_.ShowError(this, kCannotWriteImage);
     return;
   }
@@ -96,7 +110,7 @@ void TMainForm::DiscImageClick() {
   };
 
   // Stage one: the video, as "Speichern als MPEG..." makes it.
-  const std::string video = QFile::encodeName(work.filePath(QStringLiteral("001.mpg"))).toStdString();
+  const std::string video = work.path() + "/001.mpg";
   std::unique_ptr<MediaWriter> writer = writerFactory_();
   ExportSession session(*writer, preset, tv, 1.0);
   pictureSize_ = {session.FrameWidth(), session.FrameHeight()};
@@ -134,16 +148,15 @@ void TMainForm::DiscImageClick() {
   request.tv = tv;
   request.tracks = {video};
   request.target = target;
-  request.label = QFileInfo(*name).completeBaseName().toUpper().left(32).toStdString();
-  const std::unique_ptr<DiscTools> tools = discToolsFactory_();
+  request.label = VolumeLabel(QFileInfo(name).completeBaseName().toStdString());
   const DiscImageResult result = BuildDiscImage(request, *tools, progress);
   if (result.stopped) {
     ShowStatusText(QStringLiteral("Abgebrochen: kein Disc-Abbild gespeichert"));
     return;
   }
   if (!result.ok) return fail(result.error);
-  recentFolder_.Remember(*name);
-  ShowStatusText(ExportDoneText(QFileInfo(*name).fileName(), session.AudioTime(), result.bytes, false));
+  recentFolder_.Remember(name);
+  ShowStatusText(ExportDoneText(DisplayName(QFileInfo(name).fileName()), session.AudioTime(), result.bytes, false));
 }
 
 }  // namespace sonavix

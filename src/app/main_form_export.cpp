@@ -6,7 +6,6 @@
 #include <sys/stat.h>
 
 #include <QAction>
-#include <QFile>
 #include <QFileInfo>
 #include <QPushButton>
 #include <QRadioButton>
@@ -17,6 +16,7 @@
 #include "app/paint_box.h"
 #include "app/status_texts.h"
 #include "app/user_prompts.h"
+#include "document/local_names.h"
 #include "document/safe_file.h"
 #include "document/work_progress.h"
 #include "playback/sound_device.h"
@@ -34,6 +34,17 @@ FileDialogSpec SaveDialog3(const QString& folder, DiscPreset preset) {
           QStringLiteral(".mpg")};
 }
 
+// The commands that change the sound (or replace it). Playback takes their
+// edits from its next block on; an export writes the sound as it was when
+// it started, so they wait until it has ended.
+constexpr const char* kChangesSound[] = {
+    "CropToSelection",  "ZurAuswahlzurechtschneiden1", "CutSelectionBtn",    "DieAuswahlwegschneiden1",
+    "ChangeFormat",     "Sampleformatndern1",          "Lauter101",          "Leiser101",
+    "MaximaleLautstrke1", "Weicheinblenden1",          "Weichausblenden1",   "EndeaufAnfangberblenden1",
+    "Echo1",            "Rckwrts1",                    "Schneller101",       "Langsamer101",
+    "MusikCDBtn",       "VonMusikCDeinlesen1",
+};
+
 }  // namespace
 
 TMainForm::ExportRest::ExportRest(TMainForm& form) : form_(form) { form_.EnableExportCommands(false); }
@@ -46,9 +57,17 @@ TMainForm::ExportRest::~ExportRest() {
 }
 
 void TMainForm::EnableExportCommands(bool enabled) {
+  soundLocked_ = !enabled;
   OpenBtn->setEnabled(enabled);
   EnableExportButton(enabled);
   findChild<QAction*>(QStringLiteral("ffnen1"))->setEnabled(enabled);
+  for (const char* name : kChangesSound) {
+    if (auto* control = findChild<QWidget*>(QString::fromLatin1(name)))
+      control->setEnabled(enabled);
+    else if (auto* action = findChild<QAction*>(QString::fromLatin1(name)))
+      action->setEnabled(enabled);
+  }
+  ShowHistoryState();  // undo and redo follow the lock
 }
 
 void TMainForm::EnableExportButton(bool enabled) {
@@ -74,11 +93,19 @@ TvSystem TMainForm::ChosenTvSystem() const {
 
 void TMainForm::SpeichernalsMPEGVideo1Click() { Button1Click(); }
 
+bool TMainForm::RefuseUnplayableSound() {
+  const std::string why = UnplayableSound(doc_);
+  if (why.empty()) return false;
+  prompts_.ShowError(this, QString::fromStdString(why) + QLatin1Char('.'));
+  return true;
+}
+
 void TMainForm::Button1Click() {
   if (running_) return;  // one run at a time: no export during playback
+  if (RefuseUnplayableSound()) return;
   const std::optional<QString> name = prompts_.AskSaveFileName(this, SaveDialog3(recentFolder_.Start(), ChosenPreset()));
   if (!name) return;
-  const std::string path = QFile::encodeName(*name).toStdString();
+  const std::string path = LocalPath(*name);
   // What can be known before the run is checked before it: a folder or a
   // device under that name, or a folder that takes no file, fails at once.
   if (CheckSaveTarget(path) != SaveTarget::Ok) {
@@ -115,7 +142,7 @@ void TMainForm::Button1Click() {
   recentFolder_.Remember(*name);
   struct stat st {};
   const std::int64_t bytes = ::stat(path.c_str(), &st) == 0 ? st.st_size : 0;
-  ShowStatusText(ExportDoneText(QFileInfo(*name).fileName(), session.AudioTime(), bytes, cutShort));
+  ShowStatusText(ExportDoneText(DisplayName(QFileInfo(*name).fileName()), session.AudioTime(), bytes, cutShort));
 }
 
 }  // namespace sonavix

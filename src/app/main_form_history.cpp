@@ -39,10 +39,12 @@ bool TMainForm::Edit(EditCommand command, const EditArguments& arguments) {
     TMainForm& form;
     ~Show() { form.ShowHistoryState(); }
   } show{*this};
+  if (soundLocked_) return false;
   return PerformEdit(history_, doc_, CurrentView(), command, arguments);
 }
 
 void TMainForm::UndoClick() {
+  if (soundLocked_) return;
   const std::int32_t rate = doc_.SampleRate;
   if (const std::optional<ViewState> view = history_.Undo(doc_, CurrentView())) ShowView(*view);
   if (doc_.SampleRate != rate) ShowStatusText(SampleRateText(doc_.SampleRate));
@@ -50,6 +52,7 @@ void TMainForm::UndoClick() {
 }
 
 void TMainForm::RedoClick() {
+  if (soundLocked_) return;
   const std::int32_t rate = doc_.SampleRate;
   if (const std::optional<ViewState> view = history_.Redo(doc_, CurrentView())) ShowView(*view);
   if (doc_.SampleRate != rate) ShowStatusText(SampleRateText(doc_.SampleRate));
@@ -63,14 +66,14 @@ void TMainForm::NewHistory(const QString& soundName) {
 }
 
 void TMainForm::ShowHistoryState() {
-  UndoAction->setEnabled(history_.CanUndo());
+  UndoAction->setEnabled(!soundLocked_ && history_.CanUndo());
   if (history_.UndoBlocked())
     UndoAction->setText(QStringLiteral("Rückgängig nicht möglich: %1").arg(Caption(history_.UndoName())));
   else if (history_.CanUndo())
     UndoAction->setText(QStringLiteral("Rückgängig: %1").arg(Caption(history_.UndoName())));
   else
     UndoAction->setText(QStringLiteral("Rückgängig"));
-  RedoAction->setEnabled(history_.CanRedo());
+  RedoAction->setEnabled(!soundLocked_ && history_.CanRedo());
   RedoAction->setText(history_.CanRedo() ? QStringLiteral("Wiederholen: %1").arg(Caption(history_.RedoName()))
                                          : QStringLiteral("Wiederholen"));
 

@@ -83,6 +83,7 @@ void TMainForm::BuildWindow() {
   setWindowTitle(kProgramTitle);
   move(kFormPosition);
   resize(kClientSize);
+  setAcceptDrops(true);  // a sound file dropped anywhere on the window opens
 
   auto* central = new QWidget(this);
   auto* column = new QVBoxLayout(central);

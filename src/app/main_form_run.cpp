@@ -81,7 +81,10 @@ void TMainForm::BitBtnXP1Click() {
   const QFont shown = FontInUse(pictureFont_);
   const std::optional<QFont> font = prompts_.AskFont(this, shown);
   if (font && !SameDialogChoice(*font, shown)) pictureFont_ = *font;
+  ShowPictureFont();
 }
+
+void TMainForm::ShowPictureFont() { BitBtnXP1->setToolTip(FontInUseText(pictureFont_)); }
 
 void TMainForm::MoveCursor(std::int64_t lastFrame) {
   const std::int64_t x = CursorColumn(doc_, lastFrame, Zoom(), RxSlider1->value());

@@ -1,10 +1,15 @@
 #include "app/qt_prompts.h"
 
+#include <unistd.h>
+
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QFileInfo>
 #include <QMessageBox>
+
+#include "document/local_names.h"
 
 namespace sonavix {
 
@@ -29,17 +34,46 @@ QString NameFilter(const FileDialogSpec& spec) {
   return QStringLiteral("%1 (%2)").arg(spec.filterDescription, patterns.join(' '));
 }
 
+// Qt's dialog reads names as UTF-8: a file whose name has a byte that is
+// none ("M\xe4dchen.wav") is listed with U+FFFD, and its own checks would
+// not find it. A choice that stands for such a file is taken with the
+// file's own bytes; everything else goes through the dialog's checks.
+class NameKeepingFileDialog final : public QFileDialog {
+ public:
+  using QFileDialog::QFileDialog;
+
+  QString Chosen() const { return chosen_.isEmpty() ? selectedFiles().value(0) : chosen_; }
+
+  void accept() override {
+    const QString shown = selectedFiles().value(0);
+    const QString onDisk = NameOnDisk(shown);
+    if (onDisk == shown) return QFileDialog::accept();
+    const bool exists = ::access(LocalPath(onDisk).c_str(), F_OK) == 0;
+    if (acceptMode() == AcceptOpen && !exists) return QFileDialog::accept();
+    if (acceptMode() == AcceptSave && exists &&
+        QMessageBox::warning(this, windowTitle(),
+                             tr("%1 already exists.\nDo you want to replace it?").arg(DisplayName(QFileInfo(onDisk).fileName())),
+                             QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
+      return;
+    chosen_ = onDisk;
+    QDialog::accept();
+  }
+
+ private:
+  QString chosen_;
+};
+
 std::optional<QString> RunFileDialog(QWidget* parent, const FileDialogSpec& spec,
                                      QFileDialog::AcceptMode mode) {
-  QFileDialog dialog(parent, QString(), spec.folder);
+  NameKeepingFileDialog dialog(parent, QString(), spec.folder);
   dialog.setAcceptMode(mode);
   dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
                                                      : QFileDialog::AnyFile);
   dialog.setOption(QFileDialog::HideNameFilterDetails);
   dialog.setNameFilter(NameFilter(spec));
   dialog.setDefaultSuffix(spec.defaultSuffix);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-  return dialog.selectedFiles().constFirst();
+  if (dialog.exec() != QDialog::Accepted || dialog.Chosen().isEmpty()) return std::nullopt;
+  return dialog.Chosen();
 }
 
 }  // namespace

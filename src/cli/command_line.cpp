@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <QFontInfo>
 #include <QGuiApplication>
 #include <QThread>
 #include <atomic>
@@ -10,9 +11,11 @@
 #include <cstring>
 
 #include "cli/disc_render.h"
+#include "cli/job_count.h"
 #include "cli/progress_board.h"
 #include "cli/render_batch.h"
 #include "cli/render_options.h"
+#include "document/local_names.h"
 #include "document/sound_files.h"
 #include "document/temp_files.h"
 #include "document/translations.h"
@@ -37,6 +40,10 @@ void StopOnSignals() {
   ::sigaction(SIGHUP, &action, nullptr);
 }
 
+// Progress written into a pipe that was closed (`| head`) is lost, not a
+// reason to die: the render goes on and cleans up as usual.
+void SurviveClosedPipes() { ::signal(SIGPIPE, SIG_IGN); }
+
 // Qt's own notes (where it keeps runtime files, ...) are not for the user
 // of a render; only its errors are.
 void OnlyQtErrors(QtMsgType type, const QMessageLogContext&, const QString& message) {
@@ -44,8 +51,16 @@ void OnlyQtErrors(QtMsgType type, const QMessageLogContext&, const QString& mess
     std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
 }
 
-void Print(std::FILE* out, const QString& text) {
-  std::fputs(text.toLocal8Bit().constData(), out);
+void Print(std::FILE* out, const QString& text) { std::fputs(BytesFromName(text).constData(), out); }
+
+// A font the machine does not have is drawn in another one; the user
+// hears which, and the render goes on.
+void WarnOfStandInFont(const RenderOptions& options) {
+  if (!options.font) return;
+  const QString used = QFontInfo(*options.font).family();
+  if (used.compare(options.font->family(), Qt::CaseInsensitive) == 0) return;
+  Print(stderr, QStringLiteral("Warnung: Die Schrift „%1“ gibt es hier nicht; der Text wird in „%2“ gesetzt.\n")
+                    .arg(options.font->family(), used));
 }
 
 int ListAllPresets() {
@@ -55,7 +70,8 @@ int ListAllPresets() {
   return 0;
 }
 
-int Render(const RenderOptions& options) {
+int Render(RenderOptions options) {
+  if (!options.jobsChosen) options.jobs = DefaultJobs(options.jobs, AvailableMemoryBytes(), options.preset->disc);
   auto planned = PlanOutputs(options);
   if (auto* error = std::get_if<UsageError>(&planned)) return ReportUsageError(error->message);
   const auto& files = std::get<std::vector<BatchFile>>(planned);
@@ -63,6 +79,7 @@ int Render(const RenderOptions& options) {
   // remove them; those of copies still running stay.
   RemoveStaleTempFiles(kTempWavePrefix, ".wav");
   StopOnSignals();
+  WarnOfStandInFont(options);
   ProgressBoard board(stderr, ::isatty(STDERR_FILENO) == 1, options.quiet);
   if (!options.discImage.isEmpty()) return RenderDiscImage(options, board, stopRequested);
   const BatchSummary summary = RenderBatch(options, files, board, stopRequested);
@@ -83,6 +100,7 @@ bool WantsNoWindow(int argc, char** argv) {
 }
 
 int RunWithoutWindow(int argc, char** argv) {
+  SurviveClosedPipes();
   // Drawing text needs a graphical application; the off-screen one needs
   // no display.
   qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -91,8 +109,9 @@ int RunWithoutWindow(int argc, char** argv) {
   QCoreApplication::setApplicationName(QStringLiteral("Sonavix"));
   QCoreApplication::setApplicationVersion(QStringLiteral("1.0"));
   InstallGermanTranslations(app);
-  const CommandLineRequest request =
-      ReadCommandLine(QCoreApplication::arguments(), QThread::idealThreadCount());
+  // The arguments as their bytes are (Qt has taken out its own options):
+  // a file name that is no UTF-8 is still that file.
+  const CommandLineRequest request = ReadCommandLine(ArgumentsFromArgv(argc, argv), QThread::idealThreadCount());
   if (const auto* error = std::get_if<UsageError>(&request)) return ReportUsageError(error->message);
   if (std::holds_alternative<ListPresets>(request)) return ListAllPresets();
   if (const auto* options = std::get_if<RenderOptions>(&request)) return Render(*options);

@@ -1,14 +1,15 @@
 #include "cli/disc_render.h"
 
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 #include <cstdio>
+#include <optional>
 
 #include "cli/render_batch.h"
 #include "disc/disc_image.h"
+#include "disc/image_plan.h"
+#include "document/local_names.h"
 #include "document/safe_file.h"
+#include "document/scratch_files.h"
 #include "export/render_job.h"
 
 namespace sonavix {
@@ -43,29 +44,60 @@ int Fail(ProgressBoard& board, const QString& text) {
   return 1;
 }
 
-std::string Local(const QString& path) { return QFile::encodeName(path).toStdString(); }
+// The image and its BIN file must not land on a file the render reads or
+// writes: checked before anything runs, as a usage error.
+std::optional<QString> ImageOverwrites(const QString& image, DiscPreset preset, const RenderOptions& options) {
+  QStringList written = {image};
+  if (preset != DiscPreset::Dvd) written << NameFromLocalPath(BinFileFor(LocalPath(image)));
+  std::vector<BatchFile> outputs;
+  if (!options.output.isEmpty()) {
+    auto planned = PlanOutputs(options);
+    if (auto* files = std::get_if<std::vector<BatchFile>>(&planned)) outputs = std::move(*files);
+  }
+  for (const QString& file : written) {
+    const QString what = file == image ? QStringLiteral("Das Abbild") : QStringLiteral("Die BIN-Datei des Abbilds");
+    for (const QString& input : options.inputs)
+      if (SameFile(LocalPath(file), LocalPath(input)) || file == input)
+        return QStringLiteral("%1 „%2“ würde die Eingabe „%3“ überschreiben.")
+            .arg(what, DisplayName(file), DisplayName(input));
+    for (const BatchFile& output : outputs)
+      if (SameFile(LocalPath(file), LocalPath(output.output)) ||
+          QFileInfo(file).absoluteFilePath() == QFileInfo(output.output).absoluteFilePath())
+        return QStringLiteral("%1 „%2“ würde das Video „%3“ überschreiben.")
+            .arg(what, DisplayName(file), DisplayName(output.output));
+  }
+  return std::nullopt;
+}
 
 }  // namespace
 
 QString DiscImageName(const QString& path, DiscPreset preset) {
-  if (!QFileInfo(path).suffix().isEmpty()) return path;
-  return path + (preset == DiscPreset::Dvd ? QStringLiteral(".iso") : QStringLiteral(".cue"));
+  return NameFromLocalPath(DiscImagePath(LocalPath(path), preset));
 }
 
 int RenderDiscImage(const RenderOptions& options, ProgressBoard& board, const std::atomic<bool>& stop) {
   const DiscPreset preset = options.preset->disc;
   const QString image = DiscImageName(options.discImage, preset);
-  if (CheckSaveTarget(Local(image)) != SaveTarget::Ok)
+  if (const std::optional<QString> clash = ImageOverwrites(image, preset, options)) return ReportUsageError(*clash);
+  const std::string imagePath = LocalPath(image);
+  if (CheckSaveTarget(imagePath) != SaveTarget::Ok ||
+      (preset != DiscPreset::Dvd && CheckSaveTarget(BinFileFor(imagePath)) != SaveTarget::Ok))
     return Fail(board, QStringLiteral("%1: Dorthin kann kein Abbild geschrieben werden (kein Ordner, kein "
                                       "Schreibrecht, oder keine gewöhnliche Datei).")
                            .arg(image));
 
-  // Every song read first: what does not read, or an album too long for
-  // the disc, stops everything before a byte is written.
-  std::vector<double> seconds;
+  // Every song read first: what does not read, an album too long for the
+  // disc, a missing tool or too little room stop everything before a byte
+  // is written.
+  DiscImagePlan plan;
+  plan.preset = preset;
+  plan.quality = options.quality;
+  plan.imageFolder = FolderOfPath(imagePath);
+  plan.songsFolder = options.output.isEmpty() ? plan.imageFolder : LocalPath(options.output);
+  if (!options.output.isEmpty() && !IsFolder(options.output)) plan.songsFolder = FolderOfPath(plan.songsFolder);
   for (const QString& input : options.inputs) {
     RenderRequest request;
-    request.input = Local(input);
+    request.input = LocalPath(input);
     request.from = options.from;
     request.to = options.to;
     Quiet quiet(stop);
@@ -75,33 +107,34 @@ int RenderDiscImage(const RenderOptions& options, ProgressBoard& board, const st
       board.Say(QStringLiteral("%1: %2").arg(input, QString::fromStdString(song.error)), true);
       return song.failure == RenderFailure::Range ? kUsageStatus : 1;
     }
-    seconds.push_back(song.seconds);
+    plan.seconds.push_back(song.seconds);
+    plan.names.push_back(DisplayName(QFileInfo(input).fileName()).toStdString());
   }
-  const std::string tooSmall = DiscTooSmall(preset, options.quality, seconds);
-  if (!tooSmall.empty()) return Fail(board, QStringLiteral("%1: %2.").arg(image, QString::fromStdString(tooSmall)));
+  const std::unique_ptr<DiscTools> tools = CreateDiscTools();
+  const std::string problem = DiscImageProblem(plan, *tools);
+  if (!problem.empty()) return Fail(board, QStringLiteral("%1: %2.").arg(image, QString::fromStdString(problem)));
   board.Say(QStringLiteral("%1: etwa %2 erwartet (%3 Titel)")
-                .arg(image, QString::fromStdString(FormatFileSize(ImageBytesFromSeconds(preset, options.quality, seconds))))
-                .arg(seconds.size()),
+                .arg(image, QString::fromStdString(FormatFileSize(ImageBytesFromSeconds(preset, options.quality, plan.seconds))))
+                .arg(plan.seconds.size()),
             false);
 
   // The songs' MPEG files: where -o says, else in a folder beside the image
   // that goes again with everything in it.
   RenderOptions songs = options;
   songs.exactEnd = true;
-  std::optional<QTemporaryDir> work;
+  std::optional<ScratchFolder> work;
   std::vector<BatchFile> files;
   if (options.output.isEmpty()) {
-    work.emplace(QFileInfo(image).absolutePath() + QStringLiteral("/.sonavix-render-XXXXXX"));
-    if (!work->isValid()) return Fail(board, QStringLiteral("%1: Konnte keinen Arbeitsordner anlegen.").arg(image));
+    RemoveAbandonedScratch(plan.imageFolder);
+    work.emplace(plan.imageFolder);
+    if (!work->ok()) return Fail(board, QStringLiteral("%1: Konnte keinen Arbeitsordner anlegen.").arg(image));
     for (int i = 0; i < options.inputs.size(); ++i)
       files.push_back({options.inputs[i],
-                       work->filePath(QStringLiteral("%1.mpg").arg(i + 1, 3, 10, QLatin1Char('0'))), true});
+                       NameFromLocalPath(work->path() + "/" + QStringLiteral("%1.mpg").arg(i + 1, 3, 10, QLatin1Char('0')).toStdString()),
+                       true});
   } else {
     auto planned = PlanOutputs(options);
-    if (auto* error = std::get_if<UsageError>(&planned)) {
-      board.Say(error->message, true);
-      return kUsageStatus;
-    }
+    if (auto* error = std::get_if<UsageError>(&planned)) return ReportUsageError(error->message);
     files = std::get<std::vector<BatchFile>>(planned);
   }
   const BatchSummary summary = RenderBatch(songs, files, board, stop);
@@ -114,12 +147,11 @@ int RenderDiscImage(const RenderOptions& options, ProgressBoard& board, const st
   DiscImageRequest request;
   request.preset = preset;
   request.tv = options.preset->tv;
-  request.target = Local(image);
-  request.label = QFileInfo(image).completeBaseName().toUpper().left(32).toStdString();
-  for (const BatchFile& file : files) request.tracks.push_back(Local(file.output));
+  request.target = imagePath;
+  request.label = VolumeLabel(QFileInfo(image).completeBaseName().toStdString());
+  for (const BatchFile& file : files) request.tracks.push_back(LocalPath(file.output));
   const int line = board.Start(image);
   ImageProgress progress(board, line, stop);
-  const std::unique_ptr<DiscTools> tools = CreateDiscTools();
   const DiscImageResult result = BuildDiscImage(request, *tools, progress);
   if (result.stopped) {
     board.Finish(line, QStringLiteral("%1: abgebrochen").arg(image), true);

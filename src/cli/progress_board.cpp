@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "document/local_names.h"
+
 namespace sonavix {
 
 ProgressBoard::ProgressBoard(std::FILE* out, bool terminal, bool quiet, SecondsClock clock)
@@ -110,7 +112,7 @@ void ProgressBoard::Redraw() {
 }
 
 void ProgressBoard::Put(const QString& text) {
-  const QByteArray bytes = text.toLocal8Bit();
+  const QByteArray bytes = BytesFromName(text);
   std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), out_);
   std::fflush(out_);
 }

@@ -1,13 +1,13 @@
 #include "cli/render_batch.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QSet>
 #include <algorithm>
 #include <mutex>
 #include <thread>
 
+#include "document/local_names.h"
 #include "export/render_job.h"
 #include "video/picture_font.h"
 
@@ -58,7 +58,7 @@ QString FilesText(int n) {
 std::variant<std::vector<BatchFile>, UsageError> PlanOutputs(const RenderOptions& options) {
   std::vector<BatchFile> files;
   QSet<QString> taken;
-  const bool intoFolder = !options.output.isEmpty() && QFileInfo(options.output).isDir();
+  const bool intoFolder = !options.output.isEmpty() && IsFolder(options.output);
   for (const QString& input : options.inputs) {
     const QString output = intoFolder || options.output.isEmpty()
                                ? WithExtension(input, options.output, options.preset->extension)
@@ -89,8 +89,8 @@ BatchSummary RenderBatch(const RenderOptions& options, const std::vector<BatchFi
     for (std::size_t i = next++; i < files.size() && !stop.load(); i = next++) {
       const BatchFile& file = files[i];
       RenderRequest request;
-      request.input = QFile::encodeName(file.input).toStdString();
-      request.output = QFile::encodeName(file.output).toStdString();
+      request.input = LocalPath(file.input);
+      request.output = LocalPath(file.output);
       request.preset = options.preset->disc;
       request.tv = options.preset->tv;
       request.text = options.text;

@@ -38,6 +38,7 @@ struct RenderOptions {
   std::optional<double> from;
   std::optional<double> to;
   int jobs = 1;
+  bool jobsChosen = false;  // -j given; else `jobs` is the cores, to be weighed against memory
   bool quiet = false;
   QString discImage;  // empty: no image; else the .cue or .iso to write
   bool exactEnd = false;  // the songs are a disc's chapters (set for --disc-image)

@@ -1,13 +1,13 @@
 #include "disc/disc_image.h"
 
-#include <sys/statvfs.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
 
+#include "disc/image_plan.h"
+#include "document/scratch_files.h"
 #include "document/work_progress.h"
 
 namespace sonavix {
@@ -57,30 +57,6 @@ std::string Clock(double seconds) { return FormatClock(seconds); }
 
 std::int64_t SizeOf(const fs::path& path) { return BytesIn(path.string()); }
 
-// A folder for the tools' work beside the image, so that the finished
-// image only needs renaming; removed with everything in it.
-class WorkFolder {
- public:
-  explicit WorkFolder(const fs::path& beside) {
-    std::string name = (beside / ".sonavix-image-XXXXXX").string();
-    if (::mkdtemp(name.data())) path_ = name;
-  }
-  ~WorkFolder() {
-    std::error_code ignored;
-    if (!path_.empty()) fs::remove_all(path_, ignored);
-  }
-  WorkFolder(const WorkFolder&) = delete;
-  WorkFolder& operator=(const WorkFolder&) = delete;
-  const fs::path& Path() const { return path_; }
-
- private:
-  fs::path path_;
-};
-
-const char* PackageOf(const std::string& program) {
-  return program == "vcdimager" ? "vcdimager" : program == "dvdauthor" ? "dvdauthor" : "genisoimage";
-}
-
 // The first line a tool marks as an error or a warning, else its last line.
 std::string Complaint(const std::string& output) {
   std::istringstream lines(output);
@@ -112,8 +88,7 @@ struct Step {
       return true;
     });
     if (!outcome.started) {
-      result.error = run.program + " fehlt: bitte das Debian-Paket „" + PackageOf(run.program) +
-                     "“ installieren (apt install " + PackageOf(run.program) + ")";
+      result.error = MissingToolSentence(run.program);
       return false;
     }
     if (outcome.stopped || observer.StopRequested()) {
@@ -132,12 +107,6 @@ struct Step {
     return true;
   }
 };
-
-std::int64_t FreeBytes(const fs::path& folder) {
-  struct statvfs info {};
-  if (::statvfs(folder.c_str(), &info) != 0) return -1;
-  return static_cast<std::int64_t>(info.f_bavail) * static_cast<std::int64_t>(info.f_frsize);
-}
 
 bool PutInPlace(const fs::path& from, const fs::path& to, DiscImageResult& result) {
   std::error_code error;
@@ -175,6 +144,12 @@ std::int64_t ImageBytesFromTracks(DiscPreset preset, const std::vector<std::int6
   for (const std::int64_t bytes : mpegBytes)
     sectors += (bytes + kCdPayloadBytes - 1) / kCdPayloadBytes + CdTrackOverhead(preset);
   return sectors * kCdSectorBytes;
+}
+
+std::int64_t MpegBytesFromSeconds(DiscPreset preset, double quality, const std::vector<double>& seconds) {
+  std::int64_t total = 0;
+  for (const double s : seconds) total += MpegBytes(preset, quality, s);
+  return total;
 }
 
 std::int64_t ImageBytesFromSeconds(DiscPreset preset, double quality, const std::vector<double>& seconds) {
@@ -222,6 +197,14 @@ DiscImageResult BuildDiscImage(const DiscImageRequest& request, DiscTools& tools
     result.error = "Keine Titel für das Abbild";
     return result;
   }
+  if (request.preset != DiscPreset::Dvd && fs::path(BinFileFor(target.string())) == target) {
+    result.error = "Der CUE-Bogen und die BIN-Datei hätten denselben Namen: " + target.string();
+    return result;
+  }
+  for (std::size_t i = 0; i < sizes.size(); ++i) {
+    result.error = CdTrackTooShort(request.preset, sizes[i], i + 1);
+    if (!result.error.empty()) return result;
+  }
   const std::int64_t expected = ImageBytesFromTracks(request.preset, sizes);
   if (expected > DiscCapacityBytes(request.preset)) {
     result.error = std::string("Das Abbild würde ") + FormatFileSize(expected) + " groß und passt nicht auf eine " +
@@ -232,14 +215,18 @@ DiscImageResult BuildDiscImage(const DiscImageRequest& request, DiscTools& tools
   std::int64_t total = 0;
   for (const std::int64_t size : sizes) total += size;
   const std::int64_t needed = expected + (request.preset == DiscPreset::Dvd ? total : 0);
-  const std::int64_t free = FreeBytes(folder);
+  const std::int64_t free = FreeBytesIn(folder.string());
   if (free >= 0 && free < needed) {
     result.error = "Auf dem Datenträger ist nicht genug Platz: nötig " + FormatFileSize(needed) + ", frei " +
                    FormatFileSize(free);
     return result;
   }
-  WorkFolder work(folder);
-  if (work.Path().empty()) {
+  // The tools work in a folder beside the image, so that the finished image
+  // only needs renaming; it goes with everything in it.
+  RemoveAbandonedScratch(folder.string());
+  const ScratchFolder scratch(folder.string());
+  const fs::path work(scratch.path());
+  if (!scratch.ok()) {
     result.error = "Konnte im Ordner des Abbilds nichts anlegen: " + folder.string();
     return result;
   }
@@ -247,25 +234,25 @@ DiscImageResult BuildDiscImage(const DiscImageRequest& request, DiscTools& tools
   Step step{tools, observer, result};
   const std::string tvName = request.tv == TvSystem::Ntsc ? "NTSC" : "PAL";
   if (request.preset == DiscPreset::Dvd) {
-    const fs::path dvd = work.Path() / "dvd";
-    ToolRun title{"dvdauthor", {"-o", dvd.string(), "-t"}, work.Path().string(), {{"VIDEO_FORMAT", tvName}}};
+    const fs::path dvd = work / "dvd";
+    ToolRun title{"dvdauthor", {"-o", dvd.string(), "-t"}, work.string(), {{"VIDEO_FORMAT", tvName}}};
     title.arguments.insert(title.arguments.end(), tracks.begin(), tracks.end());
-    const ToolRun contents{"dvdauthor", {"-o", dvd.string(), "-T"}, work.Path().string(), {{"VIDEO_FORMAT", tvName}}};
-    const fs::path iso = work.Path() / "image.iso";
+    const ToolRun contents{"dvdauthor", {"-o", dvd.string(), "-T"}, work.string(), {{"VIDEO_FORMAT", tvName}}};
+    const fs::path iso = work / "image.iso";
     const ToolRun image{"genisoimage",
                         {"-quiet", "-dvd-video", "-V", request.label, "-o", iso.string(), dvd.string()},
-                        work.Path().string(),
+                        work.string(),
                         {}};
     if (!step.Run(title, dvd, total, 0.0, 0.5) || !step.Run(contents, dvd, 0, 0.5, 0.0) ||
         !step.Run(image, iso, expected, 0.5, 0.5) || !PutInPlace(iso, target, result))
       return result;
   } else {
     const std::string name = target.stem().string();
-    const fs::path cue = work.Path() / (name + ".cue"), bin = work.Path() / (name + ".bin");
+    const fs::path cue = work / (name + ".cue"), bin = work / (name + ".bin");
     ToolRun cd{"vcdimager",
                {"-t", request.preset == DiscPreset::VideoCd ? "vcd2" : "svcd", "-c", cue.filename().string(), "-b",
                 bin.filename().string()},
-               work.Path().string(),
+               work.string(),
                {}};
     cd.arguments.insert(cd.arguments.end(), tracks.begin(), tracks.end());
     // The BIN file first: a CUE sheet in place always finds its BIN.

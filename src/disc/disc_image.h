@@ -37,6 +37,10 @@ std::string DiscTooSmall(DiscPreset preset, double quality, const std::vector<do
 // "Video-CD", "Super Video CD", "DVD".
 const char* DiscName(DiscPreset preset);
 
+// The MPEG files of songs of these playing times, as the export writes them
+// at the preset's average rates.
+std::int64_t MpegBytesFromSeconds(DiscPreset preset, double quality, const std::vector<double>& seconds);
+
 struct DiscImageRequest {
   DiscPreset preset = DiscPreset::Dvd;
   TvSystem tv = TvSystem::Pal;

@@ -38,6 +38,8 @@ class DiscTools {
   // a few times a second, and returns false to stop it.
   virtual ToolOutcome Run(const ToolRun& run,
                           const std::function<bool(const std::string& output)>& watch) = 0;
+  // Whether the program can be started at all; asked before any work.
+  virtual bool Installed(const std::string& program) const = 0;
 };
 
 // The bytes of a file, or of every file below a folder; 0 if there is none.

@@ -1,8 +1,13 @@
 #include "disc/process_disc_tools.h"
 
+#include <sys/prctl.h>
+#include <unistd.h>
+
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QStandardPaths>
 #include <QStringList>
+#include <csignal>
 
 namespace sonavix {
 
@@ -22,6 +27,7 @@ class ProcessDiscTools final : public DiscTools {
     process.setWorkingDirectory(QString::fromStdString(run.folder));
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.setStandardInputFile(QProcess::nullDevice());
+    process.setChildProcessModifier([parent = ::getpid()] { DieWithParent(parent); });
     QStringList arguments;
     for (const std::string& argument : run.arguments) arguments << QString::fromStdString(argument);
     process.start(QString::fromStdString(run.program), arguments);
@@ -43,6 +49,20 @@ class ProcessDiscTools final : public DiscTools {
     if (watch) watch(outcome.output);
     outcome.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     return outcome;
+  }
+
+  bool Installed(const std::string& program) const override {
+    return !QStandardPaths::findExecutable(QString::fromStdString(program)).isEmpty();
+  }
+
+ private:
+  // In the child, before the tool starts: it ends with the program however
+  // the program ends (a killed render leaves no tool writing on), and
+  // hears a closed pipe as tools usually do.
+  static void DieWithParent(pid_t parent) {
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (::getppid() != parent) ::_exit(127);  // the parent is gone already
+    ::signal(SIGPIPE, SIG_DFL);
   }
 };
 

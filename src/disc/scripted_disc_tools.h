@@ -15,6 +15,7 @@ class ScriptedDiscTools final : public DiscTools {
  public:
   ToolOutcome Run(const ToolRun& run,
                   const std::function<bool(const std::string& output)>& watch) override;
+  bool Installed(const std::string& program) const override { return !missing.contains(program); }
 
   std::set<std::string> missing;   // programs that are not installed
   std::set<std::string> failing;   // programs that end with status 1 and an error line

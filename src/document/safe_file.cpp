@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "document/scratch_files.h"
+
 namespace sonavix {
 
 namespace {
@@ -39,25 +41,20 @@ mode_t TargetMode(const std::string& path) {
   return 0666 & ~mask;
 }
 
-std::string FolderOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 }  // namespace
 
 SaveTarget CheckSaveTarget(const std::string& path) {
   if (path.empty()) return SaveTarget::NoFolder;
-  const std::string target = ResolveLink(path);
   struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 && errno == ELOOP) return SaveTarget::LinkLoop;
+  const std::string target = ResolveLink(path);
   if (::stat(target.c_str(), &st) == 0) {
     if (S_ISDIR(st.st_mode)) return SaveTarget::Folder;
     if (!S_ISREG(st.st_mode)) return SaveTarget::NotRegular;
   } else if (!path.empty() && path.back() == '/') {
     return SaveTarget::Folder;
   }
-  const std::string folder = FolderOf(target);
+  const std::string folder = FolderOfPath(target);
   if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return SaveTarget::NoFolder;
   if (::access(folder.c_str(), W_OK | X_OK) != 0) return SaveTarget::FolderNotWritable;
   return SaveTarget::Ok;
@@ -79,32 +76,37 @@ SafeFileWriter::SafeFileWriter(const std::string& target) : target_(ResolveLink(
     case SaveTarget::NotRegular:
       error_ = EEXIST;
       return;
+    case SaveTarget::LinkLoop:
+      error_ = ELOOP;
+      return;
   }
-  std::vector<char> name(target_.begin(), target_.end());
-  const char suffix[] = ".tmp-XXXXXX";
-  name.insert(name.end(), suffix, suffix + sizeof suffix);
-  fd_ = ::mkostemp(name.data(), O_CLOEXEC);
-  if (fd_ < 0) {
-    error_ = errno;
+  const std::string folder = FolderOfPath(target_);
+  RemoveAbandonedScratch(folder);
+  file_ = std::make_unique<ScratchFile>(folder);
+  if (!file_->ok()) {
+    error_ = file_->error();
+    file_.reset();
     return;
   }
-  temp_ = name.data();
-  ::fchmod(fd_, TargetMode(target_));
+  ::fchmod(file_->fd(), TargetMode(target_));
 }
 
-SafeFileWriter::~SafeFileWriter() { Discard(); }
+SafeFileWriter::~SafeFileWriter() = default;
 
-void SafeFileWriter::Discard() {
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
-  if (!temp_.empty()) ::unlink(temp_.c_str());
-  temp_.clear();
+bool SafeFileWriter::ok() const { return file_ != nullptr; }
+
+int SafeFileWriter::fd() const { return file_ ? file_->fd() : -1; }
+
+const std::string& SafeFileWriter::TempPath() const {
+  static const std::string none;
+  return file_ ? file_->path() : none;
 }
 
 bool SafeFileWriter::WriteAll(const void* data, std::size_t size) {
+  if (!file_) return false;
   const auto* bytes = static_cast<const char*>(data);
   while (size > 0) {
-    const ssize_t written = ::write(fd_, bytes, size);
+    const ssize_t written = ::write(file_->fd(), bytes, size);
     if (written < 0 && errno == EINTR) continue;
     if (written <= 0) {
       error_ = written < 0 ? errno : ENOSPC;
@@ -116,24 +118,21 @@ bool SafeFileWriter::WriteAll(const void* data, std::size_t size) {
   return true;
 }
 
+// The file is renamed while it is still open and locked, so that no sweep
+// of the folder can take it between its flush and its rename.
 bool SafeFileWriter::Commit() {
-  if (fd_ < 0) return false;
+  if (!file_) return false;
   errno = 0;
-  bool done = ::fdatasync(fd_) == 0;
-  if (!done) error_ = errno;
-  done = ::close(fd_) == 0 && done;
-  if (!done && error_ == 0) error_ = errno;
-  fd_ = -1;
-  if (done && ::rename(temp_.c_str(), target_.c_str()) != 0) {
-    error_ = errno;
-    done = false;
-  }
-  if (!done) {
-    Discard();
-    return false;
-  }
-  temp_.clear();
-  return true;
+  const bool done = ::fdatasync(file_->fd()) == 0 && file_->RenameTo(target_);
+  if (!done) error_ = errno != 0 ? errno : file_->error();
+  file_.reset();
+  return done;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  struct stat first {}, second {};
+  return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
+         first.st_ino == second.st_ino;
 }
 
 std::string WriteFailureReason(int error) {
@@ -157,6 +156,8 @@ std::string WriteFailureReason(int error) {
       return "Unter diesem Namen steht ein Ordner";
     case EEXIST:
       return "Unter diesem Namen steht keine gewöhnliche Datei";
+    case ELOOP:
+      return "Die Verknüpfungen unter diesem Namen führen im Kreis";
     default:
       return {};
   }

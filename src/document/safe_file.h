@@ -3,6 +3,7 @@
 // complete, so that a failed save never damages the file it was to replace.
 
 #include <cstddef>
+#include <memory>
 #include <string>
 
 namespace sonavix {
@@ -15,9 +16,15 @@ enum class SaveTarget {
   Folder,             // a folder of that name
   NoFolder,           // the folder it would go into does not exist
   FolderNotWritable,  // that folder cannot take a new file
+  LinkLoop,           // links that lead round in a circle
 };
 SaveTarget CheckSaveTarget(const std::string& path);
 
+class ScratchFile;
+
+// The new file is a scratch file in the target's folder (see
+// scratch_files.h): its name is short whatever the target's, and what a
+// killed run left there is removed by the next one that writes into it.
 class SafeFileWriter {
  public:
   // Nothing is created unless CheckSaveTarget(target) is Ok.
@@ -26,10 +33,10 @@ class SafeFileWriter {
   SafeFileWriter(const SafeFileWriter&) = delete;
   SafeFileWriter& operator=(const SafeFileWriter&) = delete;
 
-  bool ok() const { return fd_ >= 0; }
-  int fd() const { return fd_; }
+  bool ok() const;
+  int fd() const;
   // Where the new file is written until Commit.
-  const std::string& TempPath() const { return temp_; }
+  const std::string& TempPath() const;
   // Writes all of `size` bytes; false on the first failure.
   bool WriteAll(const void* data, std::size_t size);
   // Flushes the new file to disk and renames it over the target.
@@ -38,13 +45,14 @@ class SafeFileWriter {
   int LastError() const { return error_; }
 
  private:
-  void Discard();
-
   std::string target_;
-  std::string temp_;
-  int fd_ = -1;
+  std::unique_ptr<ScratchFile> file_;
   int error_ = 0;
 };
+
+// Whether both paths name one existing file: the same name, a link to it,
+// or another hard link of it.
+bool SameFile(const std::string& a, const std::string& b);
 
 // Why writing failed, in German, for the common causes: "Der Datenträger
 // ist voll", ...; empty for an error number without a sentence of its own.

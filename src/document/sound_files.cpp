@@ -2,20 +2,11 @@
 
 #include <sys/stat.h>
 
-#include <algorithm>
-#include <cctype>
-
+#include "document/sound_kind.h"
 #include "document/temp_files.h"
 #include "document/wave_file.h"
 
 namespace sonavix {
-
-bool IsMp3FileName(const std::string& path) {
-  const std::string ext = ".mp3";
-  if (path.size() < ext.size()) return false;
-  return std::equal(ext.begin(), ext.end(), path.end() - static_cast<std::ptrdiff_t>(ext.size()),
-                    [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
-}
 
 namespace {
 
@@ -24,7 +15,7 @@ std::optional<WaveData> ReadSound(const std::string& path, Mp3Decoder* mp3) {
   // something writes into it.
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
-  if (!mp3 || !IsMp3FileName(path)) return ReadWaveFile(path);
+  if (!mp3 || DetectSoundFileKind(path) != SoundFileKind::Mp3) return ReadWaveFile(path);
   const TempFile temp(kTempWavePrefix, ".wav");
   if (!temp.ok()) return std::nullopt;
   mp3->ConvertToWave(path, temp.path());

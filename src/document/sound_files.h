@@ -20,12 +20,10 @@ class Mp3Decoder {
 // The temporary WAV file of an MP3 import is "<temp folder>/tempwav<N>.wav".
 inline constexpr char kTempWavePrefix[] = "tempwav";
 
-// True for a name ending in ".mp3", in any mix of cases.
-bool IsMp3FileName(const std::string& path);
-
-// Loads `path` into the document, replacing its sound. With a decoder, an MP3
-// file is converted into a temporary WAV file first, which is removed again
-// afterwards; without one it is read as a WAV file. Anything but a regular
+// Loads `path` into the document, replacing its sound. With a decoder, a
+// file that holds MP3 (judged by its content, see sound_kind.h, not by its
+// name) is converted into a temporary WAV file first, which is removed
+// again afterwards; anything else is read as a WAV file. Anything but a regular
 // file (or a link to one) is refused at once. On failure the sound and
 // format stay as they were. The marks go to 0 either way.
 // Returns false when the file could not be read.

@@ -2,7 +2,9 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <new>
 
 #include "document/audio_document.h"
@@ -48,13 +50,35 @@ RenderResult Failure(RenderFailure kind, std::string error) {
   return result;
 }
 
+// Why a name cannot be followed to its file.
+std::string NotReachable(const std::string& path, int error) {
+  struct stat link {};
+  switch (error) {
+    case ENOENT:
+      if (::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode))
+        return "Die Verknüpfung zeigt auf eine Datei, die es nicht gibt";
+      return "Die Datei gibt es nicht";
+    case ELOOP:
+      return "Die Verknüpfungen unter diesem Namen führen im Kreis";
+    case EACCES:
+      return "Keine Berechtigung, den Ordner der Datei zu öffnen";
+    case ENOTDIR:
+      return "Ein Teil des Pfades ist kein Ordner";
+    case ENAMETOOLONG:
+      return "Der Name ist zu lang";
+    default:
+      return std::string("Die Datei ist nicht zu erreichen (") + std::strerror(error) + ")";
+  }
+}
+
 // What stands in the way of reading the input, checked without opening it:
 // a FIFO or a device would block or never end.
 std::optional<std::string> InputProblem(const std::string& path) {
   struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) return "Die Datei gibt es nicht";
+  if (::stat(path.c_str(), &st) != 0) return NotReachable(path, errno);
   if (S_ISDIR(st.st_mode)) return "Das ist ein Ordner, keine Datei";
   if (!S_ISREG(st.st_mode)) return "Das ist keine gewöhnliche Datei (FIFO oder Gerät); sie wird nicht gelesen";
+  if (::access(path.c_str(), R_OK) != 0) return "Keine Berechtigung, die Datei zu lesen";
   return std::nullopt;
 }
 
@@ -70,11 +94,10 @@ std::optional<std::string> OutputProblem(const std::string& input, const std::st
       return "Den Ordner der Ausgabe gibt es nicht";
     case SaveTarget::FolderNotWritable:
       return "Der Ordner der Ausgabe nimmt keine Datei an (keine Schreibberechtigung)";
+    case SaveTarget::LinkLoop:
+      return "Die Verknüpfungen unter dem Namen der Ausgabe führen im Kreis";
   }
-  struct stat in {}, out {};
-  if (::stat(input.c_str(), &in) == 0 && ::stat(output.c_str(), &out) == 0 &&
-      in.st_dev == out.st_dev && in.st_ino == out.st_ino)
-    return "Die Ausgabe würde die Eingabe überschreiben";
+  if (SameFile(input, output)) return "Die Ausgabe würde die Eingabe überschreiben";
   return std::nullopt;
 }
 
@@ -118,6 +141,10 @@ RenderResult ReadSong(const RenderRequest& request, RenderObserver& observer, Au
   } catch (const std::bad_alloc&) {
     return Failure(RenderFailure::Input, "Zu wenig Arbeitsspeicher für diese Datei");
   }
+  // Nothing to play, or a rate the run cannot convert: no video at all
+  // rather than a wrong one.
+  if (const std::string unplayable = UnplayableSound(doc); !unplayable.empty())
+    return Failure(RenderFailure::Input, unplayable);
   std::string rangeError;
   if (!ChooseStretch(doc, request, rangeError)) return Failure(RenderFailure::Range, rangeError);
   RenderResult read;

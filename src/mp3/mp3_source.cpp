@@ -17,24 +17,6 @@ constexpr std::int64_t kRiffMp3DataStart = 66;  // fixed, whatever the chunk lay
 constexpr std::size_t kWaveHeaderMax = 18;      // WAVEFORMATEX with cbSize
 constexpr std::size_t kScanBlock = 64 * 1024;
 
-// kbit/s by bitrate index 1..14, for Layer I, II and III.
-constexpr int kMpeg1Kbps[3][14] = {
-    {32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448},
-    {32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384},
-    {32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320},
-};
-// Lower sampling frequencies (MPEG-2 and 2.5): Layer II and III share a row.
-constexpr int kLsfKbps[2][14] = {
-    {32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256},
-    {8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160},
-};
-
-int VersionField(const std::uint8_t* h) { return (h[1] >> 3) & 3; }
-int LayerField(const std::uint8_t* h) { return (h[1] >> 1) & 3; }
-int BitrateIndex(const std::uint8_t* h) { return h[2] >> 4; }
-int SamplingIndex(const std::uint8_t* h) { return (h[2] >> 2) & 3; }
-int ChannelMode(const std::uint8_t* h) { return h[3] >> 6; }
-
 bool ReadExactly(ByteSource& source, std::int64_t offset, void* buf, std::size_t n) {
   return offset >= 0 && source.ReadAt(offset, buf, n) == n;
 }
@@ -88,31 +70,6 @@ std::optional<std::array<std::uint8_t, kWaveHeaderMax>> ReadWrappedWaveHeader(By
 }
 
 }  // namespace
-
-bool IsValidFrameHeader(const std::uint8_t h[4]) {
-  return h[0] == 0xFF && h[1] >= 0xE0 && VersionField(h) != 1 && LayerField(h) != 0 &&
-         SamplingIndex(h) < 3 && BitrateIndex(h) < 15;
-}
-
-int FrameBitrateKbps(int version, int layer, int bitrateIndex) {
-  if (layer < 1 || layer > 3) return 8;
-  if (bitrateIndex <= 0 || bitrateIndex >= 15) bitrateIndex = 1;
-  // Layer field 1 is Layer III, 3 is Layer I: rows run Layer I, II, III.
-  const int row = 3 - layer;
-  if (version == 3) return kMpeg1Kbps[row][bitrateIndex - 1];
-  return kLsfKbps[row == 0 ? 0 : 1][bitrateIndex - 1];
-}
-
-int FrameSampleRate(int version, int samplingIndex) {
-  static constexpr int kMpeg1Rates[3] = {44100, 48000, 32000};
-  if (samplingIndex < 0 || samplingIndex > 2) return 0;
-  switch (version) {
-    case 3: return kMpeg1Rates[samplingIndex];
-    case 2: return kMpeg1Rates[samplingIndex] / 2;
-    case 0: return kMpeg1Rates[samplingIndex] / 4;
-    default: return 0;
-  }
-}
 
 std::optional<Mp3Source> AnalyseMp3Source(ByteSource& source) {
   std::uint8_t h[4];

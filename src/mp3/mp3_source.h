@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "document/byte_io.h"
+#include "document/mpeg_audio_header.h"
 
 namespace sonavix {
 
@@ -20,20 +21,6 @@ struct Mp3Source {
   int sampleRate = 0;         // Hz
   int bitrateKbps = 0;
 };
-
-// True when the four bytes can start an audio frame: sync bits set, a known
-// version (not the reserved value 1), a layer, a sampling index below 3 and
-// a bitrate index below 15.
-bool IsValidFrameHeader(const std::uint8_t h[4]);
-
-// Bitrate in kbit/s for the header fields; index 0 and 15 count as 1, and a
-// layer field of 0 gives 8. MPEG-1 uses its own table, every other version
-// the table for the lower sampling frequencies.
-int FrameBitrateKbps(int version, int layer, int bitrateIndex);
-
-// Sample rate in Hz for the version field and sampling index; 0 when the
-// pair names no rate (reserved version or index 3).
-int FrameSampleRate(int version, int samplingIndex);
 
 // Analyses the start of an MP3 file. Skips leading zero bytes and an ID3v2
 // tag with its zero padding, then looks for the first valid frame header; a

@@ -59,6 +59,14 @@ bool InRange(double playPos, FrameRange range, std::int32_t frameCount) {
   return playPos < range.end && playPos < frameCount;
 }
 
+// "2 147 483 647"
+std::string GroupedNumber(std::int64_t value) {
+  std::string digits = std::to_string(value);
+  for (auto i = static_cast<std::ptrdiff_t>(digits.size()) - 3; i > (value < 0 ? 1 : 0); i -= 3)
+    digits.insert(static_cast<std::size_t>(i), " ");
+  return digits;
+}
+
 // Frames the run may read. A sound without a sample rate cannot be timed: it
 // plays as silence rather than standing on its first frame for ever.
 std::int32_t PlayableFrames(const AudioDocument& doc) {
@@ -132,6 +140,16 @@ std::int64_t SoundFramesInRun(const AudioDocument& doc) {
   // while that lies before `end`.
   const double step = double(doc.SampleRate) / kStreamRate;
   return static_cast<std::int64_t>(std::ceil(double(frames) / step));
+}
+
+std::string UnplayableSound(const AudioDocument& doc) {
+  if (!doc.SampleData || doc.DataSize <= 0)
+    return "Es ist kein Klang geladen: bitte erst eine Datei öffnen oder von einer Musik-CD einlesen";
+  if (doc.FrameCount() <= 0) return "Der Klang enthält keinen einzigen vollständigen Frame";
+  if (doc.SampleRate < kLowestPlayableRate || doc.SampleRate > kHighestPlayableRate)
+    return "Die Abtastrate von " + GroupedNumber(doc.SampleRate) +
+           " Hz lässt sich nicht abspielen; möglich sind 1 000 bis 768 000 Hz";
+  return {};
 }
 
 std::int64_t CursorColumn(const AudioDocument& doc, std::int64_t lastFrame, std::int64_t zoom,

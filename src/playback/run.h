@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QString>
 #include <cstdint>
+#include <string>
 
 #include "document/audio_document.h"
 
@@ -50,6 +51,15 @@ std::int64_t BlocksInRun(const AudioDocument& doc);
 // How many 44100 Hz frames of the run hold sound rather than the silence
 // that fills up its last block.
 std::int64_t SoundFramesInRun(const AudioDocument& doc);
+
+// The rates a run converts from: any sound of 1 000 to 768 000 frames a
+// second becomes the stream's 44 100.
+inline constexpr std::int32_t kLowestPlayableRate = 1'000;
+inline constexpr std::int32_t kHighestPlayableRate = 768'000;
+
+// Why the document cannot be exported, in German: no sound loaded, not one
+// whole frame, or a rate the run cannot convert. Empty when it can.
+std::string UnplayableSound(const AudioDocument& doc);
 
 // Column of the play cursor for the last source frame of a block.
 std::int64_t CursorColumn(const AudioDocument& doc, std::int64_t lastFrame, std::int64_t zoom,

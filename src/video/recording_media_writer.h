@@ -10,7 +10,7 @@
 
 namespace sonavix {
 
-class RecordingMediaWriter final : public MediaWriter {
+class RecordingMediaWriter : public MediaWriter {
  public:
   void SetFormatPreset(DiscPreset preset, TvSystem tv = TvSystem::Pal) override;
   int FrameWidth() const override { return width_; }

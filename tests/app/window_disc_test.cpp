@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QRadioButton>
+#include <fstream>
 
 #include "disc/scripted_disc_tools.h"
 #include "document/wave_file.h"
@@ -20,7 +21,16 @@ struct Borrowed final : DiscTools {
   ToolOutcome Run(const ToolRun& run, const std::function<bool(const std::string&)>& watch) override {
     return inner.Run(run, watch);
   }
+  bool Installed(const std::string& program) const override { return inner.Installed(program); }
   ScriptedDiscTools& inner;
+};
+
+// Keeps what it is given and leaves a file of a Video-CD track's size.
+struct SizedRecording final : RecordingMediaWriter {
+  bool WriteClose() override {
+    std::ofstream(fileName, std::ios::binary) << std::string(100 * 2324, '\0');
+    return RecordingMediaWriter::WriteClose();
+  }
 };
 
 class WindowDisc : public WindowTest {
@@ -28,7 +38,7 @@ class WindowDisc : public WindowTest {
   void SetUp() override {
     WindowTest::SetUp();
     form->SetMediaWriterFactory([this] {
-      return std::make_unique<RecordingMediaWriter>();
+      return std::make_unique<SizedRecording>();
     });
     form->SetDiscToolsFactory([this] { return std::make_unique<Borrowed>(tools); });
   }

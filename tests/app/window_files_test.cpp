@@ -94,7 +94,7 @@ TEST_F(WindowFiles, SavingOrExportingOntoAFifoOrAFolderFailsAtOnceAndLeavesItBe)
   ASSERT_EQ(::stat(QFile::encodeName(fifo).constData(), &st), 0);
   EXPECT_TRUE(S_ISFIFO(st.st_mode));
   EXPECT_TRUE(QFileInfo(folder).isDir());
-  EXPECT_EQ(QDir(dir.path()).entryList(QStringList{"*.tmp-*"}, QDir::Files | QDir::Hidden).size(), 0);
+  EXPECT_EQ(QDir(dir.path()).entryList(QStringList{".sonavix-*"}, QDir::Files | QDir::Hidden).size(), 0);
 }
 
 TEST_F(WindowFiles, DialogsStartInTheMusicFolderThenWhereTheLastFileWent) {

@@ -89,7 +89,7 @@ class RenderProgram : public ::testing::Test {
     return tool.exitCode() == 0 ? complaints : QStringLiteral("status %1: ").arg(tool.exitCode()) + report;
   }
   QStringList Leftovers(const QString& folder) const {
-    return QDir(folder).entryList({QStringLiteral("*.tmp-*")}, QDir::Files | QDir::Hidden);
+    return QDir(folder).entryList({QStringLiteral(".sonavix-*")}, QDir::Files | QDir::Dirs | QDir::Hidden);
   }
 
   QTemporaryDir dir;

@@ -7,7 +7,9 @@
 #include <limits>
 #include <stdexcept>
 
+#include "document/byte_io.h"
 #include "document/sound_files.h"
+#include "document/sound_kind.h"
 #include "wav_bytes.h"
 
 namespace {
@@ -122,6 +124,14 @@ class OpenSoundFileTest : public testing::Test {
   ScopedTmpDir tmp_;
 };
 
+// The start of an MP3 file: an ID3v2 tag, then anything.
+Bytes Id3Tagged() {
+  Bytes bytes = {'I', 'D', '3', 3, 0, 0, 0, 0, 0, 0};
+  const Bytes rest = Pattern(90);
+  bytes.insert(bytes.end(), rest.begin(), rest.end());
+  return bytes;
+}
+
 // Writes `output` at the WAV name it is given and remembers both names.
 class FakeMp3Decoder final : public sonavix::Mp3Decoder {
  public:
@@ -154,12 +164,12 @@ TEST_F(OpenSoundFileTest, FailureKeepsTheSoundButResetsMarks) {
   ExpectUnchangedButUnmarked();
 }
 
-TEST_F(OpenSoundFileTest, Mp3NamesGoThroughTheDecoderAndItsTempFileIsRemoved) {
+TEST_F(OpenSoundFileTest, Mp3ContentGoesThroughTheDecoderWhateverItsNameAndItsTempFileIsRemoved) {
   // A stale tempwav0.wav in the temp folder is neither used nor deleted.
   WriteFile(tempFolder / "tempwav0.wav", Pattern(3));
-  for (const std::string name : {"a.mp3", "b.MP3", "c.Mp3"}) {
+  for (const std::string name : {"a.mp3", "b.MP3", "c.wav", "d"}) {
     SCOPED_TRACE(name);
-    WriteFile(files / name, Pattern(100));  // not WAV: only the decoder's output can load
+    WriteFile(files / name, Id3Tagged());  // not WAV: only the decoder's output can load
     FakeMp3Decoder decoder(wav);
     ASSERT_TRUE(sonavix::OpenSoundFile(doc, files / name, &decoder));
     ASSERT_EQ(decoder.calls.size(), 1u);
@@ -171,7 +181,7 @@ TEST_F(OpenSoundFileTest, Mp3NamesGoThroughTheDecoderAndItsTempFileIsRemoved) {
 }
 
 TEST_F(OpenSoundFileTest, FailedDecodeStillRemovesTheTempFile) {
-  WriteFile(files / "a.mp3", wav);  // the file itself would load; the decoder's output must be used
+  WriteFile(files / "a.mp3", Id3Tagged());
   FakeMp3Decoder decoder(Pattern(10));
   EXPECT_FALSE(sonavix::OpenSoundFile(doc, files / "a.mp3", &decoder));
   EXPECT_EQ(decoder.calls.size(), 1u);
@@ -189,9 +199,9 @@ TEST_F(OpenSoundFileTest, FailedDecodeStillRemovesTheTempFile) {
   EXPECT_TRUE(tempFolder.Entries().empty());
 }
 
-TEST_F(OpenSoundFileTest, OtherNamesOrNoDecoderReadTheFileAsWav) {
+TEST_F(OpenSoundFileTest, WavContentOrNoDecoderReadsTheFileAsWav) {
   FakeMp3Decoder decoder(Pattern(10));
-  for (const std::string name : {"a.wave", "a.mp3.wav", "mp3", "a.mp4"}) {
+  for (const std::string name : {"a.wave", "a.mp3.wav", "mp3", "a.mp4", "wav-data.mp3"}) {
     SCOPED_TRACE(name);
     WriteFile(files / name, wav);
     EXPECT_TRUE(sonavix::OpenSoundFile(doc, files / name, &decoder));
@@ -206,6 +216,51 @@ TEST_F(OpenSoundFileTest, OtherNamesOrNoDecoderReadTheFileAsWav) {
   EXPECT_FALSE(sonavix::OpenSoundFile(doc, files / "fake.mp3", nullptr));
   ExpectUnchangedButUnmarked();
   EXPECT_TRUE(tempFolder.Entries().empty());
+}
+
+}  // namespace
+
+namespace {
+
+// `count` frames, each the four header bytes and filler up to `length`.
+Bytes Frames(std::initializer_list<std::uint8_t> header, std::size_t length, int count) {
+  Bytes bytes;
+  for (int i = 0; i < count; ++i) {
+    bytes.insert(bytes.end(), header.begin(), header.end());
+    bytes.insert(bytes.end(), length - header.size(), 0x11);
+  }
+  return bytes;
+}
+
+TEST(SoundFileKind, IsJudgedByWhatTheFileHolds) {
+  using sonavix::SoundFileKind;
+  const Bytes layer3 = Frames({0xFF, 0xFB, 0x90, 0x00}, 417, 3);  // MPEG-1 Layer III, 128 kbit/s, 44.1 kHz
+  const struct {
+    const char* what;
+    Bytes bytes;
+    SoundFileKind kind;
+  } cases[] = {
+      {"PCM WAV", SimpleWave(Fmt{}, Pattern(100)), SoundFileKind::Wave},
+      {"PCM WAV whose samples hold frames", SimpleWave(Fmt{}, layer3), SoundFileKind::Wave},
+      {"MP3 in a WAV wrapper", SimpleWave(Fmt{}.Tag(0x55), Pattern(100)), SoundFileKind::Mp3},
+      {"ID3 tag", Id3Tagged(), SoundFileKind::Mp3},
+      {"zeros, then an ID3 tag", Cat({Bytes(300, 0), Id3Tagged()}), SoundFileKind::Mp3},
+      {"Layer III frames", layer3, SoundFileKind::Mp3},
+      {"junk before the frames", Cat({Bytes(1000, 0x11), layer3}), SoundFileKind::Mp3},
+      {"one frame to the end", Frames({0xFF, 0xFB, 0x90, 0x00}, 417, 1), SoundFileKind::Mp3},
+      {"MPEG-2 Layer III, 64 kbit/s, 22.05 kHz", Frames({0xFF, 0xF3, 0x80, 0x00}, 208, 3), SoundFileKind::Mp3},
+      {"Layer II, 160 kbit/s", Frames({0xFF, 0xFD, 0x90, 0x00}, 522, 3), SoundFileKind::Mp3},
+      {"Layer I, 288 kbit/s", Frames({0xFF, 0xFF, 0x90, 0x00}, 312, 3), SoundFileKind::Mp3},
+      {"free format", Frames({0xFF, 0xFB, 0x00, 0x00}, 600, 3), SoundFileKind::Mp3},
+      {"a header the next frame does not confirm", Cat({Frames({0xFF, 0xFB, 0x90, 0x00}, 417, 1), Pattern(500)}),
+       SoundFileKind::Wave},
+      {"text", Bytes(200, 'a'), SoundFileKind::Wave},
+      {"nothing", Bytes(), SoundFileKind::Wave},
+  };
+  for (const auto& c : cases) {
+    sonavix::MemorySource source(c.bytes.data(), c.bytes.size());
+    EXPECT_EQ(sonavix::DetectSoundFileKind(source), c.kind) << c.what;
+  }
 }
 
 }  // namespace

@@ -165,7 +165,7 @@ TEST(NonRegularFiles, SaveTargetsThatAreNoFileAreRefusedAndLeftAsTheyWere) {
     EXPECT_EQ(sonavix::CheckSaveTarget(dir / "locked/a.wav"), sonavix::SaveTarget::FolderNotWritable);
   }
   // Nothing was left behind beside the refused targets.
-  for (const std::string& name : dir.Entries()) EXPECT_EQ(name.find(".tmp-"), std::string::npos) << name;
+  for (const std::string& name : dir.Entries()) EXPECT_EQ(name.find(".sonavix-"), std::string::npos) << name;
 }
 
 }  // namespace

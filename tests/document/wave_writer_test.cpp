@@ -49,7 +49,7 @@ mode_t Mode(const std::string& path) {
 
 bool HasTempLeftovers(const TempDir& dir) {
   for (const std::string& name : dir.Entries())
-    if (name.find(".tmp-") != std::string::npos) return true;
+    if (name.find(".sonavix-") != std::string::npos) return true;
   return false;
 }
 

@@ -1,0 +1,27 @@
+#pragma once
+// Which reader a sound file goes to, judged by what it holds and not by
+// its name: WAV data named ".mp3" is read as WAV, an MP3 named ".wav" is
+// decoded as MP3.
+
+#include <string>
+
+#include "document/byte_io.h"
+
+namespace sonavix {
+
+enum class SoundFileKind { Wave, Mp3 };
+
+// Mp3 for
+// - a RIFF/WAVE file whose format is MPEG audio (an MP3 in a WAV wrapper);
+// - an ID3v2 tag at the start (after any zero bytes);
+// - within the first 64 KB after the zero bytes, a frame header whose next
+//   frame starts with a header of the same version, layer and rate (or
+//   where the file ends).
+// Wave for everything else, a RIFF/WAVE file of any other format first of
+// all; the WAV reader then takes or refuses it.
+SoundFileKind DetectSoundFileKind(ByteSource& source);
+
+// The same for a file on disk; Wave when it cannot be read.
+SoundFileKind DetectSoundFileKind(const std::string& path);
+
+}  // namespace sonavix
