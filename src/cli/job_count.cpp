@@ -37,18 +37,21 @@ std::int64_t CgroupRoomBytes() {
 
 }  // namespace
 
+// A whole render of one file at its peak, measured with /usr/bin/time on a
+// 60-second song (libraries included, so an upper bound for each further
+// file at once).
 std::int64_t JobMemoryBytes(DiscPreset preset) {
   switch (preset) {
     case DiscPreset::Mp4Hd1080:
       return 350 * kMegabyte;
     case DiscPreset::Mp4Hd720:
-      return 180 * kMegabyte;
+      return 200 * kMegabyte;
     case DiscPreset::Dvd:
+      return 80 * kMegabyte;
     case DiscPreset::SuperVideoCd:
-      return 120 * kMegabyte;
     case DiscPreset::VideoCd:
     default:
-      return 100 * kMegabyte;
+      return 60 * kMegabyte;
   }
 }
 

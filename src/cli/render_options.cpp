@@ -136,7 +136,7 @@ void DescribeCommandLine(QCommandLineParser& parser) {
       {{QStringLiteral("j"), kJobs},
        QStringLiteral("Rendert N Dateien gleichzeitig (Vorgabe: die Zahl der Prozessorkerne, aber nur so "
                       "viele, wie der freie Arbeitsspeicher trägt: etwa 350 MB je Datei bei mp4-1080p, "
-                      "180 MB bei mp4-720p, 100 bis 120 MB bei den Disc-Formaten)."),
+                      "200 MB bei mp4-720p, 60 bis 80 MB bei den Disc-Formaten)."),
        QStringLiteral("N")},
       {kQuiet, QStringLiteral("Keine Fortschrittsanzeige.")},
       {kDiscImage,

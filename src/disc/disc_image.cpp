@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 
 #include "disc/image_plan.h"
@@ -108,6 +110,38 @@ struct Step {
   }
 };
 
+// The songs as the tools are given them: links in their folder named
+// "001.mpg", ... The tools get nothing but such plain names, as a child's
+// arguments cannot carry a name whose bytes are no UTF-8.
+bool LinkTracks(const fs::path& work, const std::vector<std::string>& tracks, std::vector<std::string>& names) {
+  for (std::size_t i = 0; i < tracks.size(); ++i) {
+    char name[16];
+    std::snprintf(name, sizeof name, "%03zu.mpg", i + 1);
+    std::error_code error;
+    fs::create_symlink(fs::absolute(tracks[i], error), work / name, error);
+    if (error) return false;
+    names.emplace_back(name);
+  }
+  return true;
+}
+
+// vcdimager wrote the sheet for "disc.bin"; it names the BIN file beside it.
+bool NameBinInCue(const fs::path& cue, const std::string& binName, DiscImageResult& result) {
+  std::string sheet;
+  {
+    std::ifstream in(cue, std::ios::binary);
+    sheet.assign(std::istreambuf_iterator<char>(in), {});
+  }
+  const std::string placeholder = "\"disc.bin\"";
+  const std::size_t at = sheet.find(placeholder);
+  if (at != std::string::npos) sheet.replace(at, placeholder.size(), "\"" + binName + "\"");
+  std::ofstream out(cue, std::ios::binary | std::ios::trunc);
+  out << sheet;
+  out.close();
+  if (at == std::string::npos || !out) result.error = "Konnte den CUE-Bogen nicht schreiben";
+  return result.error.empty();
+}
+
 bool PutInPlace(const fs::path& from, const fs::path& to, DiscImageResult& result) {
   std::error_code error;
   fs::rename(from, to, error);
@@ -188,12 +222,8 @@ DiscImageResult BuildDiscImage(const DiscImageRequest& request, DiscTools& tools
   const fs::path target = fs::absolute(request.target);
   const fs::path folder = target.parent_path();
   std::vector<std::int64_t> sizes;
-  std::vector<std::string> tracks;
-  for (const std::string& track : request.tracks) {
-    sizes.push_back(SizeOf(track));
-    tracks.push_back(fs::absolute(track).string());
-  }
-  if (tracks.empty()) {
+  for (const std::string& track : request.tracks) sizes.push_back(SizeOf(track));
+  if (sizes.empty()) {
     result.error = "Keine Titel für das Abbild";
     return result;
   }
@@ -217,8 +247,7 @@ DiscImageResult BuildDiscImage(const DiscImageRequest& request, DiscTools& tools
   const std::int64_t needed = expected + (request.preset == DiscPreset::Dvd ? total : 0);
   const std::int64_t free = FreeBytesIn(folder.string());
   if (free >= 0 && free < needed) {
-    result.error = "Auf dem Datenträger ist nicht genug Platz: nötig " + FormatFileSize(needed) + ", frei " +
-                   FormatFileSize(free);
+    result.error = NotEnoughRoom(needed, free);
     return result;
   }
   // The tools work in a folder beside the image, so that the finished image
@@ -226,7 +255,8 @@ DiscImageResult BuildDiscImage(const DiscImageRequest& request, DiscTools& tools
   RemoveAbandonedScratch(folder.string());
   const ScratchFolder scratch(folder.string());
   const fs::path work(scratch.path());
-  if (!scratch.ok()) {
+  std::vector<std::string> tracks;
+  if (!scratch.ok() || !LinkTracks(work, request.tracks, tracks)) {
     result.error = "Konnte im Ordner des Abbilds nichts anlegen: " + folder.string();
     return result;
   }
@@ -235,29 +265,25 @@ DiscImageResult BuildDiscImage(const DiscImageRequest& request, DiscTools& tools
   const std::string tvName = request.tv == TvSystem::Ntsc ? "NTSC" : "PAL";
   if (request.preset == DiscPreset::Dvd) {
     const fs::path dvd = work / "dvd";
-    ToolRun title{"dvdauthor", {"-o", dvd.string(), "-t"}, work.string(), {{"VIDEO_FORMAT", tvName}}};
+    ToolRun title{"dvdauthor", {"-o", "dvd", "-t"}, work.string(), {{"VIDEO_FORMAT", tvName}}};
     title.arguments.insert(title.arguments.end(), tracks.begin(), tracks.end());
-    const ToolRun contents{"dvdauthor", {"-o", dvd.string(), "-T"}, work.string(), {{"VIDEO_FORMAT", tvName}}};
+    const ToolRun contents{"dvdauthor", {"-o", "dvd", "-T"}, work.string(), {{"VIDEO_FORMAT", tvName}}};
     const fs::path iso = work / "image.iso";
-    const ToolRun image{"genisoimage",
-                        {"-quiet", "-dvd-video", "-V", request.label, "-o", iso.string(), dvd.string()},
-                        work.string(),
-                        {}};
+    const ToolRun image{
+        "genisoimage", {"-quiet", "-dvd-video", "-V", request.label, "-o", "image.iso", "dvd"}, work.string(), {}};
     if (!step.Run(title, dvd, total, 0.0, 0.5) || !step.Run(contents, dvd, 0, 0.5, 0.0) ||
         !step.Run(image, iso, expected, 0.5, 0.5) || !PutInPlace(iso, target, result))
       return result;
   } else {
-    const std::string name = target.stem().string();
-    const fs::path cue = work / (name + ".cue"), bin = work / (name + ".bin");
+    const fs::path cue = work / "disc.cue", bin = work / "disc.bin", finalBin = BinFileFor(target.string());
     ToolRun cd{"vcdimager",
-               {"-t", request.preset == DiscPreset::VideoCd ? "vcd2" : "svcd", "-c", cue.filename().string(), "-b",
-                bin.filename().string()},
+               {"-t", request.preset == DiscPreset::VideoCd ? "vcd2" : "svcd", "-c", "disc.cue", "-b", "disc.bin"},
                work.string(),
                {}};
     cd.arguments.insert(cd.arguments.end(), tracks.begin(), tracks.end());
     // The BIN file first: a CUE sheet in place always finds its BIN.
-    if (!step.Run(cd, bin, expected, 0.0, 1.0) || !PutInPlace(bin, BinFileFor(target.string()), result) ||
-        !PutInPlace(cue, target, result))
+    if (!step.Run(cd, bin, expected, 0.0, 1.0) || !NameBinInCue(cue, finalBin.filename().string(), result) ||
+        !PutInPlace(bin, finalBin, result) || !PutInPlace(cue, target, result))
       return result;
   }
   observer.Progress(1.0);

@@ -4,6 +4,7 @@
 #include <sys/statvfs.h>
 
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -45,9 +46,8 @@ double ShortestCdTrackSeconds(DiscPreset preset, double quality) {
   return high;
 }
 
-std::string TooShortTail(DiscPreset preset, double quality) {
-  return "ein Titel braucht mindestens " + std::to_string(kShortestCdTrackSectors) + " Sektoren MPEG, das sind etwa " +
-         Seconds(ShortestCdTrackSeconds(preset, quality));
+std::string TooShortTail() {
+  return "ein Titel braucht mindestens " + std::to_string(kShortestCdTrackSectors) + " Sektoren MPEG";
 }
 
 bool SameFileSystem(const std::string& a, const std::string& b) {
@@ -55,12 +55,12 @@ bool SameFileSystem(const std::string& a, const std::string& b) {
   return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev;
 }
 
+}  // namespace
+
 std::string NotEnoughRoom(std::int64_t needed, std::int64_t free) {
   return "Auf dem Datenträger ist nicht genug Platz: nötig " + FormatFileSize(needed) + ", frei " +
          FormatFileSize(free);
 }
-
-}  // namespace
 
 std::string MissingToolSentence(const std::string& program) {
   return program + " fehlt: bitte das Debian-Paket „" + program + "“ installieren (apt install " + program + ")";
@@ -69,7 +69,7 @@ std::string MissingToolSentence(const std::string& program) {
 std::string CdTrackTooShort(DiscPreset preset, std::int64_t mpegBytes, std::size_t track) {
   if (!IsCd(preset) || mpegBytes / kCdPayloadBytes >= kShortestCdTrackSectors) return {};
   return "Titel " + std::to_string(track) + " ist zu kurz für eine " + DiscName(preset) + ": " +
-         std::to_string(mpegBytes / kCdPayloadBytes) + " Sektoren MPEG; " + TooShortTail(preset, 1.0);
+         std::to_string(mpegBytes / kCdPayloadBytes) + " Sektoren MPEG, " + TooShortTail();
 }
 
 std::string VolumeLabel(const std::string& utf8Name) {
@@ -119,7 +119,8 @@ std::string DiscImageProblem(const DiscImagePlan& plan, const DiscTools& tools) 
     if (Sectors(plan.preset, plan.quality, plan.seconds[i]) >= kShortestCdTrackSectors) continue;
     const std::string name = i < plan.names.size() ? "„" + plan.names[i] + "“" : "Titel " + std::to_string(i + 1);
     return name + " ist zu kurz für eine " + DiscName(plan.preset) + ": " + Seconds(plan.seconds[i]) +
-           " Spielzeit; " + TooShortTail(plan.preset, plan.quality);
+           " Spielzeit, " + TooShortTail() + ", das sind mindestens " +
+           Seconds(std::ceil(ShortestCdTrackSeconds(plan.preset, plan.quality) * 10) / 10);
   }
   // The songs' MPEG files, the image, and for a DVD its file system once
   // more as a folder, all at once at the end.

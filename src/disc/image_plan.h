@@ -48,6 +48,9 @@ std::string MissingToolSentence(const std::string& program);
 // -> "MAEDCHEN"), anything else as "_"; "SONAVIX" when nothing is left.
 std::string VolumeLabel(const std::string& utf8Name);
 
+// "Auf dem Datenträger ist nicht genug Platz: nötig 2,1 GB, frei 1,0 GB".
+std::string NotEnoughRoom(std::int64_t needed, std::int64_t free);
+
 // Free bytes for this user in the folder's file system; -1 if unknown.
 std::int64_t FreeBytesIn(const std::string& folder);
 

@@ -1,5 +1,6 @@
 #include "disc/process_disc_tools.h"
 
+#include <fcntl.h>
 #include <sys/prctl.h>
 #include <unistd.h>
 
@@ -24,10 +25,20 @@ class ProcessDiscTools final : public DiscTools {
     // The tools' own words are read, not shown: plain English, no colours.
     environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
     process.setProcessEnvironment(environment);
-    process.setWorkingDirectory(QString::fromStdString(run.folder));
+    // The folder's name may hold bytes that are no UTF-8, which Qt would not
+    // pass on: the child enters it through a descriptor opened here.
+    const int folder = ::open(run.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0) return {true, false, -1, "cannot enter " + run.folder + "\n"};
+    const struct Closer {
+      int fd;
+      ~Closer() { ::close(fd); }
+    } closer{folder};
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.setStandardInputFile(QProcess::nullDevice());
-    process.setChildProcessModifier([parent = ::getpid()] { DieWithParent(parent); });
+    process.setChildProcessModifier([parent = ::getpid(), folder] {
+      DieWithParent(parent);
+      if (::fchdir(folder) != 0) ::_exit(127);
+    });
     QStringList arguments;
     for (const std::string& argument : run.arguments) arguments << QString::fromStdString(argument);
     process.start(QString::fromStdString(run.program), arguments);
