@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QRadioButton>
+#include <QTimer>
 #include <fstream>
 
 #include "disc/scripted_disc_tools.h"
@@ -89,6 +90,22 @@ TEST_F(WindowDisc, TooLongForTheDiscOrAMissingToolSaysSoAndLeavesNothing) {
   ASSERT_EQ(prompts.errors.size(), 2);
   EXPECT_TRUE(prompts.errors[1].contains(QStringLiteral("Debian-Paket „genisoimage“"))) << prompts.errors[1].toStdString();
   EXPECT_EQ(Folder(), QStringList({"kurz.wav", "lang.wav"}));
+}
+
+TEST_F(WindowDisc, AnImageNamedAfterItsBinIsACueBesideItAndTheSoundIsHeldMeanwhile) {
+  OpenThroughCommand(WriteRamp("lied.wav", 44100));
+  Find<QRadioButton>("RadioButton1")->setChecked(true);
+  bool held = false;
+  QTimer peek;
+  QObject::connect(&peek, &QTimer::timeout, [&] { held = held || !Find<QAction>("Echo1")->isEnabled(); });
+  peek.start(0);
+  prompts.fileNames.push_back(Path("album.bin"));
+  Click("DiscBtn");
+  ASSERT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join(' ').toStdString();
+  EXPECT_TRUE(held);
+  EXPECT_TRUE(Find<QAction>("Echo1")->isEnabled());
+  EXPECT_EQ(Folder(), QStringList({"album.bin", "album.cue", "lied.wav"}));
+  EXPECT_TRUE(ReadFileText(Path("album.cue")).contains("\"album.bin\""));
 }
 
 }  // namespace

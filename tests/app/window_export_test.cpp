@@ -125,6 +125,37 @@ TEST_F(WindowExport, AWriterFailingMidwayEndsTheRunWithAMessage) {
   EXPECT_TRUE(Find<QPushButton>("OpenBtn")->isEnabled());
 }
 
+// The file gets the sound as it was when the export started: the commands
+// that change it are off while it runs and come back with its end; with
+// no sound there is nothing to export.
+TEST_F(WindowExport, TheSoundStaysAsItWasWhileItIsExported) {
+  Click("StopBTN");
+  Click("Button1");
+  EXPECT_EQ(prompts.errors, QStringList{"Es ist kein Klang geladen: bitte erst eine Datei öffnen oder von einer "
+                                        "Musik-CD einlesen."});
+  EXPECT_TRUE(prompts.fileDialogs.empty()) << "refused before a name is asked for";
+
+  OpenThroughCommand(WriteRamp("a.wav", 22050));
+  Trigger("Lauter101");
+  const std::vector<std::uint8_t> before = DocumentBytes(form->Document());
+  const char* changers[] = {"Rckwrts1", "DieAuswahlwegschneiden1", "Rueckgaengig1", "VonMusikCDeinlesen1"};
+  int offWhileRunning = -1;
+  QTimer peek;
+  QObject::connect(&peek, &QTimer::timeout, [&] {
+    if (!form->ExportMode() || offWhileRunning >= 0) return;
+    offWhileRunning = !Find<QPushButton>("CutSelectionBtn")->isEnabled();
+    for (const char* name : changers) offWhileRunning &= !Find<QAction>(name)->isEnabled();
+    form->Rckwrts1Click();  // a handler reached some other way does nothing either
+    form->UndoClick();
+  });
+  peek.start(0);
+  Export(Path("out.mpg"));
+  EXPECT_EQ(offWhileRunning, 1);
+  EXPECT_EQ(DocumentBytes(form->Document()), before);
+  for (const char* name : changers) EXPECT_TRUE(Find<QAction>(name)->isEnabled()) << name;
+  EXPECT_TRUE(prompts.errors.size() == 1) << prompts.errors.join(' ').toStdString();
+}
+
 TEST_F(WindowExport, NoExportDuringPlayback) {
   OpenThroughCommand(WriteRamp("a.wav", 1000));
   int dialogsDuringRun = -1;

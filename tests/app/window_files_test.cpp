@@ -8,9 +8,13 @@
 
 #include <QAction>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QLabel>
+#include <QMimeData>
 #include <QRadioButton>
 #include <QTimer>
+#include <QUrl>
 
 #include "app/messages.h"
 #include "app/progress_panel.h"
@@ -186,6 +190,23 @@ TEST_F(WindowFiles, TheStatusBarFollowsTheExportAndSaysHowItEnded) {
 }
 
 // `sonavix FILE`: the file is opened as if chosen in the dialog.
+TEST_F(WindowFiles, AFileDroppedOnTheWindowOpensWhateverBytesItsNameHas) {
+  const std::string raw = QFile::encodeName(dir.path()).toStdString() + "/M\xe4" "dchen.wav";
+  ASSERT_TRUE(QFile::copy(WriteRamp("a.wav", 1000), Path("b.wav")));
+  ASSERT_EQ(::rename(QFile::encodeName(Path("b.wav")).constData(), raw.c_str()), 0);
+  QMimeData data;
+  data.setUrls({QUrl::fromEncoded("file://" + QByteArray::fromStdString(raw).toPercentEncoding("/"))});
+  QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(form.get(), &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(form.get(), &drop);
+  ::unlink(raw.c_str());
+  EXPECT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join(' ').toStdString();
+  EXPECT_EQ(form->Document().DataSize, 2000);
+  EXPECT_EQ(form->SoundName(), QStringLiteral("M\uFFFDdchen.wav"));
+}
+
 TEST_F(WindowFiles, AFileNamedAtStartIsShownWholeOrSaysItCannotBeRead) {
   const QString song = WriteRamp("start.wav", 50'000);
   form->OpenAtStart(song);

@@ -95,6 +95,8 @@ TEST_F(WindowPlayback, ClosingTheWindowEndsTheRun) {
 
 TEST_F(WindowPlayback, TheFontDialogSetsThePictureFontOnlyOnOk) {
   EXPECT_EQ(form->PictureFont().family(), QStringLiteral("MS Sans Serif"));
+  EXPECT_TRUE(Find<QPushButton>("BitBtnXP1")->toolTip().endsWith(QStringLiteral("(statt „MS Sans Serif“)")))
+      << Find<QPushButton>("BitBtnXP1")->toolTip().toStdString();
   EXPECT_EQ(form->PictureFont().pixelSize(), 11);
   prompts.fonts.push_back(std::nullopt);
   Click("BitBtnXP1");
@@ -106,6 +108,8 @@ TEST_F(WindowPlayback, TheFontDialogSetsThePictureFontOnlyOnOk) {
   EXPECT_EQ(form->PictureFont().pixelSize(), 40);
   ASSERT_EQ(prompts.fontDialogs.size(), 2u);
   EXPECT_EQ(QFontInfo(prompts.fontDialogs[1]).pixelSize(), 11);  // the font in force
+  // The button says which font the text is drawn in.
+  EXPECT_TRUE(Find<QPushButton>("BitBtnXP1")->toolTip().startsWith(QStringLiteral("Schrift des Bildes: DejaVu Sans, ")));
 }
 
 // "MS Sans Serif" is not on the machine: the dialog must start on the font

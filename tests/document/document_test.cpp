@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "document/byte_io.h"
+#include "document/local_names.h"
 #include "document/sound_files.h"
 #include "document/sound_kind.h"
 #include "wav_bytes.h"
@@ -261,6 +262,30 @@ TEST(SoundFileKind, IsJudgedByWhatTheFileHolds) {
     sonavix::MemorySource source(c.bytes.data(), c.bytes.size());
     EXPECT_EQ(sonavix::DetectSoundFileKind(source), c.kind) << c.what;
   }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(LocalNames, EveryNameKeepsItsBytesAndADialogsReadingFindsTheFile) {
+  for (const QByteArray& bytes : {QByteArray("plain.wav"), QByteArray("M\xc3\xa4" "dchen \xf0\x9f\x8e\xb5.wav"),
+                                  QByteArray("M\xe4" "dchen.wav"), QByteArray("\xc0\x80 overlong"),
+                                  QByteArray("\xed\xa0\x80 surrogate"), QByteArray("cut \xe2\x82"),
+                                  QByteArray("\xff\xfe\x80")}) {
+    const QString name = sonavix::NameFromBytes(bytes);
+    EXPECT_EQ(sonavix::BytesFromName(name), bytes) << bytes.toStdString();
+    EXPECT_EQ(name.contains(QChar(0xDCE4)), bytes.contains('\xe4') && !bytes.contains("\xc3\xa4"));
+  }
+  TempDir dir;
+  const std::string raw = dir / "M\xe4" "dchen.wav";
+  WriteFile(raw, Pattern(4));
+  const QString shown = QString::fromUtf8(QByteArray::fromStdString(raw));  // as a file dialog reads it
+  EXPECT_EQ(sonavix::BytesFromName(sonavix::NameOnDisk(shown)).toStdString(), raw);
+  WriteFile(dir / "M\xf6" "dchen.wav", Pattern(4));  // read the same way: which one is meant is unknown
+  EXPECT_EQ(sonavix::NameOnDisk(shown), shown);
+  const QString fresh = QString::fromUtf8(QByteArray::fromStdString(dir / "neu.wav"));
+  EXPECT_EQ(sonavix::NameOnDisk(fresh), fresh);
 }
 
 }  // namespace
