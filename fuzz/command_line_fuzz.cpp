@@ -1,7 +1,8 @@
 // libFuzzer entry point: any command line, one argument per line, must be
 // read into a request or refused as a usage error, and the seconds and font
 // readers must take or refuse any text, without touching memory they do not
-// own. A request that is read must hold what the options allow.
+// own. A request that is read must hold what the options allow. Arguments
+// are bytes, as the program gets them, and each keeps them on its way.
 
 #include <QGuiApplication>
 #include <QStringList>
@@ -11,6 +12,7 @@
 
 #include "cli/render_batch.h"
 #include "cli/render_options.h"
+#include "document/local_names.h"
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -19,7 +21,9 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+  const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+  const QString text = sonavix::NameFromBytes(bytes);
+  if (sonavix::BytesFromName(text) != bytes) std::abort();
   QStringList arguments = text.split(QLatin1Char('\n'));
   arguments.prepend(QStringLiteral("sonavix"));
   const sonavix::CommandLineRequest request = sonavix::ReadCommandLine(arguments, 2);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "document/little_endian.h"
@@ -14,7 +15,6 @@ namespace {
 
 constexpr std::int64_t kSearchBytes = 64 * 1024;
 constexpr std::int64_t kLeadingZerosAtMost = 1024 * 1024;
-constexpr int kChunksAtMost = 64;
 constexpr std::uint16_t kMpegLayer3Tag = 0x0055;
 constexpr std::uint16_t kMpegTag = 0x0050;
 // How far the next frame of a free-format stream is looked for.
@@ -24,21 +24,15 @@ bool ReadExactly(ByteSource& source, std::int64_t offset, void* buffer, std::siz
   return offset >= 0 && source.ReadAt(offset, buffer, size) == size;
 }
 
-// A RIFF/WAVE file: whether its fmt chunk says MPEG audio.
-bool WaveHoldsMpeg(ByteSource& source) {
-  std::int64_t at = 12;
-  for (int i = 0; i < kChunksAtMost; ++i) {
-    std::uint8_t chunk[10];
-    if (!ReadExactly(source, at, chunk, 8)) return false;
-    const std::uint32_t size = LoadLe32(chunk + 4);
-    if (LoadLe32(chunk) == MakeFourCC("fmt ")) {
-      if (size < 2 || !ReadExactly(source, at + 8, chunk + 8, 2)) return false;
-      const std::uint16_t tag = LoadLe16(chunk + 8);
-      return tag == kMpegLayer3Tag || tag == kMpegTag;
-    }
-    at += 8 + std::int64_t{size} + (size & 1);
-  }
-  return false;
+// What the WAV reader would find: a RIFF/WAVE chunk among the file's
+// chunks, and whether its format is MPEG audio (empty: no RIFF/WAVE).
+std::optional<bool> WaveHoldsMpeg(ByteSource& source) {
+  RiffReader riff(source);
+  RiffChunk wave, fmt;
+  if (!riff.FindRiff(MakeFourCC("WAVE"), nullptr, wave)) return std::nullopt;
+  std::uint8_t tag[2];
+  if (!riff.FindChunk(MakeFourCC("fmt "), &wave, fmt) || fmt.size < 2 || riff.Read(tag, 2) != 2) return false;
+  return LoadLe16(tag) == kMpegLayer3Tag || LoadLe16(tag) == kMpegTag;
 }
 
 std::int64_t SkipZeros(ByteSource& source) {
@@ -81,10 +75,7 @@ bool ConfirmedFrame(ByteSource& source, std::int64_t at, const std::uint8_t* hea
 }  // namespace
 
 SoundFileKind DetectSoundFileKind(ByteSource& source) {
-  std::uint8_t head[12];
-  if (ReadExactly(source, 0, head, sizeof head) && LoadLe32(head) == kRiffId &&
-      LoadLe32(head + 8) == MakeFourCC("WAVE"))
-    return WaveHoldsMpeg(source) ? SoundFileKind::Mp3 : SoundFileKind::Wave;
+  if (const std::optional<bool> mpeg = WaveHoldsMpeg(source)) return *mpeg ? SoundFileKind::Mp3 : SoundFileKind::Wave;
 
   const std::int64_t start = SkipZeros(source);
   std::vector<std::uint8_t> block(static_cast<std::size_t>(kSearchBytes) + 3);

@@ -12,7 +12,8 @@ namespace sonavix {
 enum class SoundFileKind { Wave, Mp3 };
 
 // Mp3 for
-// - a RIFF/WAVE file whose format is MPEG audio (an MP3 in a WAV wrapper);
+// - a RIFF/WAVE file (found as the WAV reader finds it) whose format is
+//   MPEG audio: an MP3 in a WAV wrapper;
 // - an ID3v2 tag at the start (after any zero bytes);
 // - within the first 64 KB after the zero bytes, a frame header whose next
 //   frame starts with a header of the same version, layer and rate (or
