@@ -17,14 +17,17 @@
 #include "app/qt_prompts.h"
 #include "cli/command_line.h"
 #include "cli/render_options.h"
+#include "document/local_names.h"
 #include "document/sound_files.h"
 #include "document/temp_files.h"
 #include "playback/sound_device.h"
 
 namespace {
 
-sonavix::CommandLineRequest Read() {
-  return sonavix::ReadCommandLine(QCoreApplication::arguments(), QThread::idealThreadCount());
+// The arguments as their bytes are: a file name that is no UTF-8 is still
+// that file.
+sonavix::CommandLineRequest Read(int argc, char** argv) {
+  return sonavix::ReadCommandLine(sonavix::ArgumentsFromArgv(argc, argv), QThread::idealThreadCount());
 }
 
 // Whether the window's application can find a screen: a desktop session,
@@ -46,7 +49,7 @@ std::optional<int> AnswerWithoutDisplay(int argc, char** argv) {
   QCoreApplication::setApplicationName(QStringLiteral("Sonavix"));
   QCoreApplication::setApplicationVersion(QStringLiteral("1.0"));
   sonavix::InstallGermanTranslations(probe);
-  const sonavix::CommandLineRequest request = Read();
+  const sonavix::CommandLineRequest request = Read(argc, argv);
   if (const std::optional<int> status = sonavix::AnswerHelpOrVersion(request)) return status;
   // Options of Qt's own (-platform …) are known only to the window's
   // application: anything not understood here is judged there, when there
@@ -67,8 +70,8 @@ std::optional<int> AnswerWithoutDisplay(int argc, char** argv) {
 int main(int argc, char** argv) {
   if (sonavix::WantsNoWindow(argc, argv)) return sonavix::RunWithoutWindow(argc, argv);
   if (const std::optional<int> status = AnswerWithoutDisplay(argc, argv)) return *status;
-  sonavix::TApplication app(argc, argv);
-  const sonavix::CommandLineRequest request = Read();
+  sonavix::TApplication app(argc, argv);  // takes Qt's own options out of argv
+  const sonavix::CommandLineRequest request = Read(argc, argv);
   if (const auto* error = std::get_if<sonavix::UsageError>(&request)) return sonavix::ReportUsageError(error->message);
   const auto* window = std::get_if<sonavix::OpenWindow>(&request);
   if (!window) return sonavix::ReportUsageError(QStringLiteral("Das geht nur ohne Fenster."));

@@ -1,15 +1,12 @@
 #include "app/qt_prompts.h"
 
-#include <unistd.h>
-
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
 #include <QFontDialog>
-#include <QFileInfo>
 #include <QMessageBox>
 
-#include "document/local_names.h"
+#include "app/byte_name_dialog.h"
 
 namespace sonavix {
 
@@ -34,38 +31,9 @@ QString NameFilter(const FileDialogSpec& spec) {
   return QStringLiteral("%1 (%2)").arg(spec.filterDescription, patterns.join(' '));
 }
 
-// Qt's dialog reads names as UTF-8: a file whose name has a byte that is
-// none ("M\xe4dchen.wav") is listed with U+FFFD, and its own checks would
-// not find it. A choice that stands for such a file is taken with the
-// file's own bytes; everything else goes through the dialog's checks.
-class NameKeepingFileDialog final : public QFileDialog {
- public:
-  using QFileDialog::QFileDialog;
-
-  QString Chosen() const { return chosen_.isEmpty() ? selectedFiles().value(0) : chosen_; }
-
-  void accept() override {
-    const QString shown = selectedFiles().value(0);
-    const QString onDisk = NameOnDisk(shown);
-    if (onDisk == shown) return QFileDialog::accept();
-    const bool exists = ::access(LocalPath(onDisk).c_str(), F_OK) == 0;
-    if (acceptMode() == AcceptOpen && !exists) return QFileDialog::accept();
-    if (acceptMode() == AcceptSave && exists &&
-        QMessageBox::warning(this, windowTitle(),
-                             tr("%1 already exists.\nDo you want to replace it?").arg(DisplayName(QFileInfo(onDisk).fileName())),
-                             QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
-      return;
-    chosen_ = onDisk;
-    QDialog::accept();
-  }
-
- private:
-  QString chosen_;
-};
-
 std::optional<QString> RunFileDialog(QWidget* parent, const FileDialogSpec& spec,
                                      QFileDialog::AcceptMode mode) {
-  NameKeepingFileDialog dialog(parent, QString(), spec.folder);
+  ByteNameFileDialog dialog(parent, spec.folder, spec.patterns);
   dialog.setAcceptMode(mode);
   dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
                                                      : QFileDialog::AnyFile);

@@ -30,9 +30,11 @@ std::string Template(const std::string& folder) {
 
 // Holds the lock on what `fd` is open on, and the name still stands for
 // it: only then is the entry ours. A sweeper that locked it first removes
-// it before letting go, which the link count then shows.
+// it before letting go, which the link count then shows. On a file system
+// without locks the entry is ours all the same; no sweep removes anything
+// there, as it cannot lock either.
 bool LockedAndStanding(int fd) {
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return false;
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && (errno == EWOULDBLOCK || errno == EINTR)) return false;
   struct stat st {};
   return ::fstat(fd, &st) == 0 && st.st_nlink > 0;
 }

@@ -11,13 +11,17 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QLabel>
+#include <QListView>
 #include <QMimeData>
 #include <QRadioButton>
 #include <QTimer>
 #include <QUrl>
+#include <fstream>
 
+#include "app/byte_name_dialog.h"
 #include "app/messages.h"
 #include "app/progress_panel.h"
+#include "document/local_names.h"
 #include "video/recording_media_writer.h"
 #include "window_test_support.h"
 
@@ -221,6 +225,39 @@ TEST_F(WindowFiles, AFileNamedAtStartIsShownWholeOrSaysItCannotBeRead) {
   other.OpenAtStart(Path("missing.wav"));
   EXPECT_EQ(otherPrompts.errors, QStringList{kCannotOpen});
   EXPECT_EQ(other.Document().SampleData, nullptr);
+}
+
+}  // namespace
+}  // namespace sonavix::testing
+
+namespace sonavix::testing {
+namespace {
+
+// Qt's dialog leaves out a name that is no UTF-8; this one lists the file
+// and hands it back with its own bytes.
+TEST(ByteNameFileDialogTest, ListsAndHandsBackAFileWhoseNameIsNoUtf8) {
+  QTemporaryDir dir;
+  const std::string raw = QFile::encodeName(dir.path()).toStdString() + "/M\xe4" "dchen.wav";
+  std::ofstream(raw) << "RIFF";
+  std::ofstream(QFile::encodeName(dir.filePath("plain.wav")).toStdString()) << "RIFF";
+  std::ofstream(QFile::encodeName(dir.path()).toStdString() + "/Bild\xe4.png") << "PNG";  // not asked for
+  ByteNameFileDialog dialog(nullptr, dir.path(), {QStringLiteral("*.WAV")});
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.show();
+  auto* view = dialog.findChild<QListView*>(QStringLiteral("listView"));
+  ASSERT_NE(view, nullptr);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return view->model()->rowCount(view->rootIndex()) == 2; }));
+  QModelIndex extra;
+  for (int row = 0; row < 2; ++row)
+    if (view->model()->index(row, 0, view->rootIndex()).data().toString() == QStringLiteral("M\uFFFDdchen.wav"))
+      extra = view->model()->index(row, 0, view->rootIndex());
+  ASSERT_TRUE(extra.isValid());
+  view->selectionModel()->select(extra, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  dialog.accept();
+  ::unlink(raw.c_str());
+  ::unlink((QFile::encodeName(dir.path()).toStdString() + "/Bild\xe4.png").c_str());
+  EXPECT_EQ(dialog.result(), QDialog::Accepted);
+  EXPECT_EQ(LocalPath(dialog.Chosen()), raw);
 }
 
 }  // namespace

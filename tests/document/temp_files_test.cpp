@@ -12,11 +12,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 
 #include "document/byte_io.h"
 #include "document/safe_file.h"
+#include "document/scratch_files.h"
 #include "document/sound_files.h"
 #include "document/temp_files.h"
 #include "document/wave_file.h"
@@ -112,6 +114,25 @@ TEST(TempFiles, AChildKilledMidImportLeavesWhatTheNextStartRemoves) {
   EXPECT_TRUE(dir.Entries().empty());
 }
 
+TEST(ScratchFiles, ASweepTakesWhatNoRunHoldsAndNothingElse) {
+  TempDir dir;
+  const sonavix::ScratchFile held(dir.path());
+  ASSERT_TRUE(held.ok());
+  EXPECT_EQ(fs::path(held.path()).filename().string().size(), 15u) << "short, whatever the target";
+  WriteFile(dir / ".sonavix-dead01", Pattern(4));  // a killed run's file and folder
+  fs::create_directory(dir / ".sonavix-dead02");
+  WriteFile(dir / ".sonavix-dead02/001.mpg", Pattern(4));
+  WriteFile(dir / "kept.wav", Pattern(4));
+  fs::create_symlink("kept.wav", dir / ".sonavix-link01");  // not ours to follow
+  WriteFile(dir / ".sonavix-longer-name", Pattern(4));      // not one of our names
+  EXPECT_EQ(sonavix::RemoveAbandonedScratch(dir.path()), 2);
+  std::vector<std::string> left = dir.Entries(), kept = {fs::path(held.path()).filename(), ".sonavix-link01",
+                                                         ".sonavix-longer-name", "kept.wav"};
+  std::sort(left.begin(), left.end());
+  std::sort(kept.begin(), kept.end());
+  EXPECT_EQ(left, kept);
+}
+
 TEST(NonRegularFiles, AFifoNobodyWritesIsRefusedAtOnce) {
   TempDir dir;
   ScopedTmpDir tmp(dir.path());
@@ -159,6 +180,9 @@ TEST(NonRegularFiles, SaveTargetsThatAreNoFileAreRefusedAndLeftAsTheyWere) {
   EXPECT_EQ(sonavix::CheckSaveTarget(dir / "old.wav"), sonavix::SaveTarget::Ok);
   fs::create_symlink("old.wav", dir / "link-to-file.wav");
   EXPECT_EQ(sonavix::CheckSaveTarget(dir / "link-to-file.wav"), sonavix::SaveTarget::Ok);
+  fs::create_symlink("loop-b.wav", dir / "loop-a.wav");
+  fs::create_symlink("loop-a.wav", dir / "loop-b.wav");
+  EXPECT_EQ(sonavix::CheckSaveTarget(dir / "loop-a.wav"), sonavix::SaveTarget::LinkLoop);
   if (::geteuid() != 0) {  // root writes anywhere
     fs::create_directory(dir / "locked");
     fs::permissions(dir / "locked", fs::perms::owner_read | fs::perms::owner_exec);
