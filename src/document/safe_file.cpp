@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <vector>
 
 #include "document/scratch_files.h"
 
