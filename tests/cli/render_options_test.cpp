@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QTemporaryDir>
 
+#include "cli/job_count.h"
 #include "cli/render_batch.h"
 #include "cli/render_options.h"
 
@@ -140,6 +141,15 @@ TEST(RenderOptions, OutputsGoBesideTheInputsIntoAFolderOrToTheNamedFile) {
   planned = PlanOutputs(options);
   ASSERT_TRUE(std::holds_alternative<UsageError>(planned));
   EXPECT_TRUE(std::get<UsageError>(planned).message.contains("a.mpg"));
+}
+
+TEST(JobCount, TheDefaultTakesNoMoreFilesThanTheMemoryCarries) {
+  constexpr std::int64_t kMegabyte = 1 << 20;
+  EXPECT_EQ(DefaultJobs(8, 2100 * kMegabyte, DiscPreset::Mp4Hd1080), 6);
+  EXPECT_EQ(DefaultJobs(8, 100 * kMegabyte, DiscPreset::Mp4Hd1080), 1);
+  EXPECT_EQ(DefaultJobs(8, 2100 * kMegabyte, DiscPreset::Dvd), 8);
+  EXPECT_EQ(DefaultJobs(8, -1, DiscPreset::Mp4Hd720), 8);  // memory unknown: the cores
+  EXPECT_GT(AvailableMemoryBytes(), 0);
 }
 
 }  // namespace
