@@ -78,6 +78,11 @@ ByteNameFileDialog::ByteNameFileDialog(QWidget* parent, const QString& folder, c
     });
 }
 
+void ByteNameFileDialog::SetPatterns(const QStringList& patterns) {
+  patterns_ = patterns;
+  if (auto* model = qobject_cast<QFileSystemModel*>(extras_->sourceModel())) ListExtras(model->rootPath());
+}
+
 QString ByteNameFileDialog::Chosen() const { return chosen_.isEmpty() ? selectedFiles().value(0) : chosen_; }
 
 void ByteNameFileDialog::ListExtras(const QString& folder) {

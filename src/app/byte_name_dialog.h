@@ -19,6 +19,8 @@ class ByteNameFileDialog final : public QFileDialog {
   // `patterns` are the name filter's ("*.WAV"), matched in any case.
   ByteNameFileDialog(QWidget* parent, const QString& folder, const QStringList& patterns);
 
+  // The patterns of the filter chosen now.
+  void SetPatterns(const QStringList& patterns);
   // The name chosen, with its bytes; empty if none.
   QString Chosen() const;
   void accept() override;

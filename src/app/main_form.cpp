@@ -29,11 +29,6 @@ namespace sonavix {
 
 namespace {
 
-FileDialogSpec OpenDialog1(const QString& folder) {
-  return {folder, QStringLiteral("WAV und MP3-Dateien"), {QStringLiteral("*.WAV"), QStringLiteral("*.MP3")},
-          QStringLiteral("WAV")};
-}
-
 FileDialogSpec SaveDialog1(const QString& folder) {
   return {folder, QStringLiteral("WAV-Datei"), {QStringLiteral("*.WAV")}, QStringLiteral("WAV")};
 }
@@ -50,6 +45,7 @@ TMainForm::TMainForm(UserPrompts& prompts, std::unique_ptr<SoundDevice> sound,
       discToolsFactory_([] { return CreateDiscTools(); }) {
   CreateMp3Import();
   BuildWindow();
+  CreateAudioImport();
   BindCommands();
   FormCreate();
   UpdateCommandStates();
@@ -112,25 +108,6 @@ void TMainForm::ShowStatusText(const QString& text) {
 }
 
 QString TMainForm::StatusText() const { return statusText_; }
-
-void TMainForm::OpenBtnClick() {
-  // A second open while an MP3 file is being converted would change the
-  // converter's formats under the running conversion.
-  if (mp3Host_->Converting() || soundLocked_) return;
-  if (!MayLetSoundGo()) return;
-  const std::optional<QString> name = prompts_.AskOpenFileName(this, OpenDialog1(recentFolder_.Start()));
-  if (name) OpenFile(*name);
-}
-
-void TMainForm::OpenFile(const QString& name) {
-  if (OpenSoundFile(doc_, LocalPath(name), mp3Decoder_)) {
-    recentFolder_.Remember(name);
-    NewHistory(DisplayName(QFileInfo(name).fileName()));
-  } else if (!mp3Host_->TakeReportedFailure())
-    prompts_.ShowError(this, kCannotOpen);
-  ZoomOutEd->SetValue(double(WholeFileZoom(doc_.SampleCount(), ViewWidth())));
-  PaintBox1Paint();
-}
 
 void TMainForm::SaveBtnClick() { SaveSound(); }
 

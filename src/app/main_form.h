@@ -17,6 +17,8 @@
 #include "app/recent_folder.h"
 #include "cdda/cd_drives.h"
 #include "document/audio_document.h"
+#include "document/sound_files.h"
+#include "document/work_progress.h"
 #include "history/edit_commands.h"
 #include "history/edit_history.h"
 #include "mp3/acm.h"
@@ -83,6 +85,8 @@ class TMainForm final : public QMainWindow {
   const Forms& GetForms() const { return forms_; }
 
   AudioDocument& Document() { return doc_; }
+  // The tags of the file opened last (or the CD-Text of the track read).
+  const SoundTags& Tags() const { return tags_; }
   const EditHistory& History() const { return history_; }
   // The name the title and the "save changes?" question give the sound.
   const QString& SoundName() const { return soundName_; }
@@ -254,6 +258,8 @@ class TMainForm final : public QMainWindow {
   void FormClose();
   void FormDestroy();
 
+  // main_form_import.cpp
+  void CreateAudioImport();
   void OpenFile(const QString& name);
   std::int32_t MarkUnderPointer(int x) const;
   int ViewWidth() const;
@@ -264,6 +270,10 @@ class TMainForm final : public QMainWindow {
   std::vector<WaveFormatBlock> mp3FormatList_;
   std::unique_ptr<MainFormMp3Host> mp3Host_;
   Mp3Decoder* mp3Decoder_ = nullptr;
+  std::unique_ptr<AudioDecoder> audioDecoder_;
+  bool reading_ = false;  // a file is being decoded
+  std::optional<TimeLeft> readTime_;
+  ReportGate readGate_;
   std::unique_ptr<SoundDevice> sound_;
   MediaWriterFactory writerFactory_;
   DiscToolsFactory discToolsFactory_;
@@ -277,6 +287,7 @@ class TMainForm final : public QMainWindow {
   std::unique_ptr<cdda::ScsiGenericLoader> cdGeneric_ = cdda::CreateScsiGenericLoader();
 
   AudioDocument doc_;
+  SoundTags tags_;
   EditHistory history_;
   QString soundName_;
   QImage waveBitmap_;

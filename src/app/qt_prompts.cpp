@@ -25,10 +25,10 @@ QString CaseFreePattern(const QString& pattern) {
   return out;
 }
 
-QString NameFilter(const FileDialogSpec& spec) {
-  QStringList patterns;
-  for (const QString& p : spec.patterns) patterns << CaseFreePattern(p);
-  return QStringLiteral("%1 (%2)").arg(spec.filterDescription, patterns.join(' '));
+QString NameFilter(const QString& description, const QStringList& patterns) {
+  QStringList caseFree;
+  for (const QString& p : patterns) caseFree << CaseFreePattern(p);
+  return QStringLiteral("%1 (%2)").arg(description, caseFree.join(' '));
 }
 
 std::optional<QString> RunFileDialog(QWidget* parent, const FileDialogSpec& spec,
@@ -38,7 +38,16 @@ std::optional<QString> RunFileDialog(QWidget* parent, const FileDialogSpec& spec
   dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
                                                      : QFileDialog::AnyFile);
   dialog.setOption(QFileDialog::HideNameFilterDetails);
-  dialog.setNameFilter(NameFilter(spec));
+  QStringList filters = {NameFilter(spec.filterDescription, spec.patterns)};
+  QList<QStringList> patterns = {spec.patterns};
+  for (const FileFilter& filter : spec.moreFilters) {
+    filters << NameFilter(filter.description, filter.patterns);
+    patterns << filter.patterns;
+  }
+  dialog.setNameFilters(filters);
+  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& chosen) {
+    dialog.SetPatterns(patterns.value(filters.indexOf(chosen), spec.patterns));
+  });
   dialog.setDefaultSuffix(spec.defaultSuffix);
   if (dialog.exec() != QDialog::Accepted || dialog.Chosen().isEmpty()) return std::nullopt;
   return dialog.Chosen();

@@ -34,6 +34,15 @@ QString Mp3ProgressText(int percent, std::optional<double> secondsLeft) {
   return QStringLiteral("MP3: %1 %").arg(percent) + TimeLeftText(secondsLeft);
 }
 
+QString ReadProgressText(int percent, std::optional<double> secondsLeft) {
+  return QStringLiteral("Lesen: %1 %").arg(percent) + TimeLeftText(secondsLeft);
+}
+
+QString OpenedText(const QString& tagLine, const QString& conversion) {
+  if (tagLine.isEmpty() || conversion.isEmpty()) return tagLine + conversion;
+  return tagLine + QStringLiteral(" · ") + conversion;
+}
+
 QString SampleRateText(std::int32_t rate) { return QStringLiteral("Abtastrate: %1 Hz").arg(rate); }
 
 }  // namespace sonavix

@@ -27,6 +27,14 @@ QString DiscEstimateText(const QString& disc, std::int64_t bytes);
 // "MP3: 42 % – noch 0:03".
 QString Mp3ProgressText(int percent, std::optional<double> secondsLeft);
 
+// "Lesen: 42 % – noch 0:03".
+QString ReadProgressText(int percent, std::optional<double> secondsLeft);
+
+// What the status bar says after a file was opened: the song's
+// "Künstler – Titel" and what was done to fit the editor
+// ("24 Bit → 16 Bit, 96 000 → 48 000 Hz"), either or both; empty if neither.
+QString OpenedText(const QString& tagLine, const QString& conversion);
+
 // "Abtastrate: 48510 Hz".
 QString SampleRateText(std::int32_t rate);
 

@@ -13,11 +13,17 @@ class QWidget;
 
 namespace sonavix {
 
+struct FileFilter {
+  QString description;  // "FLAC-Datei"
+  QStringList patterns;
+};
+
 struct FileDialogSpec {
   QString folder;             // initial folder
   QString filterDescription;  // "WAV-Datei"
   QStringList patterns;       // "*.WAV"; matched without regard to case
   QString defaultSuffix;      // appended to a name typed without one
+  QList<FileFilter> moreFilters = {};  // offered after the first
 };
 
 // The answers to "save the changes first?".

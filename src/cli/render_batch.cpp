@@ -94,6 +94,7 @@ BatchSummary RenderBatch(const RenderOptions& options, const std::vector<BatchFi
       request.preset = options.preset->disc;
       request.tv = options.preset->tv;
       request.text = options.text;
+      request.textFromTags = !options.textGiven;
       request.font = font;
       request.quality = options.quality;
       request.from = options.from;
@@ -102,6 +103,8 @@ BatchSummary RenderBatch(const RenderOptions& options, const std::vector<BatchFi
       const int line = board.Start(file.input);
       BoardObserver observer(board, line, stop);
       const RenderResult result = RenderFile(request, observer, writer);
+      if (!result.warning.empty())
+        board.Say(QStringLiteral("%1: Warnung: %2").arg(file.input, QString::fromStdString(result.warning)), true);
       if (result.ok())
         board.Finish(line, DoneText(file, result), false);
       else

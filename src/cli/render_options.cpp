@@ -66,6 +66,7 @@ std::variant<RenderOptions, UsageError> ReadRender(const QCommandLineParser& par
     return Bad(QStringLiteral("Unbekannte Voreinstellung „%1“; bekannt sind: %2.").arg(preset, PresetNames()));
 
   options.text = parser.value(kText);
+  options.textGiven = parser.isSet(kText);
   if (parser.isSet(kFont)) {
     QString error;
     options.font = ParseFontSpec(parser.value(kFont), error);
@@ -125,7 +126,10 @@ void DescribeCommandLine(QCommandLineParser& parser) {
        QStringLiteral("vcd, svcd, dvd (PAL), vcd-ntsc, svcd-ntsc, dvd-ntsc oder mp4-720p, mp4-1080p "
                       "(Vorgabe: dvd)."),
        QStringLiteral("NAME")},
-      {{QStringLiteral("t"), kText}, QStringLiteral("Die Textzeile des Bildes (Vorgabe: leer)."), QStringLiteral("TEXT")},
+      {{QStringLiteral("t"), kText},
+       QStringLiteral("Die Textzeile des Bildes (Vorgabe: „Künstler – Titel“ aus den Tags der Datei, sonst "
+                      "leer)."),
+       QStringLiteral("TEXT")},
       {{QStringLiteral("f"), kFont},
        QStringLiteral("Die Schrift des Textes, z. B. \"DejaVu Sans,24,bold,italic\" (Größe in Punkt; "
                       "Vorgabe: die Schrift des Fensters)."),
@@ -147,8 +151,9 @@ void DescribeCommandLine(QCommandLineParser& parser) {
   });
   parser.addPositionalArgument(
       QStringLiteral("DATEI"),
-      QStringLiteral("Eine WAV- oder MP3-Datei, die im Fenster geöffnet wird; mit --render eine "
-                     "oder mehrere, die zu Videos werden."),
+      QStringLiteral("Eine Tondatei (WAV, MP3, FLAC, Ogg Vorbis, Opus, AAC und ALAC in M4A, AIFF, AU, "
+                     "W64, RF64 oder der Ton eines Videos: MP4, MKV, WebM), die im Fenster geöffnet wird; mit "
+                     "--render eine oder mehrere, die zu Videos werden."),
       QStringLiteral("[DATEI] | --render [OPTIONEN] DATEI..."));
 }
 

@@ -33,6 +33,7 @@ struct RenderOptions {
   QString output;  // empty: beside each input
   const ExportPreset* preset = nullptr;
   QString text;
+  bool textGiven = false;  // -t was given (even empty): the tags do not fill in
   std::optional<QFont> font;  // unset: the window's default font
   double quality = 1.0;
   std::optional<double> from;

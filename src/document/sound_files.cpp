@@ -10,12 +10,16 @@ namespace sonavix {
 
 namespace {
 
-std::optional<WaveData> ReadSound(const std::string& path, Mp3Decoder* mp3) {
+std::optional<WaveData> ReadSound(const std::string& path, Mp3Decoder* mp3, AudioDecoder* decoder,
+                                  ImportReport& report) {
   // Only regular files: a FIFO or a device would hold the program up until
   // something writes into it.
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
-  if (!mp3 || DetectSoundFileKind(path) != SoundFileKind::Mp3) return ReadWaveFile(path);
+  const SoundFileKind kind = DetectSoundFileKind(path);
+  if (kind == SoundFileKind::Other && decoder) return decoder->Decode(path, report);
+  if (decoder) report.tags = decoder->ReadTags(path);
+  if (kind != SoundFileKind::Mp3 || !mp3) return ReadWaveFile(path);
   const TempFile temp(kTempWavePrefix, ".wav");
   if (!temp.ok()) return std::nullopt;
   mp3->ConvertToWave(path, temp.path());
@@ -24,8 +28,12 @@ std::optional<WaveData> ReadSound(const std::string& path, Mp3Decoder* mp3) {
 
 }  // namespace
 
-bool OpenSoundFile(AudioDocument& doc, const std::string& path, Mp3Decoder* mp3) {
-  std::optional<WaveData> wave = ReadSound(path, mp3);
+bool OpenSoundFile(AudioDocument& doc, const std::string& path, Mp3Decoder* mp3, AudioDecoder* decoder,
+                   ImportReport* report) {
+  ImportReport ignored;
+  ImportReport& told = report ? *report : ignored;
+  told = {};
+  std::optional<WaveData> wave = ReadSound(path, mp3, decoder, told);
   if (wave) ReplaceBlock(doc, std::move(wave->block), wave->format);
   doc.SelStart = 0;
   doc.SelEnd = 0;

@@ -9,8 +9,10 @@
 
 namespace sonavix {
 
-enum class SoundFileKind { Wave, Mp3 };
+enum class SoundFileKind { Wave, Mp3, Other };
 
+// Wave for a RIFF/WAVE file (found as the WAV reader finds it) of plain
+// PCM, one or two channels of 8 or 16 bits: the WAV reader's own.
 // Mp3 for
 // - a RIFF/WAVE file (found as the WAV reader finds it) whose format is
 //   MPEG audio: an MP3 in a WAV wrapper;
@@ -18,11 +20,11 @@ enum class SoundFileKind { Wave, Mp3 };
 // - within the first 64 KB after the zero bytes, a frame header whose next
 //   frame starts with a header of the same version, layer and rate (or
 //   where the file ends).
-// Wave for everything else, a RIFF/WAVE file of any other format first of
-// all; the WAV reader then takes or refuses it.
+// Other for everything else (FLAC, Ogg, AIFF, a WAV of 24 bits or floats,
+// or no sound at all): a decoder of every format judges it.
 SoundFileKind DetectSoundFileKind(ByteSource& source);
 
-// The same for a file on disk; Wave when it cannot be read.
+// The same for a file on disk; Other when it cannot be read.
 SoundFileKind DetectSoundFileKind(const std::string& path);
 
 }  // namespace sonavix

@@ -12,6 +12,7 @@
 #include "document/sound_files.h"
 #include "document/work_progress.h"
 #include "export/export_session.h"
+#include "import/ffmpeg_audio_decoder.h"
 #include "mp3/mp3_file_decoder.h"
 #include "playback/run.h"
 #include "video/frame_renderer.h"
@@ -24,22 +25,23 @@ namespace {
 // The document as the run sees it: nothing to show, nothing to wait for.
 class DocumentRunHost final : public RunHost {
  public:
-  DocumentRunHost(const AudioDocument& doc, const RenderRequest& request,
+  DocumentRunHost(const AudioDocument& doc, const RenderRequest& request, QString text,
                   const RenderObserver& observer)
-      : doc_(doc), request_(request), observer_(observer) {}
+      : doc_(doc), request_(request), text_(std::move(text)), observer_(observer) {}
 
   void ProcessMessages() override {}
   const AudioDocument& Document() const override { return doc_; }
   bool StopRequested() const override { return observer_.StopRequested(); }
   bool LoopChecked() const override { return false; }
   void MoveCursor(std::int64_t) override {}
-  QString PictureText() const override { return request_.text; }
+  QString PictureText() const override { return text_; }
   QFont PictureFont() const override { return request_.font; }
   void ShowPicture(const QImage&) override {}
 
  private:
   const AudioDocument& doc_;
   const RenderRequest& request_;
+  QString text_;
   const RenderObserver& observer_;
 };
 
@@ -128,15 +130,18 @@ std::int64_t FileSize(const std::string& path) {
 // Reads the song and chooses its stretch; a failure says why.
 RenderResult ReadSong(const RenderRequest& request, RenderObserver& observer, AudioDocument& doc) {
   if (const auto problem = InputProblem(request.input)) return Failure(RenderFailure::Input, *problem);
+  ImportReport report;
   try {
-    Mp3FileDecoder decoder(
-        [&observer](int percent) { observer.Progress(RenderObserver::Stage::Reading, percent / 100.0); },
-        [&observer] { return observer.StopRequested(); });
-    if (!OpenSoundFile(doc, request.input, &decoder)) {
-      if (observer.StopRequested()) return Failure(RenderFailure::Stopped, "Abgebrochen");
+    const auto stop = [&observer] { return observer.StopRequested(); };
+    Mp3FileDecoder mp3(
+        [&observer](int percent) { observer.Progress(RenderObserver::Stage::Reading, percent / 100.0); }, stop);
+    FfmpegAudioDecoder other([&observer](double done) { observer.Progress(RenderObserver::Stage::Reading, done); },
+                             stop);
+    if (!OpenSoundFile(doc, request.input, &mp3, &other, &report)) {
+      if (observer.StopRequested() || report.stopped) return Failure(RenderFailure::Stopped, "Abgebrochen");
+      if (!report.error.empty()) return Failure(RenderFailure::Input, "Konnte Datei nicht öffnen: " + report.error);
       return Failure(RenderFailure::Input,
-                     decoder.Error().empty() ? "Konnte Datei nicht öffnen (kein lesbares WAV oder MP3)"
-                                             : decoder.Error());
+                     mp3.Error().empty() ? "Konnte Datei nicht öffnen (keine lesbare Tondatei)" : mp3.Error());
     }
   } catch (const std::bad_alloc&) {
     return Failure(RenderFailure::Input, "Zu wenig Arbeitsspeicher für diese Datei");
@@ -148,6 +153,8 @@ RenderResult ReadSong(const RenderRequest& request, RenderObserver& observer, Au
   std::string rangeError;
   if (!ChooseStretch(doc, request, rangeError)) return Failure(RenderFailure::Range, rangeError);
   RenderResult read;
+  read.warning = report.warning;
+  read.tags = std::move(report.tags);
   const FrameRange range = RangeFromMarks(doc);
   read.seconds = doc.SampleRate > 0 ? double(range.end - range.start) / doc.SampleRate : 0.0;
   return read;
@@ -166,7 +173,8 @@ RenderResult RenderFile(const RenderRequest& request, RenderObserver& observer,
   if (const auto problem = OutputProblem(request.input, request.output))
     return Failure(RenderFailure::Output, *problem);
   AudioDocument doc;
-  if (RenderResult read = ReadSong(request, observer, doc); !read.ok()) return read;
+  RenderResult read = ReadSong(request, observer, doc);
+  if (!read.ok()) return read;
 
   std::unique_ptr<MediaWriter> writer = CreateMediaWriter(writerName);
   ExportSession session(*writer, request.preset, request.tv, request.quality);
@@ -181,7 +189,11 @@ RenderResult RenderFile(const RenderRequest& request, RenderObserver& observer,
   if (request.exactEnd) session.EndExactlyAfter(SoundFramesInRun(doc));
   if (!session.Open(request.output, BlocksInRun(doc) * kBlockFrames, progress)) return writeFailure();
 
-  DocumentRunHost host(doc, request, observer);
+  // Without a text of its own, the picture shows the song's artist and
+  // title, as the window's empty text line takes them on opening.
+  QString text = request.text;
+  if (text.isEmpty() && request.textFromTags) text = QString::fromStdString(TagLine(read.tags));
+  DocumentRunHost host(doc, request, text, observer);
   FrameRenderer renderer(session.FrameWidth(), session.FrameHeight());
   RandomGenerator colours;  // afresh for every file
   RenderBlocks(host, renderer, session.Sink(), colours);
@@ -193,6 +205,7 @@ RenderResult RenderFile(const RenderRequest& request, RenderObserver& observer,
   RenderResult result;
   result.seconds = session.AudioTime();
   result.bytes = FileSize(request.output);
+  result.warning = read.warning;
   return result;
 }
 

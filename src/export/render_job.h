@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 
+#include "document/sound_tags.h"
 #include "video/media_writer.h"
 
 namespace sonavix {
@@ -21,6 +22,9 @@ struct RenderRequest {
   DiscPreset preset = DiscPreset::Dvd;
   TvSystem tv = TvSystem::Pal;
   QString text;
+  // An empty text takes the song's "Künstler – Titel" (the command line
+  // sets it when -t is not given).
+  bool textFromTags = false;
   QFont font;  // the caller sets it; DefaultPictureFont() is the window's
   double quality = 1.0;
   // Seconds from the start of the sound; unset: its start and its end.
@@ -43,6 +47,8 @@ struct RenderResult {
   std::string error;   // a German sentence, without the file's name
   double seconds = 0;  // playing time of the video
   std::int64_t bytes = 0;
+  std::string warning;  // a German sentence about a file read all the same (it ended early)
+  SoundTags tags;
   bool ok() const { return failure == RenderFailure::None; }
 };
 

@@ -38,7 +38,7 @@ TEST(CommandLine, HelpAndVersionSpeakGermanAndEndWell) {
   const Result help = RunProgram({QStringLiteral("--help")});
   EXPECT_EQ(help.status, 0) << help.err.toStdString();
   EXPECT_TRUE(help.out.contains(QStringLiteral("[DATEI]"))) << help.out.toStdString();
-  EXPECT_TRUE(help.out.contains(QStringLiteral("WAV- oder MP3-Datei"))) << help.out.toStdString();
+  EXPECT_TRUE(help.out.contains(QStringLiteral("WAV, MP3, FLAC"))) << help.out.toStdString();
   // Neither needs a display.
   const Result noDisplay = RunProgram({QStringLiteral("--help")}, false);
   EXPECT_EQ(noDisplay.status, 0) << noDisplay.err.toStdString();

@@ -30,7 +30,7 @@ TEST_F(WindowCommands, OpenSelectAndSaveRoundTrip) {
   EXPECT_EQ(doc.SampleRate, 22050);
   const int width = form->WaveBox()->width();
   EXPECT_EQ(form->ZoomField()->text(), QString::number(50'000 / width));
-  EXPECT_EQ(prompts.fileDialogs.back().filterDescription, QStringLiteral("WAV und MP3-Dateien"));
+  EXPECT_EQ(prompts.fileDialogs.back().filterDescription, QStringLiteral("Alle Audiodateien"));
 
   // Drag from column 10 to column 40 with the left button.
   const std::int64_t z = form->Zoom();

@@ -254,9 +254,10 @@ TEST(SoundFileKind, IsJudgedByWhatTheFileHolds) {
       {"Layer I, 288 kbit/s", Frames({0xFF, 0xFF, 0x90, 0x00}, 312, 3), SoundFileKind::Mp3},
       {"free format", Frames({0xFF, 0xFB, 0x00, 0x00}, 600, 3), SoundFileKind::Mp3},
       {"a header the next frame does not confirm", Cat({Frames({0xFF, 0xFB, 0x90, 0x00}, 417, 1), Pattern(500)}),
-       SoundFileKind::Wave},
-      {"text", Bytes(200, 'a'), SoundFileKind::Wave},
-      {"nothing", Bytes(), SoundFileKind::Wave},
+       SoundFileKind::Other},
+      {"24-bit WAV", SimpleWave(Fmt{}.Bits(24), Pattern(99)), SoundFileKind::Other},
+      {"text", Bytes(200, 'a'), SoundFileKind::Other},
+      {"nothing", Bytes(), SoundFileKind::Other},
   };
   for (const auto& c : cases) {
     sonavix::MemorySource source(c.bytes.data(), c.bytes.size());

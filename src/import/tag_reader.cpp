@@ -1,0 +1,92 @@
+#include "import/tag_reader.h"
+
+#include <cctype>
+#include <initializer_list>
+
+#include "import/ffmpeg_handles.h"
+
+namespace sonavix {
+
+namespace import {
+
+AvPtr<AVFormatContext> OpenInput(const std::string& path, int& error) {
+  AVFormatContext* raw = nullptr;
+  error = avformat_open_input(&raw, path.c_str(), nullptr, nullptr);
+  if (error < 0) return nullptr;
+  AvPtr<AVFormatContext> input(raw);
+  error = avformat_find_stream_info(input.get(), nullptr);
+  return error < 0 ? nullptr : std::move(input);
+}
+
+}  // namespace import
+
+namespace {
+
+// The first of the keys the container or its first audio stream has (the
+// demultiplexers name the same tag differently: "artist", "author", ...).
+std::string Tag(const AVFormatContext& input, std::initializer_list<const char*> keys) {
+  const AVStream* audio = nullptr;
+  for (unsigned i = 0; i < input.nb_streams && !audio; ++i)
+    if (input.streams[i]->codecpar->codec_type == AVMEDIA_TYPE_AUDIO) audio = input.streams[i];
+  for (const char* key : keys) {
+    for (const AVDictionary* tags : {static_cast<const AVDictionary*>(input.metadata),
+                                     audio ? static_cast<const AVDictionary*>(audio->metadata) : nullptr}) {
+      const AVDictionaryEntry* entry = av_dict_get(tags, key, nullptr, 0);
+      if (entry && entry->value && *entry->value) return entry->value;
+    }
+  }
+  return {};
+}
+
+std::string YearOf(const std::string& date) {
+  std::string digits;
+  for (const char c : date) {
+    if (std::isdigit(static_cast<unsigned char>(c))) {
+      digits += c;
+      if (digits.size() == 4) return digits;
+    } else {
+      digits.clear();
+    }
+  }
+  return {};
+}
+
+const char* MimeOf(AVCodecID codec) {
+  switch (codec) {
+    case AV_CODEC_ID_MJPEG: return "image/jpeg";
+    case AV_CODEC_ID_PNG: return "image/png";
+    case AV_CODEC_ID_BMP: return "image/bmp";
+    case AV_CODEC_ID_GIF: return "image/gif";
+    case AV_CODEC_ID_WEBP: return "image/webp";
+    default: return "";
+  }
+}
+
+}  // namespace
+
+SoundTags TagsOf(const AVFormatContext& input) {
+  SoundTags tags;
+  tags.title = Tag(input, {"title"});
+  tags.artist = Tag(input, {"artist", "album_artist", "author", "performer"});
+  tags.album = Tag(input, {"album"});
+  tags.track = Tag(input, {"track"});
+  tags.year = YearOf(Tag(input, {"date", "year", "creation_time"}));
+  for (unsigned i = 0; i < input.nb_streams; ++i) {
+    const AVStream& stream = *input.streams[i];
+    if (!(stream.disposition & AV_DISPOSITION_ATTACHED_PIC) || stream.attached_pic.size <= 0) continue;
+    tags.cover.bytes.assign(stream.attached_pic.data, stream.attached_pic.data + stream.attached_pic.size);
+    tags.cover.mimeType = MimeOf(stream.codecpar->codec_id);
+    tags.cover.width = stream.codecpar->width;
+    tags.cover.height = stream.codecpar->height;
+    break;
+  }
+  return tags;
+}
+
+SoundTags ReadSoundTags(const std::string& path) {
+  int error = 0;
+  const import::AvPtr<AVFormatContext> input = import::OpenInput(path, error);
+  return input ? TagsOf(*input) : SoundTags{};
+}
+
+}  // namespace sonavix
