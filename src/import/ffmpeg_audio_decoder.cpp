@@ -29,6 +29,7 @@ constexpr double kShortfallSeconds = 0.5;
 constexpr double kShortfallShare = 0.01;
 // Packets the decoder refuses before the file counts as unreadable.
 constexpr int kBadPacketsAtMost = 100;
+constexpr char kEncrypted[] = "Die Tonspur ist verschlüsselt (Kopierschutz); sie lässt sich nicht lesen";
 
 std::optional<WaveData> Refuse(ImportReport& report, std::string reason) {
   report.error = std::move(reason);
@@ -165,7 +166,7 @@ std::optional<WaveData> FfmpegAudioDecoder::Decode(const std::string& path, Impo
   report.tags = TagsOf(*input);
   const AVStream* stream = FirstAudioStream(*input);
   if (!stream) return Refuse(report, "Die Datei enthält keine Tonspur");
-  if (Encrypted(*stream)) return Refuse(report, "Die Tonspur ist verschlüsselt (Kopierschutz); sie lässt sich nicht lesen");
+  if (Encrypted(*stream)) return Refuse(report, kEncrypted);
   const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
   if (!codec)
     return Refuse(report, std::string("Die Tonspur ist in einem Format, das das Programm nicht lesen kann (") +
@@ -196,6 +197,9 @@ std::optional<WaveData> FfmpegAudioDecoder::Decode(const std::string& path, Impo
       break;
     }
     const bool ours = packet->stream_index == stream->index;
+    // Common encryption shows on the packets themselves.
+    if (ours && av_packet_get_side_data(packet.get(), AV_PKT_DATA_ENCRYPTION_INFO, nullptr))
+      return Refuse(report, kEncrypted);
     const int decoded = ours ? reading.Decode(packet.get()) : 0;
     av_packet_unref(packet.get());
     if (decoded == AVERROR(ERANGE)) break;

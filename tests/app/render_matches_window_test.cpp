@@ -32,10 +32,13 @@ class RenderMatchesWindow : public WindowTest {
     return path;
   }
 
-  // The window's export, as the first run after the program started.
-  std::vector<std::uint8_t> WindowExport(const QString& input, const QFont& font, const char* out) {
+  // The window's export, as the first run after the program started; with
+  // no text, the line stays as opening the file left it.
+  std::vector<std::uint8_t> WindowExport(const QString& input, const QFont& font, const char* out,
+                                         const QString& text = QStringLiteral("Sonavix – Demo")) {
+    Find<QLineEdit>("Edit1")->clear();
     OpenThroughCommand(input);
-    Find<QLineEdit>("Edit1")->setText(QStringLiteral("Sonavix – Demo"));
+    if (!text.isEmpty()) Find<QLineEdit>("Edit1")->setText(text);
     prompts.fonts.push_back(font);
     Click("BitBtnXP1");  // "Schriftart..."
     EXPECT_EQ(form->PictureFont(), font);
@@ -47,12 +50,14 @@ class RenderMatchesWindow : public WindowTest {
     return ReadBytes(Path(out));
   }
 
-  std::vector<std::uint8_t> Render(const QString& input, const QFont& font, const char* out) {
+  std::vector<std::uint8_t> Render(const QString& input, const QFont& font, const char* out,
+                                   const QString& text = QStringLiteral("Sonavix – Demo")) {
     RenderRequest request;
     request.input = QFile::encodeName(input).toStdString();
     request.output = QFile::encodeName(Path(out)).toStdString();
     request.preset = DiscPreset::VideoCd;
-    request.text = QStringLiteral("Sonavix – Demo");
+    request.text = text;
+    request.textFromTags = true;
     request.font = font;
     RenderObserver quiet;
     const RenderResult result = RenderFile(request, quiet);
@@ -79,6 +84,17 @@ TEST_F(RenderMatchesWindow, AWaveAndAnMp3RenderToTheWindowsBytes) {
   const std::vector<std::uint8_t> windowMp3 = WindowExport(mp3, font, "fenster-mp3.mpg");
   ASSERT_GT(windowMp3.size(), 100'000u);
   EXPECT_TRUE(windowMp3 == Render(mp3, font, "render-mp3.mpg"));
+
+  // A tagged FLAC: the window's line and the render both take its name.
+  const QString flac = Path("lied.flac");
+  ASSERT_EQ(std::system(QStringLiteral("ffmpeg -v error -i '%1' -metadata title=Lied -metadata artist=Band '%2'")
+                            .arg(wave, flac)
+                            .toLocal8Bit()
+                            .constData()),
+            0);
+  const std::vector<std::uint8_t> windowFlac = WindowExport(flac, font, "fenster-flac.mpg", QString());
+  EXPECT_EQ(Find<QLineEdit>("Edit1")->text(), QStringLiteral("Band – Lied"));
+  EXPECT_TRUE(windowFlac == Render(flac, font, "render-flac.mpg", QString()));
 }
 
 }  // namespace

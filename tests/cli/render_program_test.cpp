@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "import/format_samples.h"
 #include "program_runner.h"
 
 namespace {
@@ -127,6 +128,23 @@ TEST_F(RenderProgram, StoppedWithATerminateSignalItLeavesNothingHalfWritten) {
   EXPECT_TRUE(QString::fromLocal8Bit(program.readAllStandardError()).contains(QStringLiteral("abgebrochen")));
   EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("lang.mpg"))));
   EXPECT_EQ(Leftovers(dir.path()), QStringList());
+}
+
+TEST_F(RenderProgram, EveryFormatRendersFromTheCommandLine) {
+  if (std::system("command -v ffmpeg >/dev/null 2>&1") != 0) GTEST_SKIP() << "no ffmpeg";
+  const std::string song = QFile::encodeName(dir.filePath("song.wav")).toStdString();
+  ASSERT_TRUE(sonavix::testing::MakeSong(song));
+  const QString out = dir.filePath(QStringLiteral("videos"));
+  QDir().mkdir(out);
+  QStringList arguments = {"--render", "-p", "vcd", "-o", out, "-j", "2", "--quiet"};
+  for (const sonavix::testing::FormatSample& sample : sonavix::testing::FormatSamples()) {
+    const QString input = dir.filePath(QString::fromLatin1(sample.name));
+    ASSERT_TRUE(sonavix::testing::MakeSample(song, sample, QFile::encodeName(input).toStdString())) << sample.name;
+    arguments << input;
+  }
+  const Result result = RunProgram(arguments);
+  EXPECT_EQ(result.status, 0) << result.err.toStdString();
+  EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), qsizetype(sonavix::testing::FormatSamples().size()));
 }
 
 TEST_F(RenderProgram, FifosAndStretchesOutsideTheSoundAreRefusedAtOnce) {
