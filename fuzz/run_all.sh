@@ -14,6 +14,7 @@ targets=(
   "mp3_conversion_fuzz mp3"
   "scsi_reply_fuzz scsi"
   "command_line_fuzz cli"
+  "audio_decoder_fuzz audio"
 )
 
 for entry in "${targets[@]}"; do

@@ -14,7 +14,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   sonavix::MemorySource source(data, size);
   // A file the WAV reader takes always goes to it.
-  const bool wave = sonavix::DetectSoundFileKind(source) == sonavix::SoundFileKind::Wave;
+  const bool readersOwn = sonavix::DetectSoundFileKind(source) == sonavix::SoundFileKind::Wave;
   try {
     const auto wave = sonavix::ReadWave(source);
     if (wave) {
@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       volatile std::uint8_t sink = wave->block.bytes[0];
       sink = wave->block.bytes[wave->block.size - 1];
       (void)sink;
-      if (!wave) std::abort();
+      if (!readersOwn) std::abort();
     }
   } catch (const std::bad_alloc&) {
     // Running out of memory is reported to the user, not a fault in the reader.

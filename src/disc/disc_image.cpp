@@ -115,7 +115,7 @@ struct Step {
 // arguments cannot carry a name whose bytes are no UTF-8.
 bool LinkTracks(const fs::path& work, const std::vector<std::string>& tracks, std::vector<std::string>& names) {
   for (std::size_t i = 0; i < tracks.size(); ++i) {
-    char name[16];
+    char name[32];
     std::snprintf(name, sizeof name, "%03zu.mpg", i + 1);
     std::error_code error;
     fs::create_symlink(fs::absolute(tracks[i], error), work / name, error);

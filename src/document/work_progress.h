@@ -25,6 +25,10 @@ std::string TimeLeftPhrase(std::optional<double> secondsLeft);
 // "14 kB", "4,2 MB", "48 MB", "1,3 GB".
 std::string FormatFileSize(std::int64_t bytes);
 
+// A whole number with its thousands apart, as German text sets them:
+// "96 000", "2 147 483 647".
+std::string GroupedNumber(std::int64_t value);
+
 // Estimates the time left from the time spent so far and the share done.
 class TimeLeft {
  public:

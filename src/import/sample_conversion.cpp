@@ -2,18 +2,13 @@
 
 #include <vector>
 
+#include "document/work_progress.h"
+
 namespace sonavix {
 
 namespace {
 
 constexpr int kHighestKeptRate = 48'000;
-
-// "96 000"
-std::string Grouped(int value) {
-  std::string digits = std::to_string(value);
-  for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3) digits.insert(static_cast<std::size_t>(i), " ");
-  return digits;
-}
 
 std::string Depth(const SourceSound& source) {
   return std::to_string(source.bits) + (source.floating ? " Bit Gleitkomma" : " Bit");
@@ -40,7 +35,7 @@ TargetSound ChooseTarget(const SourceSound& source) {
 std::string ConversionText(const SourceSound& source, const TargetSound& target) {
   std::vector<std::string> parts;
   if (target.dither) parts.push_back(Depth(source) + " → 16 Bit");
-  if (target.rate != source.rate) parts.push_back(Grouped(source.rate) + " → " + Grouped(target.rate) + " Hz");
+  if (target.rate != source.rate) parts.push_back(GroupedNumber(source.rate) + " → " + GroupedNumber(target.rate) + " Hz");
   if (target.channels != source.channels)
     parts.push_back(std::to_string(source.channels) + " → " + std::to_string(target.channels) + " Kanäle");
   std::string text;

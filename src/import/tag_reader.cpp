@@ -9,9 +9,19 @@ namespace sonavix {
 
 namespace import {
 
+// The containers of sound (and of videos' sound) the program reads; no
+// playlist, no concatenation list, nothing that would reach other files or
+// the network on behalf of the one opened.
+constexpr char kContainers[] =
+    "wav,w64,aiff,au,flac,ogg,mov,mp4,m4a,matroska,webm,mp3,aac,caf,wv,ape,tta,dsf,avi,asf,mpeg,mpegts";
+
 AvPtr<AVFormatContext> OpenInput(const std::string& path, int& error) {
   AVFormatContext* raw = nullptr;
-  error = avformat_open_input(&raw, path.c_str(), nullptr, nullptr);
+  AVDictionary* options = nullptr;
+  av_dict_set(&options, "format_whitelist", kContainers, 0);
+  av_dict_set(&options, "protocol_whitelist", "file", 0);
+  error = avformat_open_input(&raw, path.c_str(), nullptr, &options);
+  av_dict_free(&options);
   if (error < 0) return nullptr;
   AvPtr<AVFormatContext> input(raw);
   error = avformat_find_stream_info(input.get(), nullptr);

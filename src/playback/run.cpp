@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "document/little_endian.h"
+#include "document/work_progress.h"
 #include "playback/sound_device.h"
 #include "video/frame_renderer.h"
 #include "video/random.h"
@@ -57,14 +58,6 @@ void StartSilent(SoundDevice& device) {
 
 bool InRange(double playPos, FrameRange range, std::int32_t frameCount) {
   return playPos < range.end && playPos < frameCount;
-}
-
-// "2 147 483 647"
-std::string GroupedNumber(std::int64_t value) {
-  std::string digits = std::to_string(value);
-  for (auto i = static_cast<std::ptrdiff_t>(digits.size()) - 3; i > (value < 0 ? 1 : 0); i -= 3)
-    digits.insert(static_cast<std::size_t>(i), " ");
-  return digits;
 }
 
 // Frames the run may read. A sound without a sample rate cannot be timed: it

@@ -154,6 +154,9 @@ TEST_F(Decoder, WhatCannotBeReadIsRefusedInWordsAndAShortFileIsReadToItsEnd) {
                    "-encryption_key 00112233445566778899aabbccddeeff -encryption_kid 00112233445566778899aabbccddeeff",
                    "geschuetzt.m4a"));
   std::ofstream(Path("zufall.flac")) << std::string(4000, 'x');
+  // A playlist would have FFmpeg read other files in the user's name.
+  std::ofstream(Path("liste.m3u8")) << "#EXTM3U\n#EXT-X-TARGETDURATION:2\n#EXTINF:2,\n" << Path("base.wav")
+                                     << "\n#EXT-X-ENDLIST\n";
   std::string unknown = std::string("RIFF\x28\0\0\0WAVEfmt \x10\0\0\0\x34\x12\x01\0\x44\xac\0\0\x88\x58\x01\0\x02\0\x10\0data\x04\0\0\0", 44) + "abcd";
   std::ofstream(Path("unbekannt.wav"), std::ios::binary) << unknown;
   ASSERT_TRUE(Make("-i '" + Path("base.wav") + "' -c:a flac", "lang.flac"));
@@ -175,6 +178,7 @@ TEST_F(Decoder, WhatCannotBeReadIsRefusedInWordsAndAShortFileIsReadToItsEnd) {
       {"stumm.mp4", "Die Datei enthält keine Tonspur"},
       {"geschuetzt.m4a", "verschlüsselt"},
       {"zufall.flac", ""},
+      {"liste.m3u8", "Das ist keine Tondatei"},
       {"unbekannt.wav", "nicht lesen kann"},
       {"lang.flac", "Die Datei ist zu lang (4:00:00): bei 44100 Hz Stereo fasst ein Klang höchstens 3 Stunden 22 Minuten"},
   };
