@@ -39,6 +39,7 @@ void TMainForm::MusikCDBtnClick() {
     // text line, which keeps what the user wrote there.
     const QString text = QString::fromStdString(dialog->TrackText(dialog->TrackNumber()));
     NewHistory(text.isEmpty() ? QStringLiteral("Titel %1").arg(dialog->TrackNumber()) : text);
+    tags_ = dialog->TrackTags(dialog->TrackNumber());
     if (!text.isEmpty() && Edit1->text().isEmpty()) Edit1->setText(text);
   }
   ShowWholeSound();

@@ -150,6 +150,22 @@ int TMusikCDForm::TrackNumber() const { return STrackEd->value(); }
 
 std::string TMusikCDForm::TrackText(int track) const { return reader_ ? reader_->Text().Describe(track) : ""; }
 
+SoundTags TMusikCDForm::TrackTags(int track) const {
+  SoundTags tags;
+  if (!reader_) return tags;
+  const cdda::CdText& text = reader_->Text();
+  const auto find = [](const std::map<int, std::string>& texts, int number) {
+    const auto it = texts.find(number);
+    return it == texts.end() ? std::string() : it->second;
+  };
+  tags.title = find(text.titles, track);
+  tags.artist = find(text.performers, track);
+  if (tags.artist.empty()) tags.artist = find(text.performers, 0);
+  tags.album = find(text.titles, 0);
+  tags.track = track > 0 ? std::to_string(track) : std::string();
+  return tags;
+}
+
 void TMusikCDForm::ShowTrackText() { TrackTextLabel->setText(QString::fromStdString(TrackText(TrackNumber()))); }
 
 bool TMusikCDForm::Karaoke() const { return KaraokeCheck->isChecked(); }

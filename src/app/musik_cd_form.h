@@ -10,6 +10,7 @@
 
 #include "cdda/cd_drives.h"
 #include "cdda/track_reader.h"
+#include "document/sound_tags.h"
 #include "document/audio_document.h"
 
 class QCheckBox;
@@ -42,6 +43,9 @@ class TMusikCDForm final : public QDialog, public cdda::TrackReadHost {
   // "Title – Performer" of track `track` from the CD-Text of the disc last
   // read; empty without one.
   std::string TrackText(int track) const;
+  // The same as tags: title and performer of the track (the disc's
+  // performer where the track names none), and the disc's title as album.
+  SoundTags TrackTags(int track) const;
 
   // An error that ended the last read (out of memory) is kept while the
   // dialog's own event loop runs and passed on here, after it closed.
