@@ -112,7 +112,7 @@ class Reading {
       }
       const bool added = sink_->Add(*frame_);
       av_frame_unref(frame_.get());
-      if (!added) return AVERROR(ERANGE);
+      if (!added) return sink_->TooLong() ? AVERROR(ERANGE) : AVERROR_INVALIDDATA;
     }
     return 0;
   }
