@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
                                                        : sonavix::DiscPreset::VideoCd;
   request.target = argv[2];
   for (int i = 3; i < argc; ++i) request.tracks.emplace_back(argv[i]);
-  const auto tools = sonavix::CreateDiscTools("process");
+  const auto tools = sonavix::CreateDiscTools();
   sonavix::DiscImageObserver quiet;
   const auto start = std::chrono::steady_clock::now();
   const sonavix::DiscImageResult result = sonavix::BuildDiscImage(request, *tools, quiet);

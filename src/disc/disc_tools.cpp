@@ -1,10 +1,8 @@
 #include "disc/disc_tools.h"
 
-#include <cstdlib>
 #include <filesystem>
 
 #include "disc/process_disc_tools.h"
-#include "disc/scripted_disc_tools.h"
 
 namespace sonavix {
 
@@ -21,14 +19,6 @@ std::int64_t BytesIn(const std::string& path) {
   return error ? 0 : static_cast<std::int64_t>(size);
 }
 
-std::unique_ptr<DiscTools> CreateDiscTools(const std::string& name) {
-  std::string chosen = name;
-  if (chosen.empty()) {
-    const char* fromEnvironment = std::getenv("SONAVIX_DISC_TOOLS");
-    if (fromEnvironment != nullptr) chosen = fromEnvironment;
-  }
-  if (chosen == "scripted") return std::make_unique<ScriptedDiscTools>();
-  return CreateProcessDiscTools();
-}
+std::unique_ptr<DiscTools> CreateDiscTools() { return CreateProcessDiscTools(); }
 
 }  // namespace sonavix

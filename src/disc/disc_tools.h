@@ -4,9 +4,8 @@
 // DVD-Video file system) and genisoimage (the ISO image with its UDF
 // bridge). The image builder says what to run; the back end runs it.
 //
-// Back ends, one file each: process_disc_tools.cpp (QProcess) and
-// scripted_disc_tools.cpp (stands in for the tools in tests: writes what
-// they would write, or fails as told). CreateDiscTools picks between them.
+// The back end is process_disc_tools.cpp (QProcess); tests bring stand-ins
+// of their own.
 
 #include <cstdint>
 #include <functional>
@@ -45,8 +44,7 @@ class DiscTools {
 // The bytes of a file, or of every file below a folder; 0 if there is none.
 std::int64_t BytesIn(const std::string& path);
 
-// "process" for the real tools, "scripted" for the stand-in. An empty name
-// takes SONAVIX_DISC_TOOLS from the environment, else "process".
-std::unique_ptr<DiscTools> CreateDiscTools(const std::string& name = {});
+// The real tools, run as child processes.
+std::unique_ptr<DiscTools> CreateDiscTools();
 
 }  // namespace sonavix

@@ -4,9 +4,9 @@
 // and rate, names the file, then appends pictures and sound blocks in the
 // order they should play, and closes it.
 //
-// Back ends, one file each: ffmpeg_media_writer.cpp (libavcodec and
-// libavformat) and recording_media_writer.cpp (keeps what it was given, for
-// tests). CreateMediaWriter is the one place that picks between them.
+// The back end is ffmpeg_media_writer.cpp (libavcodec and libavformat);
+// CreateMediaWriter makes it, with its encoding on a thread of its own or
+// not. Tests bring stand-ins of their own.
 //
 // Every call that can fail returns false and leaves a German sentence in
 // Error(). The file is written beside its final name and put in place by
@@ -88,10 +88,9 @@ class MediaWriter {
   virtual const std::string& Error() const = 0;
 };
 
-// "ffmpeg" for real files, encoded on a thread of its own; "ffmpeg-direct"
-// for the same files encoded on the caller's thread; "recording" for the
-// test back end. An empty name takes SONAVIX_MEDIA_WRITER from the
-// environment, else "ffmpeg".
+// "ffmpeg-direct" for files encoded on the caller's thread; any other name
+// (or none) for the same files encoded on a thread of their own. Nothing
+// the program is started with can make it write no file.
 std::unique_ptr<MediaWriter> CreateMediaWriter(const std::string& name = {});
 
 }  // namespace sonavix

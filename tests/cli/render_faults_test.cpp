@@ -71,6 +71,10 @@ TEST_F(RenderFaults, AnImageNeverLandsOnAnInputAndItsCueAndBinAreTwoFiles) {
   ASSERT_EQ(pair.status, 0) << pair.err.toStdString();
   EXPECT_TRUE(Contents(dir.filePath("album.cue")).contains("album.bin"));
   EXPECT_GT(QFileInfo(dir.filePath("album.bin")).size(), 75 * 2352);
+  const ProgramResult symbols = RunShell(
+      QStringLiteral("nm -C \"$SONAVIX\" | grep -ciE 'scripted|emulated|fakekernel|recordingmediawriter' >&2"),
+      dir.path());
+  EXPECT_EQ(symbols.err.trimmed(), QStringLiteral("0")) << "no stand-in is linked into the program";
 }
 
 TEST_F(RenderFaults, SoundsThatCannotPlayAreRefusedAndTheContentChoosesTheReader) {
@@ -176,6 +180,23 @@ TEST_F(RenderFaults, WhatCannotBeImagedIsRefusedBeforeRendering) {
   EXPECT_FALSE(tooShort.err.contains(QStringLiteral("WARN")));
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::Dirs | QDir::NoDotAndDotDot),
             QStringList({"kurz.wav", "leer", "lied.wav"}));
+}
+
+// The program carries no stand-ins: whatever the environment says, it
+// writes real files.
+TEST_F(RenderFaults, NoEnvironmentMakesItFakeItsWork) {
+  const QString song = Wave("lied.wav", 1.5);
+  const ProgramResult result =
+      RunProgram({"--render", song, "-p", "vcd", "--disc-image", dir.filePath("album.cue"), "-o", dir.path(), "--quiet"},
+                 QStringLiteral("SONAVIX_MEDIA_WRITER=recording SONAVIX_DISC_TOOLS=scripted"));
+  EXPECT_EQ(result.status, 0) << result.err.toStdString();
+  EXPECT_GT(QFileInfo(dir.filePath("lied.mpg")).size(), 75 * 2324);
+  EXPECT_TRUE(Contents(dir.filePath("album.cue")).contains("album.bin"));
+  EXPECT_GT(QFileInfo(dir.filePath("album.bin")).size(), 75 * 2352);
+  const ProgramResult symbols = RunShell(
+      QStringLiteral("nm -C \"$SONAVIX\" | grep -ciE 'scripted|emulated|fakekernel|recordingmediawriter' >&2"),
+      dir.path());
+  EXPECT_EQ(symbols.err.trimmed(), QStringLiteral("0")) << "no stand-in is linked into the program";
 }
 
 TEST_F(RenderFaults, MessagesSayWhatIsWrong) {

@@ -74,7 +74,7 @@ std::int64_t SizeOf(const std::string& path) { return QFileInfo(QString::fromStd
 TEST_F(DiscImage, EveryPresetsImageIsAsLargeAsEstimatedAndReadsBack) {
   for (const char* tool : {"vcdimager", "dvdauthor", "genisoimage", "vcd-info", "lsdvd"})
     if (!Have(tool)) GTEST_SKIP() << tool << " missing";
-  auto tools = CreateDiscTools("process");
+  auto tools = CreateDiscTools();
   for (const TvSystem tv : {TvSystem::Pal, TvSystem::Ntsc}) {
     for (const DiscPreset preset : {DiscPreset::VideoCd, DiscPreset::SuperVideoCd, DiscPreset::Dvd}) {
       const std::vector<std::string> songs = {Song(1.5, preset, tv, 1), Song(2.5, preset, tv, 2), Song(1.2, preset, tv, 3)};

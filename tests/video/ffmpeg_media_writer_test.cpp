@@ -724,21 +724,5 @@ TEST(FfmpegMediaWriterFiles, SoundThatChangesItsFormatIsRefused) {
   EXPECT_TRUE(folder.Names().empty());
 }
 
-// ------------------------------------------------------ picking a back end
-
-TEST(MediaWriterChoice, NameOrEnvironmentPicksTheBackEnd) {
-  const auto isRecording = [](const std::unique_ptr<MediaWriter>& w) {
-    return dynamic_cast<RecordingMediaWriter*>(w.get()) != nullptr;
-  };
-  ::unsetenv("SONAVIX_MEDIA_WRITER");
-  EXPECT_TRUE(isRecording(CreateMediaWriter("recording")));
-  EXPECT_FALSE(isRecording(CreateMediaWriter("ffmpeg")));
-  EXPECT_FALSE(isRecording(CreateMediaWriter()));
-  ::setenv("SONAVIX_MEDIA_WRITER", "recording", 1);
-  EXPECT_TRUE(isRecording(CreateMediaWriter()));
-  EXPECT_FALSE(isRecording(CreateMediaWriter("ffmpeg")));  // the name wins
-  ::unsetenv("SONAVIX_MEDIA_WRITER");
-}
-
 }  // namespace
 }  // namespace sonavix
