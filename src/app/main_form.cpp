@@ -8,6 +8,8 @@
 #include <QPainter>
 #include <QScrollBar>
 
+#include "app/background_job.h"
+#include "app/export_host.h"
 #include "app/main_form_mp3.h"
 #include "app/messages.h"
 #include "app/paint_box.h"
@@ -46,6 +48,7 @@ TMainForm::TMainForm(UserPrompts& prompts, std::unique_ptr<SoundDevice> sound,
   CreateMp3Import();
   BuildWindow();
   CreateAudioImport();
+  job_ = std::make_unique<BackgroundJob>(nullptr);
   BindCommands();
   FormCreate();
   UpdateCommandStates();
@@ -69,10 +72,16 @@ void TMainForm::FormCreate() {
   DiscoverMp3Formats();
 }
 
-void TMainForm::FormClose() { stopRequested_ = true; }
+void TMainForm::FormClose() {
+  stopRequested_ = true;
+  StopJob();
+}
 
 void TMainForm::FormDestroy() {
   stopRequested_ = true;
+  // A job still at work reads the sound: it ends before the sound goes.
+  job_.reset();
+  exportHost_.reset();
   if (sound_) sound_->Stop();
   sound_.reset();
   doc_.SampleData.reset();

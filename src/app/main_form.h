@@ -23,6 +23,7 @@
 #include "history/edit_history.h"
 #include "mp3/acm.h"
 #include "mp3/wave_format_block.h"
+#include "export/export_job.h"
 #include "video/media_writer.h"
 
 class QAction;
@@ -39,6 +40,8 @@ namespace sonavix {
 
 class MediaWriter;
 class DiscTools;
+class BackgroundJob;
+class ExportHost;
 class MainFormMp3Host;
 class TACMConvertor;
 class Mp3Decoder;
@@ -95,6 +98,8 @@ class TMainForm final : public QMainWindow {
   // Set when the sound output could not be opened: the program then ends.
   bool TerminateRequested() const { return terminateRequested_; }
   bool Running() const { return running_; }
+  // An export or a disc image is at work on its worker.
+  bool Busy() const;
   bool ExportMode() const { return exportMode_; }
   int CursorX() const { return cursorX_; }
   const QImage& PreviewImage() const { return previewImage_; }
@@ -213,18 +218,18 @@ class TMainForm final : public QMainWindow {
   void Guard(Handler&& handler);
 
   friend class MainFormRunHost;
-  // While an export runs, the commands that would start another are off;
-  // however it ends, the window comes back to rest.
-  class ExportRest {
-   public:
-    explicit ExportRest(TMainForm& form);
-    ~ExportRest();
-    ExportRest(const ExportRest&) = delete;
-    ExportRest& operator=(const ExportRest&) = delete;
-
-   private:
-    TMainForm& form_;
-  };
+  // main_form_jobs.cpp: an export or a disc image on the worker. The window
+  // is turned to it (BeginJob) and back (EndJob); `afterOnWorker` runs on
+  // the worker once the video is written (the image's second stage), `done`
+  // on the window's thread at the very end.
+  void BeginJob();
+  void EndJob();
+  void StartExportJob(const ExportRequest& request, bool keepStopped, std::function<void(double)> progress,
+                      std::function<void(const ExportOutcome&)> afterOnWorker,
+                      std::function<void(const ExportOutcome&)> done);
+  void StopJob();
+  // The text line or the font changed: the pictures still to come take them.
+  void TellJobAboutPicture();
   void MoveCursor(std::int64_t lastFrame);
   void EnableExportCommands(bool enabled);
   // Says why the sound cannot be exported (none loaded, no frame, a rate
@@ -271,6 +276,9 @@ class TMainForm final : public QMainWindow {
   std::unique_ptr<MainFormMp3Host> mp3Host_;
   Mp3Decoder* mp3Decoder_ = nullptr;
   std::unique_ptr<AudioDecoder> audioDecoder_;
+  std::unique_ptr<BackgroundJob> job_;
+  std::unique_ptr<ExportHost> exportHost_;
+  std::optional<TimeLeft> jobTime_;
   bool reading_ = false;  // a file is being decoded
   std::optional<TimeLeft> readTime_;
   ReportGate readGate_;

@@ -7,10 +7,10 @@
 // leaves nothing behind.
 
 #include <QAction>
-#include <QCoreApplication>
 #include <QFileInfo>
 #include <QPushButton>
 
+#include "app/background_job.h"
 #include "app/main_form.h"
 #include "app/messages.h"
 #include "app/paint_box.h"
@@ -22,7 +22,7 @@
 #include "document/safe_file.h"
 #include "document/scratch_files.h"
 #include "document/work_progress.h"
-#include "export/export_session.h"
+#include "export/export_job.h"
 #include "playback/run.h"
 #include "playback/sound_device.h"
 
@@ -36,21 +36,19 @@ FileDialogSpec DiscDialog(const QString& folder, DiscPreset preset) {
   return {folder, QStringLiteral("CD-Abbilder (CUE/BIN)"), {QStringLiteral("*.cue")}, QStringLiteral(".cue")};
 }
 
-// The image's progress in the status bar; STOP and every other command
-// get through while the tools work.
-class WindowImageProgress final : public DiscImageObserver {
+// The image's progress, told to the window's thread; STOP reaches the
+// tools through the job.
+class JobImageProgress final : public DiscImageObserver {
  public:
-  WindowImageProgress(std::function<void(double)> show, std::function<bool()> stop)
-      : show_(std::move(show)), stop_(std::move(stop)) {}
+  JobImageProgress(BackgroundJob& job, std::function<void(double)> show) : job_(job), show_(std::move(show)) {}
   void Progress(double done) override {
-    show_(done);
-    QCoreApplication::processEvents();
+    job_.Post([show = show_, done] { show(done); });
   }
-  bool StopRequested() const override { return stop_(); }
+  bool StopRequested() const override { return job_.StopRequested(); }
 
  private:
+  BackgroundJob& job_;
   std::function<void(double)> show_;
-  std::function<bool()> stop_;
 };
 
 }  // namespace
@@ -74,7 +72,7 @@ void TMainForm::DiscImageClick() {
   plan.preset = preset;
   plan.seconds = {double(SoundFramesInRun(doc_)) / kStreamRate};
   plan.names = {soundName_.toStdString()};
-  const std::unique_ptr<DiscTools> tools = discToolsFactory_();
+  std::unique_ptr<DiscTools> tools = discToolsFactory_();
   const auto refused = [&] {
     const std::string problem = DiscImageProblem(plan, *tools);
     if (!problem.empty()) prompts_.ShowError(this, QString::fromStdString(problem) + QLatin1Char('.'));
@@ -97,66 +95,60 @@ void TMainForm::DiscImageClick() {
   if (refused()) return;
   // The video's own folder, beside the image; gone again on every way out.
   RemoveAbandonedScratch(plan.imageFolder);
-  const ScratchFolder work(plan.imageFolder);
-  if (!work.ok()) {
+  auto work = std::make_shared<ScratchFolder>(plan.imageFolder);
+  if (!work->ok()) {
     prompts_.ShowError(this, kCannotWriteImage);
     return;
   }
 
-  const ExportRest rest(*this);
-  const auto fail = [this](const std::string& why) {
-    ShowStatusText(QString());
-    prompts_.ShowError(this, why.empty() ? kCannotWriteImage : QString::fromStdString(why));
-  };
-
-  // Stage one: the video, as "Speichern als MPEG..." makes it.
-  const std::string video = work.path() + "/001.mpg";
-  std::unique_ptr<MediaWriter> writer = writerFactory_();
-  ExportSession session(*writer, preset, tv, 1.0);
-  pictureSize_ = {session.FrameWidth(), session.FrameHeight()};
-  session.EndExactlyAfter(SoundFramesInRun(doc_));  // the chapter lasts as long as the song
-  const TimeLeft encoding;
-  const auto encoded = [this, &encoding](double done) {
-    const int percent = static_cast<int>(done * 100);
-    SetProStatus(percent);
-    ShowStatusText(DiscProgressText(true, percent, encoding.Estimate(done)));
-  };
-  if (!session.Open(video, BlocksInRun(doc_) * kBlockFrames, encoded)) return fail(session.WriterError());
-  ShowStatusText(DiscProgressText(true, 0, std::nullopt));
-  exportMode_ = true;
-  StartRun(&session.Sink());
-  exportMode_ = false;
-  if (stopRequested_) {
-    ShowStatusText(QStringLiteral("Abgebrochen: kein Disc-Abbild gespeichert"));
-    return;
-  }
-  if (!session.Finish()) return fail(session.WriterError());
-
-  // Stage two: the image, with STOP still at hand.
-  stopRequested_ = false;
-  StopBTN->setEnabled(true);
-  const TimeLeft building;
-  WindowImageProgress progress(
-      [this, &building](double done) {
-        const int percent = static_cast<int>(done * 100);
-        SetProStatus(percent);
-        ShowStatusText(DiscProgressText(false, percent, building.Estimate(done)));
-      },
-      [this] { return stopRequested_; });
-  DiscImageRequest request;
+  // Stage one, the video as "Speichern als MPEG..." makes it, then stage
+  // two, the image, both on the worker with STOP at hand.
+  ExportRequest request;
+  request.output = work->path() + "/001.mpg";
   request.preset = preset;
   request.tv = tv;
-  request.tracks = {video};
-  request.target = target;
-  request.label = VolumeLabel(QFileInfo(name).completeBaseName().toStdString());
-  const DiscImageResult result = BuildDiscImage(request, *tools, progress);
-  if (result.stopped) {
-    ShowStatusText(QStringLiteral("Abgebrochen: kein Disc-Abbild gespeichert"));
-    return;
-  }
-  if (!result.ok) return fail(result.error);
-  recentFolder_.Remember(name);
-  ShowStatusText(ExportDoneText(DisplayName(QFileInfo(name).fileName()), session.AudioTime(), result.bytes, false));
+  request.exactEnd = true;  // the chapter lasts as long as the song
+  DiscImageRequest image;
+  image.preset = preset;
+  image.tv = tv;
+  image.tracks = {request.output};
+  image.target = target;
+  image.label = VolumeLabel(QFileInfo(name).completeBaseName().toStdString());
+  auto result = std::make_shared<DiscImageResult>();
+  auto building = std::make_shared<std::optional<TimeLeft>>();
+  std::shared_ptr<DiscTools> shared = std::move(tools);
+  const auto encoded = [this](double done) {
+    const int percent = static_cast<int>(done * 100);
+    SetProStatus(percent);
+    ShowStatusText(DiscProgressText(true, percent, jobTime_ ? jobTime_->Estimate(done) : std::nullopt));
+  };
+  const auto imaged = [this, building](double done) {
+    if (!*building) building->emplace();
+    const int percent = static_cast<int>(done * 100);
+    SetProStatus(percent);
+    ShowStatusText(DiscProgressText(false, percent, (*building)->Estimate(done)));
+  };
+  const auto buildImage = [this, work, image, result, shared, imaged](const ExportOutcome& video) {
+    if (!video.done()) return;
+    JobImageProgress progress(*job_, imaged);
+    *result = BuildDiscImage(image, *shared, progress);
+  };
+  StartExportJob(request, /*keepStopped=*/false, encoded, buildImage,
+                 [this, name, result, work](const ExportOutcome& video) {
+                   if (video.result == ExportOutcome::Result::Stopped || result->stopped) {
+                     ShowStatusText(QStringLiteral("Abgebrochen: kein Disc-Abbild gespeichert"));
+                     return;
+                   }
+                   const std::string why = video.done() ? result->error : video.error;
+                   if (!video.done() || !result->ok) {
+                     ShowStatusText(QString());
+                     prompts_.ShowError(this, why.empty() ? kCannotWriteImage : QString::fromStdString(why));
+                     return;
+                   }
+                   recentFolder_.Remember(name);
+                   ShowStatusText(ExportDoneText(DisplayName(QFileInfo(name).fileName()), video.seconds, result->bytes, false));
+                 });
+  ShowStatusText(DiscProgressText(true, 0, std::nullopt));
 }
 
 }  // namespace sonavix

@@ -3,8 +3,6 @@
 // loop with a media writer taking pictures and blocks. The status bar shows
 // how far it is and how long it will take, and what came of it.
 
-#include <sys/stat.h>
-
 #include <QAction>
 #include <QFileInfo>
 #include <QPushButton>
@@ -20,7 +18,7 @@
 #include "document/safe_file.h"
 #include "document/work_progress.h"
 #include "playback/sound_device.h"
-#include "export/export_session.h"
+#include "export/export_job.h"
 #include "video/media_writer.h"
 
 namespace sonavix {
@@ -46,15 +44,6 @@ constexpr const char* kChangesSound[] = {
 };
 
 }  // namespace
-
-TMainForm::ExportRest::ExportRest(TMainForm& form) : form_(form) { form_.EnableExportCommands(false); }
-
-TMainForm::ExportRest::~ExportRest() {
-  form_.exportMode_ = false;
-  form_.EnableExportCommands(true);
-  form_.StopBTN->setEnabled(false);
-  form_.SetProStatus(0);
-}
 
 void TMainForm::EnableExportCommands(bool enabled) {
   soundLocked_ = !enabled;
@@ -112,37 +101,28 @@ void TMainForm::Button1Click() {
     prompts_.ShowError(this, kCannotExport);
     return;
   }
-
-  const ExportRest rest(*this);
-
-  std::unique_ptr<MediaWriter> writer = writerFactory_();
-  ExportSession session(*writer, ChosenPreset(), ChosenTvSystem(), 1.0);
-  pictureSize_ = {session.FrameWidth(), session.FrameHeight()};
-  const auto fail = [&] {
-    ShowStatusText(QString());
-    prompts_.ShowError(this, session.WriterError().empty()
-                                 ? kCannotExport
-                                 : QString::fromStdString(session.WriterError()));
-  };
-  // The bar, and "MPEG: 42 % – noch 0:12" beside it.
-  const TimeLeft timeLeft;
-  const auto progress = [this, &timeLeft](double done) {
+  ExportRequest request;
+  request.output = path;
+  request.preset = ChosenPreset();
+  request.tv = ChosenTvSystem();
+  // The export runs on a worker; the window shows its progress and takes
+  // its end here. After STOP the shortened file stays.
+  const auto progress = [this](double done) {
     const int percent = static_cast<int>(done * 100);
     SetProStatus(percent);
-    ShowStatusText(ExportProgressText(percent, timeLeft.Estimate(done)));
+    ShowStatusText(ExportProgressText(percent, jobTime_ ? jobTime_->Estimate(done) : std::nullopt));
   };
-  if (!session.Open(path, BlocksInRun(doc_) * kBlockFrames, progress)) return fail();
+  StartExportJob(request, /*keepStopped=*/true, progress, {}, [this, name = *name](const ExportOutcome& outcome) {
+    if (!outcome.done() && outcome.result != ExportOutcome::Result::Stopped) {
+      ShowStatusText(QString());
+      prompts_.ShowError(this, outcome.error.empty() ? kCannotExport : QString::fromStdString(outcome.error));
+      return;
+    }
+    recentFolder_.Remember(name);
+    ShowStatusText(ExportDoneText(DisplayName(QFileInfo(name).fileName()), outcome.seconds, outcome.bytes,
+                                  outcome.result == ExportOutcome::Result::Stopped));
+  });
   ShowStatusText(ExportProgressText(0, std::nullopt));
-  exportMode_ = true;
-  StartRun(&session.Sink());
-  exportMode_ = false;
-  const bool cutShort = stopRequested_;
-  if (!session.Finish()) return fail();
-
-  recentFolder_.Remember(*name);
-  struct stat st {};
-  const std::int64_t bytes = ::stat(path.c_str(), &st) == 0 ? st.st_size : 0;
-  ShowStatusText(ExportDoneText(DisplayName(QFileInfo(*name).fileName()), session.AudioTime(), bytes, cutShort));
 }
 
 }  // namespace sonavix

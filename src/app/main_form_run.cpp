@@ -72,7 +72,10 @@ bool TMainForm::StartRun(RunWriter* writer) {
 
 void TMainForm::PlayBtnClick() { StartRun(nullptr); }
 
-void TMainForm::StopBTNClick() { stopRequested_ = true; }
+void TMainForm::StopBTNClick() {
+  stopRequested_ = true;
+  StopJob();
+}
 
 void TMainForm::BitBtnXP1Click() {
   // The dialog starts on the font the picture really uses, the one the
@@ -82,6 +85,7 @@ void TMainForm::BitBtnXP1Click() {
   const std::optional<QFont> font = prompts_.AskFont(this, shown);
   if (font && !SameDialogChoice(*font, shown)) pictureFont_ = *font;
   ShowPictureFont();
+  TellJobAboutPicture();
 }
 
 void TMainForm::ShowPictureFont() { BitBtnXP1->setToolTip(FontInUseText(pictureFont_)); }

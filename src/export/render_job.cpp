@@ -11,11 +11,10 @@
 #include "document/safe_file.h"
 #include "document/sound_files.h"
 #include "document/work_progress.h"
-#include "export/export_session.h"
+#include "export/export_job.h"
 #include "import/ffmpeg_audio_decoder.h"
 #include "mp3/mp3_file_decoder.h"
 #include "playback/run.h"
-#include "video/frame_renderer.h"
 #include "video/random.h"
 
 namespace sonavix {
@@ -122,10 +121,6 @@ bool ChooseStretch(AudioDocument& doc, const RenderRequest& request, std::string
   return true;
 }
 
-std::int64_t FileSize(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 ? st.st_size : 0;
-}
 
 // Reads the song and chooses its stretch; a failure says why.
 RenderResult ReadSong(const RenderRequest& request, RenderObserver& observer, AudioDocument& doc) {
@@ -177,34 +172,27 @@ RenderResult RenderFile(const RenderRequest& request, RenderObserver& observer,
   if (!read.ok()) return read;
 
   std::unique_ptr<MediaWriter> writer = CreateMediaWriter(writerName);
-  ExportSession session(*writer, request.preset, request.tv, request.quality);
-  const auto progress = [&observer](double done) {
-    observer.Progress(RenderObserver::Stage::Rendering, done);
-  };
-  const auto writeFailure = [&session] {
-    return Failure(RenderFailure::Output, session.WriterError().empty()
-                                              ? "Konnte MPEG-Datei nicht speichern"
-                                              : session.WriterError());
-  };
-  if (request.exactEnd) session.EndExactlyAfter(SoundFramesInRun(doc));
-  if (!session.Open(request.output, BlocksInRun(doc) * kBlockFrames, progress)) return writeFailure();
-
   // Without a text of its own, the picture shows the song's artist and
   // title, as the window's empty text line takes them on opening.
   QString text = request.text;
   if (text.isEmpty() && request.textFromTags) text = QString::fromStdString(TagLine(read.tags));
   DocumentRunHost host(doc, request, text, observer);
-  FrameRenderer renderer(session.FrameWidth(), session.FrameHeight());
   RandomGenerator colours;  // afresh for every file
-  RenderBlocks(host, renderer, session.Sink(), colours);
-  // Stopped: the session goes unfinished, and its file with it.
-  if (observer.StopRequested()) return Failure(RenderFailure::Stopped, "Abgebrochen");
-  if (!session.Finish()) return writeFailure();
-  observer.Progress(RenderObserver::Stage::Rendering, 1.0);
+  ExportRequest job;
+  job.output = request.output;
+  job.preset = request.preset;
+  job.tv = request.tv;
+  job.quality = request.quality;
+  job.exactEnd = request.exactEnd;
+  const ExportOutcome outcome = RunExport(
+      job, *writer, host, colours, [&observer](double done) { observer.Progress(RenderObserver::Stage::Rendering, done); });
+  if (outcome.result == ExportOutcome::Result::Stopped) return Failure(RenderFailure::Stopped, "Abgebrochen");
+  if (!outcome.done())
+    return Failure(RenderFailure::Output, outcome.error.empty() ? "Konnte MPEG-Datei nicht speichern" : outcome.error);
 
   RenderResult result;
-  result.seconds = session.AudioTime();
-  result.bytes = FileSize(request.output);
+  result.seconds = outcome.seconds;
+  result.bytes = outcome.bytes;
   result.warning = read.warning;
   return result;
 }

@@ -26,10 +26,10 @@ class WindowExport : public WindowTest {
   void SetUp() override {
     WindowTest::SetUp();
     form->SetMediaWriterFactory([this] {
-      auto writer = std::make_unique<RecordingMediaWriter>();
-      writer->failAt = failAt;
-      media = writer.get();
-      return writer;
+      recorded = RecordingMediaWriter();
+      recorded.failAt = failAt;
+      media = &recorded;
+      return std::make_unique<BorrowedMediaWriter>(recorded);
     });
   }
 
@@ -38,16 +38,9 @@ class WindowExport : public WindowTest {
     Click("Button1");
   }
 
-  RecordingMediaWriter* media = nullptr;  // owned by the export while it runs
+  RecordingMediaWriter recorded;          // what the last export handed over
+  RecordingMediaWriter* media = nullptr;  // set once an export has begun
   std::string failAt;
-};
-
-// Copies of what the writer held, taken before the export frees it.
-struct Handed {
-  int images = 0;
-  std::size_t samples = 0;
-  DiscPreset preset{};
-  bool closed = false;
 };
 
 TEST_F(WindowExport, TheSelectionGoesOverAsWholeBlocksInTheChosenFormat) {
@@ -55,20 +48,19 @@ TEST_F(WindowExport, TheSelectionGoesOverAsWholeBlocksInTheChosenFormat) {
   form->Document().SelStart = 3000;
   form->Document().SelEnd = 1000;  // 2000 frames: one block at half speed
   Find<QRadioButton>("RadioButton2")->setChecked(true);
-  Handed handed;
   bool exporting = false;
   QTimer peek;
   QObject::connect(&peek, &QTimer::timeout, [&] {
-    if (!media) return;
+    if (!form->Busy()) return;
     exporting = form->ExportMode() && !Find<QPushButton>("OpenBtn")->isEnabled() &&
                 !Find<QPushButton>("PlayBtn")->isEnabled() && !form->StartRun(nullptr);
-    handed = {media->images, media->samples.size(), media->preset, media->closed};
   });
   peek.start(0);
   Export(Path("out.mpg"));
   EXPECT_TRUE(prompts.errors.isEmpty());
   EXPECT_TRUE(exporting);
-  EXPECT_EQ(handed.preset, DiscPreset::SuperVideoCd);
+  EXPECT_EQ(recorded.preset, DiscPreset::SuperVideoCd);
+  EXPECT_TRUE(recorded.closed);
   EXPECT_EQ(form->PictureSize(), QSize(480, 576));  // drawn at the frame's size
   EXPECT_EQ(form->PreviewImage().size(), QSize(480, 576));
   // and shown whole, scaled into the box
@@ -83,26 +75,11 @@ TEST_F(WindowExport, TheSelectionGoesOverAsWholeBlocksInTheChosenFormat) {
 TEST_F(WindowExport, WriterReceivesBlocksAndPicturesAndTheLoopIsIgnored) {
   OpenThroughCommand(WriteRamp("a.wav", 11025));  // half a second
   ASSERT_TRUE(Find<QCheckBox>("SchleifeCheck")->isChecked());
-  std::vector<std::int16_t> samples;
-  int images = 0;
-  form->SetMediaWriterFactory([&] {
-    auto writer = std::make_unique<RecordingMediaWriter>();
-    media = writer.get();
-    return writer;
-  });
-  // Read what was handed over on the last block, before the writer goes.
-  QTimer peek;
-  QObject::connect(&peek, &QTimer::timeout, [&] {
-    if (!media) return;
-    samples = media->samples;
-    images = media->images;
-  });
-  peek.start(0);
   Export(Path("out.mpg"));
   // 11025 frames at 22050 Hz fill 8 blocks; each block's sound follows its pictures.
-  EXPECT_EQ(samples.size() % (2 * 2756), 0u);
-  EXPECT_GE(samples.size(), 7u * 2 * 2756);
-  EXPECT_GE(images, 11);
+  EXPECT_EQ(recorded.samples.size() % (2 * 2756), 0u);
+  EXPECT_GE(recorded.samples.size(), 7u * 2 * 2756);
+  EXPECT_GE(recorded.images, 11);
   EXPECT_EQ(sound->Waits(), 0);  // nothing waited for the sound card
 }
 
@@ -200,6 +177,7 @@ TEST(WindowExportEndToEnd, ADvdFileComesOutThatTheToolsRead) {
   const QString video = dir.filePath("song.mpg");
   prompts.fileNames.push_back(video);
   form.findChild<QPushButton*>("Button1")->click();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !form.Busy(); }, 120'000));
   ASSERT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join(' ').toStdString();
   // The status bar names the file, its playing time and its size on disk.
   const QString size = QString::fromStdString(FormatFileSize(QFileInfo(video).size()));

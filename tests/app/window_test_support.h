@@ -35,8 +35,17 @@ class WindowTest : public ::testing::Test {
     return form->findChild<T*>(QString::fromLatin1(name));
   }
 
-  void Trigger(const char* action) { Find<QAction>(action)->trigger(); }
-  void Click(const char* button) { Find<QPushButton>(button)->click(); }
+  // A command, and whatever it set off on a worker (an export, a disc
+  // image) to its end, the window's event loop running meanwhile.
+  void Trigger(const char* action) {
+    Find<QAction>(action)->trigger();
+    WaitWhileBusy();
+  }
+  void Click(const char* button) {
+    Find<QPushButton>(button)->click();
+    WaitWhileBusy();
+  }
+  void WaitWhileBusy() { ASSERT_TRUE(QTest::qWaitFor([this] { return !form->Busy(); }, 120'000)); }
   QString Path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
 
   // Writes a 16-bit mono WAV file of `samples` samples counting up from 0.

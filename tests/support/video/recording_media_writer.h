@@ -48,4 +48,27 @@ class RecordingMediaWriter : public MediaWriter {
   std::string error_;
 };
 
+// Hands every call to a recording writer that lives elsewhere (in a test's
+// fixture), so that what was handed over can be read once an export has
+// ended and let go of its writer.
+class BorrowedMediaWriter final : public MediaWriter {
+ public:
+  explicit BorrowedMediaWriter(RecordingMediaWriter& inner) : inner_(inner) {}
+  void SetFormatPreset(DiscPreset preset, TvSystem tv = TvSystem::Pal) override { inner_.SetFormatPreset(preset, tv); }
+  int FrameWidth() const override { return inner_.FrameWidth(); }
+  int FrameHeight() const override { return inner_.FrameHeight(); }
+  VideoRate FrameRate() const override { return inner_.FrameRate(); }
+  void SetExactEnd(bool exact) override { inner_.SetExactEnd(exact); }
+  void SetQuality(double quality) override { inner_.SetQuality(quality); }
+  bool SetFileName(const std::string& path) override { return inner_.SetFileName(path); }
+  bool WriteImage(const MediaImage& image) override { return inner_.WriteImage(image); }
+  bool RepeatImage() override { return inner_.RepeatImage(); }
+  bool WriteSound(const MediaSound& sound) override { return inner_.WriteSound(sound); }
+  bool WriteClose() override { return inner_.WriteClose(); }
+  const std::string& Error() const override { return inner_.Error(); }
+
+ private:
+  RecordingMediaWriter& inner_;
+};
+
 }  // namespace sonavix

@@ -1,0 +1,53 @@
+#include "export/export_job.h"
+
+#include <sys/stat.h>
+
+#include "export/export_session.h"
+#include "video/frame_renderer.h"
+
+namespace sonavix {
+
+namespace {
+
+std::int64_t FileSize(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 ? st.st_size : 0;
+}
+
+}  // namespace
+
+FrameSize ExportFrameSize(MediaWriter& writer, DiscPreset preset, TvSystem tv) {
+  writer.SetFormatPreset(preset, tv);
+  return {writer.FrameWidth(), writer.FrameHeight()};
+}
+
+ExportOutcome RunExport(const ExportRequest& request, MediaWriter& writer, RunHost& host, RandomGenerator& colours,
+                        const std::function<void(double)>& progress, bool keepStopped) {
+  ExportOutcome outcome;
+  ExportSession session(writer, request.preset, request.tv, request.quality);
+  const AudioDocument& doc = host.Document();
+  if (request.exactEnd) session.EndExactlyAfter(SoundFramesInRun(doc));
+  if (!session.Open(request.output, BlocksInRun(doc) * kBlockFrames, progress)) {
+    outcome.error = session.WriterError();
+    return outcome;
+  }
+  FrameRenderer renderer(session.FrameWidth(), session.FrameHeight());
+  RenderBlocks(host, renderer, session.Sink(), colours);
+  const bool stopped = host.StopRequested();
+  // Stopped without keeping: the session goes unfinished, and its file with it.
+  if (stopped && !keepStopped) {
+    outcome.result = ExportOutcome::Result::Stopped;
+    return outcome;
+  }
+  if (!session.Finish()) {
+    outcome.error = session.WriterError();
+    return outcome;
+  }
+  if (progress) progress(1.0);
+  outcome.result = stopped ? ExportOutcome::Result::Stopped : ExportOutcome::Result::Done;
+  outcome.seconds = session.AudioTime();
+  outcome.bytes = FileSize(request.output);
+  return outcome;
+}
+
+}  // namespace sonavix

@@ -1,0 +1,53 @@
+#pragma once
+// One export of a sound into a video file, as the window's export, the
+// window's disc image and the command line's render all make it: the media
+// writer set to the preset, the file opened, the blocks of the run rendered
+// into it (each picture drawn after its block was analysed), and the file
+// completed, or on a stop or a failure left nowhere. The host says what to
+// read (the document, the text, the font), shows the pictures and may ask
+// to stop; it is called on the job's thread, which may be a worker.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "playback/run.h"
+#include "video/media_writer.h"
+
+namespace sonavix {
+
+struct RandomGenerator;
+
+struct ExportRequest {
+  std::string output;
+  DiscPreset preset = DiscPreset::Dvd;
+  TvSystem tv = TvSystem::Pal;
+  double quality = 1.0;
+  // A disc's chapter: the video ends with the sound, not with its last block.
+  bool exactEnd = false;
+};
+
+struct ExportOutcome {
+  enum class Result { Done, Stopped, Failed };
+  Result result = Result::Failed;
+  std::string error;    // the writer's German sentence when it failed
+  double seconds = 0;   // playing time written
+  std::int64_t bytes = 0;
+  bool done() const { return result == Result::Done; }
+};
+
+// The picture size of a preset, for a host that shows the pictures.
+struct FrameSize {
+  int width = 0;
+  int height = 0;
+};
+FrameSize ExportFrameSize(MediaWriter& writer, DiscPreset preset, TvSystem tv);
+
+// Runs the export of the host's document (its selection, or the whole
+// sound) into `writer`. `progress` hears the share done, a few times a
+// second. With `keepStopped`, a stop completes the file with what was
+// written (the window keeps a shortened export); otherwise it leaves none.
+ExportOutcome RunExport(const ExportRequest& request, MediaWriter& writer, RunHost& host, RandomGenerator& colours,
+                        const std::function<void(double)>& progress = {}, bool keepStopped = false);
+
+}  // namespace sonavix
