@@ -216,6 +216,8 @@ class TMainForm final : public QMainWindow {
   void UpdateCommandStates();
   template <class Handler>
   void Guard(Handler&& handler);
+  // The same for work that comes back from a worker.
+  void Guarded(const std::function<void()>& handler);
 
   friend class MainFormRunHost;
   // main_form_jobs.cpp: an export or a disc image on the worker. The window
@@ -266,6 +268,9 @@ class TMainForm final : public QMainWindow {
   // main_form_import.cpp
   void CreateAudioImport();
   void OpenFile(const QString& name);
+  // On the window's thread, once the worker has read the file.
+  void TakeOpenedFile(const QString& name, AudioDocument read, bool opened, const ImportReport& report,
+                      const std::string& thrown, bool outOfMemory);
   std::int32_t MarkUnderPointer(int x) const;
   int ViewWidth() const;
 

@@ -56,6 +56,8 @@ void TMainForm::Guard(Handler&& handler) {
   }
 }
 
+void TMainForm::Guarded(const std::function<void()>& handler) { Guard(handler); }
+
 void TMainForm::OpenAtStart(const QString& name) {
   Guard([&] { OpenFile(name); });
 }
@@ -83,7 +85,7 @@ void TMainForm::dropEvent(QDropEvent* event) {
   if (!OpenBtn->isEnabled() || name.isEmpty()) return;
   event->acceptProposedAction();
   Guard([&] {
-    if (mp3Host_->Converting() || soundLocked_ || !MayLetSoundGo()) return;
+    if (reading_ || soundLocked_ || !MayLetSoundGo()) return;
     OpenFile(name);
   });
 }

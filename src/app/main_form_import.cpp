@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QShortcut>
 
+#include "app/background_job.h"
 #include "app/main_form.h"
 #include "app/main_form_mp3.h"
 #include "app/messages.h"
@@ -51,15 +52,18 @@ FileDialogSpec OpenDialog1(const QString& folder) {
 }  // namespace
 
 void TMainForm::CreateAudioImport() {
+  // Called on the open's worker: what it tells goes over to the window.
   audioDecoder_ = std::make_unique<FfmpegAudioDecoder>(
       [this](double done) {
         if (!readGate_.Due() && done < 1.0) return;
         const int percent = static_cast<int>(done * 100);
-        SetProStatus(percent);
-        ShowStatusText(ReadProgressText(percent, readTime_ ? readTime_->Estimate(done) : std::nullopt));
-        QCoreApplication::processEvents();
+        const std::optional<double> left = readTime_ ? readTime_->Estimate(done) : std::nullopt;
+        job_->Post([this, percent, left] {
+          SetProStatus(percent);
+          ShowStatusText(ReadProgressText(percent, left));
+        });
       },
-      [this] { return stopRequested_; });
+      [this] { return job_->StopRequested(); });
   // Escape does what STOP does, wherever the focus is.
   auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
   connect(escape, &QShortcut::activated, this, [this] {
@@ -70,41 +74,61 @@ void TMainForm::CreateAudioImport() {
 void TMainForm::OpenBtnClick() {
   // A second open while a file is being read would change the converter's
   // formats (MP3) or the block (any other) under the running read.
-  if (mp3Host_->Converting() || reading_ || soundLocked_) return;
+  if (reading_ || soundLocked_) return;
   if (!MayLetSoundGo()) return;
   const std::optional<QString> name = prompts_.AskOpenFileName(this, OpenDialog1(recentFolder_.Start()));
   if (name) OpenFile(*name);
 }
 
+// The file is read on the worker into a document of its own; the window's
+// sound is replaced only when it is there (a failure or STOP leave it as it
+// was). Meanwhile nothing may change or replace the sound, and STOP (or
+// Escape) ends the reading.
 void TMainForm::OpenFile(const QString& name) {
-  ImportReport report;
-  bool opened = false;
-  {
-    // While a file is read, nothing may change or replace the sound, and
-    // STOP (or Escape) ends the reading.
-    const bool run = running_;
-    reading_ = true;
-    readTime_.emplace();
-    readGate_ = ReportGate();
-    EnableExportCommands(false);
-    if (!run) {
-      stopRequested_ = false;
-      StopBTN->setEnabled(true);
+  if (job_->Running()) return;
+  const bool run = running_;
+  reading_ = true;
+  readTime_.emplace();
+  readGate_ = ReportGate();
+  EnableExportCommands(false);
+  if (!run) StopBTN->setEnabled(true);
+  struct Read {
+    AudioDocument doc;
+    ImportReport report;
+    bool opened = false;
+    std::string thrown;  // an error that escaped the reading, as the guard would show it
+    bool outOfMemory = false;
+  };
+  auto read = std::make_shared<Read>();
+  job_->Start([this, read, path = LocalPath(name), name, run] {
+    try {
+      read->opened = OpenSoundFile(read->doc, path, mp3Decoder_, audioDecoder_.get(), &read->report);
+    } catch (const std::bad_alloc&) {
+      read->outOfMemory = true;
+    } catch (const std::exception& error) {
+      read->thrown = error.what();
     }
-    struct Rest {
-      TMainForm& form;
-      bool run;
-      ~Rest() {
-        form.reading_ = false;
-        form.EnableExportCommands(true);
-        if (!run) form.StopBTN->setEnabled(false);
-        form.SetProStatus(0);
-        form.ShowStatusText(QString());
-      }
-    } rest{*this, run};
-    opened = OpenSoundFile(doc_, LocalPath(name), mp3Decoder_, audioDecoder_.get(), &report);
-  }
-  if (opened) {
+    job_->Finish([this, read, name, run] {
+      reading_ = false;
+      EnableExportCommands(true);
+      if (!run) StopBTN->setEnabled(false);
+      SetProStatus(0);
+      ShowStatusText(QString());
+      Guarded([&] { TakeOpenedFile(name, std::move(read->doc), read->opened, read->report, read->thrown, read->outOfMemory); });
+    });
+  });
+}
+
+void TMainForm::TakeOpenedFile(const QString& name, AudioDocument read, bool opened, const ImportReport& report,
+                               const std::string& thrown, bool outOfMemory) {
+  for (const std::string& error : mp3Host_->TakeErrors()) prompts_.ShowError(this, QString::fromStdString(error));
+  doc_.SelStart = doc_.SelEnd = 0;  // as after any open, read or not
+  if (outOfMemory) {
+    prompts_.ShowError(this, kOutOfMemory);
+  } else if (!thrown.empty()) {
+    prompts_.ShowError(this, QString::fromLocal8Bit(thrown.c_str()));
+  } else if (opened) {
+    ReplaceBlock(doc_, SampleBlock{std::move(read.SampleData), read.DataSize}, read.Format());
     recentFolder_.Remember(name);
     NewHistory(DisplayName(QFileInfo(name).fileName()));
     tags_ = report.tags;

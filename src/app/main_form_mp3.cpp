@@ -3,9 +3,9 @@
 
 #include "app/main_form_mp3.h"
 
-#include <QCoreApplication>
 #include <utility>
 
+#include "app/background_job.h"
 #include "app/main_form.h"
 #include "app/status_texts.h"
 #include "app/user_prompts.h"
@@ -14,20 +14,16 @@
 
 namespace sonavix {
 
+// On the open's worker.
 void MainFormMp3Host::ConvertToWave(const std::string& mp3Path, const std::string& wavePath) {
-  converting_ = true;
   reportedFailure_ = false;
+  errors_.clear();
   timeLeft_.emplace();
   gate_.emplace();
-  struct Rest {
-    MainFormMp3Host& host;
-    ~Rest() {
-      host.converting_ = false;
-      host.form_.ShowStatusText(QString());
-    }
-  } rest{*this};
   form_.ConvertMP3WAV(mp3Path, wavePath);
 }
+
+std::vector<std::string> MainFormMp3Host::TakeErrors() { return std::exchange(errors_, {}); }
 
 bool MainFormMp3Host::TakeReportedFailure() { return std::exchange(reportedFailure_, false); }
 
@@ -37,9 +33,12 @@ void MainFormMp3Host::SetProStatus(int percent) {
   const bool edge = percent <= 0 || percent >= 100 || percent < shownPercent_;
   if (!edge && gate_ && !gate_->Due()) return;
   shownPercent_ = percent;
-  form_.SetProStatus(percent);
-  if (converting_ && timeLeft_ && percent > 0)
-    form_.ShowStatusText(Mp3ProgressText(percent, timeLeft_->Estimate(percent / 100.0)));
+  const std::optional<double> left =
+      timeLeft_ && percent > 0 ? timeLeft_->Estimate(percent / 100.0) : std::optional<double>();
+  form_.job_->Post([form = &form_, percent, left] {
+    form->SetProStatus(percent);
+    if (percent > 0) form->ShowStatusText(Mp3ProgressText(percent, left));
+  });
 }
 
 void MainFormMp3Host::ReportTooLong(const std::string& text) {
@@ -47,15 +46,14 @@ void MainFormMp3Host::ReportTooLong(const std::string& text) {
   ShowError(text);
 }
 
-void MainFormMp3Host::ProcessMessages() { QCoreApplication::processEvents(); }
+// The worker needs no message pump: the window's own loop goes on.
+void MainFormMp3Host::ProcessMessages() {}
 
-bool MainFormMp3Host::StopRequested() const { return form_.stopRequested_; }
+bool MainFormMp3Host::StopRequested() const { return form_.job_->StopRequested(); }
 
-void MainFormMp3Host::ClearStopRequest() { form_.stopRequested_ = false; }
+void MainFormMp3Host::ClearStopRequest() {}
 
-void MainFormMp3Host::ShowError(const std::string& text) {
-  form_.prompts_.ShowError(&form_, QString::fromStdString(text));
-}
+void MainFormMp3Host::ShowError(const std::string& text) { errors_.push_back(text); }
 
 void TMainForm::CreateMp3Import() {
   mp3wav_ = std::make_unique<TACMConvertor>(*codecs_);
@@ -67,7 +65,7 @@ void TMainForm::CreateMp3Import() {
 Mp3Decoder* TMainForm::DefaultMp3Decoder() const { return mp3Host_.get(); }
 
 void TMainForm::DiscoverMp3Formats() {
-  Mp3FormatDiscovery discovery(*codecs_, [] { QCoreApplication::processEvents(); });
+  Mp3FormatDiscovery discovery(*codecs_, nullptr);
   mp3FormatList_ = discovery.Run();
 }
 

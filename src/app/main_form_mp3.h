@@ -1,9 +1,12 @@
 #pragma once
-// The main window as the MP3 import sees it: progress in the status bar, the
-// message pump, the shared stop flag and error boxes; and the decoder the
-// open command hands ".mp3" files to.
+// The main window as the MP3 import sees it, from the worker the open runs
+// on: progress handed to the status bar, STOP through the job, and the
+// errors kept until the open has ended; and the decoder the open command
+// hands MP3 files to.
 
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "document/sound_files.h"
 #include "document/work_progress.h"
@@ -26,15 +29,15 @@ class MainFormMp3Host final : public Mp3ConversionHost, public Mp3Decoder {
   void ShowError(const std::string& text) override;
   void ReportTooLong(const std::string& text) override;
 
-  // True while a conversion runs; the message pump lets commands in then.
-  bool Converting() const { return converting_; }
-  // True once after a conversion whose failure the user has been told of
-  // in words of its own (a file too long), so that no second box follows.
+  // What the conversion had to say, in order; taken once the open has ended.
+  std::vector<std::string> TakeErrors();
+  // True once after a conversion whose failure the user is told of in words
+  // of its own (a file too long), so that no second box follows.
   bool TakeReportedFailure();
 
  private:
   TMainForm& form_;
-  bool converting_ = false;
+  std::vector<std::string> errors_;
   bool reportedFailure_ = false;
   int shownPercent_ = 0;
   std::optional<TimeLeft> timeLeft_;

@@ -170,6 +170,7 @@ TEST(WindowExportEndToEnd, ADvdFileComesOutThatTheToolsRead) {
   }
   prompts.fileNames.push_back(wave);
   form.findChild<QAction*>("ffnen1")->trigger();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !form.Busy(); }));
   form.Document().SelStart = 0;
   form.Document().SelEnd = 2 * 44100;  // the first second, all of it
   form.findChild<QLineEdit*>("Edit1")->setText(QStringLiteral("Sonavix"));

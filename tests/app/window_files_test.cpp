@@ -205,6 +205,7 @@ TEST_F(WindowFiles, AFileDroppedOnTheWindowOpensWhateverBytesItsNameHas) {
   EXPECT_TRUE(enter.isAccepted());
   QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
   QCoreApplication::sendEvent(form.get(), &drop);
+  WaitWhileBusy();
   ::unlink(raw.c_str());
   EXPECT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join(' ').toStdString();
   EXPECT_EQ(form->Document().DataSize, 2000);
@@ -214,6 +215,7 @@ TEST_F(WindowFiles, AFileDroppedOnTheWindowOpensWhateverBytesItsNameHas) {
 TEST_F(WindowFiles, AFileNamedAtStartIsShownWholeOrSaysItCannotBeRead) {
   const QString song = WriteRamp("start.wav", 50'000);
   form->OpenAtStart(song);
+  WaitWhileBusy();
   EXPECT_TRUE(prompts.errors.isEmpty());
   EXPECT_EQ(form->Document().SampleCount(), 50'000);
   EXPECT_EQ(form->Zoom(), 50'000 / form->WaveBox()->width());
@@ -223,6 +225,7 @@ TEST_F(WindowFiles, AFileNamedAtStartIsShownWholeOrSaysItCannotBeRead) {
   TMainForm other(otherPrompts, std::make_unique<VirtualSoundDevice>());
   other.show();
   other.OpenAtStart(Path("missing.wav"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !other.Busy(); }));
   EXPECT_EQ(otherPrompts.errors, QStringList{kCannotOpen});
   EXPECT_EQ(other.Document().SampleData, nullptr);
 }

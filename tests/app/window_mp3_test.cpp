@@ -123,8 +123,14 @@ TEST_F(WindowMp3, AnMp3FileWithoutAudioLeavesTheSoundAsItWas) {
 TEST_F(WindowMp3, ClosingTheWindowStopsALongConversionAndKeepsWhatWasDecoded) {
   if (!HaveLame()) GTEST_SKIP() << "lame is not installed";
   const QString mp3 = MakeMp3("long.mp3", 20.0);
-  // The close arrives through the message pump of the conversion loop.
-  QTimer::singleShot(0, form.get(), [this] { form->close(); });
+  // The close arrives while the conversion is under way.
+  QTimer closeOnce;
+  QObject::connect(&closeOnce, &QTimer::timeout, [&] {
+    if (form->Progress()->ProgressPercent() == 0) return;
+    closeOnce.stop();
+    form->close();
+  });
+  closeOnce.start(0);
   OpenThroughCommand(mp3);
   EXPECT_TRUE(form->StopRequested());
   EXPECT_GT(form->Document().FrameCount(), 0);
@@ -166,6 +172,7 @@ TEST(WindowMp3WithoutCodec, TheConverterErrorIsShownAndNothingIsLeftBehind) {
   const int before = static_cast<int>(QDir(QDir::tempPath()).entryList({QStringLiteral("tempwav*.wav")}).size());
   prompts.fileNames.push_back(mp3.fileName());
   form.findChild<QAction*>("ffnen1")->trigger();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !form.Busy(); }));
   EXPECT_EQ(prompts.errors, QStringList{"acmStreamOpen: The requested operation cannot be performed."});
   EXPECT_EQ(form.Document().DataSize, 0);
   EXPECT_FALSE(form.mp3wav().Active());
