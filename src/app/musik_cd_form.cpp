@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -11,6 +10,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <functional>
 #include <utility>
 
 #include "app/dialog_placement.h"
@@ -85,7 +85,10 @@ TMusikCDForm::TMusikCDForm(QWidget* parent) : QDialog(parent) {
   setFixedSize(kDialogSize.expandedTo(column->minimumSize()));
 }
 
-TMusikCDForm::~TMusikCDForm() = default;
+TMusikCDForm::~TMusikCDForm() {
+  if (reader_) reader_->RequestCancel();
+  if (thread_.joinable()) thread_.join();
+}
 
 void TMusikCDForm::SetSource(cdda::PassThroughTransport& passThrough, cdda::ScsiGenericLoader& generic,
                              const cdda::CDDriveList& drives, AudioDocument& doc) {
@@ -105,17 +108,64 @@ void TMusikCDForm::ListDrives(const cdda::CDDriveList& drives) {
   if (DriveBox->count() > 0) DriveBox->setCurrentIndex(0);
 }
 
+namespace {
+
+// The dialog as a read on its own thread sees it: the track and the karaoke
+// choice as they were at "OK", the lines and the position handed over to
+// the dialog's thread.
+class ReadOnThread final : public cdda::TrackReadHost {
+ public:
+  ReadOnThread(QObject& dialog, std::function<void(std::string)> write, std::function<void(std::string)> show,
+               int track, bool karaoke)
+      : dialog_(dialog), write_(std::move(write)), show_(std::move(show)), track_(track), karaoke_(karaoke) {}
+  void WriteLine(const std::string& line) override {
+    QMetaObject::invokeMethod(&dialog_, [write = write_, line] { write(line); }, Qt::QueuedConnection);
+  }
+  void ShowPosition(const std::string& label) override {
+    QMetaObject::invokeMethod(&dialog_, [show = show_, label] { show(label); }, Qt::QueuedConnection);
+  }
+  void ProcessMessages() override {}
+  int TrackNumber() const override { return track_; }
+  bool Karaoke() const override { return karaoke_; }
+
+ private:
+  QObject& dialog_;
+  std::function<void(std::string)> write_, show_;
+  int track_;
+  bool karaoke_;
+};
+
+}  // namespace
+
+// The track is read on a thread of its own into a sound of its own, while
+// the dialog stays at hand ("Abbrechen" ends the read); once it is there,
+// it becomes the document's sound here and the dialog closes.
 void TMusikCDForm::BitBtnXP1Click() {
   if (reading_ || !reader_) return;
   BitBtnXP1->setEnabled(false);
   reading_ = true;
-  // An exception must not pass through the dialog's event loop: it is kept
-  // and passed on by whoever showed the dialog.
-  try {
-    reader_->SaveTrackClick(*drives_, DriveBox->currentIndex(), *doc_, *this);
-  } catch (...) {
-    readError_ = std::current_exception();
-  }
+  if (thread_.joinable()) thread_.join();
+  auto host = std::make_shared<ReadOnThread>(
+      *this, [this](const std::string& line) { WriteLine(line); },
+      [this](const std::string& label) { ShowPosition(label); }, TrackNumber(), Karaoke());
+  auto read = std::make_shared<AudioDocument>();
+  thread_ = std::thread([this, host, read, drive = DriveBox->currentIndex()] {
+    // An exception must not pass through the dialog's event loop: it is kept
+    // and passed on by whoever showed the dialog.
+    std::exception_ptr error;
+    try {
+      reader_->SaveTrackClick(*drives_, drive, *read, *host);
+    } catch (...) {
+      error = std::current_exception();
+    }
+    QMetaObject::invokeMethod(this, [this, read, error] { TakeRead(*read, error); }, Qt::QueuedConnection);
+  });
+}
+
+void TMusikCDForm::TakeRead(AudioDocument& read, std::exception_ptr error) {
+  if (thread_.joinable()) thread_.join();
+  readError_ = error;
+  if (read.SampleData) ReplaceBlock(*doc_, SampleBlock{std::move(read.SampleData), read.DataSize}, read.Format());
   reading_ = false;
   ShowTrackText();
   BitBtnXP1->setEnabled(true);
@@ -144,7 +194,7 @@ void TMusikCDForm::ShowPosition(const std::string& label) {
   Label1->setText(QString::fromStdString(label));
 }
 
-void TMusikCDForm::ProcessMessages() { QCoreApplication::processEvents(); }
+void TMusikCDForm::ProcessMessages() {}
 
 int TMusikCDForm::TrackNumber() const { return STrackEd->value(); }
 

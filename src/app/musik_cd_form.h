@@ -7,6 +7,7 @@
 #include <exception>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "cdda/cd_drives.h"
 #include "cdda/track_reader.h"
@@ -35,6 +36,8 @@ class TMusikCDForm final : public QDialog, public cdda::TrackReadHost {
   // Fills the drive box with the drives' list entries; the first is selected.
   void ListDrives(const cdda::CDDriveList& drives);
 
+  // True while a track is being read.
+  bool Reading() const { return reading_; }
   // "OK": reads the track and closes the dialog.
   void BitBtnXP1Click();
   // "Abbrechen": stops a running read; closes the dialog when none runs.
@@ -66,6 +69,8 @@ class TMusikCDForm final : public QDialog, public cdda::TrackReadHost {
 
  private:
   void ShowTrackText();
+  // On the dialog's thread, once the read's thread has ended.
+  void TakeRead(AudioDocument& read, std::exception_ptr error);
 
   QLabel* Label1 = nullptr;
   QLabel* TrackTextLabel = nullptr;  // the chosen track's CD-Text
@@ -82,6 +87,7 @@ class TMusikCDForm final : public QDialog, public cdda::TrackReadHost {
   const cdda::CDDriveList* drives_ = nullptr;
   AudioDocument* doc_ = nullptr;
   bool reading_ = false;
+  std::thread thread_;  // the read at work
   std::exception_ptr readError_;
 };
 

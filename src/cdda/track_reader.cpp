@@ -100,7 +100,7 @@ struct ReadContext {
   TrackControls& controls;
   CdText& text;
   std::uint32_t& trackCount;
-  bool& cancelRequested;
+  std::atomic<bool>& cancelRequested;
   TrackReadHost& host;
   const SecondsClock& clock;
   const SecondsSleep& sleep;

@@ -5,6 +5,7 @@
 // as a message line. A drive still spinning a disc up is waited for;
 // unreadable sectors become silence, and the messages say where.
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -42,9 +43,10 @@ class TrackReader {
   void SaveTrackClick(const CDDriveList& drives, int driveIndex, AudioDocument& doc,
                       TrackReadHost& host);
 
-  // Ends a running read after the request in progress.
-  void RequestCancel() { cancelRequested_ = true; }
-  bool CancelRequested() const { return cancelRequested_; }
+  // Ends a running read after the request in progress; may be called from
+  // another thread than the read's.
+  void RequestCancel() { cancelRequested_.store(true); }
+  bool CancelRequested() const { return cancelRequested_.load(); }
 
   const TrackTable& Tracks() const { return trackTable_; }
   // The CD-Text of the disc last read, empty when it had none.
@@ -64,7 +66,7 @@ class TrackReader {
   SecondsSleep sleep_ = SleepSeconds;
   PassThroughTransport& passThrough_;
   ScsiGenericLoader& generic_;
-  bool cancelRequested_ = false;
+  std::atomic<bool> cancelRequested_{false};
   TrackTable trackTable_{};
   TrackControls trackControls_{};
   CdText cdText_;

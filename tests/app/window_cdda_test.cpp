@@ -51,8 +51,11 @@ class WindowCdda : public WindowTest {
     return dialog.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"))->toPlainText();
   }
 
+  // A button of the dialog, and the read it starts to its end.
   static void ClickIn(QDialog& dialog, const char* button) {
     dialog.findChild<QPushButton*>(QString::fromLatin1(button))->click();
+    auto* cd = qobject_cast<TMusikCDForm*>(&dialog);
+    ASSERT_TRUE(QTest::qWaitFor([cd] { return !cd || !cd->Reading(); }, 60'000));
   }
 
   EmulatedPassThrough* passThrough = nullptr;  // owned by the form
@@ -173,10 +176,13 @@ TEST_F(WindowCdda, AbbrechenDuringAReadKeepsWhatWasRead) {
   drive->disc.trackStarts = {0};
   drive->disc.leadOut = 1000;
   QDialog* shown = nullptr;
-  // The emulated drive is asked while the read runs: the user presses
-  // "Abbrechen" during the fourth request.
+  // The emulated drive is asked while the read runs on its thread: the user
+  // presses "Abbrechen" during the fourth request.
   drive->readFails = [&](std::size_t index, std::uint32_t) -> std::optional<cdda::SenseError> {
-    if (index == 3) ClickIn(*shown, "BitBtnXP2");
+    if (index == 3)
+      QMetaObject::invokeMethod(
+          shown, [&] { shown->findChild<QPushButton*>(QStringLiteral("BitBtnXP2"))->click(); },
+          Qt::BlockingQueuedConnection);
     return std::nullopt;
   };
   prompts.dialogs.push_back([&](QDialog& dialog) {
