@@ -38,7 +38,6 @@ class QuietHost final : public sonavix::RunHost {
  public:
   explicit QuietHost(const sonavix::AudioDocument& doc)
       : doc_(doc), font_(sonavix::DefaultPictureFont()) {}
-  void ProcessMessages() override {}
   const sonavix::AudioDocument& Document() const override { return doc_; }
   bool StopRequested() const override { return false; }
   bool LoopChecked() const override { return false; }

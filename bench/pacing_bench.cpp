@@ -63,7 +63,6 @@ void MakeSound(sonavix::AudioDocument& doc, double seconds) {
 class QuietHost final : public sonavix::RunHost {
  public:
   explicit QuietHost(const sonavix::AudioDocument& doc) : doc_(doc) {}
-  void ProcessMessages() override {}
   const sonavix::AudioDocument& Document() const override { return doc_; }
   bool StopRequested() const override { return false; }
   bool LoopChecked() const override { return false; }

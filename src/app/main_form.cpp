@@ -9,7 +9,7 @@
 #include <QScrollBar>
 
 #include "app/background_job.h"
-#include "app/export_host.h"
+#include "app/worker_run_host.h"
 #include "app/main_form_mp3.h"
 #include "app/messages.h"
 #include "app/paint_box.h"
@@ -49,6 +49,7 @@ TMainForm::TMainForm(UserPrompts& prompts, std::unique_ptr<SoundDevice> sound,
   BuildWindow();
   CreateAudioImport();
   job_ = std::make_unique<BackgroundJob>(nullptr);
+  playJob_ = std::make_unique<BackgroundJob>(nullptr);
   BindCommands();
   FormCreate();
   UpdateCommandStates();
@@ -75,13 +76,17 @@ void TMainForm::FormCreate() {
 void TMainForm::FormClose() {
   stopRequested_ = true;
   StopJob();
+  playJob_->RequestStop();
 }
 
 void TMainForm::FormDestroy() {
   stopRequested_ = true;
   // A job still at work reads the sound: it ends before the sound goes.
+  if (playJob_) playJob_->RequestStop();
   job_.reset();
-  exportHost_.reset();
+  playJob_.reset();
+  runHost_.reset();
+  playHost_.reset();
   if (sound_) sound_->Stop();
   sound_.reset();
   doc_.SampleData.reset();

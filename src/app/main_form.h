@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -41,7 +42,7 @@ namespace sonavix {
 class MediaWriter;
 class DiscTools;
 class BackgroundJob;
-class ExportHost;
+class WorkerRunHost;
 class MainFormMp3Host;
 class TACMConvertor;
 class Mp3Decoder;
@@ -140,10 +141,10 @@ class TMainForm final : public QMainWindow {
                        std::unique_ptr<cdda::ScsiGenericLoader> generic);
   const cdda::CDDriveList& CDDrives() const { return cdDriveList_; }
 
-  // Plays the selection (or the whole sound) with the live picture, or, with
-  // a writer, hands pictures and blocks to it instead. Only one run at a
-  // time: a start while one is active is refused (returns false).
-  bool StartRun(RunWriter* writer);
+  // Plays the selection (or the whole sound) with the live picture, on a
+  // worker. Only one run at a time: a start while one is active (or an
+  // export) is refused (returns false).
+  bool StartRun();
 
   // Opens a file named on the command line, as "Öffnen..." would once the
   // user has chosen it: the whole sound is shown, or the usual message.
@@ -219,7 +220,6 @@ class TMainForm final : public QMainWindow {
   // The same for work that comes back from a worker.
   void Guarded(const std::function<void()>& handler);
 
-  friend class MainFormRunHost;
   // main_form_jobs.cpp: an export or a disc image on the worker. The window
   // is turned to it (BeginJob) and back (EndJob); `afterOnWorker` runs on
   // the worker once the video is written (the image's second stage), `done`
@@ -282,7 +282,11 @@ class TMainForm final : public QMainWindow {
   Mp3Decoder* mp3Decoder_ = nullptr;
   std::unique_ptr<AudioDecoder> audioDecoder_;
   std::unique_ptr<BackgroundJob> job_;
-  std::unique_ptr<ExportHost> exportHost_;
+  std::unique_ptr<WorkerRunHost> runHost_;   // the export's or the image's
+  std::unique_ptr<BackgroundJob> playJob_;   // playback
+  std::unique_ptr<WorkerRunHost> playHost_;
+  // Held while the sound is changed, and by playback while it fills a block.
+  std::mutex soundLock_;
   std::optional<TimeLeft> jobTime_;
   bool reading_ = false;  // a file is being decoded
   std::optional<TimeLeft> readTime_;

@@ -29,7 +29,7 @@ void TMainForm::MusikCDBtnClick() {
                                          [dialog](const std::string& line) { dialog->WriteLine(line); });
     dialog->ListDrives(cdDriveList_);
   }
-  dialog->SetSource(*cdPassThrough_, *cdGeneric_, cdDriveList_, doc_);
+  dialog->SetSource(*cdPassThrough_, *cdGeneric_, cdDriveList_, doc_, soundLock_);
   // A track read replaces the block; the new one is made while the old one
   // still exists, so a new address means a new sound.
   const std::uint8_t* before = doc_.SampleData.get();

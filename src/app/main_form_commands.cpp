@@ -145,6 +145,7 @@ void TMainForm::BindCommands() {
   bind("VonMusikCDeinlesen1", &TMainForm::MusikCDBtnClick);
 
   connect(Edit1, &QLineEdit::textChanged, this, [this] { TellJobAboutPicture(); });
+  connect(SchleifeCheck, &QCheckBox::toggled, this, [this] { TellJobAboutPicture(); });
   connect(ZoomOutEd, &ZoomSpinEdit::Changed, this, [this] { Guard([this] { ZoomOutEdChange(); }); });
   connect(RxSlider1, &QScrollBar::valueChanged, this,
           [this] { Guard([this] { RxSlider1Change(); }); });

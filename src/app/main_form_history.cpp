@@ -40,13 +40,19 @@ bool TMainForm::Edit(EditCommand command, const EditArguments& arguments) {
     ~Show() { form.ShowHistoryState(); }
   } show{*this};
   if (soundLocked_) return false;
+  const std::lock_guard lock(soundLock_);  // a playing run takes the edit at its next block
   return PerformEdit(history_, doc_, CurrentView(), command, arguments);
 }
 
 void TMainForm::UndoClick() {
   if (soundLocked_) return;
   const std::int32_t rate = doc_.SampleRate;
-  if (const std::optional<ViewState> view = history_.Undo(doc_, CurrentView())) ShowView(*view);
+  std::optional<ViewState> view;
+  {
+    const std::lock_guard lock(soundLock_);
+    view = history_.Undo(doc_, CurrentView());
+  }
+  if (view) ShowView(*view);
   if (doc_.SampleRate != rate) ShowStatusText(SampleRateText(doc_.SampleRate));
   ShowHistoryState();
 }
@@ -54,7 +60,12 @@ void TMainForm::UndoClick() {
 void TMainForm::RedoClick() {
   if (soundLocked_) return;
   const std::int32_t rate = doc_.SampleRate;
-  if (const std::optional<ViewState> view = history_.Redo(doc_, CurrentView())) ShowView(*view);
+  std::optional<ViewState> view;
+  {
+    const std::lock_guard lock(soundLock_);
+    view = history_.Redo(doc_, CurrentView());
+  }
+  if (view) ShowView(*view);
   if (doc_.SampleRate != rate) ShowStatusText(SampleRateText(doc_.SampleRate));
   ShowHistoryState();
 }

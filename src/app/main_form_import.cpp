@@ -128,7 +128,10 @@ void TMainForm::TakeOpenedFile(const QString& name, AudioDocument read, bool ope
   } else if (!thrown.empty()) {
     prompts_.ShowError(this, QString::fromLocal8Bit(thrown.c_str()));
   } else if (opened) {
-    ReplaceBlock(doc_, SampleBlock{std::move(read.SampleData), read.DataSize}, read.Format());
+    {
+      const std::lock_guard lock(soundLock_);  // a playing run takes the new sound at its next block
+      ReplaceBlock(doc_, SampleBlock{std::move(read.SampleData), read.DataSize}, read.Format());
+    }
     recentFolder_.Remember(name);
     NewHistory(DisplayName(QFileInfo(name).fileName()));
     tags_ = report.tags;

@@ -3,18 +3,19 @@
 // the worker to end, the pictures and the play cursor come back to the
 // preview and the waveform, and the end is taken on the window's thread.
 
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
 
 #include "app/background_job.h"
-#include "app/export_host.h"
+#include "app/worker_run_host.h"
 #include "app/main_form.h"
 #include "app/paint_box.h"
 #include "video/random.h"
 
 namespace sonavix {
 
-bool TMainForm::Busy() const { return job_ && job_->Running(); }
+bool TMainForm::Busy() const { return (job_ && job_->Running()) || (playJob_ && playJob_->Running()); }
 
 void TMainForm::BeginJob() {
   running_ = true;
@@ -25,13 +26,14 @@ void TMainForm::BeginJob() {
   EnableExportCommands(false);
   PlayBtn->setEnabled(false);
   StopBTN->setEnabled(true);
-  exportHost_ = std::make_unique<ExportHost>(
-      *job_, doc_, Edit1->text(), pictureFont_, [this](const QImage& picture) { ShowPicture(picture); },
-      [this](std::int64_t frame) { MoveCursor(frame); });
+  runHost_ = WorkerRunHost::Snapshot(*job_, doc_,
+                                     {Edit1->text(), pictureFont_, false,
+                                      [this](const QImage& picture) { ShowPicture(picture); },
+                                      [this](std::int64_t frame) { MoveCursor(frame); }});
 }
 
 void TMainForm::EndJob() {
-  exportHost_.reset();
+  runHost_.reset();
   running_ = false;
   exportMode_ = false;
   jobTime_.reset();
@@ -54,7 +56,7 @@ void TMainForm::StartExportJob(const ExportRequest& request, bool keepStopped,
   job_->Start([this, writer, request, keepStopped, progress = std::move(progress),
                after = std::move(afterOnWorker), done = std::move(done)]() mutable {
     const ExportOutcome outcome = RunExport(
-        request, *writer, *exportHost_, ProgramRandom(),
+        request, *writer, *runHost_, ProgramRandom(),
         [this, &progress](double share) { job_->Post([progress, share] { progress(share); }); }, keepStopped);
     writer.reset();
     if (after) after(outcome);
@@ -70,9 +72,12 @@ void TMainForm::StopJob() {
 }
 
 void TMainForm::TellJobAboutPicture() {
-  if (!exportHost_) return;
-  exportHost_->SetText(Edit1->text());
-  exportHost_->SetFont(pictureFont_);
+  for (WorkerRunHost* host : {runHost_.get(), playHost_.get()}) {
+    if (!host) continue;
+    host->SetText(Edit1->text());
+    host->SetFont(pictureFont_);
+    host->SetLoop(SchleifeCheck->isChecked());
+  }
 }
 
 }  // namespace sonavix

@@ -2,18 +2,19 @@
 // font of the picture's text.
 
 #include <QCheckBox>
-#include <QCoreApplication>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
 #include <algorithm>
 
+#include "app/background_job.h"
 #include "app/font_in_use.h"
 #include "app/main_form.h"
 #include "app/paint_box.h"
 #include "app/preview_window.h"
 #include "app/user_prompts.h"
+#include "app/worker_run_host.h"
 #include "playback/run.h"
 #include "playback/sound_device.h"
 #include "video/frame_renderer.h"
@@ -24,57 +25,45 @@ namespace {
 constexpr int kPreviewSize = 400;
 }
 
-// The window as the run sees it.
-class MainFormRunHost final : public RunHost {
- public:
-  explicit MainFormRunHost(TMainForm& form) : form_(form) {}
-
-  void ProcessMessages() override { QCoreApplication::processEvents(); }
-  const AudioDocument& Document() const override { return form_.doc_; }
-  bool StopRequested() const override { return form_.stopRequested_; }
-  bool LoopChecked() const override { return form_.SchleifeCheck->isChecked(); }
-  void MoveCursor(std::int64_t lastFrame) override { form_.MoveCursor(lastFrame); }
-  QString PictureText() const override { return form_.Edit1->text(); }
-  QFont PictureFont() const override { return form_.pictureFont_; }
-  void ShowPicture(const QImage& picture) override { form_.ShowPicture(picture); }
-
- private:
-  TMainForm& form_;
-};
-
-bool TMainForm::StartRun(RunWriter* writer) {
-  if (running_ || !sound_) return false;
+// Playback runs on its own worker: the run's blocks, the sound card's
+// pacing and the pictures there, the cursor and the pictures shown here, and
+// the window's edits taken in between blocks under the sound's lock.
+bool TMainForm::StartRun() {
+  if (running_ || !sound_ || playJob_->Running()) return false;
   running_ = true;
-  if (!writer) pictureSize_ = {kPreviewSize, kPreviewSize};
-  FrameRenderer renderer(pictureSize_.width(), pictureSize_.height());
+  pictureSize_ = {kPreviewSize, kPreviewSize};
   PlayBtn->setEnabled(false);
   EnableExportButton(false);
   StopBTN->setEnabled(true);
   stopRequested_ = false;
   cursorX_ = -1;
-  // Whatever way the run ends, the window goes back to rest.
-  struct Rest {
-    TMainForm& form;
-    ~Rest() {
-      form.running_ = false;
-      form.PlayBtn->setEnabled(true);
-      // The export enables its commands itself once its file is finished.
-      if (!form.exportMode_) form.EnableExportButton(true);
-      form.StopBTN->setEnabled(false);
-      form.cursorX_ = -1;
-      form.PaintBox1Paint();
-    }
-  } rest{*this};
-  MainFormRunHost host(*this);
-  RunBlocks(host, *sound_, renderer, writer);
+  WorkerRunHost::Window window{Edit1->text(), pictureFont_, SchleifeCheck->isChecked(),
+                               [this](const QImage& picture) { ShowPicture(picture); },
+                               [this](std::int64_t frame) { MoveCursor(frame); }};
+  playHost_ = WorkerRunHost::Live(*playJob_, doc_, soundLock_, std::move(window));
+  playJob_->Start([this, size = pictureSize_] {
+    FrameRenderer renderer(size.width(), size.height());
+    RunBlocks(*playHost_, *sound_, renderer);
+    playJob_->Finish([this] {
+      // Whatever way the run ended, the window goes back to rest.
+      playHost_.reset();
+      running_ = false;
+      PlayBtn->setEnabled(true);
+      if (!soundLocked_) EnableExportButton(true);
+      StopBTN->setEnabled(false);
+      cursorX_ = -1;
+      PaintBox1Paint();
+    });
+  });
   return true;
 }
 
-void TMainForm::PlayBtnClick() { StartRun(nullptr); }
+void TMainForm::PlayBtnClick() { StartRun(); }
 
 void TMainForm::StopBTNClick() {
   stopRequested_ = true;
   StopJob();
+  playJob_->RequestStop();
 }
 
 void TMainForm::BitBtnXP1Click() {

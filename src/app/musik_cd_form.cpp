@@ -91,7 +91,7 @@ TMusikCDForm::~TMusikCDForm() {
 }
 
 void TMusikCDForm::SetSource(cdda::PassThroughTransport& passThrough, cdda::ScsiGenericLoader& generic,
-                             const cdda::CDDriveList& drives, AudioDocument& doc) {
+                             const cdda::CDDriveList& drives, AudioDocument& doc, std::mutex& lock) {
   // The reader keeps the last TOC; it is made anew only for other transports.
   if (!reader_ || passThrough_ != &passThrough || generic_ != &generic)
     reader_ = std::make_unique<cdda::TrackReader>(passThrough, generic);
@@ -99,6 +99,7 @@ void TMusikCDForm::SetSource(cdda::PassThroughTransport& passThrough, cdda::Scsi
   generic_ = &generic;
   drives_ = &drives;
   doc_ = &doc;
+  docLock_ = &lock;
 }
 
 void TMusikCDForm::ListDrives(const cdda::CDDriveList& drives) {
@@ -165,7 +166,10 @@ void TMusikCDForm::BitBtnXP1Click() {
 void TMusikCDForm::TakeRead(AudioDocument& read, std::exception_ptr error) {
   if (thread_.joinable()) thread_.join();
   readError_ = error;
-  if (read.SampleData) ReplaceBlock(*doc_, SampleBlock{std::move(read.SampleData), read.DataSize}, read.Format());
+  if (read.SampleData) {
+    const std::lock_guard lock(*docLock_);
+    ReplaceBlock(*doc_, SampleBlock{std::move(read.SampleData), read.DataSize}, read.Format());
+  }
   reading_ = false;
   ShowTrackText();
   BitBtnXP1->setEnabled(true);

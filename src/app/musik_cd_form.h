@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <exception>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -31,8 +32,9 @@ class TMusikCDForm final : public QDialog, public cdda::TrackReadHost {
 
   // Where a read takes its drives from and where its sound goes. The
   // arguments must outlive every read.
+  // `lock` is held while the track read replaces the document's sound.
   void SetSource(cdda::PassThroughTransport& passThrough, cdda::ScsiGenericLoader& generic,
-                 const cdda::CDDriveList& drives, AudioDocument& doc);
+                 const cdda::CDDriveList& drives, AudioDocument& doc, std::mutex& lock);
   // Fills the drive box with the drives' list entries; the first is selected.
   void ListDrives(const cdda::CDDriveList& drives);
 
@@ -86,6 +88,7 @@ class TMusikCDForm final : public QDialog, public cdda::TrackReadHost {
   cdda::ScsiGenericLoader* generic_ = nullptr;
   const cdda::CDDriveList* drives_ = nullptr;
   AudioDocument* doc_ = nullptr;
+  std::mutex* docLock_ = nullptr;
   bool reading_ = false;
   std::thread thread_;  // the read at work
   std::exception_ptr readError_;

@@ -28,7 +28,6 @@ class DocumentRunHost final : public RunHost {
                   const RenderObserver& observer)
       : doc_(doc), request_(request), text_(std::move(text)), observer_(observer) {}
 
-  void ProcessMessages() override {}
   const AudioDocument& Document() const override { return doc_; }
   bool StopRequested() const override { return observer_.StopRequested(); }
   bool LoopChecked() const override { return false; }

@@ -74,15 +74,19 @@ struct RunCursor {
   std::vector<std::int16_t> block = std::vector<std::int16_t>(kBlockSamples + 1);
   std::int32_t frameCount = 0;
 
-  explicit RunCursor(const AudioDocument& doc) : range(RangeFromMarks(doc)), playPos(range.start) {}
+  explicit RunCursor(const RunHost& host) : range(host.RunRange()), playPos(range.start) {}
 
-  // Lets the host's messages through, fills the next block from the
-  // document as it stands now and moves the play cursor.
+  // Fills the next block from the document as it stands now (changes to
+  // it come in between blocks) and moves the play cursor.
   void Next(RunHost& host) {
-    host.ProcessMessages();
+    host.BeforeBlock();
+    std::unique_lock<std::mutex> held;
+    if (std::mutex* lock = host.DocumentLock()) held = std::unique_lock<std::mutex>(*lock);
     const AudioDocument& doc = host.Document();
     frameCount = PlayableFrames(doc);
-    host.MoveCursor(FillBlock(doc, range, playPos, block.data()));
+    const std::int64_t last = FillBlock(doc, range, playPos, block.data());
+    if (held) held.unlock();
+    host.MoveCursor(last);
   }
   bool More() const { return InRange(playPos, range, frameCount); }
 };
@@ -154,7 +158,7 @@ std::int64_t CursorColumn(const AudioDocument& doc, std::int64_t lastFrame, std:
 
 std::int64_t RenderBlocks(RunHost& host, FrameRenderer& renderer, RunWriter& writer,
                           RandomGenerator& colours) {
-  RunCursor run(host.Document());
+  RunCursor run(host);
   std::int64_t blocks = 0;
   do {
     run.Next(host);
@@ -179,7 +183,7 @@ std::int64_t RunBlocks(RunHost& host, SoundDevice& device, FrameRenderer& render
     device.Stop();
     return blocks;
   }
-  RunCursor run(host.Document());
+  RunCursor run(host);
   StartSilent(device);
   std::int64_t blocks = 0;
   do {

@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QString>
 #include <cstdint>
+#include <mutex>
 #include <string>
 
 #include "document/audio_document.h"
@@ -69,9 +70,15 @@ std::int64_t CursorColumn(const AudioDocument& doc, std::int64_t lastFrame, std:
 class RunHost {
  public:
   virtual ~RunHost() = default;
-  // Lets pending user input through: STOP and every other command.
-  virtual void ProcessMessages() = 0;
+  // Called before each block is filled from the document.
+  virtual void BeforeBlock() {}
   virtual const AudioDocument& Document() const = 0;
+  // The frames the run plays, asked once at its start: the selection, or
+  // the whole sound when nothing is selected.
+  virtual FrameRange RunRange() const { return RangeFromMarks(Document()); }
+  // Held while a block is filled from the document, when the document may
+  // be changed on another thread (between blocks, never during one).
+  virtual std::mutex* DocumentLock() { return nullptr; }
   virtual bool StopRequested() const = 0;
   virtual bool LoopChecked() const = 0;
   // Moves the play cursor to the column of this source frame.

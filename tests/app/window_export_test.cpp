@@ -53,7 +53,7 @@ TEST_F(WindowExport, TheSelectionGoesOverAsWholeBlocksInTheChosenFormat) {
   QObject::connect(&peek, &QTimer::timeout, [&] {
     if (!form->Busy()) return;
     exporting = form->ExportMode() && !Find<QPushButton>("OpenBtn")->isEnabled() &&
-                !Find<QPushButton>("PlayBtn")->isEnabled() && !form->StartRun(nullptr);
+                !Find<QPushButton>("PlayBtn")->isEnabled() && !form->StartRun();
   });
   peek.start(0);
   Export(Path("out.mpg"));

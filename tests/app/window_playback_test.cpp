@@ -19,18 +19,17 @@ namespace {
 
 using WindowPlayback = WindowTest;
 
-// Runs `step` every time the run lets messages through, with its count.
+// Runs `step` on the window's thread once every block of a run, with its
+// count, the run waiting meanwhile.
 class EveryBlock {
  public:
-  explicit EveryBlock(std::function<void(int)> step) : step_(std::move(step)) {
-    QObject::connect(&timer_, &QTimer::timeout, [this] { step_(++count_); });
-    timer_.start(0);
+  EveryBlock(LockstepSoundDevice& device, std::function<void(int)> step) : device_(device) {
+    device_.onBlock = std::move(step);
   }
+  ~EveryBlock() { device_.onBlock = nullptr; }
 
  private:
-  std::function<void(int)> step_;
-  QTimer timer_;
-  int count_ = 0;
+  LockstepSoundDevice& device_;
 };
 
 TEST_F(WindowPlayback, PlayRunsToTheEndAndLeavesTheWindowAtRest) {
@@ -38,7 +37,7 @@ TEST_F(WindowPlayback, PlayRunsToTheEndAndLeavesTheWindowAtRest) {
   Find<QCheckBox>("SchleifeCheck")->setChecked(false);
   bool playDisabledDuringRun = false;
   std::vector<int> cursor;
-  EveryBlock watch([&](int) {
+  EveryBlock watch(*lockstep, [&](int) {
     playDisabledDuringRun = !Find<QPushButton>("PlayBtn")->isEnabled() &&
                             Find<QPushButton>("StopBTN")->isEnabled() && form->Running();
     cursor.push_back(form->CursorX());
@@ -63,7 +62,7 @@ TEST_F(WindowPlayback, PlayRunsToTheEndAndLeavesTheWindowAtRest) {
 TEST_F(WindowPlayback, StopEndsALoopWithinOneBlock) {
   OpenThroughCommand(WriteRamp("a.wav", 1000));
   ASSERT_TRUE(Find<QCheckBox>("SchleifeCheck")->isChecked());
-  EveryBlock stopper([&](int n) {
+  EveryBlock stopper(*lockstep, [&](int n) {
     if (n == 20) Click("StopBTN");
   });
   Click("PlayBtn");
@@ -74,8 +73,8 @@ TEST_F(WindowPlayback, StopEndsALoopWithinOneBlock) {
 TEST_F(WindowPlayback, ASecondStartDuringARunIsRefused) {
   OpenThroughCommand(WriteRamp("a.wav", 1000));
   bool refused = false;
-  EveryBlock again([&](int n) {
-    if (n == 2) refused = !form->StartRun(nullptr);
+  EveryBlock again(*lockstep, [&](int n) {
+    if (n == 2) refused = !form->StartRun();
     if (n == 3) Click("StopBTN");
   });
   Click("PlayBtn");
@@ -85,7 +84,7 @@ TEST_F(WindowPlayback, ASecondStartDuringARunIsRefused) {
 
 TEST_F(WindowPlayback, ClosingTheWindowEndsTheRun) {
   OpenThroughCommand(WriteRamp("a.wav", 1000));
-  EveryBlock closer([&](int n) {
+  EveryBlock closer(*lockstep, [&](int n) {
     if (n == 2) Trigger("Beenden1");
   });
   Click("PlayBtn");

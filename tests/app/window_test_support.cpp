@@ -2,11 +2,37 @@
 
 #include "window_test_support.h"
 
+#include <QCoreApplication>
 #include <QFile>
+#include <chrono>
+#include <future>
 
 #include "document/wave_file.h"
 
 namespace sonavix::testing {
+
+LockstepSoundDevice::LockstepSoundDevice() : context_(std::make_unique<QObject>()) {}
+
+LockstepSoundDevice::~LockstepSoundDevice() = default;
+
+void LockstepSoundDevice::Wait(Event event) {
+  inner_->Wait(event);
+  if (event != Event::Mid) return;
+  auto stepped = std::make_shared<std::promise<void>>();
+  std::future<void> done = stepped->get_future();
+  QMetaObject::invokeMethod(
+      context_.get(),
+      [this, stepped] {
+        ++blocks_;
+        if (onBlock) onBlock(blocks_);
+        stepped->set_value();
+      },
+      Qt::QueuedConnection);
+  // The window's thread may be gone to shut the window: the run then goes
+  // on without its step.
+  while (done.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready)
+    if (QCoreApplication::closingDown() || !onBlock) return;
+}
 
 QString WindowTest::WriteRamp(const char* name, int samples) const {
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(samples) * 2);

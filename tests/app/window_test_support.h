@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,11 +20,37 @@
 
 namespace sonavix::testing {
 
+// A virtual sound card that, once a block, lets the window's thread take one
+// step (`onBlock`, with the block's count) before the run goes on: the run
+// on its worker and a test's script then go in step, as they did when the
+// run let the window's messages through once a block.
+class LockstepSoundDevice final : public SoundDevice {
+ public:
+  LockstepSoundDevice();
+  ~LockstepSoundDevice() override;
+  bool Open() override { return inner_->Open(); }
+  std::uint8_t* Lock() override { return inner_->Lock(); }
+  void Unlock() override { inner_->Unlock(); }
+  void Play() override { inner_->Play(); }
+  void Stop() override { inner_->Stop(); }
+  void Wait(Event event) override;
+  void Reset(Event event) override { inner_->Reset(event); }
+
+  VirtualSoundDevice& Inner() { return *inner_; }
+  std::function<void(int)> onBlock;
+
+ private:
+  std::unique_ptr<VirtualSoundDevice> inner_ = std::make_unique<VirtualSoundDevice>();
+  std::unique_ptr<QObject> context_;  // queued steps die with the card
+  int blocks_ = 0;
+};
+
 class WindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    auto device = std::make_unique<VirtualSoundDevice>();
-    sound = device.get();
+    auto device = std::make_unique<LockstepSoundDevice>();
+    lockstep = device.get();
+    sound = &device->Inner();
     form = std::make_unique<TMainForm>(prompts, std::move(device));
     CreateForms(*form);
     form->show();
@@ -36,14 +63,17 @@ class WindowTest : public ::testing::Test {
   }
 
   // A command, and whatever it set off on a worker (an export, a disc
-  // image) to its end, the window's event loop running meanwhile.
+  // image, playback, an open) to its end, the window's event loop running
+  // meanwhile. A command given while something runs is just given.
   void Trigger(const char* action) {
+    const bool busy = form->Busy();
     Find<QAction>(action)->trigger();
-    WaitWhileBusy();
+    if (!busy) WaitWhileBusy();
   }
   void Click(const char* button) {
+    const bool busy = form->Busy();
     Find<QPushButton>(button)->click();
-    WaitWhileBusy();
+    if (!busy) WaitWhileBusy();
   }
   void WaitWhileBusy() { ASSERT_TRUE(QTest::qWaitFor([this] { return !form->Busy(); }, 120'000)); }
   QString Path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
@@ -55,7 +85,8 @@ class WindowTest : public ::testing::Test {
 
   QTemporaryDir dir;
   ScriptedPrompts prompts;
-  VirtualSoundDevice* sound = nullptr;  // owned by the form
+  LockstepSoundDevice* lockstep = nullptr;  // owned by the form
+  VirtualSoundDevice* sound = nullptr;     // inside it
   std::unique_ptr<TMainForm> form;
 };
 

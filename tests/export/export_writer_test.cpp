@@ -89,7 +89,6 @@ TEST(ExportClock, TenMinutesAndAnHourStayWithinOneFrame) {
 class SilentHost final : public RunHost {
  public:
   explicit SilentHost(const AudioDocument& doc) : doc_(doc) {}
-  void ProcessMessages() override {}
   const AudioDocument& Document() const override { return doc_; }
   bool StopRequested() const override { return false; }
   bool LoopChecked() const override { return false; }

@@ -132,7 +132,7 @@ class FakeHost final : public RunHost {
  public:
   explicit FakeHost(AudioDocument doc) : doc(std::move(doc)) {}
 
-  void ProcessMessages() override {
+  void BeforeBlock() override {
     ++messages;
     if (onMessages) onMessages(messages);
   }
