@@ -1,0 +1,161 @@
+// Setting up an FFmpeg media writer's file: the encoders of the preset
+// (MPEG for the discs, H.264 and AAC for MP4), the multiplexer writing
+// through the safe file beside the target, and the header.
+
+#include "video/ffmpeg_writer_parts.h"
+
+namespace sonavix::ffmpeg_writer {
+
+bool FfmpegMediaWriter::StartFile(const std::string& path) {
+  s_ = std::make_unique<Session>(path);
+  if (!s_->file.ok()) return false;
+  AVFormatContext* muxer = nullptr;
+  if (avformat_alloc_output_context2(&muxer, nullptr, format_->muxer, nullptr) < 0) return false;
+  s_->muxer.reset(muxer);
+  auto* buffer = static_cast<std::uint8_t*>(av_malloc(kIoBufferBytes));
+  if (!buffer) return false;
+  // MP4 goes back to finish its boxes, and reads the file again to put its
+  // index in front (fast start): it needs to seek, and the file's name.
+  s_->io.reset(avio_alloc_context(buffer, kIoBufferBytes, 1, &s_->file, nullptr, WriteToFile,
+                                  Mp4() ? SeekInFile : nullptr));
+  if (!s_->io) {
+    av_free(buffer);
+    return false;
+  }
+  muxer->pb = s_->io.get();
+  // No version strings or clock readings: the same input gives the same bytes.
+  muxer->flags |= AVFMT_FLAG_CUSTOM_IO | AVFMT_FLAG_BITEXACT;
+  if (format_->packetSize > 0) muxer->packet_size = static_cast<unsigned>(format_->packetSize);
+  if (Mp4()) {
+    muxer->url = av_strdup(s_->file.TempPath().c_str());
+    if (!muxer->url) return false;
+  }
+  muxer->max_delay = kMaxDelayMicroseconds;
+  s_->packet.reset(av_packet_alloc());
+  return s_->packet != nullptr;
+}
+
+bool FfmpegMediaWriter::OpenVideo() {
+  const AVCodec* codec =
+      Mp4() ? avcodec_find_encoder_by_name("libx264") : avcodec_find_encoder(format_->videoCodec);
+  if (!codec) return false;
+  Track& video = s_->video;
+  video.codec.reset(avcodec_alloc_context3(codec));
+  AVCodecContext* c = video.codec.get();
+  if (!c) return false;
+  const VideoRate rate = FrameRate();
+  c->width = FrameWidth();
+  c->height = FrameHeight();
+  c->sample_aspect_ratio = ntsc_ ? ntsc_->pixelAspect : format_->pixelAspect;
+  c->pix_fmt = AV_PIX_FMT_YUV420P;
+  c->framerate = {static_cast<int>(rate.num), static_cast<int>(rate.den)};
+  c->time_base = {static_cast<int>(rate.den), static_cast<int>(rate.num)};
+  c->gop_size = ntsc_ ? kNtscGopFrames : kPalGopFrames;
+  c->max_b_frames = 0;  // I and P frames only
+  c->bit_rate = VideoBitRate();
+  c->rc_max_rate = format_->maxRate;
+  c->rc_min_rate = format_->minRate;
+  c->rc_buffer_size = format_->bufferBits;
+  // A slice per core. FFmpeg's automatic choice takes one thread more than
+  // there are cores, which costs more in switching than it brings.
+  c->thread_count = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
+  c->thread_type = FF_THREAD_SLICE;
+  Options options;
+  if (Mp4() && !OpenH264(c, options)) return false;
+  if (format_->scanOffset) options.Set("scan_offset", 1);
+  // MPEG-1 cannot code coefficients beyond 255, which edges between strong
+  // colours reach when chroma moves unlike luma; choosing macroblocks by
+  // rate and distortion keeps clear of them instead of clipping.
+  if (format_->videoCodec == AV_CODEC_ID_MPEG1VIDEO) options.Set("mbd", 2);
+  if (!OpenTrack(video, *codec, options)) return false;
+  video.stream->avg_frame_rate = c->framerate;
+
+  video.frame.reset(av_frame_alloc());
+  if (!video.frame) return false;
+  video.frame->format = c->pix_fmt;
+  video.frame->width = c->width;
+  video.frame->height = c->height;
+  return av_frame_get_buffer(video.frame.get(), 0) >= 0;
+}
+
+// H.264 for the web: High profile, constant quality (quality 1: CRF 18,
+// clean on a busy picture; quality 0: CRF 30, small) under the format's
+// maximum rate and buffer, so that it streams; B-frames, but none used as
+// a reference; a key frame every two seconds and nowhere else, so that players
+// can seek evenly. x264 works on whole frames in threads of its own.
+bool FfmpegMediaWriter::OpenH264(AVCodecContext* c, Options& options) const {
+  c->gop_size = kMp4GopFrames;
+  c->keyint_min = kMp4GopFrames;
+  c->max_b_frames = -1;  // x264's choice
+  c->bit_rate = 0;
+  c->thread_type = FF_THREAD_FRAME;
+  options.Set("profile", "high");
+  options.Set("preset", "faster");
+  options.Set("crf", std::llround(30 - 12 * quality_));
+  // What browsers and phones decode in hardware: level 4.1 at most, and
+  // B-frames that are never themselves referenced.
+  options.Set("level", "4.1");
+  options.Set("x264-params", "scenecut=0:open-gop=0:b-pyramid=none");
+  return true;
+}
+
+// Quality moves the average video rate between half the format's usual
+// rate and the usual rate, which quality 1 gets; the maximum rate and the
+// buffer stay. Video-CD plays at one constant rate, whatever the quality.
+std::int64_t FfmpegMediaWriter::VideoBitRate() const {
+  if (format_->minRate == format_->maxRate) return format_->bitRate;
+  return std::llround(static_cast<double>(format_->bitRate) * (0.5 + 0.5 * quality_));
+}
+
+bool FfmpegMediaWriter::OpenAudio() {
+  const AVCodec* codec = avcodec_find_encoder(format_->audioCodec);
+  if (!codec || !codec->sample_fmts) return false;
+  Track& audio = s_->audio;
+  audio.codec.reset(avcodec_alloc_context3(codec));
+  AVCodecContext* c = audio.codec.get();
+  if (!c) return false;
+  c->sample_fmt = codec->sample_fmts[0];  // S16 for MP2, planar float for AC-3
+  c->sample_rate = format_->audioRate;
+  c->bit_rate = format_->audioBitRate;
+  c->time_base = {1, format_->audioRate};
+  const AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
+  Options options;
+  if (av_channel_layout_copy(&c->ch_layout, &stereo) < 0 || !OpenTrack(audio, *codec, options))
+    return false;
+  audio.frame = MakeAudioFrame(*c, c->frame_size);
+  s_->queue.reset(av_audio_fifo_alloc(c->sample_fmt, c->ch_layout.nb_channels, 4 * c->frame_size));
+  return audio.frame && s_->queue;
+}
+
+bool FfmpegMediaWriter::OpenTrack(Track& track, const AVCodec& codec, Options& options) {
+  AVCodecContext* c = track.codec.get();
+  if (s_->muxer->oformat->flags & AVFMT_GLOBALHEADER) c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+  c->flags |= AV_CODEC_FLAG_BITEXACT;
+  if (avcodec_open2(c, &codec, &options.dict) < 0 || !options.AllTaken()) return false;
+  track.stream = avformat_new_stream(s_->muxer.get(), nullptr);
+  if (!track.stream) return false;
+  track.stream->time_base = c->time_base;
+  if (avcodec_parameters_from_context(track.stream->codecpar, c) < 0) return false;
+  // The multiplexer takes the video buffer size from the stream's side data,
+  // which the parameters above leave behind.
+  for (int i = 0; i < c->nb_coded_side_data; ++i) {
+    const AVPacketSideData& side = c->coded_side_data[i];
+    std::uint8_t* copy = av_stream_new_side_data(track.stream, side.type, side.size);
+    if (!copy) return false;
+    std::memcpy(copy, side.data, side.size);
+  }
+  return true;
+}
+
+bool FfmpegMediaWriter::WriteHeader() {
+  Options options;
+  if (format_->muxRate > 0) options.Set("muxrate", format_->muxRate);
+  if (format_->preload > 0) options.Set("preload", format_->preload);
+  if (Mp4()) options.Set("movflags", "+faststart");
+  return avformat_write_header(s_->muxer.get(), &options.dict) >= 0 && options.AllTaken();
+}
+
+// Same-size pictures only change colour: box-filtered chroma is right for
+// that and twice as fast as the default filter.
+
+}  // namespace sonavix::ffmpeg_writer
