@@ -85,7 +85,7 @@ int main(int argc, char** argv) {
   const auto busy = [&] { return form.Busy(); };
   const auto open = [&](const QString& file) {
     prompts.fileNames.push_back(file);
-    form.findChild<QAction*>(QStringLiteral("ffnen1"))->trigger();
+    form.Actions().open->trigger();
   };
 
   std::printf("The window's thread, a 10 ms timer's worst lateness while work runs\n");
@@ -96,12 +96,12 @@ int main(int argc, char** argv) {
 
   form.findChild<QRadioButton*>(QStringLiteral("Mp4Radio720"))->setChecked(true);
   prompts.fileNames.push_back(path("song.mp4"));
-  form.findChild<QPushButton*>(QStringLiteral("Button1"))->click();
+  form.Actions().exportVideo->trigger();
   Report("export MP4 720p", WorstLateness(busy), 50, "ms");
 
   form.findChild<QRadioButton*>(QStringLiteral("RadioButton3"))->setChecked(true);
   prompts.fileNames.push_back(path("album.iso"));
-  form.findChild<QPushButton*>(QStringLiteral("DiscBtn"))->click();
+  form.Actions().discImage->trigger();
   Report("disc image, DVD", WorstLateness(busy), 50, "ms");
 
   double cd = -1;
@@ -111,17 +111,17 @@ int main(int argc, char** argv) {
     cd = WorstLateness([read] { return read->Reading(); });
     return dialog.result();
   });
-  form.findChild<QPushButton*>(QStringLiteral("MusikCDBtn"))->click();
+  form.Actions().readCd->trigger();
   Report("CD read, emulated drive", cd, 50, "ms");
 
   // STOP a second into an export.
   prompts.fileNames.push_back(path("stopped.mp4"));
   form.findChild<QRadioButton*>(QStringLiteral("Mp4Radio720"))->setChecked(true);
-  form.findChild<QPushButton*>(QStringLiteral("Button1"))->click();
+  form.Actions().exportVideo->trigger();
   QTest::qWait(1000);
   QElapsedTimer stop;
   stop.start();
-  form.findChild<QPushButton*>(QStringLiteral("StopBTN"))->click();
+  form.Actions().stop->trigger();
   // The run stops when its pictures do; the shortened file is finished
   // after it (the encoder's last pictures, the index in front).
   qint64 key = form.PreviewImage().cacheKey(), lastPicture = 0;

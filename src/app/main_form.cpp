@@ -45,6 +45,7 @@ TMainForm::TMainForm(UserPrompts& prompts, std::unique_ptr<SoundDevice> sound,
       sound_(std::move(sound)),
       writerFactory_([] { return CreateMediaWriter(); }),
       discToolsFactory_([] { return CreateDiscTools(); }) {
+  actions_ = CreateWindowActions(this);
   CreateMp3Import();
   BuildWindow();
   CreateAudioImport();
@@ -52,7 +53,6 @@ TMainForm::TMainForm(UserPrompts& prompts, std::unique_ptr<SoundDevice> sound,
   playJob_ = std::make_unique<BackgroundJob>(nullptr);
   BindCommands();
   FormCreate();
-  UpdateCommandStates();
   ShowHistoryState();
 }
 

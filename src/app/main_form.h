@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/recent_folder.h"
+#include "app/window_actions.h"
 #include "cdda/cd_drives.h"
 #include "document/audio_document.h"
 #include "document/sound_files.h"
@@ -87,6 +88,8 @@ class TMainForm final : public QMainWindow {
   using DiscToolsFactory = std::function<std::unique_ptr<DiscTools>()>;
   void SetDiscToolsFactory(DiscToolsFactory factory) { discToolsFactory_ = std::move(factory); }
   const Forms& GetForms() const { return forms_; }
+  // Every command of the window; menu entries and buttons are these.
+  const WindowActions& Actions() const { return actions_; }
 
   AudioDocument& Document() { return doc_; }
   // The tags of the file opened last (or the CD-Text of the track read).
@@ -169,7 +172,6 @@ class TMainForm final : public QMainWindow {
   void berdasProgramm1Click();
   void PlayBtnClick();
   void Button1Click();
-  void SpeichernalsMPEGVideo1Click();
   // "Speichern als Disc-Abbild..." (menu and button).
   void DiscImageClick();
   // The format of the radio buttons and the TV system chosen beside them.
@@ -209,12 +211,12 @@ class TMainForm final : public QMainWindow {
   QWidget* BuildPage();
   void BuildStatusBar();
   void BuildMenus();
-  QPushButton* AddButton(QWidget* parent, const char* name, const QString& caption, QRect geometry);
-  QAction* AddAction(QMenu* menu, const char* name, const QString& caption);
+  // A button at its place in the layout that is `action` (window_actions.h).
+  QPushButton* AddButton(QWidget* parent, const char* name, const QString& caption, QRect geometry,
+                         QAction* action);
 
   // main_form_commands.cpp
   void BindCommands();
-  void UpdateCommandStates();
   template <class Handler>
   void Guard(Handler&& handler);
   // The same for work that comes back from a worker.
@@ -275,6 +277,7 @@ class TMainForm final : public QMainWindow {
   int ViewWidth() const;
 
   UserPrompts& prompts_;
+  WindowActions actions_;
   std::unique_ptr<acm::AcmManager> codecs_;
   std::unique_ptr<TACMConvertor> mp3wav_;
   std::vector<WaveFormatBlock> mp3FormatList_;
@@ -324,12 +327,6 @@ class TMainForm final : public QMainWindow {
   int paintCount_ = 0;
 
   // Controls, named as in the window's layout.
-  QAction* UndoAction = nullptr;
-  QAction* RedoAction = nullptr;
-  QPushButton* OpenBtn = nullptr;
-  QPushButton* Button1 = nullptr;
-  QPushButton* MusikCDBtn = nullptr;
-  QPushButton* DiscBtn = nullptr;
   QRadioButton* Mp4Radio720 = nullptr;
   QRadioButton* Mp4Radio1080 = nullptr;
   QRadioButton* PalRadio = nullptr;
@@ -338,19 +335,8 @@ class TMainForm final : public QMainWindow {
   QRadioButton* RadioButton2 = nullptr;
   QRadioButton* RadioButton3 = nullptr;
   QLineEdit* Edit1 = nullptr;
-  QPushButton* BitBtnXP1 = nullptr;
-  QPushButton* ZoomKleinerBtn = nullptr;
-  QPushButton* ZoomGroesserBtn = nullptr;
-  QPushButton* ZoomOutFull = nullptr;
-  QPushButton* ZoomInFull = nullptr;
-  QPushButton* ZoomSel = nullptr;
   ZoomSpinEdit* ZoomOutEd = nullptr;
-  QPushButton* PlayBtn = nullptr;
-  QPushButton* StopBTN = nullptr;
   QCheckBox* SchleifeCheck = nullptr;
-  QPushButton* CropToSelection = nullptr;
-  QPushButton* CutSelectionBtn = nullptr;
-  QPushButton* ChangeFormat = nullptr;
   PaintBox* PaintBox1 = nullptr;
   PaintBox* PaintBox2 = nullptr;
   QScrollBar* RxSlider1 = nullptr;

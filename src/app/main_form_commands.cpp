@@ -12,8 +12,6 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QUrl>
-#include <algorithm>
-#include <array>
 #include <exception>
 #include <new>
 
@@ -26,20 +24,6 @@
 #include "app/main_form_mp3.h"
 
 namespace sonavix {
-
-namespace {
-
-// Controls and menu entries whose commands the program does not offer yet.
-// They are shown, so the window looks as it will, but cannot be used.
-constexpr std::array<const char*, 0> kNotYetAvailable{};
-
-bool Available(const QObject* object) {
-  const QByteArray name = object->objectName().toLatin1();
-  return std::none_of(kNotYetAvailable.begin(), kNotYetAvailable.end(),
-                      [&](const char* entry) { return name == entry; });
-}
-
-}  // namespace
 
 // Runs a handler so that an error escaping it is shown to the user and the
 // program goes on; the handlers leave the document whole when they fail.
@@ -77,12 +61,12 @@ QString DroppedFile(const QMimeData& data) {
 }  // namespace
 
 void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
-  if (OpenBtn->isEnabled() && !DroppedFile(*event->mimeData()).isEmpty()) event->acceptProposedAction();
+  if (actions_.open->isEnabled() && !DroppedFile(*event->mimeData()).isEmpty()) event->acceptProposedAction();
 }
 
 void TMainForm::dropEvent(QDropEvent* event) {
   const QString name = DroppedFile(*event->mimeData());
-  if (!OpenBtn->isEnabled() || name.isEmpty()) return;
+  if (!actions_.open->isEnabled() || name.isEmpty()) return;
   event->acceptProposedAction();
   Guard([&] {
     if (reading_ || soundLocked_ || !MayLetSoundGo()) return;
@@ -91,58 +75,41 @@ void TMainForm::dropEvent(QDropEvent* event) {
 }
 
 void TMainForm::BindCommands() {
-  const auto bind = [this](const char* name, void (TMainForm::*handler)()) {
-    QObject* sender = findChild<QObject*>(QString::fromLatin1(name));
-    Q_ASSERT(sender);
-    const auto run = [this, handler] { Guard([&] { (this->*handler)(); }); };
-    if (auto* button = qobject_cast<QPushButton*>(sender))
-      connect(button, &QPushButton::clicked, this, run);
-    else if (auto* action = qobject_cast<QAction*>(sender))
-      connect(action, &QAction::triggered, this, run);
+  const auto bind = [this](QAction* action, void (TMainForm::*handler)()) {
+    connect(action, &QAction::triggered, this, [this, handler] { Guard([&] { (this->*handler)(); }); });
   };
-  bind("OpenBtn", &TMainForm::OpenBtnClick);
-  bind("ffnen1", &TMainForm::OpenBtnClick);
-  bind("Speichern1", &TMainForm::SaveBtnClick);
-  bind("Beenden1", &TMainForm::Beenden1Click);
-  bind("Nichtsauswhlen1", &TMainForm::SelectNothingBtnClick);
-  bind("ZoomOutFull", &TMainForm::ZoomOutFullClick);
-  bind("GanzeDatei1", &TMainForm::ZoomOutFullClick);
-  bind("ZoomInFull", &TMainForm::ZoomInFullClick);
-  bind("VollerZoom1", &TMainForm::ZoomInFullClick);
-  bind("ZoomSel", &TMainForm::ZoomSelClick);
-  bind("ZoomaufAuswahl1", &TMainForm::ZoomSelClick);
-  bind("ZoomKleinerBtn", &TMainForm::ZoomKleinerBtnClick);
-  bind("Kleiner1", &TMainForm::ZoomKleinerBtnClick);
-  bind("ZoomGroesserBtn", &TMainForm::ZoomGroesserBtnClick);
-  bind("Grer1", &TMainForm::ZoomGroesserBtnClick);
-  bind("berdasProgramm1", &TMainForm::berdasProgramm1Click);
-  bind("PlayBtn", &TMainForm::PlayBtnClick);
-  bind("Button1", &TMainForm::Button1Click);
-  bind("SpeichernalsMPEGVideo1", &TMainForm::SpeichernalsMPEGVideo1Click);
-  bind("DiscBtn", &TMainForm::DiscImageClick);
-  bind("SpeichernalsDiscAbbild1", &TMainForm::DiscImageClick);
-  bind("CropToSelection", &TMainForm::CropToSelectionClick);
-  bind("ZurAuswahlzurechtschneiden1", &TMainForm::CropToSelectionClick);
-  bind("CutSelectionBtn", &TMainForm::CutSelectionBtnClick);
-  bind("DieAuswahlwegschneiden1", &TMainForm::CutSelectionBtnClick);
-  bind("ChangeFormat", &TMainForm::ChangeFormatClick);
-  bind("Sampleformatndern1", &TMainForm::ChangeFormatClick);
-  bind("Lauter101", &TMainForm::Lauter101Click);
-  bind("Leiser101", &TMainForm::Leiser101Click);
-  bind("MaximaleLautstrke1", &TMainForm::MaximaleLautstrke1Click);
-  bind("Weicheinblenden1", &TMainForm::Weicheinblenden1Click);
-  bind("Weichausblenden1", &TMainForm::Weichausblenden1Click);
-  bind("EndeaufAnfangberblenden1", &TMainForm::EndeaufAnfangberblenden1Click);
-  bind("Echo1", &TMainForm::Echo1Click);
-  bind("Rckwrts1", &TMainForm::Rckwrts1Click);
-  bind("Schneller101", &TMainForm::Schneller101Click);
-  bind("Langsamer101", &TMainForm::Langsamer101Click);
-  bind("StopBTN", &TMainForm::StopBTNClick);
-  bind("BitBtnXP1", &TMainForm::BitBtnXP1Click);
-  bind("MusikCDBtn", &TMainForm::MusikCDBtnClick);
-  bind("Rueckgaengig1", &TMainForm::UndoClick);
-  bind("Wiederholen1", &TMainForm::RedoClick);
-  bind("VonMusikCDeinlesen1", &TMainForm::MusikCDBtnClick);
+  const WindowActions& a = actions_;
+  bind(a.open, &TMainForm::OpenBtnClick);
+  bind(a.saveWav, &TMainForm::SaveBtnClick);
+  bind(a.exportVideo, &TMainForm::Button1Click);
+  bind(a.discImage, &TMainForm::DiscImageClick);
+  bind(a.readCd, &TMainForm::MusikCDBtnClick);
+  bind(a.quit, &TMainForm::Beenden1Click);
+  bind(a.undo, &TMainForm::UndoClick);
+  bind(a.redo, &TMainForm::RedoClick);
+  bind(a.cropToSelection, &TMainForm::CropToSelectionClick);
+  bind(a.cutSelection, &TMainForm::CutSelectionBtnClick);
+  bind(a.selectNothing, &TMainForm::SelectNothingBtnClick);
+  bind(a.changeSampleFormat, &TMainForm::ChangeFormatClick);
+  bind(a.zoomWholeFile, &TMainForm::ZoomOutFullClick);
+  bind(a.zoomFull, &TMainForm::ZoomInFullClick);
+  bind(a.zoomToSelection, &TMainForm::ZoomSelClick);
+  bind(a.zoomSmaller, &TMainForm::ZoomKleinerBtnClick);
+  bind(a.zoomLarger, &TMainForm::ZoomGroesserBtnClick);
+  bind(a.echo, &TMainForm::Echo1Click);
+  bind(a.fadeIn, &TMainForm::Weicheinblenden1Click);
+  bind(a.fadeOut, &TMainForm::Weichausblenden1Click);
+  bind(a.crossfadeEndToStart, &TMainForm::EndeaufAnfangberblenden1Click);
+  bind(a.maximumVolume, &TMainForm::MaximaleLautstrke1Click);
+  bind(a.louder, &TMainForm::Lauter101Click);
+  bind(a.quieter, &TMainForm::Leiser101Click);
+  bind(a.reverse, &TMainForm::Rckwrts1Click);
+  bind(a.faster, &TMainForm::Schneller101Click);
+  bind(a.slower, &TMainForm::Langsamer101Click);
+  bind(a.about, &TMainForm::berdasProgramm1Click);
+  bind(a.play, &TMainForm::PlayBtnClick);
+  bind(a.stop, &TMainForm::StopBTNClick);
+  bind(a.chooseFont, &TMainForm::BitBtnXP1Click);
 
   connect(Edit1, &QLineEdit::textChanged, this, [this] { TellJobAboutPicture(); });
   connect(SchleifeCheck, &QCheckBox::toggled, this, [this] { TellJobAboutPicture(); });
@@ -164,13 +131,6 @@ void TMainForm::BindCommands() {
       Guard([&] { PaintBox1MouseUp(b, held, x); });
     });
   }
-}
-
-void TMainForm::UpdateCommandStates() {
-  for (QWidget* control : findChildren<QWidget*>())
-    if (!control->objectName().isEmpty() && !Available(control)) control->setEnabled(false);
-  for (QAction* action : findChildren<QAction*>())
-    action->setEnabled(Available(action));
 }
 
 }  // namespace sonavix

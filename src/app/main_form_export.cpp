@@ -32,40 +32,23 @@ FileDialogSpec SaveDialog3(const QString& folder, DiscPreset preset) {
           QStringLiteral(".mpg")};
 }
 
-// The commands that change the sound (or replace it). Playback takes their
-// edits from its next block on; an export writes the sound as it was when
-// it started, so they wait until it has ended.
-constexpr const char* kChangesSound[] = {
-    "CropToSelection",  "ZurAuswahlzurechtschneiden1", "CutSelectionBtn",    "DieAuswahlwegschneiden1",
-    "ChangeFormat",     "Sampleformatndern1",          "Lauter101",          "Leiser101",
-    "MaximaleLautstrke1", "Weicheinblenden1",          "Weichausblenden1",   "EndeaufAnfangberblenden1",
-    "Echo1",            "Rckwrts1",                    "Schneller101",       "Langsamer101",
-    "MusikCDBtn",       "VonMusikCDeinlesen1",
-};
-
 }  // namespace
 
+// The commands that change the sound (or replace it): playback takes their
+// edits from its next block on; an export writes the sound as it was when
+// it started, so they wait until it has ended.
 void TMainForm::EnableExportCommands(bool enabled) {
   soundLocked_ = !enabled;
-  OpenBtn->setEnabled(enabled);
+  actions_.open->setEnabled(enabled);
   EnableExportButton(enabled);
-  findChild<QAction*>(QStringLiteral("ffnen1"))->setEnabled(enabled);
-  for (const char* name : kChangesSound) {
-    if (auto* control = findChild<QWidget*>(QString::fromLatin1(name)))
-      control->setEnabled(enabled);
-    else if (auto* action = findChild<QAction*>(QString::fromLatin1(name)))
-      action->setEnabled(enabled);
-  }
+  for (QAction* action : actions_.ChangingTheSound()) action->setEnabled(enabled);
   ShowHistoryState();  // undo and redo follow the lock
 }
 
 void TMainForm::EnableExportButton(bool enabled) {
-  Button1->setEnabled(enabled);
-  findChild<QAction*>(QStringLiteral("SpeichernalsMPEGVideo1"))->setEnabled(enabled);
+  actions_.exportVideo->setEnabled(enabled);
   // MP4 is no disc format: no disc image of it.
-  const bool disc = enabled && IsDiscFormat(ChosenPreset());
-  DiscBtn->setEnabled(disc);
-  findChild<QAction*>(QStringLiteral("SpeichernalsDiscAbbild1"))->setEnabled(disc);
+  actions_.discImage->setEnabled(enabled && IsDiscFormat(ChosenPreset()));
 }
 
 DiscPreset TMainForm::ChosenPreset() const {
@@ -79,8 +62,6 @@ DiscPreset TMainForm::ChosenPreset() const {
 TvSystem TMainForm::ChosenTvSystem() const {
   return NtscRadio->isChecked() ? TvSystem::Ntsc : TvSystem::Pal;
 }
-
-void TMainForm::SpeichernalsMPEGVideo1Click() { Button1Click(); }
 
 bool TMainForm::RefuseUnplayableSound() {
   const std::string why = UnplayableSound(doc_);

@@ -77,15 +77,15 @@ void TMainForm::NewHistory(const QString& soundName) {
 }
 
 void TMainForm::ShowHistoryState() {
-  UndoAction->setEnabled(!soundLocked_ && history_.CanUndo());
+  actions_.undo->setEnabled(!soundLocked_ && history_.CanUndo());
   if (history_.UndoBlocked())
-    UndoAction->setText(QStringLiteral("Rückgängig nicht möglich: %1").arg(Caption(history_.UndoName())));
+    actions_.undo->setText(QStringLiteral("Rückgängig nicht möglich: %1").arg(Caption(history_.UndoName())));
   else if (history_.CanUndo())
-    UndoAction->setText(QStringLiteral("Rückgängig: %1").arg(Caption(history_.UndoName())));
+    actions_.undo->setText(QStringLiteral("Rückgängig: %1").arg(Caption(history_.UndoName())));
   else
-    UndoAction->setText(QStringLiteral("Rückgängig"));
-  RedoAction->setEnabled(!soundLocked_ && history_.CanRedo());
-  RedoAction->setText(history_.CanRedo() ? QStringLiteral("Wiederholen: %1").arg(Caption(history_.RedoName()))
+    actions_.undo->setText(QStringLiteral("Rückgängig"));
+  actions_.redo->setEnabled(!soundLocked_ && history_.CanRedo());
+  actions_.redo->setText(history_.CanRedo() ? QStringLiteral("Wiederholen: %1").arg(Caption(history_.RedoName()))
                                          : QStringLiteral("Wiederholen"));
 
   const bool modified = history_.Modified();

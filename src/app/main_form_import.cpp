@@ -67,7 +67,7 @@ void TMainForm::CreateAudioImport() {
   // Escape does what STOP does, wherever the focus is.
   auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
   connect(escape, &QShortcut::activated, this, [this] {
-    if (StopBTN->isEnabled()) StopBTNClick();
+    if (actions_.stop->isEnabled()) StopBTNClick();
   });
 }
 
@@ -91,7 +91,7 @@ void TMainForm::OpenFile(const QString& name) {
   readTime_.emplace();
   readGate_ = ReportGate();
   EnableExportCommands(false);
-  if (!run) StopBTN->setEnabled(true);
+  if (!run) actions_.stop->setEnabled(true);
   struct Read {
     AudioDocument doc;
     ImportReport report;
@@ -111,7 +111,7 @@ void TMainForm::OpenFile(const QString& name) {
     job_->Finish([this, read, name, run] {
       reading_ = false;
       EnableExportCommands(true);
-      if (!run) StopBTN->setEnabled(false);
+      if (!run) actions_.stop->setEnabled(false);
       SetProStatus(0);
       ShowStatusText(QString());
       Guarded([&] { TakeOpenedFile(name, std::move(read->doc), read->opened, read->report, read->thrown, read->outOfMemory); });

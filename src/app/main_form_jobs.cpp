@@ -24,8 +24,8 @@ void TMainForm::BeginJob() {
   cursorX_ = -1;
   jobTime_.emplace();
   EnableExportCommands(false);
-  PlayBtn->setEnabled(false);
-  StopBTN->setEnabled(true);
+  actions_.play->setEnabled(false);
+  actions_.stop->setEnabled(true);
   runHost_ = WorkerRunHost::Snapshot(*job_, doc_,
                                      {Edit1->text(), pictureFont_, false,
                                       [this](const QImage& picture) { ShowPicture(picture); },
@@ -38,8 +38,8 @@ void TMainForm::EndJob() {
   exportMode_ = false;
   jobTime_.reset();
   EnableExportCommands(true);
-  PlayBtn->setEnabled(true);
-  StopBTN->setEnabled(false);
+  actions_.play->setEnabled(true);
+  actions_.stop->setEnabled(false);
   SetProStatus(0);
   cursorX_ = -1;
   PaintBox1Paint();

@@ -65,17 +65,12 @@ void UseWorkspaceColour(QScrollArea* box) {
 
 }  // namespace
 
-QPushButton* TMainForm::AddButton(QWidget* parent, const char* name, const QString& caption,
-                                  QRect geometry) {
+QPushButton* TMainForm::AddButton(QWidget* parent, const char* name, const QString& caption, QRect geometry,
+                                  QAction* action) {
   auto* button = Named(new QPushButton(caption, parent), name);
   button->setGeometry(geometry);
+  BindButton(button, action);
   return button;
-}
-
-QAction* TMainForm::AddAction(QMenu* menu, const char* name, const QString& caption) {
-  auto* action = Named(new QAction(caption, this), name);
-  menu->addAction(action);
-  return action;
 }
 
 void TMainForm::BuildWindow() {
@@ -102,15 +97,14 @@ void TMainForm::BuildWindow() {
 }
 
 void TMainForm::BuildTopPanel(QWidget* panel) {
-  OpenBtn = AddButton(panel, "OpenBtn", QStringLiteral("Öffnen..."), {8, 8, 89, 25});
-  OpenBtn->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
-  Button1 = AddButton(panel, "Button1", QStringLiteral("Speichern als MPEG..."), {104, 8, 145, 25});
-  Button1->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
-  MusikCDBtn =
-      AddButton(panel, "MusikCDBtn", QStringLiteral("Von Musik-CD einlesen..."), {256, 8, 177, 25});
-  MusikCDBtn->setIcon(style()->standardIcon(QStyle::SP_DriveCDIcon));
-  DiscBtn = AddButton(panel, "DiscBtn", QStringLiteral("Disc-Abbild..."), {440, 8, 121, 25});
-  DiscBtn->setToolTip(QStringLiteral("Speichern als Disc-Abbild (CUE/BIN oder ISO) zum Brennen"));
+  AddButton(panel, "OpenBtn", QStringLiteral("Öffnen..."), {8, 8, 89, 25}, actions_.open)
+      ->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
+  AddButton(panel, "Button1", QStringLiteral("Speichern als MPEG..."), {104, 8, 145, 25}, actions_.exportVideo)
+      ->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+  AddButton(panel, "MusikCDBtn", QStringLiteral("Von Musik-CD einlesen..."), {256, 8, 177, 25}, actions_.readCd)
+      ->setIcon(style()->standardIcon(QStyle::SP_DriveCDIcon));
+  AddButton(panel, "DiscBtn", QStringLiteral("Disc-Abbild..."), {440, 8, 121, 25}, actions_.discImage)
+      ->setToolTip(QStringLiteral("Speichern als Disc-Abbild (CUE/BIN oder ISO) zum Brennen"));
   // The TV system: a button group of its own, so that it is not one more
   // choice among the disc formats (radio buttons of one parent exclude
   // each other, down to their children's).
@@ -138,44 +132,43 @@ void TMainForm::BuildTopPanel(QWidget* panel) {
   Mp4Radio1080 = Named(new QRadioButton(QStringLiteral("MP4 1080p"), panel), "Mp4Radio1080");
   Mp4Radio1080->setGeometry(96, 64, 88, kControlHeight);
   for (QRadioButton* format : {RadioButton1, RadioButton2, RadioButton3, Mp4Radio720, Mp4Radio1080})
-    connect(format, &QRadioButton::toggled, this, [this] { EnableExportButton(Button1->isEnabled()); });
+    connect(format, &QRadioButton::toggled, this, [this] { EnableExportButton(actions_.exportVideo->isEnabled()); });
 
   auto* label = Named(new QLabel(QStringLiteral("Text:"), panel), "Label3");
   label->setGeometry(288, 40, 40, kControlHeight);
   Edit1 = Named(new QLineEdit(panel), "Edit1");
   Edit1->setGeometry(336, 40, 169, kControlHeight);
-  BitBtnXP1 = AddButton(panel, "BitBtnXP1", QStringLiteral("Schriftart..."), {520, 40, 97, 25});
+  AddButton(panel, "BitBtnXP1", QStringLiteral("Schriftart..."), {520, 40, 97, 25}, actions_.chooseFont);
 }
 
 void TMainForm::BuildEditPanel(QWidget* panel) {
-  ZoomKleinerBtn = AddButton(panel, "ZoomKleinerBtn", QStringLiteral("Kleiner"), {8, 8, 97, 25});
-  ZoomGroesserBtn = AddButton(panel, "ZoomGroesserBtn", QStringLiteral("Größer"), {112, 8, 97, 25});
-  ZoomOutFull = AddButton(panel, "ZoomOutFull", QStringLiteral("Ganze Datei"), {240, 8, 97, 25});
-  ZoomInFull = AddButton(panel, "ZoomInFull", QStringLiteral("Voller Zoom"), {344, 8, 97, 25});
-  ZoomSel = AddButton(panel, "ZoomSel", QStringLiteral("Zoom auf Auswahl"), {448, 8, 137, 25});
+  AddButton(panel, "ZoomKleinerBtn", QStringLiteral("Kleiner"), {8, 8, 97, 25}, actions_.zoomSmaller);
+  AddButton(panel, "ZoomGroesserBtn", QStringLiteral("Größer"), {112, 8, 97, 25}, actions_.zoomLarger);
+  AddButton(panel, "ZoomOutFull", QStringLiteral("Ganze Datei"), {240, 8, 97, 25}, actions_.zoomWholeFile);
+  AddButton(panel, "ZoomInFull", QStringLiteral("Voller Zoom"), {344, 8, 97, 25}, actions_.zoomFull);
+  AddButton(panel, "ZoomSel", QStringLiteral("Zoom auf Auswahl"), {448, 8, 137, 25}, actions_.zoomToSelection);
 
   auto* label = Named(new QLabel(QStringLiteral("Verkleinerung:"), panel), "Label1");
   label->setGeometry(8, 40, 78, kControlHeight);
   ZoomOutEd = Named(new ZoomSpinEdit(panel), "ZoomOutEd");
   ZoomOutEd->setGeometry(88, 40, 97, kControlHeight);
 
-  PlayBtn = AddButton(panel, "PlayBtn", QStringLiteral("PLAY"), {240, 40, 75, 25});
-  PlayBtn->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
-  StopBTN = AddButton(panel, "StopBTN", QStringLiteral("STOP"), {320, 40, 75, 25});
-  StopBTN->setIcon(style()->standardIcon(QStyle::SP_MediaStop));
-  StopBTN->setEnabled(false);  // usable only while a run is active
+  AddButton(panel, "PlayBtn", QStringLiteral("PLAY"), {240, 40, 75, 25}, actions_.play)
+      ->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
+  AddButton(panel, "StopBTN", QStringLiteral("STOP"), {320, 40, 75, 25}, actions_.stop)
+      ->setIcon(style()->standardIcon(QStyle::SP_MediaStop));
   SchleifeCheck = Named(
       new QCheckBox(QStringLiteral("In einer Schleife kontinuierlich abspielen"), panel),
       "SchleifeCheck");
   SchleifeCheck->setGeometry(400, 40, 270, kControlHeight);
   SchleifeCheck->setChecked(true);
 
-  CropToSelection = AddButton(panel, "CropToSelection",
-                              QStringLiteral("Zur Auswahl zurechtschneiden"), {8, 72, 201, 25});
-  CutSelectionBtn = AddButton(panel, "CutSelectionBtn", QStringLiteral("Die Auswahl wegschneiden"),
-                              {216, 72, 201, 25});
-  ChangeFormat =
-      AddButton(panel, "ChangeFormat", QStringLiteral("Sampleformat ändern..."), {424, 72, 153, 25});
+  AddButton(panel, "CropToSelection", QStringLiteral("Zur Auswahl zurechtschneiden"), {8, 72, 201, 25},
+            actions_.cropToSelection);
+  AddButton(panel, "CutSelectionBtn", QStringLiteral("Die Auswahl wegschneiden"), {216, 72, 201, 25},
+            actions_.cutSelection);
+  AddButton(panel, "ChangeFormat", QStringLiteral("Sampleformat ändern..."), {424, 72, 153, 25},
+            actions_.changeSampleFormat);
 }
 
 QWidget* TMainForm::BuildPage() {
@@ -234,54 +227,39 @@ void TMainForm::BuildStatusBar() {
 }
 
 void TMainForm::BuildMenus() {
+  const WindowActions& a = actions_;
   QMenu* file = Named(menuBar()->addMenu(QStringLiteral("Datei")), "Datei1");
-  AddAction(file, "ffnen1", QStringLiteral("Öffnen..."));
-  AddAction(file, "Speichern1", QStringLiteral("Speichern als WAV..."));
-  AddAction(file, "SpeichernalsMPEGVideo1", QStringLiteral("Speichern als MPEG Video..."));
-  AddAction(file, "SpeichernalsDiscAbbild1", QStringLiteral("Speichern als Disc-Abbild..."));
+  file->addActions({a.open, a.saveWav, a.exportVideo, a.discImage});
   file->addSeparator();
-  AddAction(file, "VonMusikCDeinlesen1", QStringLiteral("Von Musik-CD einlesen..."));
+  file->addAction(a.readCd);
   file->addSeparator();
-  AddAction(file, "Beenden1", QStringLiteral("Beenden"));
+  file->addAction(a.quit);
 
   QMenu* edit = Named(menuBar()->addMenu(QStringLiteral("Bearbeiten")), "Bearbeiten1");
-  UndoAction = AddAction(edit, "Rueckgaengig1", QStringLiteral("Rückgängig"));
-  UndoAction->setShortcut(QKeySequence::Undo);
-  RedoAction = AddAction(edit, "Wiederholen1", QStringLiteral("Wiederholen"));
-  RedoAction->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+  edit->addActions({a.undo, a.redo});
   edit->addSeparator();
-  AddAction(edit, "ZurAuswahlzurechtschneiden1", QStringLiteral("Zur Auswahl zurechtschneiden"));
-  AddAction(edit, "DieAuswahlwegschneiden1", QStringLiteral("Die Auswahl wegschneiden"));
+  edit->addActions({a.cropToSelection, a.cutSelection});
   edit->addSeparator();
-  AddAction(edit, "Nichtsauswhlen1", QStringLiteral("Nichts auswählen"));
+  edit->addAction(a.selectNothing);
   edit->addSeparator();
-  AddAction(edit, "Sampleformatndern1", QStringLiteral("Sampleformat ändern..."));
+  edit->addAction(a.changeSampleFormat);
 
   QMenu* view = Named(menuBar()->addMenu(QStringLiteral("Ansicht")), "Ansicht1");
-  AddAction(view, "GanzeDatei1", QStringLiteral("Ganze Datei"));
-  AddAction(view, "VollerZoom1", QStringLiteral("Voller Zoom"));
-  AddAction(view, "ZoomaufAuswahl1", QStringLiteral("Zoom auf Auswahl"));
+  view->addActions({a.zoomWholeFile, a.zoomFull, a.zoomToSelection});
   view->addSeparator();
-  AddAction(view, "Kleiner1", QStringLiteral("Kleiner"));
-  AddAction(view, "Grer1", QStringLiteral("Größer"));
+  view->addActions({a.zoomSmaller, a.zoomLarger});
 
   QMenu* effects = Named(menuBar()->addMenu(QStringLiteral("Effekte")), "Effekte1");
-  AddAction(effects, "Echo1", QStringLiteral("Echo..."));
-  AddAction(effects, "Weicheinblenden1", QStringLiteral("Weich einblenden"));
-  AddAction(effects, "Weichausblenden1", QStringLiteral("Weich ausblenden"));
-  AddAction(effects, "EndeaufAnfangberblenden1", QStringLiteral("Ende auf Anfang überblenden"));
+  effects->addActions({a.echo, a.fadeIn, a.fadeOut, a.crossfadeEndToStart});
   effects->addSeparator();
-  AddAction(effects, "MaximaleLautstrke1", QStringLiteral("Maximale Lautstärke"));
-  AddAction(effects, "Lauter101", QStringLiteral("Lauter 10%"));
-  AddAction(effects, "Leiser101", QStringLiteral("Leiser 10%"));
+  effects->addActions({a.maximumVolume, a.louder, a.quieter});
   effects->addSeparator();
-  AddAction(effects, "Rckwrts1", QStringLiteral("Rückwärts"));
+  effects->addAction(a.reverse);
   effects->addSeparator();
-  AddAction(effects, "Schneller101", QStringLiteral("Schneller 10%"));
-  AddAction(effects, "Langsamer101", QStringLiteral("Langsamer 10%"));
+  effects->addActions({a.faster, a.slower});
 
   QMenu* help = Named(menuBar()->addMenu(QStringLiteral("Hilfe")), "Hilfe1");
-  AddAction(help, "berdasProgramm1", QStringLiteral("Über das Programm..."));
+  help->addAction(a.about);
 }
 
 }  // namespace sonavix

@@ -32,9 +32,9 @@ bool TMainForm::StartRun() {
   if (running_ || !sound_ || playJob_->Running()) return false;
   running_ = true;
   pictureSize_ = {kPreviewSize, kPreviewSize};
-  PlayBtn->setEnabled(false);
+  actions_.play->setEnabled(false);
   EnableExportButton(false);
-  StopBTN->setEnabled(true);
+  actions_.stop->setEnabled(true);
   stopRequested_ = false;
   cursorX_ = -1;
   WorkerRunHost::Window window{Edit1->text(), pictureFont_, SchleifeCheck->isChecked(),
@@ -48,9 +48,9 @@ bool TMainForm::StartRun() {
       // Whatever way the run ended, the window goes back to rest.
       playHost_.reset();
       running_ = false;
-      PlayBtn->setEnabled(true);
+      actions_.play->setEnabled(true);
       if (!soundLocked_) EnableExportButton(true);
-      StopBTN->setEnabled(false);
+      actions_.stop->setEnabled(false);
       cursorX_ = -1;
       PaintBox1Paint();
     });
@@ -77,7 +77,7 @@ void TMainForm::BitBtnXP1Click() {
   TellJobAboutPicture();
 }
 
-void TMainForm::ShowPictureFont() { BitBtnXP1->setToolTip(FontInUseText(pictureFont_)); }
+void TMainForm::ShowPictureFont() { actions_.chooseFont->setToolTip(FontInUseText(pictureFont_)); }
 
 void TMainForm::MoveCursor(std::int64_t lastFrame) {
   const std::int64_t x = CursorColumn(doc_, lastFrame, Zoom(), RxSlider1->value());

@@ -40,12 +40,12 @@ class RenderMatchesWindow : public WindowTest {
     OpenThroughCommand(input);
     if (!text.isEmpty()) Find<QLineEdit>("Edit1")->setText(text);
     prompts.fonts.push_back(font);
-    Click("BitBtnXP1");  // "Schriftart..."
+    Trigger(A().chooseFont);  // "Schriftart..."
     EXPECT_EQ(form->PictureFont(), font);
     Find<QRadioButton>("RadioButton1")->setChecked(true);  // Video-CD
     ProgramRandom().seed = 0;
     prompts.fileNames.push_back(Path(out));
-    Click("Button1");
+    Trigger(A().exportVideo);
     EXPECT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join(' ').toStdString();
     return ReadBytes(Path(out));
   }

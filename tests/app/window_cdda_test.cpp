@@ -62,11 +62,6 @@ class WindowCdda : public WindowTest {
   EmulatedScsiGeneric* generic = nullptr;
 };
 
-TEST_F(WindowCdda, TheCdCommandsCanBeUsed) {
-  EXPECT_TRUE(Find<QWidget>("MusikCDBtn")->isEnabled());
-  EXPECT_TRUE(Find<QAction>("VonMusikCDeinlesen1")->isEnabled());
-}
-
 TEST_F(WindowCdda, TheDialogListsTheDrivesFoundTheFirstTimeOnly) {
   AddDrive("sr0");
   AddDrive("sr1")->inquiryFails = true;
@@ -77,7 +72,7 @@ TEST_F(WindowCdda, TheDialogListsTheDrivesFoundTheFirstTimeOnly) {
     selected = dialog.findChild<QComboBox*>(QStringLiteral("DriveBox"))->currentIndex();
     return int(QDialog::Rejected);
   });
-  Click("MusikCDBtn");
+  Trigger(A().readCd);
   EXPECT_EQ(seen, (QStringList{"sr0: EMULATED CD-ROM ", "sr1: CD-DRIVE"}));
   EXPECT_EQ(selected, 0);
   EXPECT_EQ(passThrough->opened, 2);
@@ -85,7 +80,7 @@ TEST_F(WindowCdda, TheDialogListsTheDrivesFoundTheFirstTimeOnly) {
 
   // A drive attached later is not seen: the list stays as it was.
   AddDrive("sr2");
-  Trigger("VonMusikCDeinlesen1");
+  Trigger(A().readCd);
   EXPECT_EQ(passThrough->opened, 2);
   EXPECT_EQ(Items(*form->GetForms().MusikCD).size(), 2);
   EXPECT_EQ(prompts.dialogTitles,
@@ -95,8 +90,8 @@ TEST_F(WindowCdda, TheDialogListsTheDrivesFoundTheFirstTimeOnly) {
 
 TEST_F(WindowCdda, DiscoveryProblemsAreWrittenIntoTheDialogOnce) {
   generic->missing = true;
-  Click("MusikCDBtn");
-  Click("MusikCDBtn");
+  Trigger(A().readCd);
+  Trigger(A().readCd);
   EXPECT_EQ(generic->loads, 1);
   const QDialog& dialog = *form->GetForms().MusikCD;
   EXPECT_EQ(Messages(dialog).count(QStringLiteral("Konnte ASPI Layer nicht laden")), 1);
@@ -107,7 +102,7 @@ TEST_F(WindowCdda, DiscoveryProblemsAreWrittenIntoTheDialogOnce) {
     ClickIn(shown, "BitBtnXP1");
     return shown.result();
   });
-  Click("MusikCDBtn");
+  Trigger(A().readCd);
   EXPECT_TRUE(Messages(dialog).endsWith(QStringLiteral("Kein Laufwerk ausgewählt...")));
   EXPECT_EQ(form->Document().DataSize, 0);
 }
@@ -124,7 +119,7 @@ TEST_F(WindowCdda, OkReadsTheChosenTrackAndTheViewShowsItWhole) {
     return result;
   });
   const int paints = form->PaintCount();
-  Click("MusikCDBtn");
+  Trigger(A().readCd);
 
   EXPECT_EQ(result, QDialog::Accepted);
   const AudioDocument& doc = form->Document();
@@ -163,7 +158,7 @@ TEST_F(WindowCdda, CdTextNamesTheTrackTheSoundAndAnEmptyTextLine) {
       shown = dialog.findChild<QLabel*>(QStringLiteral("TrackTextLabel"))->text();
       return dialog.result();
     });
-    Click("MusikCDBtn");
+    Trigger(A().readCd);
     EXPECT_EQ(shown, QStringLiteral("Übermorgen – Die Quorvins"));
     EXPECT_TRUE(Messages(*form->GetForms().MusikCD).contains(QStringLiteral("CD-Text: Übermorgen – Die Quorvins")));
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Quorvin Sonavix 1.0 – Übermorgen – Die Quorvins"));
@@ -190,7 +185,7 @@ TEST_F(WindowCdda, AbbrechenDuringAReadKeepsWhatWasRead) {
     ClickIn(dialog, "BitBtnXP1");
     return dialog.result();
   });
-  Click("MusikCDBtn");
+  Trigger(A().readCd);
   EXPECT_EQ(drive->reads, 4u);
   EXPECT_EQ(form->Document().DataSize, 4 * 23520);
   EXPECT_EQ(form->Zoom(), WholeFileZoom(form->Document().SampleCount(), form->WaveBox()->width()));
@@ -205,7 +200,7 @@ TEST_F(WindowCdda, AbbrechenWhenIdleClosesWithoutReading) {
     result = dialog.result();
     return result;
   });
-  Click("MusikCDBtn");
+  Trigger(A().readCd);
   EXPECT_EQ(result, QDialog::Rejected);
   EXPECT_EQ(form->Document().DataSize, 0);
 }

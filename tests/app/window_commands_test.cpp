@@ -46,7 +46,7 @@ TEST_F(WindowCommands, OpenSelectAndSaveRoundTrip) {
   // Saving asks for a name and writes the sound back unchanged.
   const QString copy = Path("copy.wav");
   prompts.fileNames.push_back(copy);
-  Trigger("Speichern1");
+  Trigger(A().saveWav);
   EXPECT_TRUE(prompts.errors.isEmpty());
   EXPECT_EQ(prompts.fileDialogs.back().filterDescription, QStringLiteral("WAV-Datei"));
   EXPECT_EQ(ReadBytes(copy), ReadBytes(source));
@@ -81,9 +81,9 @@ TEST_F(WindowCommands, CancelledDialogsChangeNothing) {
   OpenThroughCommand(WriteRamp("a.wav", 1000));
   form->Document().SelStart = 7;
   prompts.fileNames.push_back(std::nullopt);
-  Trigger("ffnen1");
+  Trigger(A().open);
   prompts.fileNames.push_back(std::nullopt);
-  Trigger("Speichern1");
+  Trigger(A().saveWav);
   EXPECT_EQ(form->Document().SelStart, 7);
   EXPECT_TRUE(prompts.errors.isEmpty());
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"a.wav"});
@@ -93,13 +93,13 @@ TEST_F(WindowCommands, FailedSaveSaysSoAndKeepsTheOldFile) {
   OpenThroughCommand(WriteRamp("a.wav", 1000));
   const QString target = Path("missing-folder/out.wav");
   prompts.fileNames.push_back(target);
-  Trigger("Speichern1");
+  Trigger(A().saveWav);
   EXPECT_EQ(prompts.errors, QStringList{"Konnte Datei nicht speichern"});
 
   // A folder cannot be replaced by a file: the save fails and the folder stays.
   QDir(dir.path()).mkdir("taken");
   prompts.fileNames.push_back(Path("taken"));
-  Trigger("Speichern1");
+  Trigger(A().saveWav);
   EXPECT_EQ(prompts.errors.size(), 2);
   EXPECT_TRUE(QFileInfo(Path("taken")).isDir());
 }
@@ -126,7 +126,7 @@ TEST_F(WindowCommands, AnErrorInsideACommandIsShownAndTheProgramGoesOn) {
   EXPECT_EQ(form->Document().DataSize, 2000);
   EXPECT_FALSE(QFile::exists(QString::fromStdString(decoder.temp)));
   // The window still answers.
-  Trigger("VollerZoom1");
+  Trigger(A().zoomFull);
   EXPECT_EQ(form->ZoomField()->text(), QStringLiteral("1"));
   form->SetMp3Decoder(nullptr);
 }
@@ -134,25 +134,25 @@ TEST_F(WindowCommands, AnErrorInsideACommandIsShownAndTheProgramGoesOn) {
 TEST_F(WindowCommands, ZoomCommandsStepTheFieldAndRescaleTheScrollBar) {
   OpenThroughCommand(WriteRamp("a.wav", 1000));
   const int width = form->WaveBox()->width();
-  Click("ZoomInFull");
+  Trigger(A().zoomFull);
   EXPECT_EQ(form->ZoomField()->text(), QStringLiteral("1"));
   EXPECT_EQ(form->ScrollBar()->maximum(), std::max(1, 1000 - width));
 
   const int paints = form->PaintCount();
-  Click("ZoomGroesserBtn");  // already at 1: the text stays and nothing is redrawn
+  Trigger(A().zoomLarger);  // already at 1: the text stays and nothing is redrawn
   EXPECT_EQ(form->PaintCount(), paints);
 
-  Click("ZoomKleinerBtn");
+  Trigger(A().zoomSmaller);
   EXPECT_EQ(form->ZoomField()->text(), QStringLiteral("2"));
-  Click("ZoomKleinerBtn");
+  Trigger(A().zoomSmaller);
   EXPECT_EQ(form->ZoomField()->text(), QStringLiteral("3"));
-  Click("ZoomKleinerBtn");
+  Trigger(A().zoomSmaller);
   EXPECT_EQ(form->ZoomField()->text(), QStringLiteral("4"));  // 4.5 goes to the even 4
 
   form->ZoomField()->SetValue(100);
   form->ScrollBar()->setMaximum(100);
   form->ScrollBar()->setValue(50);
-  Trigger("Kleiner1");  // 150: the scroll bar keeps its relative place
+  Trigger(A().zoomSmaller);  // 150: the scroll bar keeps its relative place
   EXPECT_EQ(form->ZoomField()->text(), QStringLiteral("150"));
   EXPECT_EQ(form->ScrollBar()->maximum(), 1);
   EXPECT_EQ(form->ScrollBar()->value(), 0);
@@ -209,12 +209,12 @@ TEST_F(WindowCommands, MouseSelectsInBothBoxesAndZoomFitsTheSelection) {
   AudioDocument& doc = form->Document();
   doc.SelEnd = 30'000;
   doc.SelStart = 10'000;
-  Click("ZoomSel");
+  Trigger(A().zoomToSelection);
   const int width = form->WaveBox()->width();
   EXPECT_EQ(form->Zoom(), 20'000 / width);
   EXPECT_EQ(form->ScrollBar()->value(), 10'000 / (20'000 / width));
 
-  Trigger("Nichtsauswhlen1");
+  Trigger(A().selectNothing);
   EXPECT_EQ(doc.SelStart, 0);
   EXPECT_EQ(doc.SelEnd, 0);
 }

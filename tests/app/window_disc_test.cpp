@@ -56,7 +56,7 @@ TEST_F(WindowDisc, AnNtscSuperVideoCdImageIsMadeAndTheVideoFolderGoes) {
   Find<QRadioButton>("NtscRadio")->click();
   EXPECT_TRUE(Find<QRadioButton>("RadioButton2")->isChecked()) << "the TV system is a choice of its own";
   prompts.fileNames.push_back(Path("album.cue"));
-  Click("DiscBtn");
+  Trigger(A().discImage);
   ASSERT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join(' ').toStdString();
   EXPECT_EQ(prompts.fileDialogs.back().defaultSuffix, QStringLiteral(".cue"));
   ASSERT_EQ(tools.runs.size(), 1u);
@@ -64,8 +64,8 @@ TEST_F(WindowDisc, AnNtscSuperVideoCdImageIsMadeAndTheVideoFolderGoes) {
   EXPECT_EQ(form->PictureSize(), QSize(480, 480)) << "NTSC's Super Video CD picture";
   EXPECT_TRUE(form->StatusText().startsWith(QStringLiteral("Gespeichert: album.cue, 0:01"))) << form->StatusText().toStdString();
   EXPECT_EQ(Folder(), QStringList({"album.bin", "album.cue", "lied.wav"}));
-  EXPECT_TRUE(Find<QPushButton>("DiscBtn")->isEnabled());
-  EXPECT_FALSE(Find<QPushButton>("StopBTN")->isEnabled());
+  EXPECT_TRUE(A().discImage->isEnabled());
+  EXPECT_FALSE(A().stop->isEnabled());
 }
 
 TEST_F(WindowDisc, TooLongForTheDiscOrAMissingToolSaysSoAndLeavesNothing) {
@@ -76,7 +76,7 @@ TEST_F(WindowDisc, TooLongForTheDiscOrAMissingToolSaysSoAndLeavesNothing) {
   OpenThroughCommand(Path("lang.wav"));
   Find<QRadioButton>("RadioButton1")->setChecked(true);
   const int dialogs = static_cast<int>(prompts.fileDialogs.size());
-  Click("DiscBtn");
+  Trigger(A().discImage);
   ASSERT_EQ(prompts.errors.size(), 1);
   EXPECT_TRUE(prompts.errors[0].startsWith(QStringLiteral("Zu lang für eine Video-CD: 1:21:00 Spielzeit")))
       << prompts.errors[0].toStdString();
@@ -86,7 +86,7 @@ TEST_F(WindowDisc, TooLongForTheDiscOrAMissingToolSaysSoAndLeavesNothing) {
   Find<QRadioButton>("RadioButton3")->setChecked(true);
   tools.missing = {"genisoimage"};
   prompts.fileNames.push_back(Path("album.iso"));
-  Click("DiscBtn");
+  Trigger(A().discImage);
   ASSERT_EQ(prompts.errors.size(), 2);
   EXPECT_TRUE(prompts.errors[1].contains(QStringLiteral("Debian-Paket „genisoimage“"))) << prompts.errors[1].toStdString();
   EXPECT_EQ(Folder(), QStringList({"kurz.wav", "lang.wav"}));
@@ -97,13 +97,13 @@ TEST_F(WindowDisc, AnImageNamedAfterItsBinIsACueBesideItAndTheSoundIsHeldMeanwhi
   Find<QRadioButton>("RadioButton1")->setChecked(true);
   bool held = false;
   QTimer peek;
-  QObject::connect(&peek, &QTimer::timeout, [&] { held = held || !Find<QAction>("Echo1")->isEnabled(); });
+  QObject::connect(&peek, &QTimer::timeout, [&] { held = held || !A().echo->isEnabled(); });
   peek.start(0);
   prompts.fileNames.push_back(Path("album.bin"));
-  Click("DiscBtn");
+  Trigger(A().discImage);
   ASSERT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join(' ').toStdString();
   EXPECT_TRUE(held);
-  EXPECT_TRUE(Find<QAction>("Echo1")->isEnabled());
+  EXPECT_TRUE(A().echo->isEnabled());
   EXPECT_EQ(Folder(), QStringList({"album.bin", "album.cue", "lied.wav"}));
   EXPECT_TRUE(ReadFileText(Path("album.cue")).contains("\"album.bin\""));
 }
@@ -118,7 +118,7 @@ namespace {
 // disc: the image command goes off while one is chosen, and the export
 // asks for an MP4 file.
 TEST_F(WindowDisc, TheWebFormatsAreChoicesOfTheirOwnWithoutADiscImage) {
-  for (const char* name : {"Mp4Radio720", "Mp4Radio1080", "PalRadio", "NtscRadio", "DiscBtn"}) {
+  for (const char* name : {"Mp4Radio720", "Mp4Radio1080", "PalRadio", "NtscRadio"}) {
     auto* control = Find<QWidget>(name);
     ASSERT_NE(control, nullptr) << name;
     EXPECT_LE(control->sizeHint().width(), control->width()) << name << " is clipped";
@@ -126,15 +126,14 @@ TEST_F(WindowDisc, TheWebFormatsAreChoicesOfTheirOwnWithoutADiscImage) {
   OpenThroughCommand(WriteRamp("lied.wav", 11025));
   Find<QRadioButton>("Mp4Radio720")->setChecked(true);
   EXPECT_FALSE(Find<QRadioButton>("RadioButton3")->isChecked());
-  EXPECT_FALSE(Find<QPushButton>("DiscBtn")->isEnabled());
-  EXPECT_FALSE(Find<QAction>("SpeichernalsDiscAbbild1")->isEnabled());
+  EXPECT_FALSE(A().discImage->isEnabled());
   prompts.fileNames.push_back(Path("lied.mp4"));
-  Click("Button1");
+  Trigger(A().exportVideo);
   EXPECT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join(' ').toStdString();
   EXPECT_EQ(prompts.fileDialogs.back().defaultSuffix, QStringLiteral(".mp4"));
   EXPECT_EQ(form->PictureSize(), QSize(1280, 720));
   Find<QRadioButton>("RadioButton1")->setChecked(true);
-  EXPECT_TRUE(Find<QPushButton>("DiscBtn")->isEnabled());
+  EXPECT_TRUE(A().discImage->isEnabled());
 }
 
 }  // namespace

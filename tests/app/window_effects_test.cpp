@@ -20,7 +20,7 @@ TEST_F(WindowEffects, CropKeepsASelectionMadeRightToLeftAndShowsTheWholeRest) {
   AudioDocument& doc = form->Document();
   doc.SelStart = 1000;
   doc.SelEnd = 31'000;
-  Click("CropToSelection");
+  Trigger(A().cropToSelection);
   EXPECT_EQ(doc.SampleCount(), 30'000);
   EXPECT_EQ(doc.Sample16(0), 1000);
   EXPECT_EQ(doc.SelStart, 0);
@@ -29,7 +29,7 @@ TEST_F(WindowEffects, CropKeepsASelectionMadeRightToLeftAndShowsTheWholeRest) {
 
   // Without a selection nothing happens, not even a redraw.
   const int paints = form->PaintCount();
-  Trigger("DieAuswahlwegschneiden1");
+  Trigger(A().cutSelection);
   EXPECT_EQ(doc.SampleCount(), 30'000);
   EXPECT_EQ(form->PaintCount(), paints);
 }
@@ -39,7 +39,7 @@ TEST_F(WindowEffects, VolumeWorksOnTheSelectionAndKeepsIt) {
   AudioDocument& doc = form->Document();
   doc.SelStart = 600;
   doc.SelEnd = 500;
-  Trigger("Lauter101");
+  Trigger(A().louder);
   EXPECT_EQ(doc.Sample16(499), 499);
   EXPECT_EQ(doc.Sample16(500), 550);
   EXPECT_EQ(doc.Sample16(600), 660);  // the frame under the larger mark belongs to it
@@ -57,7 +57,7 @@ TEST_F(WindowEffects, TheTimeSpanDialogAsksAndCancelChangesNothing) {
     presetSeen = qobject_cast<TEchoForm*>(&dialog)->Seconds();
     return int(QDialog::Rejected);
   });
-  Trigger("Weicheinblenden1");
+  Trigger(A().fadeIn);
   EXPECT_EQ(presetSeen, 2.0);
   EXPECT_EQ(DocumentBytes(doc), before);
   EXPECT_EQ(prompts.dialogTitles, QStringList{"Effekt"});
@@ -67,14 +67,14 @@ TEST_F(WindowEffects, TheTimeSpanDialogAsksAndCancelChangesNothing) {
     qobject_cast<TEchoForm*>(&dialog)->SetSeconds(0.1);
     return int(QDialog::Accepted);
   });
-  Trigger("Echo1");
+  Trigger(A().echo);
   EXPECT_EQ(presetSeen, 0.5);
   EXPECT_NE(DocumentBytes(doc), before);
   EXPECT_EQ(doc.DataSize, static_cast<std::int32_t>(before.size()));
 }
 
 TEST_F(WindowEffects, SampleFormatDialogIsPresetAndSkippedForAnEmptySound) {
-  Click("ChangeFormat");  // no sound: no dialog
+  Trigger(A().changeSampleFormat);  // no sound: no dialog
   EXPECT_TRUE(prompts.dialogTitles.isEmpty());
 
   OpenThroughCommand(WriteRamp("a.wav", 22050));
@@ -84,7 +84,7 @@ TEST_F(WindowEffects, SampleFormatDialogIsPresetAndSkippedForAnEmptySound) {
     dialog.findChild<QSpinBox*>("SamplesEd")->setValue(11025);
     return int(QDialog::Accepted);
   });
-  Trigger("Sampleformatndern1");
+  Trigger(A().changeSampleFormat);
   EXPECT_EQ(rateSeen, 22050);
   const AudioDocument& doc = form->Document();
   EXPECT_EQ(doc.SampleRate, 11025);
@@ -95,22 +95,20 @@ TEST_F(WindowEffects, SampleFormatDialogIsPresetAndSkippedForAnEmptySound) {
 TEST_F(WindowEffects, SpeedChangesTheRateWithoutARedraw) {
   OpenThroughCommand(WriteRamp("a.wav", 1000));
   const int paints = form->PaintCount();
-  Trigger("Schneller101");
+  Trigger(A().faster);
   EXPECT_EQ(form->Document().SampleRate, 24255);
   EXPECT_EQ(form->StatusText(), QStringLiteral("Abtastrate: 24255 Hz"));
-  Trigger("Langsamer101");
+  Trigger(A().slower);
   EXPECT_EQ(form->StatusText(), QStringLiteral("Abtastrate: %1 Hz").arg(form->Document().SampleRate));
   EXPECT_EQ(form->PaintCount(), paints);
 }
 
 TEST_F(WindowEffects, EveryCommandLeavesAnEmptySoundAlone) {
-  for (const char* name :
-       {"ZurAuswahlzurechtschneiden1", "DieAuswahlwegschneiden1", "Lauter101", "Leiser101",
-        "MaximaleLautstrke1", "Weicheinblenden1", "Weichausblenden1", "EndeaufAnfangberblenden1",
-        "Echo1", "Rckwrts1", "Schneller101", "Langsamer101", "Sampleformatndern1"}) {
+  for (QAction* command : A().ChangingTheSound()) {
+    if (command == A().readCd) continue;
     QTest::mouseClick(form->WaveBox(), Qt::LeftButton, {}, QPoint(5, 5));  // marks -1
-    Trigger(name);
-    EXPECT_EQ(form->Document().DataSize, 0) << name;
+    Trigger(command);
+    EXPECT_EQ(form->Document().DataSize, 0) << command->text().toStdString();
   }
   EXPECT_TRUE(prompts.errors.isEmpty());
 }

@@ -35,7 +35,7 @@ class WindowExport : public WindowTest {
 
   void Export(const QString& path) {
     prompts.fileNames.push_back(path);
-    Click("Button1");
+    Trigger(A().exportVideo);
   }
 
   RecordingMediaWriter recorded;          // what the last export handed over
@@ -52,8 +52,8 @@ TEST_F(WindowExport, TheSelectionGoesOverAsWholeBlocksInTheChosenFormat) {
   QTimer peek;
   QObject::connect(&peek, &QTimer::timeout, [&] {
     if (!form->Busy()) return;
-    exporting = form->ExportMode() && !Find<QPushButton>("OpenBtn")->isEnabled() &&
-                !Find<QPushButton>("PlayBtn")->isEnabled() && !form->StartRun();
+    exporting = form->ExportMode() && !A().open->isEnabled() &&
+                !A().play->isEnabled() && !form->StartRun();
   });
   peek.start(0);
   Export(Path("out.mpg"));
@@ -66,9 +66,9 @@ TEST_F(WindowExport, TheSelectionGoesOverAsWholeBlocksInTheChosenFormat) {
   // and shown whole, scaled into the box
   EXPECT_EQ(form->PreviewBox()->size(), Find<QScrollArea>("ScrollBox2")->viewport()->size());
   EXPECT_FALSE(form->ExportMode());
-  EXPECT_TRUE(Find<QPushButton>("OpenBtn")->isEnabled());
-  EXPECT_TRUE(Find<QPushButton>("Button1")->isEnabled());
-  EXPECT_TRUE(Find<QPushButton>("PlayBtn")->isEnabled());
+  EXPECT_TRUE(A().open->isEnabled());
+  EXPECT_TRUE(A().exportVideo->isEnabled());
+  EXPECT_TRUE(A().play->isEnabled());
   EXPECT_EQ(prompts.fileDialogs.back().filterDescription, QStringLiteral("MPEG Dateien"));
 }
 
@@ -89,7 +89,7 @@ TEST_F(WindowExport, AFileThatCannotBeMadeSaysSoAndRunsNothing) {
   Export(Path("out.mpg"));
   EXPECT_EQ(prompts.errors, QStringList{"Konnte MPEG-Datei nicht schreiben"});
   EXPECT_TRUE(sound->Played().empty());
-  EXPECT_TRUE(Find<QPushButton>("Button1")->isEnabled());
+  EXPECT_TRUE(A().exportVideo->isEnabled());
 }
 
 TEST_F(WindowExport, AWriterFailingMidwayEndsTheRunWithAMessage) {
@@ -99,29 +99,29 @@ TEST_F(WindowExport, AWriterFailingMidwayEndsTheRunWithAMessage) {
   EXPECT_EQ(prompts.errors.size(), 1);
   EXPECT_FALSE(form->Running());
   EXPECT_FALSE(form->ExportMode());
-  EXPECT_TRUE(Find<QPushButton>("OpenBtn")->isEnabled());
+  EXPECT_TRUE(A().open->isEnabled());
 }
 
 // The file gets the sound as it was when the export started: the commands
 // that change it are off while it runs and come back with its end; with
 // no sound there is nothing to export.
 TEST_F(WindowExport, TheSoundStaysAsItWasWhileItIsExported) {
-  Click("StopBTN");
-  Click("Button1");
+  Trigger(A().stop);
+  Trigger(A().exportVideo);
   EXPECT_EQ(prompts.errors, QStringList{"Es ist kein Klang geladen: bitte erst eine Datei öffnen oder von einer "
                                         "Musik-CD einlesen."});
   EXPECT_TRUE(prompts.fileDialogs.empty()) << "refused before a name is asked for";
 
   OpenThroughCommand(WriteRamp("a.wav", 22050));
-  Trigger("Lauter101");
+  Trigger(A().louder);
   const std::vector<std::uint8_t> before = DocumentBytes(form->Document());
-  const char* changers[] = {"Rckwrts1", "DieAuswahlwegschneiden1", "Rueckgaengig1", "VonMusikCDeinlesen1"};
+  QAction* changers[] = {A().reverse, A().cutSelection, A().undo, A().readCd};
   int offWhileRunning = -1;
   QTimer peek;
   QObject::connect(&peek, &QTimer::timeout, [&] {
     if (!form->ExportMode() || offWhileRunning >= 0) return;
-    offWhileRunning = !Find<QPushButton>("CutSelectionBtn")->isEnabled();
-    for (const char* name : changers) offWhileRunning &= !Find<QAction>(name)->isEnabled();
+    offWhileRunning = !A().cutSelection->isEnabled();
+    for (QAction* command : changers) offWhileRunning &= !command->isEnabled();
     form->Rckwrts1Click();  // a handler reached some other way does nothing either
     form->UndoClick();
   });
@@ -129,7 +129,7 @@ TEST_F(WindowExport, TheSoundStaysAsItWasWhileItIsExported) {
   Export(Path("out.mpg"));
   EXPECT_EQ(offWhileRunning, 1);
   EXPECT_EQ(DocumentBytes(form->Document()), before);
-  for (const char* name : changers) EXPECT_TRUE(Find<QAction>(name)->isEnabled()) << name;
+  for (QAction* command : changers) EXPECT_TRUE(command->isEnabled()) << command->text().toStdString();
   EXPECT_TRUE(prompts.errors.size() == 1) << prompts.errors.join(' ').toStdString();
 }
 
@@ -142,10 +142,10 @@ TEST_F(WindowExport, NoExportDuringPlayback) {
     const auto before = prompts.fileDialogs.size();
     form->Button1Click();
     dialogsDuringRun = static_cast<int>(prompts.fileDialogs.size() - before);
-    Click("StopBTN");
+    Trigger(A().stop);
   });
   during.start(0);
-  Click("PlayBtn");
+  Trigger(A().play);
   EXPECT_EQ(dialogsDuringRun, 0);
   EXPECT_EQ(media, nullptr);
 }
@@ -169,7 +169,7 @@ TEST(WindowExportEndToEnd, ADvdFileComesOutThatTheToolsRead) {
                               static_cast<std::int32_t>(bytes.size()), 44100, true, true));
   }
   prompts.fileNames.push_back(wave);
-  form.findChild<QAction*>("ffnen1")->trigger();
+  form.Actions().open->trigger();
   ASSERT_TRUE(QTest::qWaitFor([&] { return !form.Busy(); }));
   form.Document().SelStart = 0;
   form.Document().SelEnd = 2 * 44100;  // the first second, all of it
@@ -177,7 +177,7 @@ TEST(WindowExportEndToEnd, ADvdFileComesOutThatTheToolsRead) {
   form.findChild<QRadioButton*>("RadioButton3")->setChecked(true);
   const QString video = dir.filePath("song.mpg");
   prompts.fileNames.push_back(video);
-  form.findChild<QPushButton*>("Button1")->click();
+  form.Actions().exportVideo->trigger();
   ASSERT_TRUE(QTest::qWaitFor([&] { return !form.Busy(); }, 120'000));
   ASSERT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join(' ').toStdString();
   // The status bar names the file, its playing time and its size on disk.

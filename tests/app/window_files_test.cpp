@@ -85,14 +85,14 @@ TEST_F(WindowFiles, SavingOrExportingOntoAFifoOrAFolderFailsAtOnceAndLeavesItBe)
   OpenThroughCommand(WriteRamp("a.wav", 22050));
   const QString fifo = Fifo("pipe.wav");
   prompts.fileNames.push_back(fifo);
-  Trigger("Speichern1");
+  Trigger(A().saveWav);
   EXPECT_EQ(prompts.errors, QStringList{kCannotSave});
 
   const QString folder = Path("video.mpg");
   ASSERT_TRUE(QDir().mkpath(folder));
   for (const QString& target : {Fifo("pipe.mpg"), folder, Path("missing/video.mpg")}) {
     prompts.fileNames.push_back(target);
-    Click("Button1");
+    Trigger(A().exportVideo);
     EXPECT_EQ(prompts.errors.last(), kCannotExport) << target.toStdString();
   }
   EXPECT_EQ(prompts.errors.size(), 4);
@@ -111,27 +111,27 @@ TEST_F(WindowFiles, DialogsStartInTheMusicFolderThenWhereTheLastFileWent) {
   const ScopedEnv homeEnv("HOME", QFile::encodeName(home));
   const ScopedEnv config("XDG_CONFIG_HOME", QFile::encodeName(home + "/.config"));
   prompts.fileNames.push_back(std::nullopt);
-  Trigger("ffnen1");
+  Trigger(A().open);
   EXPECT_EQ(prompts.fileDialogs.back().folder, home) << "no music folder: the home folder";
 
   ASSERT_TRUE(QDir().mkpath(home + "/Music"));
   prompts.fileNames.push_back(std::nullopt);
-  Trigger("Speichern1");
+  Trigger(A().saveWav);
   EXPECT_EQ(prompts.fileDialogs.back().folder, home + "/Music");
 
   ASSERT_TRUE(QDir().mkpath(Path("songs")));
   const QString song = WriteRamp("songs/a.wav", 1000);
   OpenThroughCommand(song);
   prompts.fileNames.push_back(std::nullopt);
-  Click("Button1");
+  Trigger(A().exportVideo);
   EXPECT_EQ(prompts.fileDialogs.back().folder, Path("songs"));
 
   ASSERT_TRUE(QDir().mkpath(Path("out")));
   prompts.fileNames.push_back(Path("out/b.wav"));
-  Trigger("Speichern1");
+  Trigger(A().saveWav);
   ASSERT_TRUE(prompts.errors.isEmpty());
   prompts.fileNames.push_back(std::nullopt);
-  Trigger("ffnen1");
+  Trigger(A().open);
   EXPECT_EQ(prompts.fileDialogs.back().folder, Path("out"));
 }
 
@@ -141,15 +141,15 @@ TEST_F(WindowFiles, TheExportIsOffWhilePlayingAndOnAgainAfter) {
   QTimer during;
   QObject::connect(&during, &QTimer::timeout, [&] {
     if (!form->Running()) return;
-    offDuringRun = !Find<QPushButton>("Button1")->isEnabled() &&
-                   !Find<QAction>("SpeichernalsMPEGVideo1")->isEnabled();
-    Click("StopBTN");
+    offDuringRun = !A().exportVideo->isEnabled() &&
+                   !A().exportVideo->isEnabled();
+    Trigger(A().stop);
   });
   during.start(0);
-  Click("PlayBtn");
+  Trigger(A().play);
   EXPECT_TRUE(offDuringRun);
-  EXPECT_TRUE(Find<QPushButton>("Button1")->isEnabled());
-  EXPECT_TRUE(Find<QAction>("SpeichernalsMPEGVideo1")->isEnabled());
+  EXPECT_TRUE(A().exportVideo->isEnabled());
+  EXPECT_TRUE(A().exportVideo->isEnabled());
 }
 
 TEST_F(WindowFiles, TheStatusBarFollowsTheExportAndSaysHowItEnded) {
@@ -161,7 +161,7 @@ TEST_F(WindowFiles, TheStatusBarFollowsTheExportAndSaysHowItEnded) {
   });
   peek.start(0);
   prompts.fileNames.push_back(Path("whole.mpg"));
-  Click("Button1");
+  Trigger(A().exportVideo);
   ASSERT_TRUE(prompts.errors.isEmpty());
   ASSERT_FALSE(seen.isEmpty());
   EXPECT_TRUE(seen.first().startsWith(QStringLiteral("MPEG: 0 %"))) << seen.first().toStdString();
@@ -172,11 +172,11 @@ TEST_F(WindowFiles, TheStatusBarFollowsTheExportAndSaysHowItEnded) {
   QTimer stop;
   int blocks = 0;
   QObject::connect(&stop, &QTimer::timeout, [&] {
-    if (form->Running() && ++blocks == 5) Click("StopBTN");
+    if (form->Running() && ++blocks == 5) Trigger(A().stop);
   });
   stop.start(0);
   prompts.fileNames.push_back(Path("part.mpg"));
-  Click("Button1");
+  Trigger(A().exportVideo);
   EXPECT_TRUE(prompts.errors.isEmpty());
   EXPECT_TRUE(form->StatusText().startsWith(QStringLiteral("Abgebrochen, gekürzt gespeichert: part.mpg, 0:0")))
       << form->StatusText().toStdString();
@@ -185,7 +185,7 @@ TEST_F(WindowFiles, TheStatusBarFollowsTheExportAndSaysHowItEnded) {
   // tooltip.
   const QString longName = QString(120, QChar('a')) + QStringLiteral(".mpg");
   prompts.fileNames.push_back(Path(longName.toUtf8().constData()));
-  Click("Button1");
+  Trigger(A().exportVideo);
   auto* label = Find<QLabel>("StatusText");
   EXPECT_TRUE(form->StatusText().contains(longName));
   EXPECT_TRUE(label->text().contains(QChar(0x2026))) << label->text().toStdString();

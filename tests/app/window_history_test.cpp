@@ -19,8 +19,8 @@ using WindowHistory = WindowTest;
 TEST_F(WindowHistory, UndoAndRedoGiveBackSoundMarksAndViewAndNameTheCommand) {
   OpenThroughCommand(WriteRamp("lied.wav", 50'000));
   AudioDocument& doc = form->Document();
-  QAction* undo = Find<QAction>("Rueckgaengig1");
-  QAction* redo = Find<QAction>("Wiederholen1");
+  QAction* undo = A().undo;
+  QAction* redo = A().redo;
   EXPECT_FALSE(undo->isEnabled());
   EXPECT_EQ(form->windowTitle(), QStringLiteral("Quorvin Sonavix 1.0 – lied.wav"));
   EXPECT_EQ(undo->shortcut(), QKeySequence(QStringLiteral("Ctrl+Z")));
@@ -32,7 +32,7 @@ TEST_F(WindowHistory, UndoAndRedoGiveBackSoundMarksAndViewAndNameTheCommand) {
   doc.SelStart = 2000;
   doc.SelEnd = 12'000;
   const std::vector<std::uint8_t> original = DocumentBytes(doc);
-  Click("CropToSelection");
+  Trigger(A().cropToSelection);
   const std::vector<std::uint8_t> cropped = DocumentBytes(doc);
   const QString croppedZoom = form->ZoomField()->text();
   EXPECT_EQ(doc.SampleCount(), 10'000);
@@ -56,15 +56,15 @@ TEST_F(WindowHistory, UndoAndRedoGiveBackSoundMarksAndViewAndNameTheCommand) {
   EXPECT_FALSE(redo->isEnabled());
 
   // The speed commands show the rate they go back to.
-  Trigger("Schneller101");
+  Trigger(A().faster);
   undo->trigger();
   EXPECT_EQ(doc.SampleRate, 22050);
   EXPECT_EQ(form->StatusText(), SampleRateText(22050));
 
   // Opening a file starts a new history; saving keeps it.
-  Trigger("Lauter101");
+  Trigger(A().louder);
   prompts.fileNames.push_back(Path("neu.wav"));
-  Trigger("Speichern1");
+  Trigger(A().saveWav);
   EXPECT_EQ(form->windowTitle(), QStringLiteral("Quorvin Sonavix 1.0 – neu.wav"));
   EXPECT_EQ(undo->text(), QStringLiteral("Rückgängig: Lauter 10%"));
   undo->trigger();
@@ -80,14 +80,14 @@ TEST_F(WindowHistory, UnsavedChangesAreAskedAboutAndNothingGoesWithoutConsent) {
   OpenThroughCommand(WriteRamp("lied.wav", 4000));
   const QString other = WriteRamp("anders.wav", 100);
   AudioDocument& doc = form->Document();
-  Trigger("Rckwrts1");
+  Trigger(A().reverse);
   const std::vector<std::uint8_t> edited = DocumentBytes(doc);
 
   // "Abbrechen": no file dialog, the sound stays; the CD dialog is not shown;
   // the window stays open.
   OpenThroughCommand(other);
   prompts.fileNames.clear();
-  Trigger("VonMusikCDeinlesen1");
+  Trigger(A().readCd);
   form->close();
   EXPECT_EQ(prompts.saveQuestions, QStringList(3, QStringLiteral("Änderungen an lied.wav speichern?")));
   EXPECT_TRUE(prompts.fileDialogs.size() == 1 && prompts.dialogTitles.isEmpty());
@@ -97,7 +97,7 @@ TEST_F(WindowHistory, UnsavedChangesAreAskedAboutAndNothingGoesWithoutConsent) {
   // "Speichern" with a save that fails: the error, and nothing is discarded.
   prompts.saveChanges = {SaveChangesAnswer::Save};
   prompts.fileNames = {Path("fehlt/lied.wav"), other};
-  Trigger("ffnen1");
+  Trigger(A().open);
   EXPECT_EQ(prompts.errors, QStringList{kCannotSave});
   EXPECT_EQ(DocumentBytes(doc), edited);
   EXPECT_TRUE(form->History().Modified());
@@ -105,14 +105,14 @@ TEST_F(WindowHistory, UnsavedChangesAreAskedAboutAndNothingGoesWithoutConsent) {
   // "Speichern" that works, then the new file opens.
   prompts.saveChanges = {SaveChangesAnswer::Save};
   prompts.fileNames = {Path("gesichert.wav"), other};
-  Trigger("ffnen1");
+  Trigger(A().open);
   EXPECT_EQ(ReadBytes(Path("gesichert.wav")).size(), edited.size() + 44);
   EXPECT_EQ(doc.SampleCount(), 100);
 
   // "Verwerfen" closes the window.
-  Trigger("Lauter101");
+  Trigger(A().louder);
   prompts.saveChanges = {SaveChangesAnswer::Discard};
-  Trigger("Beenden1");
+  Trigger(A().quit);
   EXPECT_FALSE(form->isVisible());
 }
 
@@ -126,15 +126,15 @@ TEST_F(WindowHistory, UndoAndRedoDuringPlaybackKeepTheRunGoing) {
   int n = 0;
   QObject::connect(&steps, &QTimer::timeout, [&] {
     switch (++n) {
-      case 2: doc.SelStart = 100, doc.SelEnd = 300, Click("CropToSelection"); break;
-      case 4: Trigger("Rueckgaengig1"); break;
-      case 6: Trigger("Wiederholen1"); break;
-      case 8: Trigger("Rueckgaengig1"); break;
-      case 10: Click("StopBTN"); break;
+      case 2: doc.SelStart = 100, doc.SelEnd = 300, Trigger(A().cropToSelection); break;
+      case 4: Trigger(A().undo); break;
+      case 6: Trigger(A().redo); break;
+      case 8: Trigger(A().undo); break;
+      case 10: Trigger(A().stop); break;
     }
   });
   steps.start(0);
-  Click("PlayBtn");
+  Trigger(A().play);
   EXPECT_GE(n, 10);
   EXPECT_FALSE(form->Running());
   EXPECT_EQ(DocumentBytes(doc), original);

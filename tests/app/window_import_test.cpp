@@ -75,14 +75,14 @@ TEST_F(WindowImport, ADeepFileSaysWhatWasDoneAndStopLeavesTheSoundAsItWas) {
   ASSERT_TRUE(Ffmpeg("-f lavfi -i sine=f=440:d=600 -c:a flac '" + Local("lang.flac") + "'"));
   QTimer stop;
   QObject::connect(&stop, &QTimer::timeout, [&] {
-    if (Find<QPushButton>("StopBTN")->isEnabled()) QTest::keyClick(form.get(), Qt::Key_Escape);
+    if (A().stop->isEnabled()) QTest::keyClick(form.get(), Qt::Key_Escape);
   });
   stop.start(0);
   OpenThroughCommand(Path("lang.flac"));
   EXPECT_EQ(DocumentBytes(form->Document()), before);
   EXPECT_EQ(form->StatusText(), QStringLiteral("Lesen abgebrochen"));
   EXPECT_TRUE(prompts.errors.isEmpty());
-  EXPECT_FALSE(Find<QPushButton>("StopBTN")->isEnabled());
+  EXPECT_FALSE(A().stop->isEnabled());
 }
 
 }  // namespace

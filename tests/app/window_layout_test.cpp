@@ -10,6 +10,7 @@
 #include <QMenuBar>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <algorithm>
 
 #include "app/application.h"
 #include "app/zoom_spin_edit.h"
@@ -21,39 +22,63 @@ namespace {
 using WindowLayout = WindowTest;
 
 struct ButtonPlace {
-  const char* name;
   const char* caption;
   QRect geometry;
+  QAction* WindowActions::*action;
 };
 
-TEST_F(WindowLayout, ButtonsStandWhereAndAsTheyShould) {
+// Every button is the action of its command: a click triggers it, and the
+// button is usable exactly while the action (and so the menu entry) is.
+TEST_F(WindowLayout, ButtonsStandWhereTheyShouldAndAreTheirCommandsActions) {
   EXPECT_EQ(form->windowTitle(), QStringLiteral("Quorvin Sonavix 1.0"));
+  using W = WindowActions;
   const ButtonPlace buttons[] = {
-      {"OpenBtn", "Öffnen...", {8, 8, 89, 25}},
-      {"Button1", "Speichern als MPEG...", {104, 8, 145, 25}},
-      {"MusikCDBtn", "Von Musik-CD einlesen...", {256, 8, 177, 25}},
-      {"BitBtnXP1", "Schriftart...", {520, 40, 97, 25}},
-      {"ZoomKleinerBtn", "Kleiner", {8, 8, 97, 25}},
-      {"ZoomGroesserBtn", "Größer", {112, 8, 97, 25}},
-      {"ZoomOutFull", "Ganze Datei", {240, 8, 97, 25}},
-      {"ZoomInFull", "Voller Zoom", {344, 8, 97, 25}},
-      {"ZoomSel", "Zoom auf Auswahl", {448, 8, 137, 25}},
-      {"PlayBtn", "PLAY", {240, 40, 75, 25}},
-      {"StopBTN", "STOP", {320, 40, 75, 25}},
-      {"CropToSelection", "Zur Auswahl zurechtschneiden", {8, 72, 201, 25}},
-      {"CutSelectionBtn", "Die Auswahl wegschneiden", {216, 72, 201, 25}},
-      {"ChangeFormat", "Sampleformat ändern...", {424, 72, 153, 25}},
+      {"Öffnen...", {8, 8, 89, 25}, &W::open},
+      {"Speichern als MPEG...", {104, 8, 145, 25}, &W::exportVideo},
+      {"Von Musik-CD einlesen...", {256, 8, 177, 25}, &W::readCd},
+      {"Disc-Abbild...", {440, 8, 121, 25}, &W::discImage},
+      {"Schriftart...", {520, 40, 97, 25}, &W::chooseFont},
+      {"Kleiner", {8, 8, 97, 25}, &W::zoomSmaller},
+      {"Größer", {112, 8, 97, 25}, &W::zoomLarger},
+      {"Ganze Datei", {240, 8, 97, 25}, &W::zoomWholeFile},
+      {"Voller Zoom", {344, 8, 97, 25}, &W::zoomFull},
+      {"Zoom auf Auswahl", {448, 8, 137, 25}, &W::zoomToSelection},
+      {"PLAY", {240, 40, 75, 25}, &W::play},
+      {"STOP", {320, 40, 75, 25}, &W::stop},
+      {"Zur Auswahl zurechtschneiden", {8, 72, 201, 25}, &W::cropToSelection},
+      {"Die Auswahl wegschneiden", {216, 72, 201, 25}, &W::cutSelection},
+      {"Sampleformat ändern...", {424, 72, 153, 25}, &W::changeSampleFormat},
   };
+  QList<QPushButton*> all = form->findChildren<QPushButton*>();
+  all.removeIf([&](QPushButton* p) { return p->window() != form.get(); });  // the dialogs' own
+  EXPECT_EQ(all.size(), std::size(buttons));
   for (const ButtonPlace& b : buttons) {
-    auto* button = Find<QPushButton>(b.name);
-    ASSERT_NE(button, nullptr) << b.name;
-    EXPECT_EQ(button->text(), QString::fromUtf8(b.caption)) << b.name;
-    EXPECT_EQ(button->geometry(), b.geometry) << b.name;
+    const auto found = std::find_if(all.begin(), all.end(),
+                                    [&](QPushButton* p) { return p->text() == QString::fromUtf8(b.caption); });
+    ASSERT_NE(found, all.end()) << b.caption;
+    QPushButton* button = *found;
+    QAction* action = A().*b.action;
+    EXPECT_EQ(button->geometry(), b.geometry) << b.caption;
+    const bool wasEnabled = action->isEnabled();
+    action->setEnabled(!wasEnabled);
+    EXPECT_EQ(button->isEnabled(), !wasEnabled) << b.caption;
+    action->setEnabled(true);
+    int triggered = 0;
+    const auto counting = QObject::connect(action, &QAction::triggered, [&] { ++triggered; });
+    if (action != A().play) button->click();  // playing an empty sound waits for the card
+    QObject::disconnect(counting);
+    action->setEnabled(wasEnabled);
+    if (action != A().play) EXPECT_EQ(triggered, 1) << b.caption;
   }
+  WaitWhileBusy();
+  // What the menus offer are the same actions.
+  for (QAction* command : {A().open, A().exportVideo, A().discImage, A().readCd, A().zoomFull,
+                           A().cropToSelection, A().changeSampleFormat})
+    EXPECT_FALSE(command->associatedObjects().isEmpty()) << command->text().toStdString();
   EXPECT_EQ(Find<QWidget>("Panel2")->height(), 89);  // a third row for the web formats
   EXPECT_EQ(Find<QWidget>("Panel1")->height(), 105);
   EXPECT_EQ(Find<QWidget>("ScrollBox1")->height(), 129);
-  EXPECT_EQ(Find<QWidget>("PaintBox1")->height(), 121);
+  EXPECT_EQ(form->WaveBox()->height(), 121);
   EXPECT_EQ(form->PictureSize(), QSize(400, 400));  // the preview's picture, scaled into its box
   EXPECT_EQ(Find<QWidget>("RxSlider1")->height(), 17);
   EXPECT_EQ(Find<QWidget>("StatusBar1")->height(), 19);
@@ -76,7 +101,7 @@ TEST_F(WindowLayout, OtherControlsStartAsTheyShould) {
   EXPECT_EQ(form->ScrollBar()->maximum(), 100);
   EXPECT_EQ(form->ScrollBar()->singleStep(), 10);
   EXPECT_EQ(form->ScrollBar()->pageStep(), 100);
-  EXPECT_FALSE(Find<QPushButton>("StopBTN")->isEnabled());
+  EXPECT_FALSE(A().stop->isEnabled());
 }
 
 QStringList MenuEntries(QMenu* menu) {
@@ -108,19 +133,12 @@ TEST_F(WindowLayout, MenusHoldTheirEntriesInOrder) {
 }
 
 TEST_F(WindowLayout, OnlyCommandsTheProgramCanCarryOutAreEnabled) {
-  for (const char* name : {"ffnen1", "Speichern1", "Beenden1", "Nichtsauswhlen1", "GanzeDatei1",
-                           "VollerZoom1", "ZoomaufAuswahl1", "Kleiner1", "Grer1", "berdasProgramm1"})
-    EXPECT_TRUE(Find<QAction>(name)->isEnabled()) << name;
-  for (const char* name : {"OpenBtn", "ZoomKleinerBtn", "ZoomGroesserBtn", "ZoomOutFull",
-                           "ZoomInFull", "ZoomSel"})
-    EXPECT_TRUE(Find<QWidget>(name)->isEnabled()) << name;
-  // Every menu command can be carried out once the window is up, except
-  // undo and redo with nothing to undo or redo yet.
+  // Every command can be carried out once the window is up, except undo
+  // and redo with nothing to undo or redo yet, and STOP with nothing running.
   QStringList disabled;
   for (QAction* action : form->findChildren<QAction*>())
-    if (!action->isSeparator() && !action->menu() && !action->isEnabled()) disabled << action->objectName();
-  EXPECT_EQ(disabled, (QStringList{"Rueckgaengig1", "Wiederholen1"}));
-  EXPECT_TRUE(Find<QWidget>("MusikCDBtn")->isEnabled());
+    if (!action->isSeparator() && !action->menu() && !action->isEnabled()) disabled << action->text();
+  EXPECT_EQ(disabled, (QStringList{"Rückgängig", "Wiederholen", "STOP"}));
 }
 
 TEST_F(WindowLayout, DialogsAreMadeAtStartAndStayHidden) {
@@ -133,7 +151,7 @@ TEST_F(WindowLayout, DialogsAreMadeAtStartAndStayHidden) {
   for (QDialog* dialog : {forms.SampleFormat, forms.MusikCD, forms.AboutBox, forms.Echo})
     EXPECT_FALSE(dialog->isVisible());
 
-  Trigger("berdasProgramm1");
+  Trigger(A().about);
   EXPECT_EQ(prompts.dialogTitles, QStringList{"Info"});
 
   if (const QByteArray shot = qgetenv("SONAVIX_SCREENSHOT"); !shot.isEmpty())
@@ -151,7 +169,7 @@ TEST_F(WindowLayout, StandardDialogsSpeakGerman) {
 
 TEST_F(WindowLayout, ClosingTheWindowStopsLongCommands) {
   EXPECT_FALSE(form->StopRequested());
-  Trigger("Beenden1");
+  Trigger(A().quit);
   EXPECT_TRUE(form->StopRequested());
   EXPECT_FALSE(form->isVisible());
 }

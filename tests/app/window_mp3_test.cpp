@@ -143,7 +143,7 @@ TEST_F(WindowMp3, OpeningAgainDuringAConversionIsIgnored) {
   const QString other = WriteRamp("other.wav", 100);
   QTimer::singleShot(0, form.get(), [&] {
     prompts.fileNames.push_back(other);
-    Trigger("ffnen1");
+    Trigger(A().open);
   });
   OpenThroughCommand(mp3);
   EXPECT_EQ(prompts.fileNames.size(), 1u) << "no second file dialog";
@@ -171,7 +171,7 @@ TEST(WindowMp3WithoutCodec, TheConverterErrorIsShownAndNothingIsLeftBehind) {
 
   const int before = static_cast<int>(QDir(QDir::tempPath()).entryList({QStringLiteral("tempwav*.wav")}).size());
   prompts.fileNames.push_back(mp3.fileName());
-  form.findChild<QAction*>("ffnen1")->trigger();
+  form.Actions().open->trigger();
   ASSERT_TRUE(QTest::qWaitFor([&] { return !form.Busy(); }));
   EXPECT_EQ(prompts.errors, QStringList{"acmStreamOpen: The requested operation cannot be performed."});
   EXPECT_EQ(form.Document().DataSize, 0);

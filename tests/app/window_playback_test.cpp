@@ -38,15 +38,15 @@ TEST_F(WindowPlayback, PlayRunsToTheEndAndLeavesTheWindowAtRest) {
   bool playDisabledDuringRun = false;
   std::vector<int> cursor;
   EveryBlock watch(*lockstep, [&](int) {
-    playDisabledDuringRun = !Find<QPushButton>("PlayBtn")->isEnabled() &&
-                            Find<QPushButton>("StopBTN")->isEnabled() && form->Running();
+    playDisabledDuringRun = !A().play->isEnabled() &&
+                            A().stop->isEnabled() && form->Running();
     cursor.push_back(form->CursorX());
   });
-  Click("PlayBtn");
+  Trigger(A().play);
   EXPECT_TRUE(playDisabledDuringRun);
   EXPECT_FALSE(form->Running());
-  EXPECT_TRUE(Find<QPushButton>("PlayBtn")->isEnabled());
-  EXPECT_FALSE(Find<QPushButton>("StopBTN")->isEnabled());
+  EXPECT_TRUE(A().play->isEnabled());
+  EXPECT_FALSE(A().stop->isEnabled());
   EXPECT_EQ(form->CursorX(), -1);
   // 22050 frames at half speed fill 17 blocks (the last one barely); the
   // card hears a lap of silence, then every block, none cut off.
@@ -63,9 +63,9 @@ TEST_F(WindowPlayback, StopEndsALoopWithinOneBlock) {
   OpenThroughCommand(WriteRamp("a.wav", 1000));
   ASSERT_TRUE(Find<QCheckBox>("SchleifeCheck")->isChecked());
   EveryBlock stopper(*lockstep, [&](int n) {
-    if (n == 20) Click("StopBTN");
+    if (n == 20) Trigger(A().stop);
   });
-  Click("PlayBtn");
+  Trigger(A().play);
   EXPECT_FALSE(form->Running());
   EXPECT_LE(sound->Played().size(), 21u * 11024);
 }
@@ -75,9 +75,9 @@ TEST_F(WindowPlayback, ASecondStartDuringARunIsRefused) {
   bool refused = false;
   EveryBlock again(*lockstep, [&](int n) {
     if (n == 2) refused = !form->StartRun();
-    if (n == 3) Click("StopBTN");
+    if (n == 3) Trigger(A().stop);
   });
-  Click("PlayBtn");
+  Trigger(A().play);
   EXPECT_TRUE(refused);
   EXPECT_FALSE(form->Running());
 }
@@ -85,30 +85,30 @@ TEST_F(WindowPlayback, ASecondStartDuringARunIsRefused) {
 TEST_F(WindowPlayback, ClosingTheWindowEndsTheRun) {
   OpenThroughCommand(WriteRamp("a.wav", 1000));
   EveryBlock closer(*lockstep, [&](int n) {
-    if (n == 2) Trigger("Beenden1");
+    if (n == 2) Trigger(A().quit);
   });
-  Click("PlayBtn");
+  Trigger(A().play);
   EXPECT_TRUE(form->StopRequested());
   EXPECT_FALSE(form->Running());
 }
 
 TEST_F(WindowPlayback, TheFontDialogSetsThePictureFontOnlyOnOk) {
   EXPECT_EQ(form->PictureFont().family(), QStringLiteral("MS Sans Serif"));
-  EXPECT_TRUE(Find<QPushButton>("BitBtnXP1")->toolTip().endsWith(QStringLiteral("(statt „MS Sans Serif“)")))
-      << Find<QPushButton>("BitBtnXP1")->toolTip().toStdString();
+  EXPECT_TRUE(A().chooseFont->toolTip().endsWith(QStringLiteral("(statt „MS Sans Serif“)")))
+      << A().chooseFont->toolTip().toStdString();
   EXPECT_EQ(form->PictureFont().pixelSize(), 11);
   prompts.fonts.push_back(std::nullopt);
-  Click("BitBtnXP1");
+  Trigger(A().chooseFont);
   EXPECT_EQ(form->PictureFont().pixelSize(), 11);
   QFont big(QStringLiteral("DejaVu Sans"));
   big.setPixelSize(40);
   prompts.fonts.push_back(big);
-  Click("BitBtnXP1");
+  Trigger(A().chooseFont);
   EXPECT_EQ(form->PictureFont().pixelSize(), 40);
   ASSERT_EQ(prompts.fontDialogs.size(), 2u);
   EXPECT_EQ(QFontInfo(prompts.fontDialogs[1]).pixelSize(), 11);  // the font in force
   // The button says which font the text is drawn in.
-  EXPECT_TRUE(Find<QPushButton>("BitBtnXP1")->toolTip().startsWith(QStringLiteral("Schrift des Bildes: DejaVu Sans, ")));
+  EXPECT_TRUE(A().chooseFont->toolTip().startsWith(QStringLiteral("Schrift des Bildes: DejaVu Sans, ")));
 }
 
 // "MS Sans Serif" is not on the machine: the dialog must start on the font
@@ -118,7 +118,7 @@ TEST_F(WindowPlayback, TheFontDialogStartsOnTheFontInUseAndOkUnchangedChangesNot
   const QFont before = form->PictureFont();
   const QFontInfo used(before);
   ASSERT_NE(used.family(), QStringLiteral("MS Sans Serif"));
-  Click("BitBtnXP1");  // cancelled: shows where the dialog starts
+  Trigger(A().chooseFont);  // cancelled: shows where the dialog starts
   ASSERT_EQ(prompts.fontDialogs.size(), 1u);
   const QFont shown = prompts.fontDialogs[0];
   EXPECT_EQ(shown.family(), used.family());
@@ -134,7 +134,7 @@ TEST_F(WindowPlayback, TheFontDialogStartsOnTheFontInUseAndOkUnchangedChangesNot
   answer.setStyleName(shown.styleName());
   answer.setPointSize(QFontInfo(shown).pointSize());
   prompts.fonts.push_back(answer);
-  Click("BitBtnXP1");
+  Trigger(A().chooseFont);
   EXPECT_EQ(form->PictureFont(), before);
 
   FrameRenderer a(200, 60), b(200, 60);

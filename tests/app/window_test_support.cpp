@@ -48,7 +48,7 @@ QString WindowTest::WriteRamp(const char* name, int samples) const {
 
 void WindowTest::OpenThroughCommand(const QString& path) {
   prompts.fileNames.push_back(path);
-  Trigger("ffnen1");
+  Trigger(A().open);
 }
 
 std::vector<std::uint8_t> ReadBytes(const QString& path) {

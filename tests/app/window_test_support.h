@@ -65,16 +65,12 @@ class WindowTest : public ::testing::Test {
   // A command, and whatever it set off on a worker (an export, a disc
   // image, playback, an open) to its end, the window's event loop running
   // meanwhile. A command given while something runs is just given.
-  void Trigger(const char* action) {
+  void Trigger(QAction* action) {
     const bool busy = form->Busy();
-    Find<QAction>(action)->trigger();
+    action->trigger();
     if (!busy) WaitWhileBusy();
   }
-  void Click(const char* button) {
-    const bool busy = form->Busy();
-    Find<QPushButton>(button)->click();
-    if (!busy) WaitWhileBusy();
-  }
+  const WindowActions& A() const { return form->Actions(); }
   void WaitWhileBusy() { ASSERT_TRUE(QTest::qWaitFor([this] { return !form->Busy(); }, 120'000)); }
   QString Path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
 

@@ -1,0 +1,69 @@
+#include "app/window_actions.h"
+
+#include <QKeySequence>
+#include <QPushButton>
+
+namespace sonavix {
+
+namespace {
+
+QAction* Make(QObject* owner, const char* caption) { return new QAction(QString::fromUtf8(caption), owner); }
+
+}  // namespace
+
+WindowActions CreateWindowActions(QObject* owner) {
+  WindowActions a;
+  a.open = Make(owner, "Öffnen...");
+  a.saveWav = Make(owner, "Speichern als WAV...");
+  a.exportVideo = Make(owner, "Speichern als MPEG Video...");
+  a.discImage = Make(owner, "Speichern als Disc-Abbild...");
+  a.readCd = Make(owner, "Von Musik-CD einlesen...");
+  a.quit = Make(owner, "Beenden");
+  a.undo = Make(owner, "Rückgängig");
+  a.undo->setShortcut(QKeySequence::Undo);
+  a.redo = Make(owner, "Wiederholen");
+  a.redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+  a.cropToSelection = Make(owner, "Zur Auswahl zurechtschneiden");
+  a.cutSelection = Make(owner, "Die Auswahl wegschneiden");
+  a.selectNothing = Make(owner, "Nichts auswählen");
+  a.changeSampleFormat = Make(owner, "Sampleformat ändern...");
+  a.zoomWholeFile = Make(owner, "Ganze Datei");
+  a.zoomFull = Make(owner, "Voller Zoom");
+  a.zoomToSelection = Make(owner, "Zoom auf Auswahl");
+  a.zoomSmaller = Make(owner, "Kleiner");
+  a.zoomLarger = Make(owner, "Größer");
+  a.echo = Make(owner, "Echo...");
+  a.fadeIn = Make(owner, "Weich einblenden");
+  a.fadeOut = Make(owner, "Weich ausblenden");
+  a.crossfadeEndToStart = Make(owner, "Ende auf Anfang überblenden");
+  a.maximumVolume = Make(owner, "Maximale Lautstärke");
+  a.louder = Make(owner, "Lauter 10%");
+  a.quieter = Make(owner, "Leiser 10%");
+  a.reverse = Make(owner, "Rückwärts");
+  a.faster = Make(owner, "Schneller 10%");
+  a.slower = Make(owner, "Langsamer 10%");
+  a.about = Make(owner, "Über das Programm...");
+  a.play = Make(owner, "PLAY");
+  a.stop = Make(owner, "STOP");
+  a.stop->setEnabled(false);  // usable only while a run is active
+  a.chooseFont = Make(owner, "Schriftart...");
+  return a;
+}
+
+std::vector<QAction*> WindowActions::ChangingTheSound() const {
+  return {cropToSelection, cutSelection,  changeSampleFormat, louder, quieter, maximumVolume, fadeIn,
+          fadeOut,         crossfadeEndToStart, echo,         reverse, faster, slower,  readCd};
+}
+
+void BindButton(QPushButton* button, QAction* action) {
+  QObject::connect(button, &QPushButton::clicked, action, &QAction::trigger);
+  QObject::connect(action, &QAction::enabledChanged, button, &QPushButton::setEnabled);
+  // A tip set on the action is the button's too. Without one the action's
+  // tip is its stripped text, as its icon text is: that is no tip.
+  QObject::connect(action, &QAction::changed, button, [button, action] {
+    if (action->toolTip() != action->iconText()) button->setToolTip(action->toolTip());
+  });
+  button->setEnabled(action->isEnabled());
+}
+
+}  // namespace sonavix

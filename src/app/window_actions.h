@@ -1,0 +1,67 @@
+#pragma once
+// Every command of the main window as one QAction, made in one place with
+// its caption and keys: the menu entries are these actions, and a button
+// that does the same thing is bound to its action (it triggers it and
+// follows its enabled state), so that the two can never disagree. The
+// window connects each action to its handler once and sets the enabled
+// states on the actions alone.
+
+#include <QAction>
+#include <vector>
+
+class QPushButton;
+
+namespace sonavix {
+
+struct WindowActions {
+  // Datei
+  QAction* open = nullptr;
+  QAction* saveWav = nullptr;
+  QAction* exportVideo = nullptr;
+  QAction* discImage = nullptr;
+  QAction* readCd = nullptr;
+  QAction* quit = nullptr;
+  // Bearbeiten
+  QAction* undo = nullptr;
+  QAction* redo = nullptr;
+  QAction* cropToSelection = nullptr;
+  QAction* cutSelection = nullptr;
+  QAction* selectNothing = nullptr;
+  QAction* changeSampleFormat = nullptr;
+  // Ansicht
+  QAction* zoomWholeFile = nullptr;
+  QAction* zoomFull = nullptr;
+  QAction* zoomToSelection = nullptr;
+  QAction* zoomSmaller = nullptr;
+  QAction* zoomLarger = nullptr;
+  // Effekte
+  QAction* echo = nullptr;
+  QAction* fadeIn = nullptr;
+  QAction* fadeOut = nullptr;
+  QAction* crossfadeEndToStart = nullptr;
+  QAction* maximumVolume = nullptr;
+  QAction* louder = nullptr;
+  QAction* quieter = nullptr;
+  QAction* reverse = nullptr;
+  QAction* faster = nullptr;
+  QAction* slower = nullptr;
+  // Hilfe
+  QAction* about = nullptr;
+  // Only buttons
+  QAction* play = nullptr;
+  QAction* stop = nullptr;
+  QAction* chooseFont = nullptr;
+
+  // The commands that change the sound or replace it: off while an export
+  // or a disc image reads it.
+  std::vector<QAction*> ChangingTheSound() const;
+};
+
+// Makes every action, owned by `owner`, with the window's German captions.
+WindowActions CreateWindowActions(QObject* owner);
+
+// The button is the action: a click triggers it, and it is enabled while
+// the action is. Its own caption stays.
+void BindButton(QPushButton* button, QAction* action);
+
+}  // namespace sonavix
