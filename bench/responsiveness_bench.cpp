@@ -20,7 +20,10 @@
 #include <cstdlib>
 
 #include "app/forms.h"
-#include "app/main_form.h"
+#include "app/format_choice.h"
+#include "app/import_controller.h"
+#include "app/main_window.h"
+#include "app/preview_box.h"
 #include "app/musik_cd_form.h"
 #include "app/scripted_prompts.h"
 #include "cdda/emulated_transports.h"
@@ -73,14 +76,14 @@ int main(int argc, char** argv) {
   }
 
   ScriptedPrompts prompts;
-  TMainForm form(prompts, std::make_unique<VirtualSoundDevice>());
+  MainWindow form(prompts, std::make_unique<VirtualSoundDevice>());
   CreateForms(form);
   auto passThrough = std::make_unique<cdda::EmulatedPassThrough>();
   auto drive = std::make_shared<cdda::EmulatedCdDrive>();
   drive->disc.trackStarts = {0};
   drive->disc.leadOut = 75 * 60;  // a minute of CD
   passThrough->devices.push_back({"sr0", drive});
-  form.SetCdTransports(std::move(passThrough), std::make_unique<cdda::EmulatedScsiGeneric>());
+  form.Import().SetCdTransports(std::move(passThrough), std::make_unique<cdda::EmulatedScsiGeneric>());
   form.show();
   const auto busy = [&] { return form.Busy(); };
   const auto open = [&](const QString& file) {
@@ -94,12 +97,12 @@ int main(int argc, char** argv) {
   open(path("song.mp3"));
   Report("open a one-minute MP3", WorstLateness(busy), 50, "ms");
 
-  form.findChild<QRadioButton*>(QStringLiteral("Mp4Radio720"))->setChecked(true);
+  form.Format().mp4Hd720->setChecked(true);
   prompts.fileNames.push_back(path("song.mp4"));
   form.Actions().exportVideo->trigger();
   Report("export MP4 720p", WorstLateness(busy), 50, "ms");
 
-  form.findChild<QRadioButton*>(QStringLiteral("RadioButton3"))->setChecked(true);
+  form.Format().dvd->setChecked(true);
   prompts.fileNames.push_back(path("album.iso"));
   form.Actions().discImage->trigger();
   Report("disc image, DVD", WorstLateness(busy), 50, "ms");
@@ -116,7 +119,7 @@ int main(int argc, char** argv) {
 
   // STOP a second into an export.
   prompts.fileNames.push_back(path("stopped.mp4"));
-  form.findChild<QRadioButton*>(QStringLiteral("Mp4Radio720"))->setChecked(true);
+  form.Format().mp4Hd720->setChecked(true);
   form.Actions().exportVideo->trigger();
   QTest::qWait(1000);
   QElapsedTimer stop;
@@ -124,10 +127,10 @@ int main(int argc, char** argv) {
   form.Actions().stop->trigger();
   // The run stops when its pictures do; the shortened file is finished
   // after it (the encoder's last pictures, the index in front).
-  qint64 key = form.PreviewImage().cacheKey(), lastPicture = 0;
+  qint64 key = form.Preview().Picture().cacheKey(), lastPicture = 0;
   while (busy()) {
     QTest::qWait(1);
-    if (form.PreviewImage().cacheKey() != key) key = form.PreviewImage().cacheKey(), lastPicture = stop.elapsed();
+    if (form.Preview().Picture().cacheKey() != key) key = form.Preview().Picture().cacheKey(), lastPicture = stop.elapsed();
   }
   Report("STOP ends the run", double(lastPicture), 100, "ms");
   std::printf("  %-34s %7.1f ms\n", "STOP until the file is finished", double(stop.elapsed()));

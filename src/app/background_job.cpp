@@ -4,7 +4,9 @@
 
 namespace sonavix {
 
-BackgroundJob::~BackgroundJob() {
+BackgroundJob::~BackgroundJob() { StopAndWait(); }
+
+void BackgroundJob::StopAndWait() {
   stop_.store(true);
   if (thread_.joinable()) thread_.join();
 }

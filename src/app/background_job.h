@@ -22,6 +22,9 @@ class BackgroundJob final : public QObject {
   // Asks the job to stop; it ends at its next look at StopRequested().
   void RequestStop() { stop_.store(true); }
   bool StopRequested() const { return stop_.load(); }
+  // Asks the job to stop and waits for its thread to end; what it posted
+  // is never shown. For the owner about to go.
+  void StopAndWait();
   bool Running() const { return running_; }
   // From the job's thread: runs `show` on the window's thread, in order.
   void Post(std::function<void()> show);

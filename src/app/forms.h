@@ -1,11 +1,20 @@
 #pragma once
-// Creates the dialogs at start-up, after the main window, hidden until a
-// command shows them.
+// The dialogs the main window shows, made once at start-up after the
+// window, hidden until a command shows them.
+
+class QDialog;
 
 namespace sonavix {
 
-class TMainForm;
+class MainWindow;
 
-void CreateForms(TMainForm& mainForm);
+struct Forms {
+  QDialog* SampleFormat = nullptr;
+  QDialog* MusikCD = nullptr;
+  QDialog* AboutBox = nullptr;
+  QDialog* Echo = nullptr;
+};
+
+void CreateForms(MainWindow& window);
 
 }  // namespace sonavix

@@ -13,7 +13,7 @@
 
 #include "app/application.h"
 #include "app/forms.h"
-#include "app/main_form.h"
+#include "app/main_window.h"
 #include "app/qt_prompts.h"
 #include "cli/command_line.h"
 #include "cli/render_options.h"
@@ -80,7 +80,7 @@ int main(int argc, char** argv) {
   // remove them; those of copies still running stay.
   sonavix::RemoveStaleTempFiles(sonavix::kTempWavePrefix, ".wav");
   sonavix::QtPrompts prompts;
-  sonavix::TMainForm mainForm(prompts, sonavix::CreateSoundDevice());
+  sonavix::MainWindow mainForm(prompts, sonavix::CreateSoundDevice());
   sonavix::CreateForms(mainForm);
   if (!mainForm.TerminateRequested()) {
     mainForm.show();

@@ -21,18 +21,18 @@ ProgressPanel::ProgressPanel(QWidget* parent) : QWidget(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void ProgressPanel::SetProStatus(int value) {
+void ProgressPanel::SetPercent(int value) {
   if (value < 0 || value > 100) return;
   const bool grows = value >= percent_;
   percent_ = value;
   if (grows) {
-    SBarPaintMore();
+    PaintMore();
   } else {
     repaint();
   }
 }
 
-void ProgressPanel::SBarPaintMore() {
+void ProgressPanel::PaintMore() {
   const int fill = ProgressFillRight(rect_.left(), rect_.left() + rect_.width(), percent_);
   if (fill <= rect_.left()) return;
   ++fillDraws_;
@@ -49,10 +49,10 @@ void ProgressPanel::paintEvent(QPaintEvent*) {
                      kProgressFill);
     return;
   }
-  StatusBar1DrawPanel(painter, rect());
+  DrawPanel(painter, rect());
 }
 
-void ProgressPanel::StatusBar1DrawPanel(QPainter& painter, const QRect& panel) {
+void ProgressPanel::DrawPanel(QPainter& painter, const QRect& panel) {
   ++fullDraws_;
   DrawProgressPanel(painter, panel, percent_, palette().color(QPalette::Button));
   rect_ = panel;

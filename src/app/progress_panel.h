@@ -32,14 +32,14 @@ class ProgressPanel final : public QWidget {
 
   // Values outside 0 ... 100 are ignored. A growing bar only paints its
   // filled part; a shrinking one repaints the whole panel at once.
-  void SetProStatus(int value);
+  void SetPercent(int value);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
 
  private:
-  void StatusBar1DrawPanel(QPainter& painter, const QRect& panel);
-  void SBarPaintMore();
+  void DrawPanel(QPainter& painter, const QRect& panel);
+  void PaintMore();
 
   int percent_ = 0;
   QRect rect_{0, 0, 0, 0};

@@ -45,7 +45,9 @@ WindowActions CreateWindowActions(QObject* owner) {
   a.about = Make(owner, "Über das Programm...");
   a.play = Make(owner, "PLAY");
   a.stop = Make(owner, "STOP");
-  a.stop->setEnabled(false);  // usable only while a run is active
+  a.stop->setShortcut(Qt::Key_Escape);
+  a.stop->setShortcutContext(Qt::WindowShortcut);
+  a.stop->setEnabled(false);  // usable only while something runs
   a.chooseFont = Make(owner, "Schriftart...");
   return a;
 }
@@ -53,6 +55,31 @@ WindowActions CreateWindowActions(QObject* owner) {
 std::vector<QAction*> WindowActions::ChangingTheSound() const {
   return {cropToSelection, cutSelection,  changeSampleFormat, louder, quieter, maximumVolume, fadeIn,
           fadeOut,         crossfadeEndToStart, echo,         reverse, faster, slower,  readCd};
+}
+
+void EnableActions(const WindowActions& a, const CommandState& state) {
+  const bool held = state.exporting || state.reading;
+  const bool runFree = !state.playing && !state.exporting;
+  a.open->setEnabled(!held);
+  for (QAction* action : a.ChangingTheSound()) action->setEnabled(!held);
+  a.undo->setEnabled(!held && state.canUndo);
+  a.redo->setEnabled(!held && state.canRedo);
+  a.exportVideo->setEnabled(runFree && !state.reading);
+  a.discImage->setEnabled(runFree && !state.reading && state.discFormat);
+  a.play->setEnabled(runFree);
+  a.stop->setEnabled(state.playing || state.exporting || state.reading);
+}
+
+void ShowHistory(const WindowActions& a, const EditHistory& history) {
+  const auto caption = [](const char* name) { return QString::fromUtf8(name); };
+  if (history.UndoBlocked())
+    a.undo->setText(QStringLiteral("Rückgängig nicht möglich: %1").arg(caption(history.UndoName())));
+  else if (history.CanUndo())
+    a.undo->setText(QStringLiteral("Rückgängig: %1").arg(caption(history.UndoName())));
+  else
+    a.undo->setText(QStringLiteral("Rückgängig"));
+  a.redo->setText(history.CanRedo() ? QStringLiteral("Wiederholen: %1").arg(caption(history.RedoName()))
+                                    : QStringLiteral("Wiederholen"));
 }
 
 void BindButton(QPushButton* button, QAction* action) {

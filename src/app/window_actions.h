@@ -9,6 +9,8 @@
 #include <QAction>
 #include <vector>
 
+#include "history/edit_history.h"
+
 class QPushButton;
 
 namespace sonavix {
@@ -57,8 +59,26 @@ struct WindowActions {
   std::vector<QAction*> ChangingTheSound() const;
 };
 
+// What the commands' states follow.
+struct CommandState {
+  bool playing = false;
+  bool exporting = false;   // an export or a disc image
+  bool reading = false;     // a file or a CD track being read
+  bool discFormat = true;   // the format chosen is a disc's (no image of MP4)
+  bool canUndo = false;
+  bool canRedo = false;
+};
+
 // Makes every action, owned by `owner`, with the window's German captions.
 WindowActions CreateWindowActions(QObject* owner);
+
+// Enables each command as `state` allows: nothing changes or replaces the
+// sound while an export or a read holds it, one run (playback or export)
+// at a time, STOP while anything runs.
+void EnableActions(const WindowActions& actions, const CommandState& state);
+
+// The undo and redo captions name the step they would take.
+void ShowHistory(const WindowActions& actions, const EditHistory& history);
 
 // The button is the action: a click triggers it, and it is enabled while
 // the action is. Its own caption stays.

@@ -32,32 +32,32 @@ TEST(ProgressDrawing, FillsFromTheLeftInNavyAndLeavesTheRestButtonFace) {
 using ProgressPanelTest = WindowTest;
 
 TEST_F(ProgressPanelTest, ReportsOutsideZeroToHundredAreIgnored) {
-  ProgressPanel* panel = form->Progress();
-  form->SetProStatus(40);
+  ProgressPanel* panel = form->Status().Progress();
+  form->Status().ShowProgress(40);
   const int fills = panel->FillDraws();
   const int full = panel->FullDraws();
-  form->SetProStatus(101);
-  form->SetProStatus(-1);
+  form->Status().ShowProgress(101);
+  form->Status().ShowProgress(-1);
   EXPECT_EQ(panel->ProgressPercent(), 40);
   EXPECT_EQ(panel->FillDraws(), fills);
   EXPECT_EQ(panel->FullDraws(), full);
 }
 
 TEST_F(ProgressPanelTest, GrowingPaintsTheFillShrinkingRepaintsTheWhole) {
-  ProgressPanel* panel = form->Progress();
+  ProgressPanel* panel = form->Status().Progress();
   panel->repaint();  // the status bar has drawn the panel once
   EXPECT_EQ(panel->ProgressRect(), panel->rect());
   const int full = panel->FullDraws();
 
-  form->SetProStatus(30);
-  form->SetProStatus(60);
+  form->Status().ShowProgress(30);
+  form->Status().ShowProgress(60);
   EXPECT_EQ(panel->FillDraws(), 2);
   EXPECT_EQ(panel->FullDraws(), full);
   QImage shown = panel->grab().toImage();  // grabbing draws the panel anew
   EXPECT_EQ(shown.pixelColor(29, 5), kProgressFill);
 
   const int beforeShrink = panel->FullDraws();
-  form->SetProStatus(0);
+  form->Status().ShowProgress(0);
   EXPECT_EQ(panel->FullDraws(), beforeShrink + 1);
   shown = panel->grab().toImage();
   for (int x = 0; x < shown.width(); x += 7)

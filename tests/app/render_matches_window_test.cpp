@@ -36,13 +36,13 @@ class RenderMatchesWindow : public WindowTest {
   // no text, the line stays as opening the file left it.
   std::vector<std::uint8_t> WindowExport(const QString& input, const QFont& font, const char* out,
                                          const QString& text = QStringLiteral("Sonavix – Demo")) {
-    Find<QLineEdit>("Edit1")->clear();
+    form->Picture().textField->clear();
     OpenThroughCommand(input);
-    if (!text.isEmpty()) Find<QLineEdit>("Edit1")->setText(text);
+    if (!text.isEmpty()) form->Picture().textField->setText(text);
     prompts.fonts.push_back(font);
     Trigger(A().chooseFont);  // "Schriftart..."
-    EXPECT_EQ(form->PictureFont(), font);
-    Find<QRadioButton>("RadioButton1")->setChecked(true);  // Video-CD
+    EXPECT_EQ(form->Picture().Font(), font);
+    form->Format().videoCd->setChecked(true);  // Video-CD
     ProgramRandom().seed = 0;
     prompts.fileNames.push_back(Path(out));
     Trigger(A().exportVideo);
@@ -93,7 +93,7 @@ TEST_F(RenderMatchesWindow, AWaveAndAnMp3RenderToTheWindowsBytes) {
                             .constData()),
             0);
   const std::vector<std::uint8_t> windowFlac = WindowExport(flac, font, "fenster-flac.mpg", QString());
-  EXPECT_EQ(Find<QLineEdit>("Edit1")->text(), QStringLiteral("Band – Lied"));
+  EXPECT_EQ(form->Picture().textField->text(), QStringLiteral("Band – Lied"));
   EXPECT_TRUE(windowFlac == Render(flac, font, "render-flac.mpg", QString()));
 }
 

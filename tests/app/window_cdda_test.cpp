@@ -31,7 +31,7 @@ class WindowCdda : public WindowTest {
     auto ownGeneric = std::make_unique<EmulatedScsiGeneric>();
     passThrough = ownPassThrough.get();
     generic = ownGeneric.get();
-    form->SetCdTransports(std::move(ownPassThrough), std::move(ownGeneric));
+    form->Import().SetCdTransports(std::move(ownPassThrough), std::move(ownGeneric));
   }
 
   std::shared_ptr<EmulatedCdDrive> AddDrive(const char* name) {
@@ -76,7 +76,7 @@ TEST_F(WindowCdda, TheDialogListsTheDrivesFoundTheFirstTimeOnly) {
   EXPECT_EQ(seen, (QStringList{"sr0: EMULATED CD-ROM ", "sr1: CD-DRIVE"}));
   EXPECT_EQ(selected, 0);
   EXPECT_EQ(passThrough->opened, 2);
-  EXPECT_EQ(form->CDDrives().CDDriveCount, 2);
+  EXPECT_EQ(form->Import().CdDrives().CDDriveCount, 2);
 
   // A drive attached later is not seen: the list stays as it was.
   AddDrive("sr2");
@@ -118,7 +118,7 @@ TEST_F(WindowCdda, OkReadsTheChosenTrackAndTheViewShowsItWhole) {
     result = dialog.result();
     return result;
   });
-  const int paints = form->PaintCount();
+  const int paints = form->View().DrawCount();
   Trigger(A().readCd);
 
   EXPECT_EQ(result, QDialog::Accepted);
@@ -127,8 +127,8 @@ TEST_F(WindowCdda, OkReadsTheChosenTrackAndTheViewShowsItWhole) {
   EXPECT_EQ(doc.SampleRate, 44100);
   EXPECT_TRUE(doc.IsStereo && doc.Is16Bit);
   EXPECT_EQ(doc.SampleData[0], cdda::EmulatedDisc::SectorByte(150, 0));
-  EXPECT_EQ(form->Zoom(), WholeFileZoom(doc.SampleCount(), form->WaveBox()->width()));
-  EXPECT_GT(form->PaintCount(), paints);
+  EXPECT_EQ(form->View().Zoom(), WholeFileZoom(doc.SampleCount(), (&form->View())->width()));
+  EXPECT_GT(form->View().DrawCount(), paints);
 
   const QDialog& dialog = *form->GetForms().MusikCD;
   EXPECT_TRUE(Messages(dialog).endsWith(
@@ -148,7 +148,7 @@ TEST_F(WindowCdda, CdTextNamesTheTrackTheSoundAndAnEmptyTextLine) {
   text.titles = {{0, "Sommerplatte"}, {2, "Übermorgen"}};
   text.performers = {{0, "Die Quorvins"}, {2, "\t"}};
   drive->cdText = text;
-  auto* line = form->findChild<QLineEdit*>(QStringLiteral("Edit1"));
+  auto* line = form->Picture().textField;
   for (const QString& before : {QString(), QStringLiteral("Mein Text")}) {
     line->setText(before);
     QString shown;
@@ -188,7 +188,7 @@ TEST_F(WindowCdda, AbbrechenDuringAReadKeepsWhatWasRead) {
   Trigger(A().readCd);
   EXPECT_EQ(drive->reads, 4u);
   EXPECT_EQ(form->Document().DataSize, 4 * 23520);
-  EXPECT_EQ(form->Zoom(), WholeFileZoom(form->Document().SampleCount(), form->WaveBox()->width()));
+  EXPECT_EQ(form->View().Zoom(), WholeFileZoom(form->Document().SampleCount(), (&form->View())->width()));
 }
 
 TEST_F(WindowCdda, AbbrechenWhenIdleClosesWithoutReading) {

@@ -28,20 +28,20 @@ TEST_F(WindowCommands, OpenSelectAndSaveRoundTrip) {
   const AudioDocument& doc = form->Document();
   EXPECT_EQ(doc.SampleCount(), 50'000);
   EXPECT_EQ(doc.SampleRate, 22050);
-  const int width = form->WaveBox()->width();
-  EXPECT_EQ(form->ZoomField()->text(), QString::number(50'000 / width));
+  const int width = (&form->View())->width();
+  EXPECT_EQ(form->View().ZoomField()->text(), QString::number(50'000 / width));
   EXPECT_EQ(prompts.fileDialogs.back().filterDescription, QStringLiteral("Alle Audiodateien"));
 
   // Drag from column 10 to column 40 with the left button.
-  const std::int64_t z = form->Zoom();
-  QTest::mousePress(form->WaveBox(), Qt::LeftButton, {}, QPoint(10, 50));
-  QTest::mouseMove(form->WaveBox(), QPoint(25, 50));
+  const std::int64_t z = form->View().Zoom();
+  QTest::mousePress((&form->View()), Qt::LeftButton, {}, QPoint(10, 50));
+  QTest::mouseMove((&form->View()), QPoint(25, 50));
   EXPECT_EQ(form->Document().SelStart, 25 * z);
-  QTest::mouseRelease(form->WaveBox(), Qt::LeftButton, {}, QPoint(40, 50));
+  QTest::mouseRelease((&form->View()), Qt::LeftButton, {}, QPoint(40, 50));
   EXPECT_EQ(doc.SelEnd, 10 * z);
   EXPECT_EQ(doc.SelStart, 40 * z);
-  EXPECT_EQ(form->WaveBitmap().pixelColor(25, 5), kWaveSelection);
-  EXPECT_EQ(form->WaveBitmap().pixelColor(10, 5), kWaveMarker);
+  EXPECT_EQ(form->View().Bitmap().pixelColor(25, 5), kWaveSelection);
+  EXPECT_EQ(form->View().Bitmap().pixelColor(10, 5), kWaveMarker);
 
   // Saving asks for a name and writes the sound back unchanged.
   const QString copy = Path("copy.wav");
@@ -116,7 +116,7 @@ class ThrowingDecoder final : public Mp3Decoder {
 TEST_F(WindowCommands, AnErrorInsideACommandIsShownAndTheProgramGoesOn) {
   OpenThroughCommand(WriteRamp("a.wav", 1000));
   ThrowingDecoder decoder;
-  form->SetMp3Decoder(&decoder);
+  form->Import().SetMp3Decoder(&decoder);
   QFile mp3(Path("b.mp3"));  // an ID3 tag: the decoder's
   ASSERT_TRUE(mp3.open(QIODevice::WriteOnly));
   mp3.write(QByteArray("ID3\x03\0\0\0\0\0\0", 10) + QByteArray(100, '\x11'));
@@ -127,92 +127,92 @@ TEST_F(WindowCommands, AnErrorInsideACommandIsShownAndTheProgramGoesOn) {
   EXPECT_FALSE(QFile::exists(QString::fromStdString(decoder.temp)));
   // The window still answers.
   Trigger(A().zoomFull);
-  EXPECT_EQ(form->ZoomField()->text(), QStringLiteral("1"));
-  form->SetMp3Decoder(nullptr);
+  EXPECT_EQ(form->View().ZoomField()->text(), QStringLiteral("1"));
+  form->Import().SetMp3Decoder(nullptr);
 }
 
 TEST_F(WindowCommands, ZoomCommandsStepTheFieldAndRescaleTheScrollBar) {
   OpenThroughCommand(WriteRamp("a.wav", 1000));
-  const int width = form->WaveBox()->width();
+  const int width = (&form->View())->width();
   Trigger(A().zoomFull);
-  EXPECT_EQ(form->ZoomField()->text(), QStringLiteral("1"));
-  EXPECT_EQ(form->ScrollBar()->maximum(), std::max(1, 1000 - width));
+  EXPECT_EQ(form->View().ZoomField()->text(), QStringLiteral("1"));
+  EXPECT_EQ(form->View().ScrollBar()->maximum(), std::max(1, 1000 - width));
 
-  const int paints = form->PaintCount();
+  const int paints = form->View().DrawCount();
   Trigger(A().zoomLarger);  // already at 1: the text stays and nothing is redrawn
-  EXPECT_EQ(form->PaintCount(), paints);
+  EXPECT_EQ(form->View().DrawCount(), paints);
 
   Trigger(A().zoomSmaller);
-  EXPECT_EQ(form->ZoomField()->text(), QStringLiteral("2"));
+  EXPECT_EQ(form->View().ZoomField()->text(), QStringLiteral("2"));
   Trigger(A().zoomSmaller);
-  EXPECT_EQ(form->ZoomField()->text(), QStringLiteral("3"));
+  EXPECT_EQ(form->View().ZoomField()->text(), QStringLiteral("3"));
   Trigger(A().zoomSmaller);
-  EXPECT_EQ(form->ZoomField()->text(), QStringLiteral("4"));  // 4.5 goes to the even 4
+  EXPECT_EQ(form->View().ZoomField()->text(), QStringLiteral("4"));  // 4.5 goes to the even 4
 
-  form->ZoomField()->SetValue(100);
-  form->ScrollBar()->setMaximum(100);
-  form->ScrollBar()->setValue(50);
+  form->View().ZoomField()->SetValue(100);
+  form->View().ScrollBar()->setMaximum(100);
+  form->View().ScrollBar()->setValue(50);
   Trigger(A().zoomSmaller);  // 150: the scroll bar keeps its relative place
-  EXPECT_EQ(form->ZoomField()->text(), QStringLiteral("150"));
-  EXPECT_EQ(form->ScrollBar()->maximum(), 1);
-  EXPECT_EQ(form->ScrollBar()->value(), 0);
+  EXPECT_EQ(form->View().ZoomField()->text(), QStringLiteral("150"));
+  EXPECT_EQ(form->View().ScrollBar()->maximum(), 1);
+  EXPECT_EQ(form->View().ScrollBar()->value(), 0);
 }
 
 TEST_F(WindowCommands, TypedZoomBelowOneIsReadAsOne) {
   OpenThroughCommand(WriteRamp("a.wav", 5000));
-  form->ScrollBar()->setValue(0);
-  auto* edit = form->ZoomField()->findChild<QLineEdit*>();
+  form->View().ScrollBar()->setValue(0);
+  auto* edit = form->View().ZoomField()->findChild<QLineEdit*>();
   edit->setText("0");
-  EXPECT_EQ(form->Zoom(), 1);
-  QTest::mouseClick(form->WaveBox(), Qt::LeftButton, {}, QPoint(30, 50));
+  EXPECT_EQ(form->View().Zoom(), 1);
+  QTest::mouseClick((&form->View()), Qt::LeftButton, {}, QPoint(30, 50));
   EXPECT_EQ(form->Document().SelStart, 30);
   edit->setText("-");
-  EXPECT_EQ(form->Zoom(), 1);
+  EXPECT_EQ(form->View().Zoom(), 1);
   // Leaving the field writes a usable value back.
   QFocusEvent leave(QEvent::FocusOut);
-  QApplication::sendEvent(form->ZoomField(), &leave);
-  EXPECT_EQ(form->ZoomField()->text(), QStringLiteral("1"));
+  QApplication::sendEvent(form->View().ZoomField(), &leave);
+  EXPECT_EQ(form->View().ZoomField()->text(), QStringLiteral("1"));
 }
 
 TEST_F(WindowCommands, TypedZoomAboveTheRangeIsUsedAsTypedUntilTheFieldIsLeft) {
   OpenThroughCommand(WriteRamp("a.wav", 10'000'000));
-  form->ScrollBar()->setValue(0);
-  auto* edit = form->ZoomField()->findChild<QLineEdit*>();
+  form->View().ScrollBar()->setValue(0);
+  auto* edit = form->View().ZoomField()->findChild<QLineEdit*>();
   edit->setText("2000000");
-  EXPECT_EQ(form->Zoom(), 2'000'000);
-  QTest::mouseClick(form->WaveBox(), Qt::LeftButton, {}, QPoint(3, 50));
+  EXPECT_EQ(form->View().Zoom(), 2'000'000);
+  QTest::mouseClick((&form->View()), Qt::LeftButton, {}, QPoint(3, 50));
   EXPECT_EQ(form->Document().SelStart, 6'000'000);
   QFocusEvent leave(QEvent::FocusOut);
-  QApplication::sendEvent(form->ZoomField(), &leave);
-  EXPECT_EQ(form->ZoomField()->text(), QStringLiteral("1000000"));
-  EXPECT_EQ(form->Zoom(), 1'000'000);
+  QApplication::sendEvent(form->View().ZoomField(), &leave);
+  EXPECT_EQ(form->View().ZoomField()->text(), QStringLiteral("1000000"));
+  EXPECT_EQ(form->View().Zoom(), 1'000'000);
 }
 
 TEST_F(WindowCommands, MouseSelectsInBothBoxesAndZoomFitsTheSelection) {
   OpenThroughCommand(WriteRamp("a.wav", 100'000));
-  form->ZoomField()->SetValue(100);
-  form->ScrollBar()->setValue(3);
-  QTest::mousePress(form->PreviewBox(), Qt::LeftButton, {}, QPoint(10, 10));
+  form->View().ZoomField()->SetValue(100);
+  form->View().ScrollBar()->setValue(3);
+  QTest::mousePress((&form->Preview()), Qt::LeftButton, {}, QPoint(10, 10));
   EXPECT_EQ(form->Document().SelEnd, 1300);
   EXPECT_EQ(form->Document().SelStart, 1300);
-  QTest::mouseRelease(form->PreviewBox(), Qt::LeftButton, {}, QPoint(10, 10));
+  QTest::mouseRelease((&form->Preview()), Qt::LeftButton, {}, QPoint(10, 10));
 
   // Moving with only the right button held changes nothing.
-  const int paints = form->PaintCount();
-  QTest::mouseMove(form->WaveBox(), QPoint(200, 50));
-  EXPECT_EQ(form->PaintCount(), paints);
+  const int paints = form->View().DrawCount();
+  QTest::mouseMove((&form->View()), QPoint(200, 50));
+  EXPECT_EQ(form->View().DrawCount(), paints);
 
   // A right click clears the selection at the pointer.
-  QTest::mouseClick(form->WaveBox(), Qt::RightButton, {}, QPoint(20, 50));
+  QTest::mouseClick((&form->View()), Qt::RightButton, {}, QPoint(20, 50));
   EXPECT_EQ(form->Document().SelStart, form->Document().SelEnd);
 
   AudioDocument& doc = form->Document();
   doc.SelEnd = 30'000;
   doc.SelStart = 10'000;
   Trigger(A().zoomToSelection);
-  const int width = form->WaveBox()->width();
-  EXPECT_EQ(form->Zoom(), 20'000 / width);
-  EXPECT_EQ(form->ScrollBar()->value(), 10'000 / (20'000 / width));
+  const int width = (&form->View())->width();
+  EXPECT_EQ(form->View().Zoom(), 20'000 / width);
+  EXPECT_EQ(form->View().ScrollBar()->value(), 10'000 / (20'000 / width));
 
   Trigger(A().selectNothing);
   EXPECT_EQ(doc.SelStart, 0);

@@ -38,10 +38,10 @@ class WindowDisc : public WindowTest {
  protected:
   void SetUp() override {
     WindowTest::SetUp();
-    form->SetMediaWriterFactory([this] {
+    form->Export().SetMediaWriterFactory([this] {
       return std::make_unique<SizedRecording>();
     });
-    form->SetDiscToolsFactory([this] { return std::make_unique<Borrowed>(tools); });
+    form->Export().SetDiscToolsFactory([this] { return std::make_unique<Borrowed>(tools); });
   }
   QStringList Folder() const {
     return QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
@@ -52,17 +52,17 @@ class WindowDisc : public WindowTest {
 
 TEST_F(WindowDisc, AnNtscSuperVideoCdImageIsMadeAndTheVideoFolderGoes) {
   OpenThroughCommand(WriteRamp("lied.wav", 22050));
-  Find<QRadioButton>("RadioButton2")->setChecked(true);
-  Find<QRadioButton>("NtscRadio")->click();
-  EXPECT_TRUE(Find<QRadioButton>("RadioButton2")->isChecked()) << "the TV system is a choice of its own";
+  form->Format().superVideoCd->setChecked(true);
+  form->Format().ntsc->click();
+  EXPECT_TRUE(form->Format().superVideoCd->isChecked()) << "the TV system is a choice of its own";
   prompts.fileNames.push_back(Path("album.cue"));
   Trigger(A().discImage);
   ASSERT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join(' ').toStdString();
   EXPECT_EQ(prompts.fileDialogs.back().defaultSuffix, QStringLiteral(".cue"));
   ASSERT_EQ(tools.runs.size(), 1u);
   EXPECT_EQ(tools.runs[0].arguments[1], "svcd");
-  EXPECT_EQ(form->PictureSize(), QSize(480, 480)) << "NTSC's Super Video CD picture";
-  EXPECT_TRUE(form->StatusText().startsWith(QStringLiteral("Gespeichert: album.cue, 0:01"))) << form->StatusText().toStdString();
+  EXPECT_EQ(form->Preview().PictureSize(), QSize(480, 480)) << "NTSC's Super Video CD picture";
+  EXPECT_TRUE(form->Status().Text().startsWith(QStringLiteral("Gespeichert: album.cue, 0:01"))) << form->Status().Text().toStdString();
   EXPECT_EQ(Folder(), QStringList({"album.bin", "album.cue", "lied.wav"}));
   EXPECT_TRUE(A().discImage->isEnabled());
   EXPECT_FALSE(A().stop->isEnabled());
@@ -74,7 +74,7 @@ TEST_F(WindowDisc, TooLongForTheDiscOrAMissingToolSaysSoAndLeavesNothing) {
   ASSERT_TRUE(WriteWaveFile(Path("lang.wav").toStdString(), quiet.data(), static_cast<std::int32_t>(quiet.size()),
                             8000, false, false));
   OpenThroughCommand(Path("lang.wav"));
-  Find<QRadioButton>("RadioButton1")->setChecked(true);
+  form->Format().videoCd->setChecked(true);
   const int dialogs = static_cast<int>(prompts.fileDialogs.size());
   Trigger(A().discImage);
   ASSERT_EQ(prompts.errors.size(), 1);
@@ -83,7 +83,7 @@ TEST_F(WindowDisc, TooLongForTheDiscOrAMissingToolSaysSoAndLeavesNothing) {
   EXPECT_EQ(int(prompts.fileDialogs.size()), dialogs) << "refused before the name is asked for";
 
   OpenThroughCommand(WriteRamp("kurz.wav", 8000));
-  Find<QRadioButton>("RadioButton3")->setChecked(true);
+  form->Format().dvd->setChecked(true);
   tools.missing = {"genisoimage"};
   prompts.fileNames.push_back(Path("album.iso"));
   Trigger(A().discImage);
@@ -94,7 +94,7 @@ TEST_F(WindowDisc, TooLongForTheDiscOrAMissingToolSaysSoAndLeavesNothing) {
 
 TEST_F(WindowDisc, AnImageNamedAfterItsBinIsACueBesideItAndTheSoundIsHeldMeanwhile) {
   OpenThroughCommand(WriteRamp("lied.wav", 44100));
-  Find<QRadioButton>("RadioButton1")->setChecked(true);
+  form->Format().videoCd->setChecked(true);
   bool held = false;
   QTimer peek;
   QObject::connect(&peek, &QTimer::timeout, [&] { held = held || !A().echo->isEnabled(); });
@@ -118,21 +118,19 @@ namespace {
 // disc: the image command goes off while one is chosen, and the export
 // asks for an MP4 file.
 TEST_F(WindowDisc, TheWebFormatsAreChoicesOfTheirOwnWithoutADiscImage) {
-  for (const char* name : {"Mp4Radio720", "Mp4Radio1080", "PalRadio", "NtscRadio"}) {
-    auto* control = Find<QWidget>(name);
-    ASSERT_NE(control, nullptr) << name;
-    EXPECT_LE(control->sizeHint().width(), control->width()) << name << " is clipped";
-  }
+  const FormatChoice& format = form->Format();
+  for (QRadioButton* choice : {format.mp4Hd720, format.mp4Hd1080, format.pal, format.ntsc})
+    EXPECT_LE(choice->sizeHint().width(), choice->width()) << choice->text().toStdString() << " is clipped";
   OpenThroughCommand(WriteRamp("lied.wav", 11025));
-  Find<QRadioButton>("Mp4Radio720")->setChecked(true);
-  EXPECT_FALSE(Find<QRadioButton>("RadioButton3")->isChecked());
+  form->Format().mp4Hd720->setChecked(true);
+  EXPECT_FALSE(form->Format().dvd->isChecked());
   EXPECT_FALSE(A().discImage->isEnabled());
   prompts.fileNames.push_back(Path("lied.mp4"));
   Trigger(A().exportVideo);
   EXPECT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join(' ').toStdString();
   EXPECT_EQ(prompts.fileDialogs.back().defaultSuffix, QStringLiteral(".mp4"));
-  EXPECT_EQ(form->PictureSize(), QSize(1280, 720));
-  Find<QRadioButton>("RadioButton1")->setChecked(true);
+  EXPECT_EQ(form->Preview().PictureSize(), QSize(1280, 720));
+  form->Format().videoCd->setChecked(true);
   EXPECT_TRUE(A().discImage->isEnabled());
 }
 

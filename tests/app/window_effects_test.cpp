@@ -25,13 +25,13 @@ TEST_F(WindowEffects, CropKeepsASelectionMadeRightToLeftAndShowsTheWholeRest) {
   EXPECT_EQ(doc.Sample16(0), 1000);
   EXPECT_EQ(doc.SelStart, 0);
   EXPECT_EQ(doc.SelEnd, 0);
-  EXPECT_EQ(form->ZoomField()->text(), QString::number(30'000 / form->WaveBox()->width()));
+  EXPECT_EQ(form->View().ZoomField()->text(), QString::number(30'000 / (&form->View())->width()));
 
   // Without a selection nothing happens, not even a redraw.
-  const int paints = form->PaintCount();
+  const int paints = form->View().DrawCount();
   Trigger(A().cutSelection);
   EXPECT_EQ(doc.SampleCount(), 30'000);
-  EXPECT_EQ(form->PaintCount(), paints);
+  EXPECT_EQ(form->View().DrawCount(), paints);
 }
 
 TEST_F(WindowEffects, VolumeWorksOnTheSelectionAndKeepsIt) {
@@ -94,19 +94,19 @@ TEST_F(WindowEffects, SampleFormatDialogIsPresetAndSkippedForAnEmptySound) {
 
 TEST_F(WindowEffects, SpeedChangesTheRateWithoutARedraw) {
   OpenThroughCommand(WriteRamp("a.wav", 1000));
-  const int paints = form->PaintCount();
+  const int paints = form->View().DrawCount();
   Trigger(A().faster);
   EXPECT_EQ(form->Document().SampleRate, 24255);
-  EXPECT_EQ(form->StatusText(), QStringLiteral("Abtastrate: 24255 Hz"));
+  EXPECT_EQ(form->Status().Text(), QStringLiteral("Abtastrate: 24255 Hz"));
   Trigger(A().slower);
-  EXPECT_EQ(form->StatusText(), QStringLiteral("Abtastrate: %1 Hz").arg(form->Document().SampleRate));
-  EXPECT_EQ(form->PaintCount(), paints);
+  EXPECT_EQ(form->Status().Text(), QStringLiteral("Abtastrate: %1 Hz").arg(form->Document().SampleRate));
+  EXPECT_EQ(form->View().DrawCount(), paints);
 }
 
 TEST_F(WindowEffects, EveryCommandLeavesAnEmptySoundAlone) {
   for (QAction* command : A().ChangingTheSound()) {
     if (command == A().readCd) continue;
-    QTest::mouseClick(form->WaveBox(), Qt::LeftButton, {}, QPoint(5, 5));  // marks -1
+    QTest::mouseClick((&form->View()), Qt::LeftButton, {}, QPoint(5, 5));  // marks -1
     Trigger(command);
     EXPECT_EQ(form->Document().DataSize, 0) << command->text().toStdString();
   }

@@ -25,7 +25,7 @@ class WindowExport : public WindowTest {
  protected:
   void SetUp() override {
     WindowTest::SetUp();
-    form->SetMediaWriterFactory([this] {
+    form->Export().SetMediaWriterFactory([this] {
       recorded = RecordingMediaWriter();
       recorded.failAt = failAt;
       media = &recorded;
@@ -47,13 +47,13 @@ TEST_F(WindowExport, TheSelectionGoesOverAsWholeBlocksInTheChosenFormat) {
   OpenThroughCommand(WriteRamp("a.wav", 22050));  // 16-bit mono at 22050 Hz
   form->Document().SelStart = 3000;
   form->Document().SelEnd = 1000;  // 2000 frames: one block at half speed
-  Find<QRadioButton>("RadioButton2")->setChecked(true);
+  form->Format().superVideoCd->setChecked(true);
   bool exporting = false;
   QTimer peek;
   QObject::connect(&peek, &QTimer::timeout, [&] {
     if (!form->Busy()) return;
-    exporting = form->ExportMode() && !A().open->isEnabled() &&
-                !A().play->isEnabled() && !form->StartRun();
+    exporting = form->Export().Running() && !A().open->isEnabled() &&
+                !A().play->isEnabled() && !form->Playback().Start();
   });
   peek.start(0);
   Export(Path("out.mpg"));
@@ -61,11 +61,11 @@ TEST_F(WindowExport, TheSelectionGoesOverAsWholeBlocksInTheChosenFormat) {
   EXPECT_TRUE(exporting);
   EXPECT_EQ(recorded.preset, DiscPreset::SuperVideoCd);
   EXPECT_TRUE(recorded.closed);
-  EXPECT_EQ(form->PictureSize(), QSize(480, 576));  // drawn at the frame's size
-  EXPECT_EQ(form->PreviewImage().size(), QSize(480, 576));
+  EXPECT_EQ(form->Preview().PictureSize(), QSize(480, 576));  // drawn at the frame's size
+  EXPECT_EQ(form->Preview().Picture().size(), QSize(480, 576));
   // and shown whole, scaled into the box
-  EXPECT_EQ(form->PreviewBox()->size(), Find<QScrollArea>("ScrollBox2")->viewport()->size());
-  EXPECT_FALSE(form->ExportMode());
+  EXPECT_EQ((&form->Preview())->size(), Find<QScrollArea>("previewBox")->viewport()->size());
+  EXPECT_FALSE(form->Export().Running());
   EXPECT_TRUE(A().open->isEnabled());
   EXPECT_TRUE(A().exportVideo->isEnabled());
   EXPECT_TRUE(A().play->isEnabled());
@@ -74,7 +74,7 @@ TEST_F(WindowExport, TheSelectionGoesOverAsWholeBlocksInTheChosenFormat) {
 
 TEST_F(WindowExport, WriterReceivesBlocksAndPicturesAndTheLoopIsIgnored) {
   OpenThroughCommand(WriteRamp("a.wav", 11025));  // half a second
-  ASSERT_TRUE(Find<QCheckBox>("SchleifeCheck")->isChecked());
+  ASSERT_TRUE(form->Picture().loopBox->isChecked());
   Export(Path("out.mpg"));
   // 11025 frames at 22050 Hz fill 8 blocks; each block's sound follows its pictures.
   EXPECT_EQ(recorded.samples.size() % (2 * 2756), 0u);
@@ -97,8 +97,8 @@ TEST_F(WindowExport, AWriterFailingMidwayEndsTheRunWithAMessage) {
   failAt = "image";
   Export(Path("out.mpg"));
   EXPECT_EQ(prompts.errors.size(), 1);
-  EXPECT_FALSE(form->Running());
-  EXPECT_FALSE(form->ExportMode());
+  EXPECT_FALSE(form->Busy());
+  EXPECT_FALSE(form->Export().Running());
   EXPECT_TRUE(A().open->isEnabled());
 }
 
@@ -119,11 +119,11 @@ TEST_F(WindowExport, TheSoundStaysAsItWasWhileItIsExported) {
   int offWhileRunning = -1;
   QTimer peek;
   QObject::connect(&peek, &QTimer::timeout, [&] {
-    if (!form->ExportMode() || offWhileRunning >= 0) return;
+    if (!form->Export().Running() || offWhileRunning >= 0) return;
     offWhileRunning = !A().cutSelection->isEnabled();
     for (QAction* command : changers) offWhileRunning &= !command->isEnabled();
-    form->Rckwrts1Click();  // a handler reached some other way does nothing either
-    form->UndoClick();
+    form->Editing().Reverse();  // a handler reached some other way does nothing either
+    form->Editing().Undo();
   });
   peek.start(0);
   Export(Path("out.mpg"));
@@ -138,9 +138,9 @@ TEST_F(WindowExport, NoExportDuringPlayback) {
   int dialogsDuringRun = -1;
   QTimer during;
   QObject::connect(&during, &QTimer::timeout, [&] {
-    if (!form->Running() || dialogsDuringRun >= 0) return;
+    if (!form->Busy() || dialogsDuringRun >= 0) return;
     const auto before = prompts.fileDialogs.size();
-    form->Button1Click();
+    form->Export().ExportVideo();
     dialogsDuringRun = static_cast<int>(prompts.fileDialogs.size() - before);
     Trigger(A().stop);
   });
@@ -154,7 +154,7 @@ TEST_F(WindowExport, NoExportDuringPlayback) {
 TEST(WindowExportEndToEnd, ADvdFileComesOutThatTheToolsRead) {
   if (std::system("command -v ffprobe >/dev/null 2>&1") != 0) GTEST_SKIP() << "no ffprobe";
   ScriptedPrompts prompts;
-  TMainForm form(prompts, std::make_unique<VirtualSoundDevice>());
+  MainWindow form(prompts, std::make_unique<VirtualSoundDevice>());
   form.show();
   QTemporaryDir dir;
   const QString wave = dir.filePath("song.wav");
@@ -173,8 +173,8 @@ TEST(WindowExportEndToEnd, ADvdFileComesOutThatTheToolsRead) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return !form.Busy(); }));
   form.Document().SelStart = 0;
   form.Document().SelEnd = 2 * 44100;  // the first second, all of it
-  form.findChild<QLineEdit*>("Edit1")->setText(QStringLiteral("Sonavix"));
-  form.findChild<QRadioButton*>("RadioButton3")->setChecked(true);
+  form.Picture().textField->setText(QStringLiteral("Sonavix"));
+  form.Format().dvd->setChecked(true);
   const QString video = dir.filePath("song.mpg");
   prompts.fileNames.push_back(video);
   form.Actions().exportVideo->trigger();
@@ -182,7 +182,7 @@ TEST(WindowExportEndToEnd, ADvdFileComesOutThatTheToolsRead) {
   ASSERT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join(' ').toStdString();
   // The status bar names the file, its playing time and its size on disk.
   const QString size = QString::fromStdString(FormatFileSize(QFileInfo(video).size()));
-  EXPECT_EQ(form.StatusText(), QStringLiteral("Gespeichert: song.mpg, 0:01, ") + size);
+  EXPECT_EQ(form.Status().Text(), QStringLiteral("Gespeichert: song.mpg, 0:01, ") + size);
 
   const QString probe = dir.filePath("probe.txt");
   const QString command =

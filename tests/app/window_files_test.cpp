@@ -49,7 +49,7 @@ class WindowFiles : public WindowTest {
  protected:
   void SetUp() override {
     WindowTest::SetUp();
-    form->SetMediaWriterFactory([this] {
+    form->Export().SetMediaWriterFactory([this] {
       auto writer = std::make_unique<RecordingMediaWriter>();
       media = writer.get();
       ++writers;
@@ -140,7 +140,7 @@ TEST_F(WindowFiles, TheExportIsOffWhilePlayingAndOnAgainAfter) {
   bool offDuringRun = false;
   QTimer during;
   QObject::connect(&during, &QTimer::timeout, [&] {
-    if (!form->Running()) return;
+    if (!form->Busy()) return;
     offDuringRun = !A().exportVideo->isEnabled() &&
                    !A().exportVideo->isEnabled();
     Trigger(A().stop);
@@ -157,7 +157,7 @@ TEST_F(WindowFiles, TheStatusBarFollowsTheExportAndSaysHowItEnded) {
   QStringList seen;
   QTimer peek;
   QObject::connect(&peek, &QTimer::timeout, [&] {
-    if (form->Running() && (seen.isEmpty() || seen.last() != form->StatusText())) seen << form->StatusText();
+    if (form->Busy() && (seen.isEmpty() || seen.last() != form->Status().Text())) seen << form->Status().Text();
   });
   peek.start(0);
   prompts.fileNames.push_back(Path("whole.mpg"));
@@ -165,32 +165,32 @@ TEST_F(WindowFiles, TheStatusBarFollowsTheExportAndSaysHowItEnded) {
   ASSERT_TRUE(prompts.errors.isEmpty());
   ASSERT_FALSE(seen.isEmpty());
   EXPECT_TRUE(seen.first().startsWith(QStringLiteral("MPEG: 0 %"))) << seen.first().toStdString();
-  EXPECT_EQ(form->StatusText(), QStringLiteral("Gespeichert: whole.mpg, 0:04, 0 Bytes"));
-  EXPECT_EQ(form->Progress()->ProgressPercent(), 0);
+  EXPECT_EQ(form->Status().Text(), QStringLiteral("Gespeichert: whole.mpg, 0:04, 0 Bytes"));
+  EXPECT_EQ(form->Status().Progress()->ProgressPercent(), 0);
 
   // STOP part of the way: the file is kept, and said to be cut short.
   QTimer stop;
   int blocks = 0;
   QObject::connect(&stop, &QTimer::timeout, [&] {
-    if (form->Running() && ++blocks == 5) Trigger(A().stop);
+    if (form->Busy() && ++blocks == 5) Trigger(A().stop);
   });
   stop.start(0);
   prompts.fileNames.push_back(Path("part.mpg"));
   Trigger(A().exportVideo);
   EXPECT_TRUE(prompts.errors.isEmpty());
-  EXPECT_TRUE(form->StatusText().startsWith(QStringLiteral("Abgebrochen, gekürzt gespeichert: part.mpg, 0:0")))
-      << form->StatusText().toStdString();
+  EXPECT_TRUE(form->Status().Text().startsWith(QStringLiteral("Abgebrochen, gekürzt gespeichert: part.mpg, 0:0")))
+      << form->Status().Text().toStdString();
 
   // A name too long for the panel is shortened in the middle, whole in the
   // tooltip.
   const QString longName = QString(120, QChar('a')) + QStringLiteral(".mpg");
   prompts.fileNames.push_back(Path(longName.toUtf8().constData()));
   Trigger(A().exportVideo);
-  auto* label = Find<QLabel>("StatusText");
-  EXPECT_TRUE(form->StatusText().contains(longName));
+  auto* label = Find<QLabel>("statusText");
+  EXPECT_TRUE(form->Status().Text().contains(longName));
   EXPECT_TRUE(label->text().contains(QChar(0x2026))) << label->text().toStdString();
   EXPECT_TRUE(label->text().endsWith(QStringLiteral("0 Bytes")));
-  EXPECT_EQ(label->toolTip(), form->StatusText());
+  EXPECT_EQ(label->toolTip(), form->Status().Text());
 }
 
 // `sonavix FILE`: the file is opened as if chosen in the dialog.
@@ -209,7 +209,7 @@ TEST_F(WindowFiles, AFileDroppedOnTheWindowOpensWhateverBytesItsNameHas) {
   ::unlink(raw.c_str());
   EXPECT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join(' ').toStdString();
   EXPECT_EQ(form->Document().DataSize, 2000);
-  EXPECT_EQ(form->SoundName(), QStringLiteral("M\uFFFDdchen.wav"));
+  EXPECT_EQ(form->Session().name, QStringLiteral("M\uFFFDdchen.wav"));
 }
 
 TEST_F(WindowFiles, AFileNamedAtStartIsShownWholeOrSaysItCannotBeRead) {
@@ -218,11 +218,11 @@ TEST_F(WindowFiles, AFileNamedAtStartIsShownWholeOrSaysItCannotBeRead) {
   WaitWhileBusy();
   EXPECT_TRUE(prompts.errors.isEmpty());
   EXPECT_EQ(form->Document().SampleCount(), 50'000);
-  EXPECT_EQ(form->Zoom(), 50'000 / form->WaveBox()->width());
+  EXPECT_EQ(form->View().Zoom(), 50'000 / (&form->View())->width());
   EXPECT_TRUE(prompts.fileDialogs.empty()) << "no dialog was needed";
 
   ScriptedPrompts otherPrompts;
-  TMainForm other(otherPrompts, std::make_unique<VirtualSoundDevice>());
+  MainWindow other(otherPrompts, std::make_unique<VirtualSoundDevice>());
   other.show();
   other.OpenAtStart(Path("missing.wav"));
   ASSERT_TRUE(QTest::qWaitFor([&] { return !other.Busy(); }));

@@ -27,14 +27,14 @@ TEST_F(WindowHistory, UndoAndRedoGiveBackSoundMarksAndViewAndNameTheCommand) {
   EXPECT_EQ(redo->shortcuts(),
             (QList<QKeySequence>{QKeySequence(QStringLiteral("Ctrl+Y")), QKeySequence(QStringLiteral("Ctrl+Shift+Z"))}));
 
-  form->ZoomField()->SetValue(10);
-  form->ScrollBar()->setValue(1234);
+  form->View().ZoomField()->SetValue(10);
+  form->View().ScrollBar()->setValue(1234);
   doc.SelStart = 2000;
   doc.SelEnd = 12'000;
   const std::vector<std::uint8_t> original = DocumentBytes(doc);
   Trigger(A().cropToSelection);
   const std::vector<std::uint8_t> cropped = DocumentBytes(doc);
-  const QString croppedZoom = form->ZoomField()->text();
+  const QString croppedZoom = form->View().ZoomField()->text();
   EXPECT_EQ(doc.SampleCount(), 10'000);
   EXPECT_TRUE(undo->isEnabled());
   EXPECT_EQ(undo->text(), QStringLiteral("Rückgängig: Zur Auswahl zurechtschneiden"));
@@ -44,22 +44,22 @@ TEST_F(WindowHistory, UndoAndRedoGiveBackSoundMarksAndViewAndNameTheCommand) {
   EXPECT_EQ(DocumentBytes(doc), original);
   EXPECT_EQ(doc.SelStart, 2000);
   EXPECT_EQ(doc.SelEnd, 12'000);
-  EXPECT_EQ(form->ZoomField()->text(), QStringLiteral("10"));
-  EXPECT_EQ(form->ScrollBar()->value(), 1234);
+  EXPECT_EQ(form->View().ZoomField()->text(), QStringLiteral("10"));
+  EXPECT_EQ(form->View().ScrollBar()->value(), 1234);
   EXPECT_FALSE(undo->isEnabled());
   EXPECT_EQ(redo->text(), QStringLiteral("Wiederholen: Zur Auswahl zurechtschneiden"));
   EXPECT_EQ(form->windowTitle(), QStringLiteral("Quorvin Sonavix 1.0 – lied.wav"));
 
   redo->trigger();
   EXPECT_EQ(DocumentBytes(doc), cropped);
-  EXPECT_EQ(form->ZoomField()->text(), croppedZoom);
+  EXPECT_EQ(form->View().ZoomField()->text(), croppedZoom);
   EXPECT_FALSE(redo->isEnabled());
 
   // The speed commands show the rate they go back to.
   Trigger(A().faster);
   undo->trigger();
   EXPECT_EQ(doc.SampleRate, 22050);
-  EXPECT_EQ(form->StatusText(), SampleRateText(22050));
+  EXPECT_EQ(form->Status().Text(), SampleRateText(22050));
 
   // Opening a file starts a new history; saving keeps it.
   Trigger(A().louder);
@@ -100,7 +100,7 @@ TEST_F(WindowHistory, UnsavedChangesAreAskedAboutAndNothingGoesWithoutConsent) {
   Trigger(A().open);
   EXPECT_EQ(prompts.errors, QStringList{kCannotSave});
   EXPECT_EQ(DocumentBytes(doc), edited);
-  EXPECT_TRUE(form->History().Modified());
+  EXPECT_TRUE(form->Session().history.Modified());
 
   // "Speichern" that works, then the new file opens.
   prompts.saveChanges = {SaveChangesAnswer::Save};
@@ -136,7 +136,7 @@ TEST_F(WindowHistory, UndoAndRedoDuringPlaybackKeepTheRunGoing) {
   steps.start(0);
   Trigger(A().play);
   EXPECT_GE(n, 10);
-  EXPECT_FALSE(form->Running());
+  EXPECT_FALSE(form->Busy());
   EXPECT_EQ(DocumentBytes(doc), original);
   EXPECT_TRUE(prompts.errors.isEmpty());
 }

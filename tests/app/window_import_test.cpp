@@ -29,7 +29,7 @@ TEST_F(WindowImport, EveryFormatOpensAndShowsTheWholeSong) {
     OpenThroughCommand(Path(sample.name));
     EXPECT_TRUE(prompts.errors.isEmpty()) << sample.name << ": " << prompts.errors.join(' ').toStdString();
     EXPECT_NEAR(double(form->Document().FrameCount()) / form->Document().SampleRate, 2.0, 0.05) << sample.name;
-    EXPECT_EQ(form->SoundName(), QString::fromLatin1(sample.name));
+    EXPECT_EQ(form->Session().name, QString::fromLatin1(sample.name));
     prompts.errors.clear();
   }
 }
@@ -50,25 +50,25 @@ TEST_F(WindowImport, TagsNameTheSongFillAnEmptyTextLineAndKeepTheCover) {
   };
   for (const auto& file : files) {
     ASSERT_TRUE(Ffmpeg("-i '" + Local("song.wav") + "'" + file.arguments + " '" + Local(file.name) + "'")) << file.name;
-    Find<QLineEdit>("Edit1")->clear();
+    form->Picture().textField->clear();
     OpenThroughCommand(Path(file.name));
     ASSERT_TRUE(prompts.errors.isEmpty()) << file.name << ": " << prompts.errors.join(' ').toStdString();
-    EXPECT_TRUE(form->StatusText().startsWith(QStringLiteral("Die Band – Das Lied"))) << form->StatusText().toStdString();
-    EXPECT_EQ(Find<QLineEdit>("Edit1")->text(), QStringLiteral("Die Band – Das Lied")) << file.name;
-    EXPECT_EQ(form->Tags().year, "2024") << file.name;
-    EXPECT_EQ(form->Tags().cover.width, file.withCover ? 64 : 0) << file.name;
-    EXPECT_EQ(form->Tags().cover.height, file.withCover ? 48 : 0) << file.name;
+    EXPECT_TRUE(form->Status().Text().startsWith(QStringLiteral("Die Band – Das Lied"))) << form->Status().Text().toStdString();
+    EXPECT_EQ(form->Picture().textField->text(), QStringLiteral("Die Band – Das Lied")) << file.name;
+    EXPECT_EQ(form->Session().tags.year, "2024") << file.name;
+    EXPECT_EQ(form->Session().tags.cover.width, file.withCover ? 64 : 0) << file.name;
+    EXPECT_EQ(form->Session().tags.cover.height, file.withCover ? 48 : 0) << file.name;
   }
   // A line the user wrote stays.
-  Find<QLineEdit>("Edit1")->setText(QStringLiteral("Mein Text"));
+  form->Picture().textField->setText(QStringLiteral("Mein Text"));
   OpenThroughCommand(Path("t.flac"));
-  EXPECT_EQ(Find<QLineEdit>("Edit1")->text(), QStringLiteral("Mein Text"));
+  EXPECT_EQ(form->Picture().textField->text(), QStringLiteral("Mein Text"));
 }
 
 TEST_F(WindowImport, ADeepFileSaysWhatWasDoneAndStopLeavesTheSoundAsItWas) {
   ASSERT_TRUE(Ffmpeg("-f lavfi -i sine=f=440:r=96000:d=20 -ac 2 -c:a pcm_s24le '" + Local("tief.wav") + "'"));
   OpenThroughCommand(Path("tief.wav"));
-  EXPECT_EQ(form->StatusText(), QStringLiteral("24 Bit → 16 Bit, 96 000 → 48 000 Hz"));
+  EXPECT_EQ(form->Status().Text(), QStringLiteral("24 Bit → 16 Bit, 96 000 → 48 000 Hz"));
   EXPECT_EQ(form->Document().SampleRate, 48000);
 
   const std::vector<std::uint8_t> before = DocumentBytes(form->Document());
@@ -80,7 +80,7 @@ TEST_F(WindowImport, ADeepFileSaysWhatWasDoneAndStopLeavesTheSoundAsItWas) {
   stop.start(0);
   OpenThroughCommand(Path("lang.flac"));
   EXPECT_EQ(DocumentBytes(form->Document()), before);
-  EXPECT_EQ(form->StatusText(), QStringLiteral("Lesen abgebrochen"));
+  EXPECT_EQ(form->Status().Text(), QStringLiteral("Lesen abgebrochen"));
   EXPECT_TRUE(prompts.errors.isEmpty());
   EXPECT_FALSE(A().stop->isEnabled());
 }

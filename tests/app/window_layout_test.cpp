@@ -75,32 +75,40 @@ TEST_F(WindowLayout, ButtonsStandWhereTheyShouldAndAreTheirCommandsActions) {
   for (QAction* command : {A().open, A().exportVideo, A().discImage, A().readCd, A().zoomFull,
                            A().cropToSelection, A().changeSampleFormat})
     EXPECT_FALSE(command->associatedObjects().isEmpty()) << command->text().toStdString();
-  EXPECT_EQ(Find<QWidget>("Panel2")->height(), 89);  // a third row for the web formats
-  EXPECT_EQ(Find<QWidget>("Panel1")->height(), 105);
-  EXPECT_EQ(Find<QWidget>("ScrollBox1")->height(), 129);
-  EXPECT_EQ(form->WaveBox()->height(), 121);
-  EXPECT_EQ(form->PictureSize(), QSize(400, 400));  // the preview's picture, scaled into its box
-  EXPECT_EQ(Find<QWidget>("RxSlider1")->height(), 17);
-  EXPECT_EQ(Find<QWidget>("StatusBar1")->height(), 19);
+  EXPECT_EQ(Find<QWidget>("topPanel")->height(), 89);  // a third row for the web formats
+  EXPECT_EQ(Find<QWidget>("editPanel")->height(), 105);
+  EXPECT_EQ(Find<QWidget>("waveformBox")->height(), 129);
+  EXPECT_EQ((&form->View())->height(), 121);
+  EXPECT_EQ(form->Preview().PictureSize(), QSize(400, 400));  // the preview's picture, scaled into its box
+  EXPECT_EQ(form->View().ScrollBar()->height(), 17);
+  EXPECT_EQ(Find<QWidget>("statusBar")->height(), 19);
   EXPECT_EQ(Find<QWidget>("ProgressPanel")->width(), 50);
-  EXPECT_EQ(Find<QWidget>("StatusText")->width(), 400);
+  EXPECT_EQ(Find<QWidget>("statusText")->width(), 400);
   // The waveform strip spans its box from border to border.
-  EXPECT_GT(form->WaveBox()->width(), Find<QWidget>("ScrollBox1")->width() - 8);
+  EXPECT_GT((&form->View())->width(), Find<QWidget>("waveformBox")->width() - 8);
+
+  // Made larger, the waveform and the preview take the room; the panels do not.
+  const QSize wave = form->View().size(), preview = form->Preview().size();
+  form->resize(form->size() + QSize(210, 300));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return form->View().size() == wave + QSize(210, 100); }));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return form->Preview().size() == preview + QSize(210, 200); }))
+      << form->Preview().height();
+  EXPECT_EQ(Find<QWidget>("editPanel")->height(), 105);
 }
 
 TEST_F(WindowLayout, OtherControlsStartAsTheyShould) {
-  EXPECT_TRUE(Find<QRadioButton>("RadioButton3")->isChecked());
-  EXPECT_EQ(Find<QRadioButton>("RadioButton1")->text(), QStringLiteral("Video-CD"));
-  EXPECT_EQ(Find<QRadioButton>("RadioButton2")->text(), QStringLiteral("Super Video CD"));
-  EXPECT_TRUE(Find<QCheckBox>("SchleifeCheck")->isChecked());
-  EXPECT_EQ(Find<QCheckBox>("SchleifeCheck")->text(),
+  EXPECT_TRUE(form->Format().dvd->isChecked());
+  EXPECT_EQ(form->Format().videoCd->text(), QStringLiteral("Video-CD"));
+  EXPECT_EQ(form->Format().superVideoCd->text(), QStringLiteral("Super Video CD"));
+  EXPECT_TRUE(form->Picture().loopBox->isChecked());
+  EXPECT_EQ(form->Picture().loopBox->text(),
             QStringLiteral("In einer Schleife kontinuierlich abspielen"));
-  EXPECT_TRUE(Find<QLineEdit>("Edit1")->text().isEmpty());
-  EXPECT_EQ(Find<QWidget>("Edit1")->geometry(), QRect(336, 40, 169, 21));
-  EXPECT_EQ(form->ZoomField()->text(), QStringLiteral("100"));
-  EXPECT_EQ(form->ScrollBar()->maximum(), 100);
-  EXPECT_EQ(form->ScrollBar()->singleStep(), 10);
-  EXPECT_EQ(form->ScrollBar()->pageStep(), 100);
+  EXPECT_TRUE(form->Picture().textField->text().isEmpty());
+  EXPECT_EQ(form->Picture().textField->geometry(), QRect(336, 40, 169, 21));
+  EXPECT_EQ(form->View().ZoomField()->text(), QStringLiteral("100"));
+  EXPECT_EQ(form->View().ScrollBar()->maximum(), 100);
+  EXPECT_EQ(form->View().ScrollBar()->singleStep(), 10);
+  EXPECT_EQ(form->View().ScrollBar()->pageStep(), 100);
   EXPECT_FALSE(A().stop->isEnabled());
 }
 

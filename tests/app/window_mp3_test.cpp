@@ -50,7 +50,7 @@ class WindowMp3 : public WindowTest {
 
 TEST_F(WindowMp3, AnMp3FileOpensLikeAWaveFileAndItsTemporaryFileIsGone) {
   if (!HaveLame()) GTEST_SKIP() << "lame is not installed";
-  EXPECT_GT(form->MP3FormatCount(), 0) << "the codec layer offers layer-3 formats";
+  EXPECT_GT(static_cast<int>(form->Import().Mp3().Formats().size()), 0) << "the codec layer offers layer-3 formats";
   const QString mp3 = MakeMp3("song.mp3", 1.0);
   const int before = TempWaveFiles();
   OpenThroughCommand(mp3);
@@ -61,8 +61,8 @@ TEST_F(WindowMp3, AnMp3FileOpensLikeAWaveFileAndItsTemporaryFileIsGone) {
   EXPECT_TRUE(doc.Is16Bit);
   EXPECT_EQ(doc.FrameCount(), 44100) << "encoder delay and padding are trimmed";
   EXPECT_EQ(TempWaveFiles(), before);
-  EXPECT_EQ(form->Progress()->ProgressPercent(), 0);
-  EXPECT_FALSE(form->mp3wav().Active());
+  EXPECT_EQ(form->Status().Progress()->ProgressPercent(), 0);
+  EXPECT_FALSE(form->Import().Mp3().Converter().Active());
 }
 
 TEST_F(WindowMp3, TruncatedAndRiffWrappedFilesOpenWithTheSoundTheyHold) {
@@ -126,7 +126,7 @@ TEST_F(WindowMp3, ClosingTheWindowStopsALongConversionAndKeepsWhatWasDecoded) {
   // The close arrives while the conversion is under way.
   QTimer closeOnce;
   QObject::connect(&closeOnce, &QTimer::timeout, [&] {
-    if (form->Progress()->ProgressPercent() == 0) return;
+    if (form->Status().Progress()->ProgressPercent() == 0) return;
     closeOnce.stop();
     form->close();
   });
@@ -159,7 +159,7 @@ TEST(WindowMp3WithoutCodec, TheConverterErrorIsShownAndNothingIsLeftBehind) {
   std::vector<std::unique_ptr<acm::AcmDriver>> drivers;
   drivers.push_back(std::make_unique<acm::ScriptedAcmDriver>(script));
   ScriptedPrompts prompts;
-  TMainForm form(prompts, std::make_unique<VirtualSoundDevice>(),
+  MainWindow form(prompts, std::make_unique<VirtualSoundDevice>(),
                  std::make_unique<acm::AcmManager>(std::move(drivers)));
   form.show();
   QTemporaryDir dir;
@@ -175,7 +175,7 @@ TEST(WindowMp3WithoutCodec, TheConverterErrorIsShownAndNothingIsLeftBehind) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return !form.Busy(); }));
   EXPECT_EQ(prompts.errors, QStringList{"acmStreamOpen: The requested operation cannot be performed."});
   EXPECT_EQ(form.Document().DataSize, 0);
-  EXPECT_FALSE(form.mp3wav().Active());
+  EXPECT_FALSE(form.Import().Mp3().Converter().Active());
   EXPECT_EQ(script->streamsAlive, 0);
   EXPECT_EQ(QDir(QDir::tempPath()).entryList({QStringLiteral("tempwav*.wav")}).size(), before);
 }

@@ -34,25 +34,25 @@ class EveryBlock {
 
 TEST_F(WindowPlayback, PlayRunsToTheEndAndLeavesTheWindowAtRest) {
   OpenThroughCommand(WriteRamp("a.wav", 22050));  // one second at 22050 Hz
-  Find<QCheckBox>("SchleifeCheck")->setChecked(false);
+  form->Picture().loopBox->setChecked(false);
   bool playDisabledDuringRun = false;
   std::vector<int> cursor;
   EveryBlock watch(*lockstep, [&](int) {
     playDisabledDuringRun = !A().play->isEnabled() &&
-                            A().stop->isEnabled() && form->Running();
-    cursor.push_back(form->CursorX());
+                            A().stop->isEnabled() && form->Busy();
+    cursor.push_back(form->View().CursorX());
   });
   Trigger(A().play);
   EXPECT_TRUE(playDisabledDuringRun);
-  EXPECT_FALSE(form->Running());
+  EXPECT_FALSE(form->Busy());
   EXPECT_TRUE(A().play->isEnabled());
   EXPECT_FALSE(A().stop->isEnabled());
-  EXPECT_EQ(form->CursorX(), -1);
+  EXPECT_EQ(form->View().CursorX(), -1);
   // 22050 frames at half speed fill 17 blocks (the last one barely); the
   // card hears a lap of silence, then every block, none cut off.
   EXPECT_EQ(sound->Played().size(), 18u * 11024);
-  EXPECT_EQ(form->PreviewImage().size(), QSize(400, 400));
-  EXPECT_EQ(form->PictureSize(), QSize(400, 400));
+  EXPECT_EQ(form->Preview().Picture().size(), QSize(400, 400));
+  EXPECT_EQ(form->Preview().PictureSize(), QSize(400, 400));
   // The cursor moves right, block by block.
   ASSERT_GE(cursor.size(), 3u);
   EXPECT_LT(cursor[1], cursor[2]);
@@ -61,12 +61,12 @@ TEST_F(WindowPlayback, PlayRunsToTheEndAndLeavesTheWindowAtRest) {
 
 TEST_F(WindowPlayback, StopEndsALoopWithinOneBlock) {
   OpenThroughCommand(WriteRamp("a.wav", 1000));
-  ASSERT_TRUE(Find<QCheckBox>("SchleifeCheck")->isChecked());
+  ASSERT_TRUE(form->Picture().loopBox->isChecked());
   EveryBlock stopper(*lockstep, [&](int n) {
     if (n == 20) Trigger(A().stop);
   });
   Trigger(A().play);
-  EXPECT_FALSE(form->Running());
+  EXPECT_FALSE(form->Busy());
   EXPECT_LE(sound->Played().size(), 21u * 11024);
 }
 
@@ -74,12 +74,12 @@ TEST_F(WindowPlayback, ASecondStartDuringARunIsRefused) {
   OpenThroughCommand(WriteRamp("a.wav", 1000));
   bool refused = false;
   EveryBlock again(*lockstep, [&](int n) {
-    if (n == 2) refused = !form->StartRun();
+    if (n == 2) refused = !form->Playback().Start();
     if (n == 3) Trigger(A().stop);
   });
   Trigger(A().play);
   EXPECT_TRUE(refused);
-  EXPECT_FALSE(form->Running());
+  EXPECT_FALSE(form->Busy());
 }
 
 TEST_F(WindowPlayback, ClosingTheWindowEndsTheRun) {
@@ -89,22 +89,22 @@ TEST_F(WindowPlayback, ClosingTheWindowEndsTheRun) {
   });
   Trigger(A().play);
   EXPECT_TRUE(form->StopRequested());
-  EXPECT_FALSE(form->Running());
+  EXPECT_FALSE(form->Busy());
 }
 
 TEST_F(WindowPlayback, TheFontDialogSetsThePictureFontOnlyOnOk) {
-  EXPECT_EQ(form->PictureFont().family(), QStringLiteral("MS Sans Serif"));
+  EXPECT_EQ(form->Picture().Font().family(), QStringLiteral("MS Sans Serif"));
   EXPECT_TRUE(A().chooseFont->toolTip().endsWith(QStringLiteral("(statt „MS Sans Serif“)")))
       << A().chooseFont->toolTip().toStdString();
-  EXPECT_EQ(form->PictureFont().pixelSize(), 11);
+  EXPECT_EQ(form->Picture().Font().pixelSize(), 11);
   prompts.fonts.push_back(std::nullopt);
   Trigger(A().chooseFont);
-  EXPECT_EQ(form->PictureFont().pixelSize(), 11);
+  EXPECT_EQ(form->Picture().Font().pixelSize(), 11);
   QFont big(QStringLiteral("DejaVu Sans"));
   big.setPixelSize(40);
   prompts.fonts.push_back(big);
   Trigger(A().chooseFont);
-  EXPECT_EQ(form->PictureFont().pixelSize(), 40);
+  EXPECT_EQ(form->Picture().Font().pixelSize(), 40);
   ASSERT_EQ(prompts.fontDialogs.size(), 2u);
   EXPECT_EQ(QFontInfo(prompts.fontDialogs[1]).pixelSize(), 11);  // the font in force
   // The button says which font the text is drawn in.
@@ -115,7 +115,7 @@ TEST_F(WindowPlayback, TheFontDialogSetsThePictureFontOnlyOnOk) {
 // that stands in for it, not on whatever its list shows first, and OK
 // without a change must leave the picture exactly as it was.
 TEST_F(WindowPlayback, TheFontDialogStartsOnTheFontInUseAndOkUnchangedChangesNothing) {
-  const QFont before = form->PictureFont();
+  const QFont before = form->Picture().Font();
   const QFontInfo used(before);
   ASSERT_NE(used.family(), QStringLiteral("MS Sans Serif"));
   Trigger(A().chooseFont);  // cancelled: shows where the dialog starts
@@ -135,18 +135,18 @@ TEST_F(WindowPlayback, TheFontDialogStartsOnTheFontInUseAndOkUnchangedChangesNot
   answer.setPointSize(QFontInfo(shown).pointSize());
   prompts.fonts.push_back(answer);
   Trigger(A().chooseFont);
-  EXPECT_EQ(form->PictureFont(), before);
+  EXPECT_EQ(form->Picture().Font(), before);
 
   FrameRenderer a(200, 60), b(200, 60);
   RandomGenerator ra, rb;
   a.Draw(QStringLiteral("Sonavix"), before, ra);
-  b.Draw(QStringLiteral("Sonavix"), form->PictureFont(), rb);
+  b.Draw(QStringLiteral("Sonavix"), form->Picture().Font(), rb);
   EXPECT_EQ(a.Picture(), b.Picture());
 }
 
 TEST(WindowStartUp, WithoutSoundOutputTheProgramSaysSoAndEnds) {
   ScriptedPrompts prompts;
-  TMainForm form(prompts, std::make_unique<VirtualSoundDevice>(1));
+  MainWindow form(prompts, std::make_unique<VirtualSoundDevice>(1));
   EXPECT_EQ(prompts.messages, QStringList{kCannotInitSound});
   EXPECT_TRUE(form.TerminateRequested());
 }
@@ -167,8 +167,8 @@ TEST_F(WindowPlayback, TheWholePictureShowsScaledAndInAWindowOfItsOwn) {
 
   QImage picture(1920, 1080, QImage::Format_RGB32);
   picture.fill(Qt::red);
-  form->ShowPicture(picture);
-  const QImage shown = form->PreviewBox()->grab().toImage();
+  form->Preview().Show(picture);
+  const QImage shown = (&form->Preview())->grab().toImage();
   const QRect fitted = FitPicture(picture.size(), shown.rect());
   ASSERT_FALSE(fitted.isEmpty());
   // All of it is in the box: its corners are red, and beside it the box's own colour.
@@ -182,7 +182,7 @@ TEST_F(WindowPlayback, TheWholePictureShowsScaledAndInAWindowOfItsOwn) {
     EXPECT_NE(shown.pixelColor(fitted.center().x(), 1), QColor(Qt::red));
   }
 
-  QTest::mouseDClick(form->PreviewBox(), Qt::LeftButton, {}, QPoint(10, 10));
+  QTest::mouseDClick((&form->Preview()), Qt::LeftButton, {}, QPoint(10, 10));
   auto* window = form->findChild<PreviewWindow*>(QStringLiteral("PreviewWindow"));
   ASSERT_NE(window, nullptr);
   EXPECT_TRUE(window->isVisible());
@@ -190,7 +190,7 @@ TEST_F(WindowPlayback, TheWholePictureShowsScaledAndInAWindowOfItsOwn) {
   window->resize(4000, 4000);
   EXPECT_LE(window->width(), 1920);
   window->close();
-  form->ShowPicture(picture);  // pictures go on arriving; nothing breaks
+  form->Preview().Show(picture);  // pictures go on arriving; nothing breaks
   EXPECT_FALSE(window->isVisible());
 }
 

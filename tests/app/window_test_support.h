@@ -12,9 +12,19 @@
 #include <string>
 #include <vector>
 
+#include "app/edit_controller.h"
+#include "app/export_controller.h"
+#include "app/format_choice.h"
 #include "app/forms.h"
-#include "app/main_form.h"
-#include "app/paint_box.h"
+#include "app/import_controller.h"
+#include "app/main_window.h"
+#include "app/mp3_import_host.h"
+#include "app/picture_settings.h"
+#include "app/playback_controller.h"
+#include "app/preview_box.h"
+#include "app/waveform_view.h"
+#include "app/window_status.h"
+#include "app/zoom_spin_edit.h"
 #include "app/scripted_prompts.h"
 #include "playback/virtual_sound_device.h"
 
@@ -51,7 +61,7 @@ class WindowTest : public ::testing::Test {
     auto device = std::make_unique<LockstepSoundDevice>();
     lockstep = device.get();
     sound = &device->Inner();
-    form = std::make_unique<TMainForm>(prompts, std::move(device));
+    form = std::make_unique<MainWindow>(prompts, std::move(device));
     CreateForms(*form);
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
@@ -83,7 +93,7 @@ class WindowTest : public ::testing::Test {
   ScriptedPrompts prompts;
   LockstepSoundDevice* lockstep = nullptr;  // owned by the form
   VirtualSoundDevice* sound = nullptr;     // inside it
-  std::unique_ptr<TMainForm> form;
+  std::unique_ptr<MainWindow> form;
 };
 
 std::vector<std::uint8_t> ReadBytes(const QString& path);

@@ -1,28 +1,26 @@
-// "Speichern als Disc-Abbild...": the sound (or the selection) as a disc
-// that burns and plays, for the format and TV system of the radio buttons.
-// The video is made as "Speichern als MPEG..." makes it, into a folder
-// beside the image that goes again afterwards; the disc tools then make
-// the image from it. The status bar shows the size expected, both stages
-// with the time left, and what came of it; STOP ends either stage and
-// leaves nothing behind.
+// "Disc-Abbild...": the video is made as "Speichern als MPEG..." makes it,
+// into a folder beside the image that goes again afterwards; the disc tools
+// then make the image from it. The status bar shows the size expected, both
+// stages with the time left, and what came of it; STOP ends either stage
+// and leaves nothing behind.
 
-#include <QAction>
 #include <QFileInfo>
-#include <QPushButton>
 
 #include "app/background_job.h"
-#include "app/main_form.h"
+#include "app/export_controller.h"
+#include "app/format_choice.h"
 #include "app/messages.h"
-#include "app/paint_box.h"
+#include "app/playback_controller.h"
+#include "app/recent_folder.h"
+#include "app/sound_session.h"
 #include "app/status_texts.h"
 #include "app/user_prompts.h"
+#include "app/window_status.h"
 #include "disc/disc_image.h"
 #include "disc/image_plan.h"
 #include "document/local_names.h"
 #include "document/safe_file.h"
 #include "document/scratch_files.h"
-#include "document/work_progress.h"
-#include "export/export_job.h"
 #include "playback/run.h"
 #include "playback/sound_device.h"
 
@@ -30,7 +28,7 @@ namespace sonavix {
 
 namespace {
 
-FileDialogSpec DiscDialog(const QString& folder, DiscPreset preset) {
+FileDialogSpec ImageDialog(const QString& folder, DiscPreset preset) {
   if (preset == DiscPreset::Dvd)
     return {folder, QStringLiteral("DVD-Abbilder"), {QStringLiteral("*.iso")}, QStringLiteral(".iso")};
   return {folder, QStringLiteral("CD-Abbilder (CUE/BIN)"), {QStringLiteral("*.cue")}, QStringLiteral(".cue")};
@@ -53,42 +51,45 @@ class JobImageProgress final : public DiscImageObserver {
 
 }  // namespace
 
-void TMainForm::DiscImageClick() {
-  if (running_) return;  // one run at a time
-  const DiscPreset preset = ChosenPreset();
-  const TvSystem tv = ChosenTvSystem();
+void ExportController::SaveDiscImage() {
+  if (running_ || parts_.playback.Running() || context_.session.held) return;  // one run at a time
+  const DiscPreset preset = parts_.format.Preset();
+  const TvSystem tv = parts_.format.Tv();
+  QWidget* window = context_.window;
+  UserPrompts& prompts = context_.prompts;
   if (!IsDiscFormat(preset)) {  // the command is off then; a shortcut may still get here
-    prompts_.ShowError(this, QStringLiteral("MP4 ist kein Disc-Format: bitte Video-CD, Super Video CD oder DVD wählen."));
+    prompts.ShowError(window, QStringLiteral("MP4 ist kein Disc-Format: bitte Video-CD, Super Video CD oder DVD wählen."));
     return;
   }
   if (RefuseUnplayableSound()) return;
+  const AudioDocument& doc = context_.session.doc;
   const QString disc = QStringLiteral("%1, %2").arg(QString::fromLatin1(DiscName(preset)),
                                                    tv == TvSystem::Ntsc ? QStringLiteral("NTSC") : QStringLiteral("PAL"));
   // The run's length in whole blocks, as the video will have it; a disc
   // too small, a missing tool or a song too short for a CD track are said
   // before anything else, and too little room once the folder is known.
-  const double seconds = double(BlocksInRun(doc_) * kBlockFrames) / kStreamRate;
+  const double seconds = double(BlocksInRun(doc) * kBlockFrames) / kStreamRate;
   DiscImagePlan plan;
   plan.preset = preset;
-  plan.seconds = {double(SoundFramesInRun(doc_)) / kStreamRate};
-  plan.names = {soundName_.toStdString()};
+  plan.seconds = {double(SoundFramesInRun(doc)) / kStreamRate};
+  plan.names = {context_.session.name.toStdString()};
   std::unique_ptr<DiscTools> tools = discToolsFactory_();
   const auto refused = [&] {
     const std::string problem = DiscImageProblem(plan, *tools);
-    if (!problem.empty()) prompts_.ShowError(this, QString::fromStdString(problem) + QLatin1Char('.'));
+    if (!problem.empty()) prompts.ShowError(window, QString::fromStdString(problem) + QLatin1Char('.'));
     return !problem.empty();
   };
   if (refused()) return;
   // The size to expect, seen before the name is asked for.
-  ShowStatusText(DiscEstimateText(disc, ImageBytesFromSeconds(preset, 1.0, {seconds})));
-  const std::optional<QString> asked = prompts_.AskSaveFileName(this, DiscDialog(recentFolder_.Start(), preset));
+  context_.status.ShowText(DiscEstimateText(disc, ImageBytesFromSeconds(preset, 1.0, {seconds})));
+  const std::optional<QString> asked = prompts.AskSaveFileName(window, ImageDialog(context_.recent.Start(), preset));
   if (!asked) return;
   // "album.bin" names the pair: the CUE sheet becomes "album.cue".
   const std::string target = DiscImagePath(LocalPath(*asked), preset);
   const QString name = NameFromLocalPath(target);
   if (CheckSaveTarget(target) != SaveTarget::Ok ||
       (preset != DiscPreset::Dvd && CheckSaveTarget(BinFileFor(target)) != SaveTarget::Ok)) {
-    prompts_.ShowError(this, kCannotWriteImage);
+    prompts.ShowError(window, kCannotWriteImage);
     return;
   }
   plan.imageFolder = plan.songsFolder = FolderOfPath(target);
@@ -97,7 +98,7 @@ void TMainForm::DiscImageClick() {
   RemoveAbandonedScratch(plan.imageFolder);
   auto work = std::make_shared<ScratchFolder>(plan.imageFolder);
   if (!work->ok()) {
-    prompts_.ShowError(this, kCannotWriteImage);
+    prompts.ShowError(window, kCannotWriteImage);
     return;
   }
 
@@ -115,40 +116,39 @@ void TMainForm::DiscImageClick() {
   image.target = target;
   image.label = VolumeLabel(QFileInfo(name).completeBaseName().toStdString());
   auto result = std::make_shared<DiscImageResult>();
-  auto building = std::make_shared<std::optional<TimeLeft>>();
+  auto building = std::make_shared<std::optional<sonavix::TimeLeft>>();
   std::shared_ptr<DiscTools> shared = std::move(tools);
   const auto encoded = [this](double done) {
     const int percent = static_cast<int>(done * 100);
-    SetProStatus(percent);
-    ShowStatusText(DiscProgressText(true, percent, jobTime_ ? jobTime_->Estimate(done) : std::nullopt));
+    context_.status.ShowProgress(percent);
+    context_.status.ShowText(DiscProgressText(true, percent, TimeLeft(done)));
   };
   const auto imaged = [this, building](double done) {
     if (!*building) building->emplace();
     const int percent = static_cast<int>(done * 100);
-    SetProStatus(percent);
-    ShowStatusText(DiscProgressText(false, percent, (*building)->Estimate(done)));
+    context_.status.ShowProgress(percent);
+    context_.status.ShowText(DiscProgressText(false, percent, (*building)->Estimate(done)));
   };
   const auto buildImage = [this, work, image, result, shared, imaged](const ExportOutcome& video) {
     if (!video.done()) return;
     JobImageProgress progress(*job_, imaged);
     *result = BuildDiscImage(image, *shared, progress);
   };
-  StartExportJob(request, /*keepStopped=*/false, encoded, buildImage,
-                 [this, name, result, work](const ExportOutcome& video) {
-                   if (video.result == ExportOutcome::Result::Stopped || result->stopped) {
-                     ShowStatusText(QStringLiteral("Abgebrochen: kein Disc-Abbild gespeichert"));
-                     return;
-                   }
-                   const std::string why = video.done() ? result->error : video.error;
-                   if (!video.done() || !result->ok) {
-                     ShowStatusText(QString());
-                     prompts_.ShowError(this, why.empty() ? kCannotWriteImage : QString::fromStdString(why));
-                     return;
-                   }
-                   recentFolder_.Remember(name);
-                   ShowStatusText(ExportDoneText(DisplayName(QFileInfo(name).fileName()), video.seconds, result->bytes, false));
-                 });
-  ShowStatusText(DiscProgressText(true, 0, std::nullopt));
+  Start(request, /*keepStopped=*/false, encoded, buildImage, [this, name, result, work](const ExportOutcome& video) {
+    if (video.result == ExportOutcome::Result::Stopped || result->stopped) {
+      context_.status.ShowText(QStringLiteral("Abgebrochen: kein Disc-Abbild gespeichert"));
+      return;
+    }
+    const std::string why = video.done() ? result->error : video.error;
+    if (!video.done() || !result->ok) {
+      context_.status.ShowText(QString());
+      context_.prompts.ShowError(context_.window, why.empty() ? kCannotWriteImage : QString::fromStdString(why));
+      return;
+    }
+    context_.recent.Remember(name);
+    context_.status.ShowText(ExportDoneText(DisplayName(QFileInfo(name).fileName()), video.seconds, result->bytes, false));
+  });
+  context_.status.ShowText(DiscProgressText(true, 0, std::nullopt));
 }
 
 }  // namespace sonavix

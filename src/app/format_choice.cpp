@@ -1,0 +1,51 @@
+#include "app/format_choice.h"
+
+#include <QButtonGroup>
+#include <QRadioButton>
+
+namespace sonavix {
+
+namespace {
+
+QRadioButton* Choice(const char* caption, const char* name, QWidget* parent) {
+  auto* button = new QRadioButton(QString::fromUtf8(caption), parent);
+  button->setObjectName(QString::fromLatin1(name));
+  return button;
+}
+
+QWidget* TvBox(QWidget* parent) {
+  auto* box = new QWidget(parent);
+  box->setObjectName(QStringLiteral("tvSystemBox"));
+  return box;
+}
+
+}  // namespace
+
+FormatChoice::FormatChoice(QWidget* formats, QObject* parent)
+    : QObject(parent),
+      videoCd(Choice("Video-CD", "videoCdChoice", formats)),
+      superVideoCd(Choice("Super Video CD", "superVideoCdChoice", formats)),
+      dvd(Choice("DVD", "dvdChoice", formats)),
+      mp4Hd720(Choice("MP4 720p", "mp4Hd720Choice", formats)),
+      mp4Hd1080(Choice("MP4 1080p", "mp4Hd1080Choice", formats)),
+      tvBox(TvBox(formats)),
+      pal(Choice("PAL", "palChoice", tvBox)),
+      ntsc(Choice("NTSC", "ntscChoice", tvBox)) {
+  auto* tvGroup = new QButtonGroup(tvBox);
+  tvGroup->addButton(pal);
+  tvGroup->addButton(ntsc);
+  pal->setChecked(true);
+  dvd->setChecked(true);
+  for (QRadioButton* format : {videoCd, superVideoCd, dvd, mp4Hd720, mp4Hd1080})
+    connect(format, &QRadioButton::toggled, this, &FormatChoice::Changed);
+}
+
+DiscPreset FormatChoice::Preset() const {
+  if (mp4Hd720->isChecked()) return DiscPreset::Mp4Hd720;
+  if (mp4Hd1080->isChecked()) return DiscPreset::Mp4Hd1080;
+  return dvd->isChecked() ? DiscPreset::Dvd : superVideoCd->isChecked() ? DiscPreset::SuperVideoCd : DiscPreset::VideoCd;
+}
+
+TvSystem FormatChoice::Tv() const { return ntsc->isChecked() ? TvSystem::Ntsc : TvSystem::Pal; }
+
+}  // namespace sonavix
