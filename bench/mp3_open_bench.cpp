@@ -1,7 +1,6 @@
 // Times opening a four-minute 192 kbit/s stereo MP3 file the way the open
 // command does it (conversion into a temporary WAV file through the codec
-// layer, with the message pump running between chunks, then loading that
-// file) against `mpg123 -w` decoding the same file to a WAV file. The aim is
+// layer on the open's worker, then loading that file) against `mpg123 -w` decoding the same file to a WAV file. The aim is
 // at most mpg123's time.
 //
 //   mp3_open_bench [folder]      (default: $TMPDIR, else /tmp)
@@ -25,7 +24,7 @@
 #include "document/audio_document.h"
 #include "document/sound_files.h"
 #include "mp3/acm.h"
-#include "mp3/acm_convertor.h"
+#include "mp3/acm_converter.h"
 #include "mp3/mp3_conversion.h"
 
 namespace {
@@ -35,29 +34,27 @@ using Clock = std::chrono::steady_clock;
 constexpr int kSeconds = 240;
 constexpr int kRuns = 3;
 
-// The window's side of a conversion, without a window: the pump runs, no
-// progress is drawn.
-class PumpingHost final : public sonavix::Mp3ConversionHost, public sonavix::Mp3Decoder {
+// The open's side of a conversion, without a window: no progress is drawn.
+class WorkerHost final : public sonavix::Mp3ConversionHost, public sonavix::Mp3Decoder {
  public:
-  PumpingHost() : codecs_(sonavix::acm::CreateSystemAcm()), mp3wav_(*codecs_) {
-    mp3wav_.LoadMainWindowValues();
-    formats_ = sonavix::Mp3FormatDiscovery(*codecs_, nullptr).Run();
+  WorkerHost() : codecs_(sonavix::acm::CreateSystemAcm()), mp3wav_(*codecs_) {
+    mp3wav_.UseMp3ToPcmFormats();
+    formats_ = sonavix::Mp3FormatDiscovery(*codecs_).Run();
   }
   void ConvertToWave(const std::string& mp3, const std::string& wave) override {
     const auto start = Clock::now();
-    sonavix::ConvertMP3WAV(mp3, wave, mp3wav_, formats_, *this);
+    sonavix::ConvertMp3ToWave(mp3, wave, mp3wav_, formats_, *this);
     lastConversion = std::chrono::duration<double>(Clock::now() - start).count();
   }
   double lastConversion = 0;  // seconds of the latest conversion to the temporary WAV file
-  void SetProStatus(int) override {}
-  void ProcessMessages() override { QCoreApplication::processEvents(); }
+  void ShowProgress(int) override {}
   bool StopRequested() const override { return false; }
   void ClearStopRequest() override {}
   void ShowError(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
 
  private:
   std::unique_ptr<sonavix::acm::AcmManager> codecs_;
-  sonavix::TACMConvertor mp3wav_;
+  sonavix::AcmConverter mp3wav_;
   std::vector<sonavix::WaveFormatBlock> formats_;
 };
 
@@ -114,7 +111,7 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  PumpingHost host;
+  WorkerHost host;
   sonavix::AudioDocument doc;
   double conversion = 0;  // the conversion's part of the best run
   // Each run opens into an empty document, as the first open of a window

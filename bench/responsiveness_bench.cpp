@@ -24,7 +24,7 @@
 #include "app/import_controller.h"
 #include "app/main_window.h"
 #include "app/preview_box.h"
-#include "app/musik_cd_form.h"
+#include "app/cd_read_dialog.h"
 #include "app/scripted_prompts.h"
 #include "cdda/emulated_transports.h"
 #include "document/wave_file.h"
@@ -109,8 +109,8 @@ int main(int argc, char** argv) {
 
   double cd = -1;
   prompts.dialogs.push_back([&](QDialog& dialog) {
-    dialog.findChild<QPushButton*>(QStringLiteral("BitBtnXP1"))->click();
-    auto* read = qobject_cast<TMusikCDForm*>(&dialog);
+    dialog.findChild<QPushButton*>(QStringLiteral("okButton"))->click();
+    auto* read = qobject_cast<CdReadDialog*>(&dialog);
     cd = WorstLateness([read] { return read->Reading(); });
     return dialog.result();
   });

@@ -14,17 +14,16 @@
 
 #include "document/little_endian.h"
 #include "mp3/acm.h"
-#include "mp3/acm_convertor.h"
+#include "mp3/acm_converter.h"
 #include "mp3/mp3_conversion.h"
 
 namespace {
 
 class QuietHost final : public sonavix::Mp3ConversionHost {
  public:
-  void SetProStatus(int percent) override {
+  void ShowProgress(int percent) override {
     if (percent < 0 || percent > 100) std::abort();
   }
-  void ProcessMessages() override {}
   bool StopRequested() const override { return false; }
   void ClearStopRequest() override {}
   void ShowError(const std::string&) override { std::abort(); }  // both files always open
@@ -42,16 +41,16 @@ struct MemoryFile {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static auto codecs = sonavix::acm::CreateSystemAcm();
-  static const auto formats = sonavix::Mp3FormatDiscovery(*codecs, nullptr).Run();
-  sonavix::TACMConvertor mp3wav(*codecs);
-  mp3wav.LoadMainWindowValues();
+  static const auto formats = sonavix::Mp3FormatDiscovery(*codecs).Run();
+  sonavix::AcmConverter mp3wav(*codecs);
+  mp3wav.UseMp3ToPcmFormats();
 
   MemoryFile in, out;
   if (size > 0 && ::write(in.fd, data, size) != static_cast<ssize_t>(size)) return 0;
   QuietHost host;
   try {
-    sonavix::ConvertMP3WAV(in.Path(), out.Path(), mp3wav, formats, host);
-  } catch (const sonavix::EACMConvertor&) {
+    sonavix::ConvertMp3ToWave(in.Path(), out.Path(), mp3wav, formats, host);
+  } catch (const sonavix::AcmError&) {
     // A format no codec accepts (a RIFF wrapper can declare anything).
     return 0;
   }

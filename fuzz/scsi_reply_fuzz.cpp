@@ -24,7 +24,7 @@ void CheckToc(const std::uint8_t* data, std::size_t size) {
   const std::uint32_t lba = size >= 8 ? (std::uint32_t{data[4]} << 24 | std::uint32_t{data[5]} << 16 |
                                          std::uint32_t{data[6]} << 8 | data[7])
                                       : 0;
-  if (ChangeSecText(lba, table, *count).find('-') != std::string::npos) std::abort();
+  if (PositionText(lba, table, *count).find('-') != std::string::npos) std::abort();
 }
 
 void CheckInquiry(const std::uint8_t* data, std::size_t size) {

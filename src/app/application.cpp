@@ -16,7 +16,7 @@ void UseProgramFont() {
   QApplication::setFont(DefaultPictureFont());
 }
 
-TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName(QStringLiteral("Sonavix"));
   setApplicationVersion(QStringLiteral("1.0"));
   // The installed desktop entry and icon carry the program's id: a Wayland
@@ -28,7 +28,7 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
   UseProgramFont();
 }
 
-bool TApplication::notify(QObject* receiver, QEvent* event) {
+bool Application::notify(QObject* receiver, QEvent* event) {
   QString text;
   try {
     return QApplication::notify(receiver, event);

@@ -12,10 +12,10 @@ namespace sonavix {
 // free fonts standing in for it.
 void UseProgramFont();
 
-class TApplication final : public QApplication {
+class Application final : public QApplication {
   Q_OBJECT
  public:
-  TApplication(int& argc, char** argv);
+  Application(int& argc, char** argv);
 
   // An error that escapes an event handler is shown in a message box and
   // the program keeps running.

@@ -5,14 +5,14 @@
 
 #include "app/forms.h"
 #include "app/import_controller.h"
-#include "app/musik_cd_form.h"
+#include "app/cd_read_dialog.h"
 #include "app/sound_session.h"
 #include "app/user_prompts.h"
 
 namespace sonavix {
 
 void ImportController::ReadCd() {
-  auto* dialog = qobject_cast<TMusikCDForm*>(forms_.MusikCD);
+  auto* dialog = qobject_cast<CdReadDialog*>(forms_.cdRead);
   if (!dialog || !MayStart()) return;
   if (mayReplaceSound_ && !mayReplaceSound_()) return;
   // Drives attached later are seen only after a restart.

@@ -4,11 +4,11 @@
 #include <QDialog>
 #include <QFileInfo>
 
-#include "app/echo_form.h"
+#include "app/seconds_dialog.h"
 #include "app/forms.h"
 #include "app/messages.h"
 #include "app/recent_folder.h"
-#include "app/sample_format_form.h"
+#include "app/sample_format_dialog.h"
 #include "app/sound_session.h"
 #include "app/status_texts.h"
 #include "app/user_prompts.h"
@@ -53,7 +53,7 @@ bool EditController::Apply(EditCommand command, Then then, const EditArguments& 
 }
 
 std::optional<double> EditController::AskSeconds(double preset) {
-  auto* dialog = qobject_cast<TEchoForm*>(forms_.Echo);
+  auto* dialog = qobject_cast<SecondsDialog*>(forms_.seconds);
   if (!dialog) return std::nullopt;
   dialog->SetSeconds(preset);
   if (context_.prompts.RunModal(*dialog) != QDialog::Accepted) return std::nullopt;
@@ -81,7 +81,7 @@ void EditController::Faster() { Apply(EditCommand::Faster, Then::ShowRate); }
 void EditController::Slower() { Apply(EditCommand::Slower, Then::ShowRate); }
 
 void EditController::ChangeSampleFormat() {
-  auto* dialog = qobject_cast<TSampleFormat*>(forms_.SampleFormat);
+  auto* dialog = qobject_cast<SampleFormatDialog*>(forms_.sampleFormat);
   if (!dialog || context_.session.held) return;
   dialog->Preset(context_.session.doc.Format());
   if (context_.session.doc.DataSize == 0) return;

@@ -1,19 +1,19 @@
 #include "app/forms.h"
 
-#include "app/about_box.h"
-#include "app/echo_form.h"
+#include "app/about_dialog.h"
+#include "app/seconds_dialog.h"
 #include "app/main_window.h"
-#include "app/musik_cd_form.h"
-#include "app/sample_format_form.h"
+#include "app/cd_read_dialog.h"
+#include "app/sample_format_dialog.h"
 
 namespace sonavix {
 
 void CreateForms(MainWindow& window) {
   Forms forms;
-  forms.SampleFormat = new TSampleFormat(&window);
-  forms.MusikCD = new TMusikCDForm(&window);
-  forms.AboutBox = new TAboutBox(&window);
-  forms.Echo = new TEchoForm(&window);
+  forms.sampleFormat = new SampleFormatDialog(&window);
+  forms.cdRead = new CdReadDialog(&window);
+  forms.about = new AboutDialog(&window);
+  forms.seconds = new SecondsDialog(&window);
   window.SetForms(forms);
 }
 

@@ -9,10 +9,10 @@ namespace sonavix {
 class MainWindow;
 
 struct Forms {
-  QDialog* SampleFormat = nullptr;
-  QDialog* MusikCD = nullptr;
-  QDialog* AboutBox = nullptr;
-  QDialog* Echo = nullptr;
+  QDialog* sampleFormat = nullptr;
+  QDialog* cdRead = nullptr;
+  QDialog* about = nullptr;
+  QDialog* seconds = nullptr;
 };
 
 void CreateForms(MainWindow& window);

@@ -70,7 +70,7 @@ std::optional<int> AnswerWithoutDisplay(int argc, char** argv) {
 int main(int argc, char** argv) {
   if (sonavix::WantsNoWindow(argc, argv)) return sonavix::RunWithoutWindow(argc, argv);
   if (const std::optional<int> status = AnswerWithoutDisplay(argc, argv)) return *status;
-  sonavix::TApplication app(argc, argv);  // takes Qt's own options out of argv
+  sonavix::Application app(argc, argv);  // takes Qt's own options out of argv
   const sonavix::CommandLineRequest request = Read(argc, argv);
   if (const auto* error = std::get_if<sonavix::UsageError>(&request)) return sonavix::ReportUsageError(error->message);
   const auto* window = std::get_if<sonavix::OpenWindow>(&request);

@@ -93,7 +93,7 @@ void MainWindow::BindCommands() {
   bind(a.faster, [edit] { edit->Faster(); });
   bind(a.slower, [edit] { edit->Slower(); });
   bind(a.about, [this] {
-    if (forms_.AboutBox) prompts_.RunModal(*forms_.AboutBox);
+    if (forms_.about) prompts_.RunModal(*forms_.about);
   });
   bind(a.play, [this] {
     stopRequested_ = false;

@@ -5,14 +5,14 @@
 #include "app/background_job.h"
 #include "app/status_texts.h"
 #include "app/window_status.h"
-#include "mp3/acm_convertor.h"
+#include "mp3/acm_converter.h"
 
 namespace sonavix {
 
 Mp3ImportHost::Mp3ImportHost(acm::AcmManager& codecs, BackgroundJob& job, WindowStatus& status)
-    : job_(job), status_(status), converter_(std::make_unique<TACMConvertor>(codecs)) {
-  converter_->LoadMainWindowValues();
-  formats_ = Mp3FormatDiscovery(codecs, nullptr).Run();
+    : job_(job), status_(status), converter_(std::make_unique<AcmConverter>(codecs)) {
+  converter_->UseMp3ToPcmFormats();
+  formats_ = Mp3FormatDiscovery(codecs).Run();
 }
 
 Mp3ImportHost::~Mp3ImportHost() = default;
@@ -23,7 +23,7 @@ void Mp3ImportHost::ConvertToWave(const std::string& mp3Path, const std::string&
   errors_.clear();
   timeLeft_.emplace();
   gate_.emplace();
-  ConvertMP3WAV(mp3Path, wavePath, *converter_, formats_, *this);
+  ConvertMp3ToWave(mp3Path, wavePath, *converter_, formats_, *this);
 }
 
 std::vector<std::string> Mp3ImportHost::TakeErrors() { return std::exchange(errors_, {}); }
@@ -32,7 +32,7 @@ bool Mp3ImportHost::TakeReportedFailure() { return std::exchange(reportedFailure
 
 // The conversion reports after every chunk; the bar and the text follow a
 // few times a second, and at once when the bar empties or fills.
-void Mp3ImportHost::SetProStatus(int percent) {
+void Mp3ImportHost::ShowProgress(int percent) {
   const bool edge = percent <= 0 || percent >= 100 || percent < shownPercent_;
   if (!edge && gate_ && !gate_->Due()) return;
   shownPercent_ = percent;

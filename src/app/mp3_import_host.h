@@ -28,8 +28,7 @@ class Mp3ImportHost final : public Mp3ConversionHost, public Mp3Decoder {
 
   void ConvertToWave(const std::string& mp3Path, const std::string& wavePath) override;
 
-  void SetProStatus(int percent) override;
-  void ProcessMessages() override {}  // the window's own loop goes on
+  void ShowProgress(int percent) override;
   bool StopRequested() const override;
   void ClearStopRequest() override {}
   void ShowError(const std::string& text) override { errors_.push_back(text); }
@@ -41,13 +40,13 @@ class Mp3ImportHost final : public Mp3ConversionHost, public Mp3Decoder {
   // of its own (a file too long), so that no second box follows.
   bool TakeReportedFailure();
 
-  TACMConvertor& Converter() { return *converter_; }
+  AcmConverter& Converter() { return *converter_; }
   const std::vector<WaveFormatBlock>& Formats() const { return formats_; }
 
  private:
   BackgroundJob& job_;
   WindowStatus& status_;
-  std::unique_ptr<TACMConvertor> converter_;
+  std::unique_ptr<AcmConverter> converter_;
   std::vector<WaveFormatBlock> formats_;
   std::vector<std::string> errors_;
   bool reportedFailure_ = false;

@@ -149,7 +149,7 @@ void KaraokeTransform(std::uint8_t* frames, std::size_t frameCount) {
   }
 }
 
-std::string ChangeSecText(std::uint32_t lba, const TrackTable& table, std::uint32_t trackCount) {
+std::string PositionText(std::uint32_t lba, const TrackTable& table, std::uint32_t trackCount) {
   // The first entry beyond `lba` ends the track it lies in; past every entry
   // the position belongs to the last track.
   const std::size_t lastEntry = std::min<std::size_t>(std::size_t{trackCount} + 1, kTableEntries);

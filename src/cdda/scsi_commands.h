@@ -87,6 +87,6 @@ void KaraokeTransform(std::uint8_t* frames, std::size_t frameCount);
 // "Track no. <n> Time HH:MM:SS s" for a position: the track is the last one
 // that starts at or before `lba` (track 1 when none does), the time counts
 // from that track's start and is never negative.
-std::string ChangeSecText(std::uint32_t lba, const TrackTable& table, std::uint32_t trackCount);
+std::string PositionText(std::uint32_t lba, const TrackTable& table, std::uint32_t trackCount);
 
 }  // namespace sonavix::cdda

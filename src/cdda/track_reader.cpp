@@ -180,7 +180,7 @@ class ReadRun {
         return reply;
       }
       if (slept == 0) c_.host.WriteLine(kBecomingReady);
-      c_.host.ProcessMessages();
+      c_.host.Checkpoint();
       if (c_.cancelRequested) break;
       c_.sleep(kReadyPollSeconds);
       slept += kReadyPollSeconds;
@@ -200,13 +200,13 @@ class ReadRun {
       const double done = double(lba - span_.start) / double(span_.end - span_.start);
       const std::optional<double> left = timeLeft.Estimate(done);
       const std::string speed = left ? SpeedPhrase((lba - span_.start) / timeLeft.Elapsed()) : "";
-      c_.host.ShowPosition(ChangeSecText(lba, c_.table, c_.trackCount) + TimeLeftPhrase(left) + speed);
+      c_.host.ShowPosition(PositionText(lba, c_.table, c_.trackCount) + TimeLeftPhrase(left) + speed);
     };
     collected_.Start(lba, lba < span_.end ? std::uint64_t{span_.end - lba} * kSectorBytes : 0);
     int failures = 0;
     std::uint32_t failedFrom = lba;  // where the requests failing in a row began
     while (Going() && lba < span_.end) {
-      c_.host.ProcessMessages();
+      c_.host.Checkpoint();
       if (!Going()) break;
       const auto sectors = std::min(kSectorsPerRequest, span_.end - lba);
       if (!collected_.Fits(sectors * kSectorBytes)) break;
@@ -226,7 +226,7 @@ class ReadRun {
       if (lba < span_.end) showProgress();
     }
     if (ended_) return;
-    c_.host.ShowPosition(ChangeSecText(lba, c_.table, c_.trackCount));
+    c_.host.ShowPosition(PositionText(lba, c_.table, c_.trackCount));
     for (const std::string& line : GapLines(collected_.Gaps(), span_.start)) c_.host.WriteLine(line);
   }
 
@@ -278,7 +278,7 @@ class ReadRun {
     bool retryable = true;
     std::uint32_t got = Fetch(channel, lba, sectors, error, retryable);
     for (int retry = 0; got == 0 && retryable && retry < kRetries && Going(); ++retry) {
-      c_.host.ProcessMessages();
+      c_.host.Checkpoint();
       if (Going()) got = Fetch(channel, lba, sectors, error, retryable);
     }
     if (got > 0 || !Going()) return got;
@@ -290,7 +290,7 @@ class ReadRun {
     }
     std::uint32_t done = 0;
     for (; done < sectors; ++done) {
-      c_.host.ProcessMessages();
+      c_.host.Checkpoint();
       if (!Going()) break;
       std::string ignored;
       if (Fetch(channel, lba + done, 1, ignored, retryable) == 0) {
@@ -390,7 +390,7 @@ void SleepSeconds(double seconds) { std::this_thread::sleep_for(std::chrono::dur
 TrackReader::TrackReader(PassThroughTransport& passThrough, ScsiGenericLoader& generic)
     : passThrough_(passThrough), generic_(generic) {}
 
-void TrackReader::SaveTrackClick(const CDDriveList& drives, int driveIndex, AudioDocument& doc,
+void TrackReader::ReadTrack(const CDDriveList& drives, int driveIndex, AudioDocument& doc,
                                  TrackReadHost& host) {
   cancelRequested_ = false;
   if (driveIndex < 0 || driveIndex >= std::min(drives.CDDriveCount, kMaxCdDrives)) {
@@ -406,8 +406,8 @@ void TrackReader::SaveTrackClick(const CDDriveList& drives, int driveIndex, Audi
   host.WriteLine(kDone);
 }
 
-void TrackReader::ChangeSec(std::uint32_t lba, TrackReadHost& host) const {
-  host.ShowPosition(ChangeSecText(lba, trackTable_, trackCount_));
+void TrackReader::ReportPosition(std::uint32_t lba, TrackReadHost& host) const {
+  host.ShowPosition(PositionText(lba, trackTable_, trackCount_));
 }
 
 }  // namespace sonavix::cdda

@@ -28,7 +28,8 @@ class TrackReadHost {
   virtual ~TrackReadHost() = default;
   virtual void WriteLine(const std::string& line) = 0;  // UTF-8
   virtual void ShowPosition(const std::string& label) = 0;
-  virtual void ProcessMessages() = 0;
+  // Between the read's steps, before the next look at the cancel flag.
+  virtual void Checkpoint() {}
   virtual int TrackNumber() const = 0;  // 1 ... 256
   virtual bool Karaoke() const = 0;
 };
@@ -40,7 +41,7 @@ class TrackReader {
   // Reads track TrackNumber() of drive `driveIndex` (-1: none selected) of
   // `drives`. Whatever was read, if anything, becomes the document's sound
   // (44100 Hz, 16-bit, stereo); the document stays as it was otherwise.
-  void SaveTrackClick(const CDDriveList& drives, int driveIndex, AudioDocument& doc,
+  void ReadTrack(const CDDriveList& drives, int driveIndex, AudioDocument& doc,
                       TrackReadHost& host);
 
   // Ends a running read after the request in progress; may be called from
@@ -53,7 +54,7 @@ class TrackReader {
   const CdText& Text() const { return cdText_; }
   std::uint32_t TrackCount() const { return trackCount_; }
   // Shows which track and time `lba` belongs to.
-  void ChangeSec(std::uint32_t lba, TrackReadHost& host) const;
+  void ReportPosition(std::uint32_t lba, TrackReadHost& host) const;
 
   // The clock the time left and speed of a read are measured by, and the
   // patience with a drive that is becoming ready.

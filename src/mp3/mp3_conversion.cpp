@@ -19,21 +19,20 @@ namespace sonavix {
 
 // ---- codec discovery ------------------------------------------------------
 
-Mp3FormatDiscovery::Mp3FormatDiscovery(acm::AcmManager& manager, std::function<void()> pump)
-    : manager_(manager), pump_(std::move(pump)) {}
+Mp3FormatDiscovery::Mp3FormatDiscovery(acm::AcmManager& manager) : manager_(manager) {}
 
 std::vector<WaveFormatBlock> Mp3FormatDiscovery::Run() {
   found_.clear();
   manager_.DriverEnum(
       [this](acm::DriverId driver, std::uint32_t) {
-        ACMEnumDrvrMethod(driver);
+        ListDriverFormats(driver);
         return true;
       },
       acm::kDriverEnumDisabled);
   return found_;
 }
 
-void Mp3FormatDiscovery::ACMEnumDrvrMethod(acm::DriverId driver) {
+void Mp3FormatDiscovery::ListDriverFormats(acm::DriverId driver) {
   WaveFormatBlock block;
   block.SetFormatTag(kWaveFormatMpegLayer3);
   block.SetCbSize(kFormatBlockSize);
@@ -49,16 +48,15 @@ void Mp3FormatDiscovery::ACMEnumDrvrMethod(acm::DriverId driver) {
     manager_.FormatEnum(
         handle, details,
         [this](acm::DriverId, acm::FormatDetails& reported, std::uint32_t) {
-          ACMEnumFmtMethod(reported);
+          KeepIfLayer3(reported);
           return true;
         },
         0);
     manager_.DriverClose(handle, 0);
   }
-  if (pump_) pump_();
 }
 
-void Mp3FormatDiscovery::ACMEnumFmtMethod(const acm::FormatDetails& details) {
+void Mp3FormatDiscovery::KeepIfLayer3(const acm::FormatDetails& details) {
   if (details.dwFormatTag != kWaveFormatMpegLayer3 || !details.pwfx) return;
   WaveFormatBlock slot;
   std::memcpy(slot.bytes.data(), details.pwfx, std::min<std::size_t>(details.cbwfx, kFormatBlockSize));
@@ -184,11 +182,11 @@ void SetMp3Format(WaveFormatBlock& in, const Mp3Source& mp3, const std::vector<W
 // while closing on an error path must not hide the error itself.
 class ActiveConverter {
  public:
-  explicit ActiveConverter(TACMConvertor& c) : c_(c) { c_.SetActive(true); }
+  explicit ActiveConverter(AcmConverter& c) : c_(c) { c_.SetActive(true); }
   ~ActiveConverter() {
     try {
       c_.SetActive(false);
-    } catch (const EACMConvertor&) {
+    } catch (const AcmError&) {
     }
   }
   ActiveConverter(const ActiveConverter&) = delete;
@@ -196,7 +194,7 @@ class ActiveConverter {
   void Close() { c_.SetActive(false); }
 
  private:
-  TACMConvertor& c_;
+  AcmConverter& c_;
 };
 
 int Progress(std::int64_t fileLength, std::int64_t budget) {
@@ -209,7 +207,7 @@ enum class StreamEnd { Done, WriteFailed, TooLong };
 // Streams the source from `pos` through the converter into `out`, a chunk of
 // InputBufferSize bytes at a time, until the file is used up or a stop is
 // requested. Stops as soon as the sound would grow past `maxBytes`.
-StreamEnd StreamThrough(FileSource& source, std::int64_t pos, TACMConvertor& mp3wav, WaveOutput& out,
+StreamEnd StreamThrough(FileSource& source, std::int64_t pos, AcmConverter& mp3wav, WaveOutput& out,
                         Mp3ConversionHost& host, acm::AcmManager& manager, std::int64_t maxBytes) {
   const std::int64_t fileLength = source.Size();
   std::int64_t budget = fileLength - pos;
@@ -227,14 +225,14 @@ StreamEnd StreamThrough(FileSource& source, std::int64_t pos, TACMConvertor& mp3
     pos += chunk;
     budget -= chunk;
     header.cbSrcLength = static_cast<std::uint32_t>(chunk);
-    host.SetProStatus(Progress(fileLength, budget));
+    host.ShowProgress(Progress(fileLength, budget));
 
     const std::uint32_t flags = mode == Mode::First  ? acm::kConvertStart
                                 : mode == Mode::Last ? acm::kConvertEnd
                                                      : 0;
     try {
       CheckAcmResult(manager.StreamConvert(mp3wav.StreamHandle(), header, flags), "acmStreamConvert:");
-    } catch (const EACMConvertor&) {
+    } catch (const AcmError&) {
       // One block that does not convert loses only its own output.
     }
     const std::int64_t used = header.cbSrcLengthUsed;
@@ -247,7 +245,7 @@ StreamEnd StreamThrough(FileSource& source, std::int64_t pos, TACMConvertor& mp3
       return StreamEnd::TooLong;
     out.Append(mp3wav.DestBuffer(), made);
     if (!out.ok()) return StreamEnd::WriteFailed;
-    host.ProcessMessages();
+    host.Checkpoint();
     if (mode != Mode::Last) mode = Mode::Middle;
   }
   return StreamEnd::Done;
@@ -268,11 +266,11 @@ std::string TooLongMessage(int sampleRate, int channels) {
          std::to_string(seconds / 3600) + " Stunden " + std::to_string(seconds / 60 % 60) + " Minuten.";
 }
 
-void ConvertMP3WAV(const std::string& sourcePath, const std::string& destination, TACMConvertor& mp3wav,
+void ConvertMp3ToWave(const std::string& sourcePath, const std::string& destination, AcmConverter& mp3wav,
                    const std::vector<WaveFormatBlock>& formatList, Mp3ConversionHost& host,
                    std::int64_t maxPcmBytes) {
   host.ClearStopRequest();
-  host.SetProStatus(0);
+  host.ShowProgress(0);
   const std::unique_ptr<FileSource> source = OpenSourceWithRetry(sourcePath);
   if (!source) {
     host.ShowError("Konnte Datei nicht öffnen!");
@@ -291,7 +289,7 @@ void ConvertMP3WAV(const std::string& sourcePath, const std::string& destination
     const auto empty = WaveHeader(mp3wav.ACMFormatOut(), kWaveHeaderSize);
     out.Append(empty.data(), empty.size());
     out.Flush();
-    host.SetProStatus(0);
+    host.ShowProgress(0);
     return;
   }
   SetPcmFormat(mp3wav.ACMFormatOut(), *mp3);
@@ -305,7 +303,7 @@ void ConvertMP3WAV(const std::string& sourcePath, const std::string& destination
     ActiveConverter active(mp3wav);
     end = StreamThrough(*source, mp3->dataStart, mp3wav, out, host, mp3wav.Manager(),
                         maxPcmBytes < 0 ? MaxPcmBytes(mp3->channels) : maxPcmBytes);
-    host.SetProStatus(0);
+    host.ShowProgress(0);
     CheckAcmResult(mp3wav.Manager().StreamReset(mp3wav.StreamHandle(), 0), "acmStreamReset");
     active.Close();
   }
@@ -313,13 +311,13 @@ void ConvertMP3WAV(const std::string& sourcePath, const std::string& destination
   out.Flush();
   if (end != StreamEnd::Done || !out.ok()) {
     out.Discard();
-    host.SetProStatus(0);
+    host.ShowProgress(0);
     if (end == StreamEnd::TooLong) host.ReportTooLong(TooLongMessage(mp3->sampleRate, mp3->channels));
     return;
   }
   out.WriteAt(0, WaveHeader(mp3wav.ACMFormatOut(), out.Length()).data(), kWaveHeaderSize);
   if (!out.ok()) out.Discard();
-  host.SetProStatus(0);
+  host.ShowProgress(0);
 }
 
 }  // namespace sonavix

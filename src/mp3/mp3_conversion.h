@@ -9,27 +9,25 @@
 #include <vector>
 
 #include "mp3/acm.h"
-#include "mp3/acm_convertor.h"
+#include "mp3/acm_converter.h"
 #include "mp3/wave_format_block.h"
 
 namespace sonavix {
 
 // Collects every MPEG layer-3 format the drivers report, disabled drivers
-// included, in the order reported. `pump` runs after each driver so the
-// window stays responsive.
+// included, in the order reported.
 class Mp3FormatDiscovery {
  public:
-  Mp3FormatDiscovery(acm::AcmManager& manager, std::function<void()> pump);
+  explicit Mp3FormatDiscovery(acm::AcmManager& manager);
   // Runs the whole discovery; returns the formats found.
   std::vector<WaveFormatBlock> Run();
   // Lists one driver's formats.
-  void ACMEnumDrvrMethod(acm::DriverId driver);
+  void ListDriverFormats(acm::DriverId driver);
   // Keeps one reported format when it is MPEG layer 3.
-  void ACMEnumFmtMethod(const acm::FormatDetails& details);
+  void KeepIfLayer3(const acm::FormatDetails& details);
 
  private:
   acm::AcmManager& manager_;
-  std::function<void()> pump_;
   std::vector<WaveFormatBlock> found_;
 };
 
@@ -37,8 +35,10 @@ class Mp3FormatDiscovery {
 class Mp3ConversionHost {
  public:
   virtual ~Mp3ConversionHost() = default;
-  virtual void SetProStatus(int percent) = 0;
-  virtual void ProcessMessages() = 0;
+  // How far the conversion is, 0 ... 100, after every chunk.
+  virtual void ShowProgress(int percent) = 0;
+  // After every chunk converted, before the next look at StopRequested.
+  virtual void Checkpoint() {}
   virtual bool StopRequested() const = 0;
   virtual void ClearStopRequest() = 0;
   // An error box with the program's title as caption.
@@ -59,13 +59,13 @@ std::string TooLongMessage(int sampleRate, int channels);
 // Converts `source` (an MP3 file) into a WAV file at `destination`. The
 // result is seen only in the destination file: a 44-byte header and the PCM
 // converted, possibly none. Cannot-open failures are reported to the host;
-// a converter that cannot be opened throws EACMConvertor. Both files are
+// a converter that cannot be opened throws AcmError. Both files are
 // closed and the converter is inactive again on every way out. A file that
 // would decode to more than MaxPcmBytes is stopped as soon as that shows,
 // its destination emptied and ReportTooLong told.
 // `maxPcmBytes` below 0 stands for MaxPcmBytes of the stream's channels.
-void ConvertMP3WAV(const std::string& source, const std::string& destination,
-                   TACMConvertor& mp3wav, const std::vector<WaveFormatBlock>& formatList,
+void ConvertMp3ToWave(const std::string& source, const std::string& destination,
+                   AcmConverter& mp3wav, const std::vector<WaveFormatBlock>& formatList,
                    Mp3ConversionHost& host, std::int64_t maxPcmBytes = -1);
 
 }  // namespace sonavix

@@ -11,7 +11,7 @@
 
 #include "document/sound_files.h"
 #include "mp3/acm.h"
-#include "mp3/acm_convertor.h"
+#include "mp3/acm_converter.h"
 #include "mp3/mp3_conversion.h"
 
 namespace sonavix {
@@ -29,8 +29,7 @@ class Mp3FileDecoder final : public Mp3Decoder, private Mp3ConversionHost {
   const std::string& Error() const { return error_; }
 
  private:
-  void SetProStatus(int percent) override;
-  void ProcessMessages() override {}
+  void ShowProgress(int percent) override;
   bool StopRequested() const override;
   void ClearStopRequest() override {}
   void ShowError(const std::string& text) override { error_ = text; }
@@ -38,7 +37,7 @@ class Mp3FileDecoder final : public Mp3Decoder, private Mp3ConversionHost {
   std::function<void(int)> progress_;
   std::function<bool()> stop_;
   std::unique_ptr<acm::AcmManager> codecs_;
-  std::unique_ptr<TACMConvertor> convertor_;
+  std::unique_ptr<AcmConverter> convertor_;
   std::vector<WaveFormatBlock> formats_;
   std::string error_;
 };

@@ -12,7 +12,7 @@
 
 #include "app/zoom_spin_edit.h"
 #include "cdda/emulated_transports.h"
-#include "app/musik_cd_form.h"
+#include "app/cd_read_dialog.h"
 #include "view/zoom.h"
 #include "window_test_support.h"
 
@@ -41,20 +41,20 @@ class WindowCdda : public WindowTest {
   }
 
   static QStringList Items(const QDialog& dialog) {
-    const auto* box = dialog.findChild<QComboBox*>(QStringLiteral("DriveBox"));
+    const auto* box = dialog.findChild<QComboBox*>(QStringLiteral("driveBox"));
     QStringList items;
     for (int i = 0; i < box->count(); ++i) items << box->itemText(i);
     return items;
   }
 
   static QString Messages(const QDialog& dialog) {
-    return dialog.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"))->toPlainText();
+    return dialog.findChild<QPlainTextEdit*>(QStringLiteral("log"))->toPlainText();
   }
 
   // A button of the dialog, and the read it starts to its end.
   static void ClickIn(QDialog& dialog, const char* button) {
     dialog.findChild<QPushButton*>(QString::fromLatin1(button))->click();
-    auto* cd = qobject_cast<TMusikCDForm*>(&dialog);
+    auto* cd = qobject_cast<CdReadDialog*>(&dialog);
     ASSERT_TRUE(QTest::qWaitFor([cd] { return !cd || !cd->Reading(); }, 60'000));
   }
 
@@ -69,7 +69,7 @@ TEST_F(WindowCdda, TheDialogListsTheDrivesFoundTheFirstTimeOnly) {
   int selected = -2;
   prompts.dialogs.push_back([&](QDialog& dialog) {
     seen = Items(dialog);
-    selected = dialog.findChild<QComboBox*>(QStringLiteral("DriveBox"))->currentIndex();
+    selected = dialog.findChild<QComboBox*>(QStringLiteral("driveBox"))->currentIndex();
     return int(QDialog::Rejected);
   });
   Trigger(A().readCd);
@@ -82,7 +82,7 @@ TEST_F(WindowCdda, TheDialogListsTheDrivesFoundTheFirstTimeOnly) {
   AddDrive("sr2");
   Trigger(A().readCd);
   EXPECT_EQ(passThrough->opened, 2);
-  EXPECT_EQ(Items(*form->GetForms().MusikCD).size(), 2);
+  EXPECT_EQ(Items(*form->GetForms().cdRead).size(), 2);
   EXPECT_EQ(prompts.dialogTitles,
             (QStringList{"Lied von Musik-CD einlesen...", "Lied von Musik-CD einlesen..."}));
   EXPECT_EQ(form->Document().DataSize, 0);
@@ -93,13 +93,13 @@ TEST_F(WindowCdda, DiscoveryProblemsAreWrittenIntoTheDialogOnce) {
   Trigger(A().readCd);
   Trigger(A().readCd);
   EXPECT_EQ(generic->loads, 1);
-  const QDialog& dialog = *form->GetForms().MusikCD;
+  const QDialog& dialog = *form->GetForms().cdRead;
   EXPECT_EQ(Messages(dialog).count(QStringLiteral("Konnte ASPI Layer nicht laden")), 1);
   EXPECT_TRUE(Items(dialog).isEmpty());
 
   // OK without a drive reads nothing and says so.
   prompts.dialogs.push_back([&](QDialog& shown) {
-    ClickIn(shown, "BitBtnXP1");
+    ClickIn(shown, "okButton");
     return shown.result();
   });
   Trigger(A().readCd);
@@ -113,8 +113,8 @@ TEST_F(WindowCdda, OkReadsTheChosenTrackAndTheViewShowsItWhole) {
   disc.leadOut = 300;
   int result = -1;
   prompts.dialogs.push_back([&](QDialog& dialog) {
-    dialog.findChild<QSpinBox*>(QStringLiteral("STrackEd"))->setValue(2);
-    ClickIn(dialog, "BitBtnXP1");
+    dialog.findChild<QSpinBox*>(QStringLiteral("trackField"))->setValue(2);
+    ClickIn(dialog, "okButton");
     result = dialog.result();
     return result;
   });
@@ -130,12 +130,12 @@ TEST_F(WindowCdda, OkReadsTheChosenTrackAndTheViewShowsItWhole) {
   EXPECT_EQ(form->View().Zoom(), WholeFileZoom(doc.SampleCount(), (&form->View())->width()));
   EXPECT_GT(form->View().DrawCount(), paints);
 
-  const QDialog& dialog = *form->GetForms().MusikCD;
+  const QDialog& dialog = *form->GetForms().cdRead;
   EXPECT_TRUE(Messages(dialog).endsWith(
       QStringLiteral("2 Tracks gefunden...\nStarte Ripping...\nRipping beendet...")));
-  EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("Label1"))->text(),
+  EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("positionLabel"))->text(),
             QStringLiteral("Track no. 2 Time 00:00:02 s"));
-  EXPECT_TRUE(dialog.findChild<QPushButton*>(QStringLiteral("BitBtnXP1"))->isEnabled());
+  EXPECT_TRUE(dialog.findChild<QPushButton*>(QStringLiteral("okButton"))->isEnabled());
 }
 
 // A disc with CD-Text: the dialog names the chosen track, the sound takes
@@ -153,14 +153,14 @@ TEST_F(WindowCdda, CdTextNamesTheTrackTheSoundAndAnEmptyTextLine) {
     line->setText(before);
     QString shown;
     prompts.dialogs.push_back([&](QDialog& dialog) {
-      dialog.findChild<QSpinBox*>(QStringLiteral("STrackEd"))->setValue(2);
-      ClickIn(dialog, "BitBtnXP1");
-      shown = dialog.findChild<QLabel*>(QStringLiteral("TrackTextLabel"))->text();
+      dialog.findChild<QSpinBox*>(QStringLiteral("trackField"))->setValue(2);
+      ClickIn(dialog, "okButton");
+      shown = dialog.findChild<QLabel*>(QStringLiteral("trackText"))->text();
       return dialog.result();
     });
     Trigger(A().readCd);
     EXPECT_EQ(shown, QStringLiteral("Übermorgen – Die Quorvins"));
-    EXPECT_TRUE(Messages(*form->GetForms().MusikCD).contains(QStringLiteral("CD-Text: Übermorgen – Die Quorvins")));
+    EXPECT_TRUE(Messages(*form->GetForms().cdRead).contains(QStringLiteral("CD-Text: Übermorgen – Die Quorvins")));
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Quorvin Sonavix 1.0 – Übermorgen – Die Quorvins"));
     EXPECT_EQ(line->text(), before.isEmpty() ? QStringLiteral("Übermorgen – Die Quorvins") : before);
   }
@@ -176,13 +176,13 @@ TEST_F(WindowCdda, AbbrechenDuringAReadKeepsWhatWasRead) {
   drive->readFails = [&](std::size_t index, std::uint32_t) -> std::optional<cdda::SenseError> {
     if (index == 3)
       QMetaObject::invokeMethod(
-          shown, [&] { shown->findChild<QPushButton*>(QStringLiteral("BitBtnXP2"))->click(); },
+          shown, [&] { shown->findChild<QPushButton*>(QStringLiteral("cancelButton"))->click(); },
           Qt::BlockingQueuedConnection);
     return std::nullopt;
   };
   prompts.dialogs.push_back([&](QDialog& dialog) {
     shown = &dialog;
-    ClickIn(dialog, "BitBtnXP1");
+    ClickIn(dialog, "okButton");
     return dialog.result();
   });
   Trigger(A().readCd);
@@ -196,7 +196,7 @@ TEST_F(WindowCdda, AbbrechenWhenIdleClosesWithoutReading) {
   int result = -1;
   prompts.dialogs.push_back([&](QDialog& dialog) {
     dialog.setResult(QDialog::Accepted);
-    ClickIn(dialog, "BitBtnXP2");
+    ClickIn(dialog, "cancelButton");
     result = dialog.result();
     return result;
   });

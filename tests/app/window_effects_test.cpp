@@ -6,8 +6,8 @@
 #include <QSpinBox>
 
 #include "app/zoom_spin_edit.h"
-#include "app/echo_form.h"
-#include "app/sample_format_form.h"
+#include "app/seconds_dialog.h"
+#include "app/sample_format_dialog.h"
 #include "window_test_support.h"
 
 namespace sonavix::testing {
@@ -54,7 +54,7 @@ TEST_F(WindowEffects, TheTimeSpanDialogAsksAndCancelChangesNothing) {
   const std::vector<std::uint8_t> before = DocumentBytes(doc);
   double presetSeen = 0;
   prompts.dialogs.push_back([&](QDialog& dialog) {
-    presetSeen = qobject_cast<TEchoForm*>(&dialog)->Seconds();
+    presetSeen = qobject_cast<SecondsDialog*>(&dialog)->Seconds();
     return int(QDialog::Rejected);
   });
   Trigger(A().fadeIn);
@@ -63,8 +63,8 @@ TEST_F(WindowEffects, TheTimeSpanDialogAsksAndCancelChangesNothing) {
   EXPECT_EQ(prompts.dialogTitles, QStringList{"Effekt"});
 
   prompts.dialogs.push_back([&](QDialog& dialog) {
-    presetSeen = qobject_cast<TEchoForm*>(&dialog)->Seconds();
-    qobject_cast<TEchoForm*>(&dialog)->SetSeconds(0.1);
+    presetSeen = qobject_cast<SecondsDialog*>(&dialog)->Seconds();
+    qobject_cast<SecondsDialog*>(&dialog)->SetSeconds(0.1);
     return int(QDialog::Accepted);
   });
   Trigger(A().echo);
@@ -80,8 +80,8 @@ TEST_F(WindowEffects, SampleFormatDialogIsPresetAndSkippedForAnEmptySound) {
   OpenThroughCommand(WriteRamp("a.wav", 22050));
   int rateSeen = 0;
   prompts.dialogs.push_back([&](QDialog& dialog) {
-    rateSeen = dialog.findChild<QSpinBox*>("SamplesEd")->value();
-    dialog.findChild<QSpinBox*>("SamplesEd")->setValue(11025);
+    rateSeen = dialog.findChild<QSpinBox*>("rateField")->value();
+    dialog.findChild<QSpinBox*>("rateField")->setValue(11025);
     return int(QDialog::Accepted);
   });
   Trigger(A().changeSampleFormat);

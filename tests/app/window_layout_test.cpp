@@ -151,12 +151,12 @@ TEST_F(WindowLayout, OnlyCommandsTheProgramCanCarryOutAreEnabled) {
 
 TEST_F(WindowLayout, DialogsAreMadeAtStartAndStayHidden) {
   const Forms& forms = form->GetForms();
-  ASSERT_TRUE(forms.SampleFormat && forms.MusikCD && forms.AboutBox && forms.Echo);
-  EXPECT_EQ(forms.SampleFormat->windowTitle(), QStringLiteral("Sampleformat ändern"));
-  EXPECT_EQ(forms.MusikCD->windowTitle(), QStringLiteral("Lied von Musik-CD einlesen..."));
-  EXPECT_EQ(forms.AboutBox->windowTitle(), QStringLiteral("Info"));
-  EXPECT_EQ(forms.Echo->windowTitle(), QStringLiteral("Effekt"));
-  for (QDialog* dialog : {forms.SampleFormat, forms.MusikCD, forms.AboutBox, forms.Echo})
+  ASSERT_TRUE(forms.sampleFormat && forms.cdRead && forms.about && forms.seconds);
+  EXPECT_EQ(forms.sampleFormat->windowTitle(), QStringLiteral("Sampleformat ändern"));
+  EXPECT_EQ(forms.cdRead->windowTitle(), QStringLiteral("Lied von Musik-CD einlesen..."));
+  EXPECT_EQ(forms.about->windowTitle(), QStringLiteral("Info"));
+  EXPECT_EQ(forms.seconds->windowTitle(), QStringLiteral("Effekt"));
+  for (QDialog* dialog : {forms.sampleFormat, forms.cdRead, forms.about, forms.seconds})
     EXPECT_FALSE(dialog->isVisible());
 
   Trigger(A().about);

@@ -11,7 +11,7 @@
 #include <cstdlib>
 
 #include "app/progress_panel.h"
-#include "mp3/acm_convertor.h"
+#include "mp3/acm_converter.h"
 #include "mp3/scripted_acm_driver.h"
 #include "window_test_support.h"
 

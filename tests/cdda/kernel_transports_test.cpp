@@ -33,7 +33,6 @@ class ReadHost final : public TrackReadHost {
  public:
   void WriteLine(const std::string& line) override { lines.push_back(line); }
   void ShowPosition(const std::string&) override {}
-  void ProcessMessages() override {}
   int TrackNumber() const override { return track; }
   bool Karaoke() const override { return false; }
   Lines lines;
@@ -52,7 +51,7 @@ class KernelTransportsTest : public ::testing::Test {
     ASSERT_GE(drives.CDDriveCount, 1);
     TrackReader reader(*passThrough, *generic);
     host.track = track;
-    reader.SaveTrackClick(drives, 0, doc, host);
+    reader.ReadTrack(drives, 0, doc, host);
   }
 
   bool HoldsSectorsFrom(std::uint32_t lba) const {

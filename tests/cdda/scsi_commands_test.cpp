@@ -157,23 +157,23 @@ TEST(KaraokeTest, TransformsEveryFrameOfTheBlock) {
   }
 }
 
-TEST(ChangeSecTest, ShowsTrackAndTimeWithinIt) {
+TEST(PositionTextTest, ShowsTrackAndTimeWithinIt) {
   TrackTable table{};
   table[1] = 150, table[2] = 15000, table[3] = 30000, table[4] = 45000;
-  EXPECT_EQ(ChangeSecText(15000 + 4500, table, 3), "Track no. 2 Time 00:01:00 s");
-  EXPECT_EQ(ChangeSecText(15000, table, 3), "Track no. 2 Time 00:00:00 s");
-  EXPECT_EQ(ChangeSecText(30000 - 1, table, 3), "Track no. 2 Time 00:03:19 s");
+  EXPECT_EQ(PositionText(15000 + 4500, table, 3), "Track no. 2 Time 00:01:00 s");
+  EXPECT_EQ(PositionText(15000, table, 3), "Track no. 2 Time 00:00:00 s");
+  EXPECT_EQ(PositionText(30000 - 1, table, 3), "Track no. 2 Time 00:03:19 s");
   // Before the first track: track 1, never a negative time.
-  EXPECT_EQ(ChangeSecText(100, table, 3), "Track no. 1 Time 00:00:00 s");
+  EXPECT_EQ(PositionText(100, table, 3), "Track no. 1 Time 00:00:00 s");
   // Past the lead-out (the last request runs over the end): the last track.
-  EXPECT_EQ(ChangeSecText(45000 + 9, table, 3), "Track no. 3 Time 00:03:20 s");
+  EXPECT_EQ(PositionText(45000 + 9, table, 3), "Track no. 3 Time 00:03:20 s");
 }
 
-TEST(ChangeSecTest, FormatsHours) {
+TEST(PositionTextTest, FormatsHours) {
   TrackTable table{};
   table[1] = 0, table[2] = 0xFFFFFFFF;
-  EXPECT_EQ(ChangeSecText(75 * 3661, table, 1), "Track no. 1 Time 01:01:01 s");
-  EXPECT_EQ(ChangeSecText(75 * 360000, table, 1), "Track no. 1 Time 100:00:00 s");
+  EXPECT_EQ(PositionText(75 * 3661, table, 1), "Track no. 1 Time 01:01:01 s");
+  EXPECT_EQ(PositionText(75 * 360000, table, 1), "Track no. 1 Time 100:00:00 s");
 }
 
 }  // namespace

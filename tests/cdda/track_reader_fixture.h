@@ -22,7 +22,7 @@ class RecordingHost final : public TrackReadHost {
  public:
   void WriteLine(const std::string& line) override { lines.push_back(line); }
   void ShowPosition(const std::string& text) override { label = text; }
-  void ProcessMessages() override {
+  void Checkpoint() override {
     ++processed;
     if (onProcess) onProcess(processed);
   }
@@ -76,7 +76,7 @@ class TrackReaderTest : public ::testing::Test {
 
   void Read(int track) {
     host.track = track;
-    reader.SaveTrackClick(drives, 0, doc, host);
+    reader.ReadTrack(drives, 0, doc, host);
   }
 
   std::vector<EmulatedCdDrive::Command> ReadCommands() const {

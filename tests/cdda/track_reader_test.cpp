@@ -234,7 +234,7 @@ TEST_F(TrackReaderTest, ATocWhoseLastTrackLiesBelowItsFirstIsRefused) {
 TEST_F(TrackReaderTest, NoSelectedDriveReadsNothing) {
   for (int index : {-1, 1}) {
     host.lines.clear();
-    reader.SaveTrackClick(drives, index, doc, host);
+    reader.ReadTrack(drives, index, doc, host);
     EXPECT_EQ(host.lines, Lines{"Kein Laufwerk ausgewählt..."});
   }
   EXPECT_EQ(passThrough.opened, 0);

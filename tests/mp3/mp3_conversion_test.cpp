@@ -18,7 +18,7 @@
 
 #include "document/little_endian.h"
 #include "mp3/acm.h"
-#include "mp3/acm_convertor.h"
+#include "mp3/acm_converter.h"
 #include "mp3/mp3_conversion.h"
 #include "mp3/scripted_acm_driver.h"
 
@@ -30,8 +30,8 @@ using Bytes = std::vector<std::uint8_t>;
 
 class RecordingHost final : public Mp3ConversionHost {
  public:
-  void SetProStatus(int percent) override { progress.push_back(percent); }
-  void ProcessMessages() override {
+  void ShowProgress(int percent) override { progress.push_back(percent); }
+  void Checkpoint() override {
     ++pumps;
     if (stopAfterPumps > 0 && pumps >= stopAfterPumps) stop = true;
   }
@@ -74,8 +74,8 @@ class Mp3ConversionTest : public ::testing::Test {
     std::vector<std::unique_ptr<acm::AcmDriver>> drivers;
     drivers.push_back(std::make_unique<acm::ScriptedAcmDriver>(script));
     manager = std::make_unique<acm::AcmManager>(std::move(drivers));
-    mp3wav = std::make_unique<TACMConvertor>(*manager);
-    mp3wav->LoadMainWindowValues();
+    mp3wav = std::make_unique<AcmConverter>(*manager);
+    mp3wav->UseMp3ToPcmFormats();
     dir = fs::temp_directory_path() /
           ("sonavix_conv_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     fs::create_directories(dir);
@@ -86,7 +86,7 @@ class Mp3ConversionTest : public ::testing::Test {
                 std::int64_t maxPcmBytes = -1) {
     const fs::path in = dir / "in.mp3", out = dir / "out.wav";
     std::ofstream(in, std::ios::binary).write(reinterpret_cast<const char*>(mp3.data()), std::streamsize(mp3.size()));
-    ConvertMP3WAV(in.string(), out.string(), *mp3wav, list, host, maxPcmBytes);
+    ConvertMp3ToWave(in.string(), out.string(), *mp3wav, list, host, maxPcmBytes);
     std::ifstream file(out, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(file), {});
   }
@@ -99,7 +99,7 @@ class Mp3ConversionTest : public ::testing::Test {
 
   std::shared_ptr<acm::ScriptedAcmScript> script;
   std::unique_ptr<acm::AcmManager> manager;
-  std::unique_ptr<TACMConvertor> mp3wav;
+  std::unique_ptr<AcmConverter> mp3wav;
   RecordingHost host;
   fs::path dir;
 };
@@ -294,13 +294,13 @@ TEST_F(Mp3ConversionTest, FailedConversionCallsAreSkippedAndTheLoopGoesOn) {
 }
 
 TEST_F(Mp3ConversionTest, MissingFilesAreReportedInGerman) {
-  ConvertMP3WAV((dir / "none.mp3").string(), (dir / "out.wav").string(), *mp3wav, {}, host);
+  ConvertMp3ToWave((dir / "none.mp3").string(), (dir / "out.wav").string(), *mp3wav, {}, host);
   EXPECT_EQ(host.errors, std::vector<std::string>{"Konnte Datei nicht öffnen!"});
   EXPECT_FALSE(fs::exists(dir / "out.wav"));
 
   host.errors.clear();
   std::ofstream(dir / "in.mp3") << "x";
-  ConvertMP3WAV((dir / "in.mp3").string(), (dir / "no" / "out.wav").string(), *mp3wav, {}, host);
+  ConvertMp3ToWave((dir / "in.mp3").string(), (dir / "no" / "out.wav").string(), *mp3wav, {}, host);
   EXPECT_EQ(host.errors, std::vector<std::string>{"Konnte Ausgabedatei nicht erstellen!"});
 }
 
@@ -309,7 +309,7 @@ TEST_F(Mp3ConversionTest, AConverterThatCannotOpenThrowsAndLeavesNothingOpen) {
   try {
     Convert(Frame(100));
     FAIL() << "no exception";
-  } catch (const EACMConvertor& e) {
+  } catch (const AcmError& e) {
     EXPECT_STREQ(e.what(), "acmStreamOpen: The requested operation cannot be performed.");
   }
   EXPECT_FALSE(mp3wav->Active());
@@ -318,7 +318,7 @@ TEST_F(Mp3ConversionTest, AConverterThatCannotOpenThrowsAndLeavesNothingOpen) {
 
 TEST_F(Mp3ConversionTest, AFailedResetThrowsButTheNextConversionStillWorks) {
   script->resetResult = acm::kNotPossible;
-  EXPECT_THROW(Convert(Frame(100)), EACMConvertor);
+  EXPECT_THROW(Convert(Frame(100)), AcmError);
   EXPECT_FALSE(mp3wav->Active()) << "a converter stuck active would refuse every later import";
   script->resetResult = acm::kNoError;
   const Bytes wav = Convert(Frame(100));
@@ -339,7 +339,7 @@ TEST_F(Mp3ConversionTest, AWaveFileThatCannotBeWrittenWholeIsLeftEmpty) {
   limit = saved;
   limit.rlim_cur = 64 * 1024;
   ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
-  ConvertMP3WAV(in.string(), (dir / "out.wav").string(), *mp3wav, {}, host);
+  ConvertMp3ToWave(in.string(), (dir / "out.wav").string(), *mp3wav, {}, host);
   ::setrlimit(RLIMIT_FSIZE, &saved);
   ::sigaction(SIGXFSZ, &old, nullptr);
   EXPECT_EQ(fs::file_size(dir / "out.wav"), 0u);
@@ -362,14 +362,12 @@ TEST(Mp3FormatDiscoveryTest, KeepsTheLayer3FormatsOfEveryDriverDisabledOnesInclu
   drivers.push_back(std::make_unique<acm::ScriptedAcmDriver>(second));
   acm::AcmManager manager(std::move(drivers));
 
-  int pumps = 0;
-  Mp3FormatDiscovery discovery(manager, [&] { ++pumps; });
+  Mp3FormatDiscovery discovery(manager);
   const std::vector<WaveFormatBlock> found = discovery.Run();
   ASSERT_EQ(found.size(), 3u);
   EXPECT_EQ(found[0], first->formats[0].block);
   EXPECT_EQ(found[1], first->formats[2].block);
   EXPECT_EQ(found[2], second->formats[0].block);
-  EXPECT_EQ(pumps, 2);
 }
 
 TEST(Mp3FormatDiscoveryTest, CopiesOnlyTheBytesTheDriverReports) {
@@ -380,7 +378,7 @@ TEST(Mp3FormatDiscoveryTest, CopiesOnlyTheBytesTheDriverReports) {
   std::vector<std::unique_ptr<acm::AcmDriver>> drivers;
   drivers.push_back(std::make_unique<acm::ScriptedAcmDriver>(script));
   acm::AcmManager manager(std::move(drivers));
-  const auto found = Mp3FormatDiscovery(manager, nullptr).Run();
+  const auto found = Mp3FormatDiscovery(manager).Run();
   ASSERT_EQ(found.size(), 1u);
   EXPECT_EQ(found[0].bytes[40], 0);
   EXPECT_EQ(found[0].Mp3BlockSize(), 417);

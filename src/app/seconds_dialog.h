@@ -7,10 +7,10 @@ class QDoubleSpinBox;
 
 namespace sonavix {
 
-class TEchoForm final : public QDialog {
+class SecondsDialog final : public QDialog {
   Q_OBJECT
  public:
-  explicit TEchoForm(QWidget* parent = nullptr);
+  explicit SecondsDialog(QWidget* parent = nullptr);
 
   // Each command presets its own length before showing the dialog.
   void SetSeconds(double seconds);
@@ -20,7 +20,7 @@ class TEchoForm final : public QDialog {
   void showEvent(QShowEvent* event) override;
 
  private:
-  QDoubleSpinBox* ZeitEd = nullptr;
+  QDoubleSpinBox* secondsField_ = nullptr;
 };
 
 }  // namespace sonavix

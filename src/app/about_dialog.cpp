@@ -1,4 +1,4 @@
-#include "app/about_box.h"
+#include "app/about_dialog.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
@@ -30,7 +30,7 @@ QPixmap ProgramPicture(int size) {
   return picture;
 }
 
-TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
+AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("AboutBox"));
   setWindowTitle(QStringLiteral("Info"));
   auto* picture = new QLabel;

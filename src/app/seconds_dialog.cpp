@@ -1,4 +1,4 @@
-#include "app/echo_form.h"
+#include "app/seconds_dialog.h"
 
 #include <QDoubleSpinBox>
 #include <QHBoxLayout>
@@ -10,33 +10,33 @@
 
 namespace sonavix {
 
-TEchoForm::TEchoForm(QWidget* parent) : QDialog(parent) {
+SecondsDialog::SecondsDialog(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("EchoForm"));
   setWindowTitle(QStringLiteral("Effekt"));
 
   auto* label1 = new QLabel(QStringLiteral("Zeitspanne:"));
-  label1->setObjectName(QStringLiteral("Label1"));
-  ZeitEd = new QDoubleSpinBox;
-  ZeitEd->setObjectName(QStringLiteral("ZeitEd"));
-  ZeitEd->setDecimals(6);  // enough for the smallest span, one microsecond
-  ZeitEd->setRange(1e-06, 100);
-  ZeitEd->setSingleStep(0.1);
-  ZeitEd->setValue(0.5);
-  label1->setBuddy(ZeitEd);
+  label1->setObjectName(QStringLiteral("secondsLabel"));
+  secondsField_ = new QDoubleSpinBox;
+  secondsField_->setObjectName(QStringLiteral("secondsField"));
+  secondsField_->setDecimals(6);  // enough for the smallest span, one microsecond
+  secondsField_->setRange(1e-06, 100);
+  secondsField_->setSingleStep(0.1);
+  secondsField_->setValue(0.5);
+  label1->setBuddy(secondsField_);
   auto* label2 = new QLabel(QStringLiteral("Sekunden"));
-  label2->setObjectName(QStringLiteral("Label2"));
+  label2->setObjectName(QStringLiteral("unitLabel"));
 
   auto* ok = new QPushButton(QStringLiteral("OK"));
-  ok->setObjectName(QStringLiteral("BitBtnXP1"));
+  ok->setObjectName(QStringLiteral("okButton"));
   ok->setDefault(true);
   auto* cancel = new QPushButton(QStringLiteral("Abbrechen"));
-  cancel->setObjectName(QStringLiteral("BitBtnXP2"));
+  cancel->setObjectName(QStringLiteral("cancelButton"));
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
   auto* field = new QHBoxLayout;
   field->addWidget(label1);
-  field->addWidget(ZeitEd, 1);
+  field->addWidget(secondsField_, 1);
   field->addWidget(label2);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
@@ -49,11 +49,11 @@ TEchoForm::TEchoForm(QWidget* parent) : QDialog(parent) {
   column->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-void TEchoForm::SetSeconds(double seconds) { ZeitEd->setValue(seconds); }
+void SecondsDialog::SetSeconds(double seconds) { secondsField_->setValue(seconds); }
 
-double TEchoForm::Seconds() const { return ZeitEd->value(); }
+double SecondsDialog::Seconds() const { return secondsField_->value(); }
 
-void TEchoForm::showEvent(QShowEvent* event) {
+void SecondsDialog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   CenterOnScreen(*this);
 }

@@ -1,7 +1,7 @@
 // The converter component: opening and closing one stream of the audio
 // compression layer, its buffers, and the texts of the layer's result codes.
 
-#include "mp3/acm_convertor.h"
+#include "mp3/acm_converter.h"
 
 #include <algorithm>
 
@@ -38,7 +38,7 @@ WaveFormatBlock DefaultFormatBlock() {
   return block;
 }
 
-WaveFormatBlock MainWindowSourceFormat() {
+WaveFormatBlock DefaultSourceFormat() {
   WaveFormatBlock block;
   block.SetFormatTag(kWaveFormatMpegLayer3);
   block.SetChannels(2);
@@ -51,7 +51,7 @@ WaveFormatBlock MainWindowSourceFormat() {
   return block;
 }
 
-WaveFormatBlock MainWindowDestinationFormat() {
+WaveFormatBlock DefaultDestinationFormat() {
   WaveFormatBlock block;
   block.SetFormatTag(kWaveFormatPcm);
   block.SetChannels(2);
@@ -95,17 +95,17 @@ void FreeBuffers(std::unique_ptr<std::uint8_t[]>& source, std::unique_ptr<std::u
 
 void CheckAcmResult(acm::Result result, const std::string& prefix) {
   if (result == acm::kNoError) return;
-  if (const char* text = AcmResultText(result)) throw EACMConvertor(prefix + text);
-  throw EACMConvertor(prefix + " raised an unknown error (code #" + std::to_string(result) + ")");
+  if (const char* text = AcmResultText(result)) throw AcmError(prefix + text);
+  throw AcmError(prefix + " raised an unknown error (code #" + std::to_string(result) + ")");
 }
 
-TACMConvertor::TACMConvertor(acm::AcmManager& manager)
+AcmConverter::AcmConverter(acm::AcmManager& manager)
     : manager_(manager), formatIn_(DefaultFormatBlock()), formatOut_(DefaultFormatBlock()) {
   SetInputBufferSize(2048);
   SetUseRealTime(false);
 }
 
-TACMConvertor::~TACMConvertor() {
+AcmConverter::~AcmConverter() {
   try {
     SetActive(false);
   } catch (...) {
@@ -114,17 +114,17 @@ TACMConvertor::~TACMConvertor() {
   }
 }
 
-void TACMConvertor::SetInputBufferSize(std::int32_t size) {
-  if (active_) throw EACMConvertor("You cannot change the buffer size while active.");
+void AcmConverter::SetInputBufferSize(std::int32_t size) {
+  if (active_) throw AcmError("You cannot change the buffer size while active.");
   inputBufferSize_ = size;
 }
 
-void TACMConvertor::SetUseRealTime(bool on) {
-  if (active_) throw EACMConvertor("You cannot change the real time flag while active.");
+void AcmConverter::SetUseRealTime(bool on) {
+  if (active_) throw AcmError("You cannot change the real time flag while active.");
   useRealTime_ = on;
 }
 
-void TACMConvertor::SetActive(bool on) {
+void AcmConverter::SetActive(bool on) {
   if (on == active_) return;
   if (on) {
     Open();
@@ -133,7 +133,7 @@ void TACMConvertor::SetActive(bool on) {
   }
 }
 
-void TACMConvertor::Open() {
+void AcmConverter::Open() {
   const std::uint32_t openFlags = useRealTime_ ? 0 : acm::kStreamOpenNonRealtime;
   acm::StreamHandle stream = nullptr;
   CheckAcmResult(manager_.StreamOpen(&stream, nullptr, formatIn_, formatOut_, nullptr, 0, 0, openFlags),
@@ -164,7 +164,7 @@ void TACMConvertor::Open() {
   active_ = true;
 }
 
-void TACMConvertor::Close() {
+void AcmConverter::Close() {
   // Both calls are made and the component always ends inactive, so a failed
   // unprepare neither leaves the stream open nor blocks the next open. The
   // first failure is the one reported.
@@ -177,14 +177,14 @@ void TACMConvertor::Close() {
   CheckAcmResult(closed, "acmStreamClose:");
 }
 
-std::vector<std::uint8_t> TACMConvertor::WriteFormatBlock(const WaveFormatBlock& block) {
+std::vector<std::uint8_t> AcmConverter::WriteFormatBlock(const WaveFormatBlock& block) {
   std::vector<std::uint8_t> data(kCountSize + kFormatBlockSize);
   StoreLe32(data.data(), kFormatBlockSize);
   std::copy(block.bytes.begin(), block.bytes.end(), data.begin() + kCountSize);
   return data;
 }
 
-bool TACMConvertor::ReadFormatBlock(const std::uint8_t* data, std::size_t size, WaveFormatBlock& block) {
+bool AcmConverter::ReadFormatBlock(const std::uint8_t* data, std::size_t size, WaveFormatBlock& block) {
   if (size < kCountSize) return false;
   const std::size_t count = LoadLe32(data);
   if (size - kCountSize < count) return false;
@@ -194,10 +194,10 @@ bool TACMConvertor::ReadFormatBlock(const std::uint8_t* data, std::size_t size, 
   return true;
 }
 
-void TACMConvertor::LoadMainWindowValues() {
+void AcmConverter::UseMp3ToPcmFormats() {
   SetInputBufferSize(2048);
-  const std::vector<std::uint8_t> in = WriteFormatBlock(MainWindowSourceFormat());
-  const std::vector<std::uint8_t> out = WriteFormatBlock(MainWindowDestinationFormat());
+  const std::vector<std::uint8_t> in = WriteFormatBlock(DefaultSourceFormat());
+  const std::vector<std::uint8_t> out = WriteFormatBlock(DefaultDestinationFormat());
   ReadFormatBlock(in.data(), in.size(), formatIn_);
   ReadFormatBlock(out.data(), out.size(), formatOut_);
 }

@@ -3,7 +3,7 @@
 // blocks and its two buffers. It does not convert by itself: the caller fills
 // `SourceBuffer()`, sets the header's source length, calls StreamConvert on
 // `StreamHandle()` and `StreamHeader()`, and reads the used lengths back.
-// Every failing result code becomes an EACMConvertor with an English text.
+// Every failing result code becomes an AcmError with an English text.
 
 #include <cstdint>
 #include <memory>
@@ -16,26 +16,26 @@
 
 namespace sonavix {
 
-class EACMConvertor : public std::runtime_error {
+class AcmError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
 
-// Throws EACMConvertor unless `result` is kNoError. The message is `prefix`
+// Throws AcmError unless `result` is kNoError. The message is `prefix`
 // followed directly by the code's text (" The specified handle is
 // invalid.", ...), or "<prefix> raised an unknown error (code #<n>)" for a
 // code without a text.
 void CheckAcmResult(acm::Result result, const std::string& prefix);
 
-class TACMConvertor {
+class AcmConverter {
  public:
   // Defaults: both blocks PCM, 1 channel, 22050 Hz, 22050 bytes/s, block
   // alignment 1, 8 bits, cbSize 129, the rest 0; InputBufferSize 2048,
   // UseRealTime false, inactive.
-  explicit TACMConvertor(acm::AcmManager& manager);
-  ~TACMConvertor();  // closes an open stream
-  TACMConvertor(const TACMConvertor&) = delete;
-  TACMConvertor& operator=(const TACMConvertor&) = delete;
+  explicit AcmConverter(acm::AcmManager& manager);
+  ~AcmConverter();  // closes an open stream
+  AcmConverter(const AcmConverter&) = delete;
+  AcmConverter& operator=(const AcmConverter&) = delete;
 
   std::int32_t InputBufferSize() const { return inputBufferSize_; }
   // Throws "You cannot change the buffer size while active." while active.
@@ -75,7 +75,7 @@ class TACMConvertor {
   // an MPEG layer-3 source of 2 channels, 24000 Hz, 7000 bytes/s, and a
   // 16-bit stereo PCM destination at 44100 Hz. Loaded through the stored
   // form, as when the window is created.
-  void LoadMainWindowValues();
+  void UseMp3ToPcmFormats();
 
  private:
   void Open();

@@ -7,18 +7,18 @@
 #include <QPushButton>
 #include <utility>
 
-#include "app/sample_format_form.h"
+#include "app/sample_format_dialog.h"
 
 namespace sonavix {
 namespace {
 
 TEST(SampleFormatDialog, PresetShowsTheSoundAndChosenReadsTheControlsBack) {
-  TSampleFormat dialog;
+  SampleFormatDialog dialog;
   EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Sampleformat ändern"));
   EXPECT_EQ(dialog.Chosen().SampleRate, 44100);
   dialog.Preset({22050, true, false});
-  auto* stereo = dialog.findChild<QCheckBox*>(QStringLiteral("stereocheck"));
-  auto* bit16 = dialog.findChild<QCheckBox*>(QStringLiteral("bit16check"));
+  auto* stereo = dialog.findChild<QCheckBox*>(QStringLiteral("stereoBox"));
+  auto* bit16 = dialog.findChild<QCheckBox*>(QStringLiteral("sixteenBitBox"));
   EXPECT_TRUE(stereo->isChecked());
   EXPECT_FALSE(bit16->isChecked());
   EXPECT_EQ(dialog.Chosen(), (SoundFormat{22050, true, false}));
@@ -28,18 +28,18 @@ TEST(SampleFormatDialog, PresetShowsTheSoundAndChosenReadsTheControlsBack) {
 }
 
 TEST(SampleFormatDialog, RateButtonsOnlyFillInTheFieldAndOkOrAbbrechenClose) {
-  TSampleFormat dialog;
+  SampleFormatDialog dialog;
   dialog.Preset({96000, false, true});
   dialog.show();
   const std::pair<const char*, int> buttons[] = {
-      {"BitBtnXP3", 8000}, {"BitBtnXP4", 11025}, {"BitBtnXP5", 22050}, {"BitBtnXP6", 44100}};
+      {"rate8000Button", 8000}, {"rate11025Button", 11025}, {"rate22050Button", 22050}, {"rate44100Button", 44100}};
   for (const auto& [name, rate] : buttons) {
     dialog.findChild<QPushButton*>(QString::fromLatin1(name))->click();
     EXPECT_EQ(dialog.Chosen(), (SoundFormat{rate, false, true})) << name;
   }
   EXPECT_TRUE(dialog.isVisible());
   for (const auto& [name, closing] :
-       {std::pair{"BitBtnXP2", QDialog::Rejected}, std::pair{"BitBtnXP1", QDialog::Accepted}}) {
+       {std::pair{"cancelButton", QDialog::Rejected}, std::pair{"okButton", QDialog::Accepted}}) {
     dialog.show();
     dialog.findChild<QPushButton*>(QString::fromLatin1(name))->click();
     EXPECT_EQ(dialog.result(), closing);
@@ -48,7 +48,7 @@ TEST(SampleFormatDialog, RateButtonsOnlyFillInTheFieldAndOkOrAbbrechenClose) {
 }
 
 TEST(SampleFormatDialog, RateFieldKeepsToOneUpToTwoHundredThousand) {
-  TSampleFormat dialog;
+  SampleFormatDialog dialog;
   dialog.Preset({400000, true, true});  // a sound sped up past the field's top
   EXPECT_EQ(dialog.Chosen().SampleRate, 200000);
   dialog.Preset({0, true, true});

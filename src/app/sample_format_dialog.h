@@ -12,10 +12,10 @@ class QSpinBox;
 
 namespace sonavix {
 
-class TSampleFormat final : public QDialog {
+class SampleFormatDialog final : public QDialog {
   Q_OBJECT
  public:
-  explicit TSampleFormat(QWidget* parent = nullptr);
+  explicit SampleFormatDialog(QWidget* parent = nullptr);
 
   // Ticks the boxes and fills the rate field from the document's format; a
   // rate outside the field's range is limited to it.
@@ -30,16 +30,16 @@ class TSampleFormat final : public QDialog {
   void showEvent(QShowEvent* event) override;
 
  private:
-  QCheckBox* stereocheck;
-  QCheckBox* bit16check;
-  QLabel* Label1;
-  QSpinBox* SamplesEd;
-  QPushButton* BitBtnXP3;
-  QPushButton* BitBtnXP4;
-  QPushButton* BitBtnXP5;
-  QPushButton* BitBtnXP6;
-  QPushButton* BitBtnXP1;
-  QPushButton* BitBtnXP2;
+  QCheckBox* stereoBox_;
+  QCheckBox* sixteenBitBox_;
+  QLabel* rateLabel_;
+  QSpinBox* rateField_;
+  QPushButton* rate8000Button_;
+  QPushButton* rate11025Button_;
+  QPushButton* rate22050Button_;
+  QPushButton* rate44100Button_;
+  QPushButton* okButton_;
+  QPushButton* cancelButton_;
 };
 
 }  // namespace sonavix

@@ -10,14 +10,14 @@
 #include <utility>
 #include <vector>
 
-#include "mp3/acm_convertor.h"
+#include "mp3/acm_converter.h"
 #include "mp3/scripted_acm_driver.h"
 
 namespace {
 
 using sonavix::CheckAcmResult;
-using sonavix::EACMConvertor;
-using sonavix::TACMConvertor;
+using sonavix::AcmError;
+using sonavix::AcmConverter;
 using sonavix::WaveFormatBlock;
 namespace acm = sonavix::acm;
 
@@ -26,7 +26,7 @@ template <typename Action>
 std::string MessageOf(Action action) {
   try {
     action();
-  } catch (const EACMConvertor& e) {
+  } catch (const AcmError& e) {
     return e.what();
   }
   return "";
@@ -38,12 +38,12 @@ class ConvertorTest : public testing::Test {
     std::vector<std::unique_ptr<acm::AcmDriver>> drivers;
     drivers.push_back(std::make_unique<acm::ScriptedAcmDriver>(script));
     manager = std::make_unique<acm::AcmManager>(std::move(drivers));
-    convertor = std::make_unique<TACMConvertor>(*manager);
+    convertor = std::make_unique<AcmConverter>(*manager);
   }
 
   std::shared_ptr<acm::ScriptedAcmScript> script = std::make_shared<acm::ScriptedAcmScript>();
   std::unique_ptr<acm::AcmManager> manager;
-  std::unique_ptr<TACMConvertor> convertor;
+  std::unique_ptr<AcmConverter> convertor;
 };
 
 TEST(ConvertorResultTest, EveryKnownCodeHasItsText) {
@@ -209,7 +209,7 @@ TEST_F(ConvertorTest, Defaults) {
 
 TEST_F(ConvertorTest, MainWindowValues) {
   convertor->SetInputBufferSize(100);
-  convertor->LoadMainWindowValues();
+  convertor->UseMp3ToPcmFormats();
   EXPECT_EQ(convertor->InputBufferSize(), 2048);
 
   const std::uint8_t in[30] = {0x55, 0, 2, 0, 0xC0, 0x5D, 0, 0, 0x58, 0x1B, 0, 0, 1, 0, 0, 0, 12, 0,
@@ -227,12 +227,12 @@ TEST_F(ConvertorTest, MainWindowValues) {
 TEST(ConvertorStoredFormTest, WriteThenRead) {
   WaveFormatBlock block;
   for (std::size_t i = 0; i < block.bytes.size(); ++i) block.bytes[i] = static_cast<std::uint8_t>(i + 1);
-  const std::vector<std::uint8_t> data = TACMConvertor::WriteFormatBlock(block);
+  const std::vector<std::uint8_t> data = AcmConverter::WriteFormatBlock(block);
   ASSERT_EQ(data.size(), 133u);
   EXPECT_EQ(data[0], 129);
   EXPECT_EQ(data[1] | data[2] | data[3], 0);
   WaveFormatBlock read;
-  ASSERT_TRUE(TACMConvertor::ReadFormatBlock(data.data(), data.size(), read));
+  ASSERT_TRUE(AcmConverter::ReadFormatBlock(data.data(), data.size(), read));
   EXPECT_EQ(read, block);
 }
 
@@ -240,7 +240,7 @@ TEST(ConvertorStoredFormTest, CountAboveTheBlockFillsOnlyTheBlock) {
   std::vector<std::uint8_t> data = {200, 0, 0, 0};
   data.resize(4 + 200, 0xAB);
   WaveFormatBlock block;
-  ASSERT_TRUE(TACMConvertor::ReadFormatBlock(data.data(), data.size(), block));
+  ASSERT_TRUE(AcmConverter::ReadFormatBlock(data.data(), data.size(), block));
   for (auto b : block.bytes) ASSERT_EQ(b, 0xAB);
 }
 
@@ -248,15 +248,15 @@ TEST(ConvertorStoredFormTest, ShortCountKeepsTheRestAndTruncatedDataFails) {
   WaveFormatBlock block;
   block.bytes.fill(7);
   const std::vector<std::uint8_t> shortCount = {2, 0, 0, 0, 1, 2};
-  ASSERT_TRUE(TACMConvertor::ReadFormatBlock(shortCount.data(), shortCount.size(), block));
+  ASSERT_TRUE(AcmConverter::ReadFormatBlock(shortCount.data(), shortCount.size(), block));
   EXPECT_EQ(block.bytes[0], 1);
   EXPECT_EQ(block.bytes[1], 2);
   EXPECT_EQ(block.bytes[2], 7);
 
   const WaveFormatBlock before = block;
   const std::vector<std::uint8_t> truncated = {129, 0, 0, 0, 9, 9, 9};
-  EXPECT_FALSE(TACMConvertor::ReadFormatBlock(truncated.data(), truncated.size(), block));
-  EXPECT_FALSE(TACMConvertor::ReadFormatBlock(truncated.data(), 3, block));
+  EXPECT_FALSE(AcmConverter::ReadFormatBlock(truncated.data(), truncated.size(), block));
+  EXPECT_FALSE(AcmConverter::ReadFormatBlock(truncated.data(), 3, block));
   EXPECT_EQ(block, before);
 }
 

@@ -1,4 +1,4 @@
-#include "app/musik_cd_form.h"
+#include "app/cd_read_dialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -38,59 +38,59 @@ void UseInfoColours(QPlainTextEdit* memo) {
 
 }  // namespace
 
-TMusikCDForm::TMusikCDForm(QWidget* parent) : QDialog(parent) {
+CdReadDialog::CdReadDialog(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("MusikCDForm"));
   setWindowTitle(QStringLiteral("Lied von Musik-CD einlesen..."));
 
-  auto* label2 = Named(new QLabel(QStringLiteral("Laufwerk:")), "Label2");
-  DriveBox = Named(new QComboBox, "DriveBox");
-  label2->setBuddy(DriveBox);
-  auto* label4 = Named(new QLabel(QStringLiteral("Track zum Speichern:")), "Label4");
-  STrackEd = Named(new QSpinBox, "STrackEd");
-  STrackEd->setRange(1, kHighestTrack);
-  STrackEd->setValue(1);
-  label4->setBuddy(STrackEd);
-  Label1 = Named(new QLabel, "Label1");
-  TrackTextLabel = Named(new QLabel, "TrackTextLabel");
-  connect(STrackEd, &QSpinBox::valueChanged, this, &TMusikCDForm::ShowTrackText);
-  KaraokeCheck =
-      Named(new QCheckBox(QStringLiteral("Karaoke Modus (nur Hintergrundmusik)")), "KaraokeCheck");
-  Memo1 = Named(new QPlainTextEdit, "Memo1");
-  Memo1->setReadOnly(true);
-  UseInfoColours(Memo1);
-  BitBtnXP1 = Named(new QPushButton(QStringLiteral("OK")), "BitBtnXP1");
-  BitBtnXP1->setDefault(true);
-  BitBtnXP2 = Named(new QPushButton(QStringLiteral("Abbrechen")), "BitBtnXP2");
-  connect(BitBtnXP1, &QPushButton::clicked, this, &TMusikCDForm::BitBtnXP1Click);
-  connect(BitBtnXP2, &QPushButton::clicked, this, &TMusikCDForm::BitBtnXP2Click);
+  auto* label2 = Named(new QLabel(QStringLiteral("Laufwerk:")), "driveCaption");
+  driveBox_ = Named(new QComboBox, "driveBox");
+  label2->setBuddy(driveBox_);
+  auto* label4 = Named(new QLabel(QStringLiteral("Track zum Speichern:")), "trackCaption");
+  trackField_ = Named(new QSpinBox, "trackField");
+  trackField_->setRange(1, kHighestTrack);
+  trackField_->setValue(1);
+  label4->setBuddy(trackField_);
+  positionLabel_ = Named(new QLabel, "positionLabel");
+  trackTextLabel_ = Named(new QLabel, "trackText");
+  connect(trackField_, &QSpinBox::valueChanged, this, &CdReadDialog::ShowTrackText);
+  karaokeBox_ =
+      Named(new QCheckBox(QStringLiteral("Karaoke Modus (nur Hintergrundmusik)")), "karaokeBox");
+  log_ = Named(new QPlainTextEdit, "log");
+  log_->setReadOnly(true);
+  UseInfoColours(log_);
+  okButton_ = Named(new QPushButton(QStringLiteral("OK")), "okButton");
+  okButton_->setDefault(true);
+  cancelButton_ = Named(new QPushButton(QStringLiteral("Abbrechen")), "cancelButton");
+  connect(okButton_, &QPushButton::clicked, this, &CdReadDialog::ReadChosenTrack);
+  connect(cancelButton_, &QPushButton::clicked, this, &CdReadDialog::Cancel);
 
   auto* fields = new QGridLayout;
   fields->addWidget(label2, 0, 0);
-  fields->addWidget(DriveBox, 0, 1, 1, 2);
+  fields->addWidget(driveBox_, 0, 1, 1, 2);
   fields->addWidget(label4, 1, 0);
-  fields->addWidget(STrackEd, 1, 1);
-  fields->addWidget(Label1, 1, 2);
-  fields->addWidget(TrackTextLabel, 2, 1, 1, 2);
+  fields->addWidget(trackField_, 1, 1);
+  fields->addWidget(positionLabel_, 1, 2);
+  fields->addWidget(trackTextLabel_, 2, 1, 1, 2);
   fields->setColumnStretch(2, 1);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
-  buttons->addWidget(BitBtnXP1);
-  buttons->addWidget(BitBtnXP2);
+  buttons->addWidget(okButton_);
+  buttons->addWidget(cancelButton_);
   auto* column = new QVBoxLayout(this);
   column->addLayout(fields);
-  column->addWidget(KaraokeCheck);
-  column->addWidget(Memo1, 1);
+  column->addWidget(karaokeBox_);
+  column->addWidget(log_, 1);
   column->addLayout(buttons);
   // A fixed dialog border: the user cannot drag its size.
   setFixedSize(kDialogSize.expandedTo(column->minimumSize()));
 }
 
-TMusikCDForm::~TMusikCDForm() {
+CdReadDialog::~CdReadDialog() {
   if (reader_) reader_->RequestCancel();
   if (thread_.joinable()) thread_.join();
 }
 
-void TMusikCDForm::SetSource(cdda::PassThroughTransport& passThrough, cdda::ScsiGenericLoader& generic,
+void CdReadDialog::SetSource(cdda::PassThroughTransport& passThrough, cdda::ScsiGenericLoader& generic,
                              const cdda::CDDriveList& drives, AudioDocument& doc, std::mutex& lock) {
   // The reader keeps the last TOC; it is made anew only for other transports.
   if (!reader_ || passThrough_ != &passThrough || generic_ != &generic)
@@ -102,11 +102,11 @@ void TMusikCDForm::SetSource(cdda::PassThroughTransport& passThrough, cdda::Scsi
   docLock_ = &lock;
 }
 
-void TMusikCDForm::ListDrives(const cdda::CDDriveList& drives) {
-  DriveBox->clear();
+void CdReadDialog::ListDrives(const cdda::CDDriveList& drives) {
+  driveBox_->clear();
   for (int i = 0; i < std::min(drives.CDDriveCount, cdda::kMaxCdDrives); ++i)
-    DriveBox->addItem(QString::fromStdString(drives.ListText(i)));
-  if (DriveBox->count() > 0) DriveBox->setCurrentIndex(0);
+    driveBox_->addItem(QString::fromStdString(drives.ListText(i)));
+  if (driveBox_->count() > 0) driveBox_->setCurrentIndex(0);
 }
 
 namespace {
@@ -125,7 +125,6 @@ class ReadOnThread final : public cdda::TrackReadHost {
   void ShowPosition(const std::string& label) override {
     QMetaObject::invokeMethod(&dialog_, [show = show_, label] { show(label); }, Qt::QueuedConnection);
   }
-  void ProcessMessages() override {}
   int TrackNumber() const override { return track_; }
   bool Karaoke() const override { return karaoke_; }
 
@@ -141,21 +140,21 @@ class ReadOnThread final : public cdda::TrackReadHost {
 // The track is read on a thread of its own into a sound of its own, while
 // the dialog stays at hand ("Abbrechen" ends the read); once it is there,
 // it becomes the document's sound here and the dialog closes.
-void TMusikCDForm::BitBtnXP1Click() {
+void CdReadDialog::ReadChosenTrack() {
   if (reading_ || !reader_) return;
-  BitBtnXP1->setEnabled(false);
+  okButton_->setEnabled(false);
   reading_ = true;
   if (thread_.joinable()) thread_.join();
   auto host = std::make_shared<ReadOnThread>(
       *this, [this](const std::string& line) { WriteLine(line); },
       [this](const std::string& label) { ShowPosition(label); }, TrackNumber(), Karaoke());
   auto read = std::make_shared<AudioDocument>();
-  thread_ = std::thread([this, host, read, drive = DriveBox->currentIndex()] {
+  thread_ = std::thread([this, host, read, drive = driveBox_->currentIndex()] {
     // An exception must not pass through the dialog's event loop: it is kept
     // and passed on by whoever showed the dialog.
     std::exception_ptr error;
     try {
-      reader_->SaveTrackClick(*drives_, drive, *read, *host);
+      reader_->ReadTrack(*drives_, drive, *read, *host);
     } catch (...) {
       error = std::current_exception();
     }
@@ -163,7 +162,7 @@ void TMusikCDForm::BitBtnXP1Click() {
   });
 }
 
-void TMusikCDForm::TakeRead(AudioDocument& read, std::exception_ptr error) {
+void CdReadDialog::TakeRead(AudioDocument& read, std::exception_ptr error) {
   if (thread_.joinable()) thread_.join();
   readError_ = error;
   if (read.SampleData) {
@@ -172,13 +171,13 @@ void TMusikCDForm::TakeRead(AudioDocument& read, std::exception_ptr error) {
   }
   reading_ = false;
   ShowTrackText();
-  BitBtnXP1->setEnabled(true);
+  okButton_->setEnabled(true);
   accept();
 }
 
-void TMusikCDForm::BitBtnXP2Click() { reject(); }
+void CdReadDialog::Cancel() { reject(); }
 
-void TMusikCDForm::reject() {
+void CdReadDialog::reject() {
   if (reading_) {
     reader_->RequestCancel();
     return;
@@ -186,25 +185,24 @@ void TMusikCDForm::reject() {
   QDialog::reject();
 }
 
-void TMusikCDForm::RethrowReadError() {
+void CdReadDialog::RethrowReadError() {
   if (std::exception_ptr error = std::exchange(readError_, nullptr)) std::rethrow_exception(error);
 }
 
-void TMusikCDForm::WriteLine(const std::string& line) {
-  Memo1->appendPlainText(QString::fromStdString(line));
+void CdReadDialog::WriteLine(const std::string& line) {
+  log_->appendPlainText(QString::fromStdString(line));
 }
 
-void TMusikCDForm::ShowPosition(const std::string& label) {
-  Label1->setText(QString::fromStdString(label));
+void CdReadDialog::ShowPosition(const std::string& label) {
+  positionLabel_->setText(QString::fromStdString(label));
 }
 
-void TMusikCDForm::ProcessMessages() {}
 
-int TMusikCDForm::TrackNumber() const { return STrackEd->value(); }
+int CdReadDialog::TrackNumber() const { return trackField_->value(); }
 
-std::string TMusikCDForm::TrackText(int track) const { return reader_ ? reader_->Text().Describe(track) : ""; }
+std::string CdReadDialog::TrackText(int track) const { return reader_ ? reader_->Text().Describe(track) : ""; }
 
-SoundTags TMusikCDForm::TrackTags(int track) const {
+SoundTags CdReadDialog::TrackTags(int track) const {
   SoundTags tags;
   if (!reader_) return tags;
   const cdda::CdText& text = reader_->Text();
@@ -220,11 +218,11 @@ SoundTags TMusikCDForm::TrackTags(int track) const {
   return tags;
 }
 
-void TMusikCDForm::ShowTrackText() { TrackTextLabel->setText(QString::fromStdString(TrackText(TrackNumber()))); }
+void CdReadDialog::ShowTrackText() { trackTextLabel_->setText(QString::fromStdString(TrackText(TrackNumber()))); }
 
-bool TMusikCDForm::Karaoke() const { return KaraokeCheck->isChecked(); }
+bool CdReadDialog::Karaoke() const { return karaokeBox_->isChecked(); }
 
-void TMusikCDForm::showEvent(QShowEvent* event) {
+void CdReadDialog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   CenterOnScreen(*this);
 }

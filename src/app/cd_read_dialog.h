@@ -24,11 +24,11 @@ class QSpinBox;
 
 namespace sonavix {
 
-class TMusikCDForm final : public QDialog, public cdda::TrackReadHost {
+class CdReadDialog final : public QDialog, public cdda::TrackReadHost {
   Q_OBJECT
  public:
-  explicit TMusikCDForm(QWidget* parent = nullptr);
-  ~TMusikCDForm() override;
+  explicit CdReadDialog(QWidget* parent = nullptr);
+  ~CdReadDialog() override;
 
   // Where a read takes its drives from and where its sound goes. The
   // arguments must outlive every read.
@@ -41,9 +41,9 @@ class TMusikCDForm final : public QDialog, public cdda::TrackReadHost {
   // True while a track is being read.
   bool Reading() const { return reading_; }
   // "OK": reads the track and closes the dialog.
-  void BitBtnXP1Click();
+  void ReadChosenTrack();
   // "Abbrechen": stops a running read; closes the dialog when none runs.
-  void BitBtnXP2Click();
+  void Cancel();
 
   // "Title – Performer" of track `track` from the CD-Text of the disc last
   // read; empty without one.
@@ -59,7 +59,6 @@ class TMusikCDForm final : public QDialog, public cdda::TrackReadHost {
   // What a read asks of its dialog.
   void WriteLine(const std::string& line) override;
   void ShowPosition(const std::string& label) override;
-  void ProcessMessages() override;
   int TrackNumber() const override;
   bool Karaoke() const override;
 
@@ -74,14 +73,14 @@ class TMusikCDForm final : public QDialog, public cdda::TrackReadHost {
   // On the dialog's thread, once the read's thread has ended.
   void TakeRead(AudioDocument& read, std::exception_ptr error);
 
-  QLabel* Label1 = nullptr;
-  QLabel* TrackTextLabel = nullptr;  // the chosen track's CD-Text
-  QComboBox* DriveBox = nullptr;
-  QSpinBox* STrackEd = nullptr;
-  QCheckBox* KaraokeCheck = nullptr;
-  QPlainTextEdit* Memo1 = nullptr;
-  QPushButton* BitBtnXP1 = nullptr;
-  QPushButton* BitBtnXP2 = nullptr;
+  QLabel* positionLabel_ = nullptr;
+  QLabel* trackTextLabel_ = nullptr;  // the chosen track's CD-Text
+  QComboBox* driveBox_ = nullptr;
+  QSpinBox* trackField_ = nullptr;
+  QCheckBox* karaokeBox_ = nullptr;
+  QPlainTextEdit* log_ = nullptr;
+  QPushButton* okButton_ = nullptr;
+  QPushButton* cancelButton_ = nullptr;
 
   std::unique_ptr<cdda::TrackReader> reader_;
   cdda::PassThroughTransport* passThrough_ = nullptr;

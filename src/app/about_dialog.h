@@ -9,10 +9,10 @@ namespace sonavix {
 // The program's picture: circles over a dark red ground, as in its videos.
 QPixmap ProgramPicture(int size);
 
-class TAboutBox final : public QDialog {
+class AboutDialog final : public QDialog {
   Q_OBJECT
  public:
-  explicit TAboutBox(QWidget* parent = nullptr);
+  explicit AboutDialog(QWidget* parent = nullptr);
 };
 
 }  // namespace sonavix
