@@ -28,6 +28,7 @@
 #include "video/frame_renderer.h"
 #include "video/media_writer.h"
 #include "video/picture_font.h"
+#include "texts/failure_texts.h"
 
 namespace {
 
@@ -77,12 +78,12 @@ int main(int argc, char** argv) {
   sonavix::ExportSession session(*writer, preset->disc, preset->tv, 1.0);
   sonavix::FrameRenderer renderer(session.FrameWidth(), session.FrameHeight());
   if (!session.Open(argv[3], sonavix::BlocksInRun(doc) * sonavix::kBlockFrames)) {
-    std::fprintf(stderr, "%s\n", session.WriterError().c_str());
+    std::fprintf(stderr, "%s\n", sonavix::WriteFailureText(session.WriterFailure(), preset->disc).c_str());
     return 1;
   }
   const std::int64_t blocks = sonavix::RunBlocks(host, device, renderer, &session.Sink());
   if (!session.Finish()) {
-    std::fprintf(stderr, "%s\n", session.WriterError().c_str());
+    std::fprintf(stderr, "%s\n", sonavix::WriteFailureText(session.WriterFailure(), preset->disc).c_str());
     return 1;
   }
   const double seconds = std::chrono::duration<double>(Clock::now() - start).count();

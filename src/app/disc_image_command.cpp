@@ -23,6 +23,7 @@
 #include "document/scratch_files.h"
 #include "playback/run.h"
 #include "playback/sound_device.h"
+#include "texts/failure_texts.h"
 
 namespace sonavix {
 
@@ -134,12 +135,12 @@ void ExportController::SaveDiscImage() {
     JobImageProgress progress(*job_, imaged);
     *result = BuildDiscImage(image, *shared, progress);
   };
-  Start(request, /*keepStopped=*/false, encoded, buildImage, [this, name, result, work](const ExportOutcome& video) {
+  Start(request, /*keepStopped=*/false, encoded, buildImage, [this, name, result, work, preset](const ExportOutcome& video) {
     if (video.result == ExportOutcome::Result::Stopped || result->stopped) {
       context_.status.ShowText(QStringLiteral("Abgebrochen: kein Disc-Abbild gespeichert"));
       return;
     }
-    const std::string why = video.done() ? result->error : video.error;
+    const std::string why = video.done() ? result->error : WriteFailureText(video.failure, preset);
     if (!video.done() || !result->ok) {
       context_.status.ShowText(QString());
       context_.prompts.ShowError(context_.window, why.empty() ? kCannotWriteImage : QString::fromStdString(why));

@@ -20,6 +20,7 @@
 #include "document/local_names.h"
 #include "document/safe_file.h"
 #include "playback/run.h"
+#include "texts/failure_texts.h"
 #include "video/random.h"
 
 namespace sonavix {
@@ -66,12 +67,11 @@ void ExportController::ExportVideo() {
   const std::optional<QString> name =
       context_.prompts.AskSaveFileName(context_.window, VideoDialog(context_.recent.Start(), preset));
   if (!name) return;
-  const QString failed = CannotExportText(preset);
   const std::string path = LocalPath(*name);
   // What can be known before the run is checked before it: a folder or a
   // device under that name, or a folder that takes no file, fails at once.
   if (CheckSaveTarget(path) != SaveTarget::Ok) {
-    context_.prompts.ShowError(context_.window, failed);
+    context_.prompts.ShowError(context_.window, CannotExportText(preset));
     return;
   }
   ExportRequest request;
@@ -84,10 +84,10 @@ void ExportController::ExportVideo() {
     context_.status.ShowText(ExportProgressText(percent, TimeLeft(done)));
   };
   // After STOP the shortened file stays.
-  Start(request, /*keepStopped=*/true, progress, {}, [this, name = *name, failed](const ExportOutcome& outcome) {
+  Start(request, /*keepStopped=*/true, progress, {}, [this, name = *name, preset](const ExportOutcome& outcome) {
     if (!outcome.done() && outcome.result != ExportOutcome::Result::Stopped) {
       context_.status.ShowText(QString());
-      context_.prompts.ShowError(context_.window, outcome.error.empty() ? failed : QString::fromStdString(outcome.error));
+      context_.prompts.ShowError(context_.window, QString::fromStdString(WriteFailureText(outcome.failure, preset)));
       return;
     }
     context_.recent.Remember(name);

@@ -134,32 +134,4 @@ bool SameFile(const std::string& a, const std::string& b) {
          first.st_ino == second.st_ino;
 }
 
-std::string WriteFailureReason(int error) {
-  switch (error) {
-    case ENOSPC:
-      return "Der Datenträger ist voll";
-    case EDQUOT:
-      return "Der zugeteilte Speicherplatz ist aufgebraucht";
-    case EFBIG:
-      return "Die Datei wird größer, als erlaubt ist";
-    case EROFS:
-      return "Der Datenträger ist schreibgeschützt";
-    case EACCES:
-    case EPERM:
-      return "Keine Berechtigung zum Schreiben";
-    case EIO:
-      return "Ein-/Ausgabefehler beim Schreiben";
-    case ENOENT:
-      return "Den Ordner gibt es nicht";
-    case EISDIR:
-      return "Unter diesem Namen steht ein Ordner";
-    case EEXIST:
-      return "Unter diesem Namen steht keine gewöhnliche Datei";
-    case ELOOP:
-      return "Die Verknüpfungen unter diesem Namen führen im Kreis";
-    default:
-      return {};
-  }
-}
-
 }  // namespace sonavix

@@ -54,8 +54,4 @@ class SafeFileWriter {
 // or another hard link of it.
 bool SameFile(const std::string& a, const std::string& b);
 
-// Why writing failed, in German, for the common causes: "Der Datenträger
-// ist voll", ...; empty for an error number without a sentence of its own.
-std::string WriteFailureReason(int error);
-
 }  // namespace sonavix

@@ -28,7 +28,7 @@ ExportOutcome RunExport(const ExportRequest& request, MediaWriter& writer, RunHo
   const AudioDocument& doc = host.Document();
   if (request.exactEnd) session.EndExactlyAfter(SoundFramesInRun(doc));
   if (!session.Open(request.output, BlocksInRun(doc) * kBlockFrames, progress)) {
-    outcome.error = session.WriterError();
+    outcome.failure = session.WriterFailure();
     return outcome;
   }
   FrameRenderer renderer(session.FrameWidth(), session.FrameHeight());
@@ -40,7 +40,7 @@ ExportOutcome RunExport(const ExportRequest& request, MediaWriter& writer, RunHo
     return outcome;
   }
   if (!session.Finish()) {
-    outcome.error = session.WriterError();
+    outcome.failure = session.WriterFailure();
     return outcome;
   }
   if (progress) progress(1.0);

@@ -30,7 +30,7 @@ struct ExportRequest {
 struct ExportOutcome {
   enum class Result { Done, Stopped, Failed };
   Result result = Result::Failed;
-  std::string error;    // the writer's German sentence when it failed
+  WriteFailure failure;  // why the writer failed
   double seconds = 0;   // playing time written
   std::int64_t bytes = 0;
   bool done() const { return result == Result::Done; }

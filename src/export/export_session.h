@@ -29,7 +29,7 @@ class ExportSession {
   int FrameHeight() const { return writer_.FrameHeight(); }
 
   // Starts the file for a run of `expectedSoundFrames` frames at 44100 Hz;
-  // false if that fails (WriterError says why).
+  // false if that fails (WriterFailure says why).
   bool Open(const std::string& path, std::int64_t expectedSoundFrames, Progress progress = {});
   // For a disc's chapter, before Open: only the first `soundFrames` frames
   // of the run go over (not the silence that fills up its last block), and
@@ -41,7 +41,7 @@ class ExportSession {
   bool Finish();
 
   // The writer's sentence for a failure; may be empty.
-  const std::string& WriterError() const { return writer_.Error(); }
+  WriteFailure WriterFailure() const { return writer_.Failure(); }
   // Seconds of sound handed over.
   double AudioTime() const;
 

@@ -16,6 +16,7 @@
 #include "mp3/mp3_file_decoder.h"
 #include "playback/run.h"
 #include "video/random.h"
+#include "texts/failure_texts.h"
 
 namespace sonavix {
 
@@ -187,7 +188,7 @@ RenderResult RenderFile(const RenderRequest& request, RenderObserver& observer,
       job, *writer, host, colours, [&observer](double done) { observer.Progress(RenderObserver::Stage::Rendering, done); });
   if (outcome.result == ExportOutcome::Result::Stopped) return Failure(RenderFailure::Stopped, "Abgebrochen");
   if (!outcome.done())
-    return Failure(RenderFailure::Output, outcome.error.empty() ? "Konnte MPEG-Datei nicht speichern" : outcome.error);
+    return Failure(RenderFailure::Output, WriteFailureText(outcome.failure, request.preset));
 
   RenderResult result;
   result.seconds = outcome.seconds;

@@ -8,9 +8,9 @@ namespace ffmpeg_writer {
 
 bool FfmpegMediaWriter::SetFileName(const std::string& path) {
   s_.reset();
-  error_.clear();
+  failure_ = {};
   if (path.empty() || !StartFile(path) || !OpenVideo() || !OpenAudio() || !WriteHeader())
-    return Fail(kCannotCreate);
+    return Fail(WriteFailure::Stage::Create);
   return true;
 }
 
@@ -18,26 +18,26 @@ bool FfmpegMediaWriter::WriteImage(const MediaImage& image) {
   if (!s_) return NotOpen();
   if (!image.pixels || image.width <= 0 || image.height <= 0 ||
       image.bytesPerLine < 4 * image.width || !ConvertPicture(image))
-    return Fail(kCannotWrite);
+    return Fail(WriteFailure::Stage::Write);
   s_->video.frame->pts = s_->video.next++;
-  return Encode(s_->video, s_->video.frame.get()) || Fail(kCannotWrite);
+  return Encode(s_->video, s_->video.frame.get()) || Fail(WriteFailure::Stage::Write);
 }
 
 // The frame still holds the last picture converted.
 bool FfmpegMediaWriter::RepeatImage() {
   if (!s_) return NotOpen();
-  if (s_->video.next == 0) return Fail(kCannotWrite);
+  if (s_->video.next == 0) return Fail(WriteFailure::Stage::Write);
   s_->video.frame->pts = s_->video.next++;
-  return Encode(s_->video, s_->video.frame.get()) || Fail(kCannotWrite);
+  return Encode(s_->video, s_->video.frame.get()) || Fail(WriteFailure::Stage::Write);
 }
 
 bool FfmpegMediaWriter::WriteSound(const MediaSound& sound) {
   if (!s_) return NotOpen();
   if (sound.frames == 0) return true;
   if (sound.frames < 0 || !sound.samples || !PrepareResampler(sound.rate, sound.channels))
-    return Fail(kCannotWrite);
+    return Fail(WriteFailure::Stage::Write);
   const std::uint8_t* input[] = {reinterpret_cast<const std::uint8_t*>(sound.samples)};
-  return (QueueSound(input, sound.frames) && EncodeQueuedSound(false)) || Fail(kCannotWrite);
+  return (QueueSound(input, sound.frames) && EncodeQueuedSound(false)) || Fail(WriteFailure::Stage::Write);
 }
 
 bool FfmpegMediaWriter::WriteClose() {
@@ -45,7 +45,7 @@ bool FfmpegMediaWriter::WriteClose() {
   const bool finished = EndTracksTogether() && Encode(s_->video, nullptr) &&
                         Encode(s_->audio, nullptr) &&
                         av_write_trailer(s_->muxer.get()) >= 0 && s_->io->error >= 0;
-  if (!finished || !s_->file.Commit()) return Fail(kCannotWrite);
+  if (!finished || !s_->file.Commit()) return Fail(WriteFailure::Stage::Write);
   s_.reset();
   return true;
 }
@@ -195,16 +195,14 @@ bool FfmpegMediaWriter::Encode(Track& track, const AVFrame* frame) {
 }
 
 bool FfmpegMediaWriter::NotOpen() {
-  if (error_.empty()) error_ = kCannotWrite;
+  if (!failure_.failed()) failure_.stage = WriteFailure::Stage::Write;
   return false;
 }
 
 // Gives up the file: the session goes, and with it the unfinished file.
-// Where the system said why, the sentence says it too.
-bool FfmpegMediaWriter::Fail(const char* message) {
-  error_ = message;
-  const std::string reason = s_ ? WriteFailureReason(s_->file.LastError()) : std::string();
-  if (!reason.empty()) error_ += ": " + reason;
+// What the system said is kept with the stage.
+bool FfmpegMediaWriter::Fail(WriteFailure::Stage stage) {
+  failure_ = {stage, s_ ? s_->file.LastError() : 0};
   s_.reset();
   return false;
 }

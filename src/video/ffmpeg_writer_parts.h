@@ -36,8 +36,6 @@ namespace sonavix::ffmpeg_writer {
 
 using namespace ffmpeg_formats;
 
-inline constexpr char kCannotCreate[] = "Konnte MPEG-Datei nicht anlegen";
-inline constexpr char kCannotWrite[] = "Konnte MPEG-Datei nicht schreiben";
 
 // One deleter for everything FFmpeg hands out, so every exit frees it.
 struct FreeAv {
@@ -121,7 +119,7 @@ class FfmpegMediaWriter final : public MediaWriter {
   bool RepeatImage() override;
   bool WriteSound(const MediaSound& sound) override;
   bool WriteClose() override;
-  const std::string& Error() const override { return error_; }
+  WriteFailure Failure() const override { return failure_; }
 
  private:
   struct Track {
@@ -162,7 +160,7 @@ class FfmpegMediaWriter final : public MediaWriter {
   bool EncodeQueuedSound(bool finish);
   bool Encode(Track& track, const AVFrame* frame);
   bool NotOpen();
-  bool Fail(const char* message);
+  bool Fail(WriteFailure::Stage stage);
 
   bool Mp4() const { return format_->videoCodec == AV_CODEC_ID_H264; }
   bool OpenH264(AVCodecContext* c, Options& options) const;
@@ -171,7 +169,7 @@ class FfmpegMediaWriter final : public MediaWriter {
   const NtscSize* ntsc_ = nullptr;  // null for PAL
   double quality_ = 1.0;
   bool exactEnd_ = false;
-  std::string error_;
+  WriteFailure failure_;
   std::unique_ptr<Session> s_;  // while a file is open
 };
 

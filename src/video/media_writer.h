@@ -27,6 +27,18 @@ inline bool IsDiscFormat(DiscPreset preset) { return preset <= DiscPreset::Dvd; 
 // NTSC at 30000/1001 with fewer lines.
 enum class TvSystem { Pal = 0, Ntsc = 1 };
 
+// Why a writer gave its file up: it could not be made, or not written to
+// the end; with what the system said, where it said something (an errno,
+// 0 when the encoder failed). The window and the command line say it in
+// words.
+struct WriteFailure {
+  enum class Stage { None, Create, Write };
+  Stage stage = Stage::None;
+  int systemError = 0;
+  bool failed() const { return stage != Stage::None; }
+  bool operator==(const WriteFailure&) const = default;
+};
+
 // A picture to append: top row first, 32 bits per pixel, bytes blue, green,
 // red, unused (QImage::Format_RGB32 on a little-endian machine).
 struct MediaImage {
@@ -85,7 +97,8 @@ class MediaWriter {
   // Completes the file and puts it in place; false if that fails.
   virtual bool WriteClose() = 0;
 
-  virtual const std::string& Error() const = 0;
+  // Why the last call that returned false failed.
+  virtual WriteFailure Failure() const = 0;
 };
 
 // "ffmpeg-direct" for files encoded on the caller's thread; any other name

@@ -40,7 +40,7 @@ class ThreadedMediaWriter final : public MediaWriter {
   bool WriteSound(const MediaSound& sound) override;
   bool WriteClose() override;
   // Read it after a call has answered false: the worker is idle then.
-  const std::string& Error() const override { return inner_->Error(); }
+  WriteFailure Failure() const override { return inner_->Failure(); }
 
  private:
   struct Job {

@@ -163,7 +163,7 @@ TEST(ExportClock, AWriterThatRefusesEndsTheHandOver) {
   media.failAt = "sound";
   writer.Write(renderer, block.data(), kBlock);
   EXPECT_TRUE(writer.Failed());
-  EXPECT_FALSE(media.Error().empty());
+  EXPECT_TRUE(media.Failure().failed());
   EXPECT_EQ(writer.SoundFramesWritten(), kBlock);
   media.failAt.clear();
   const int images = media.images;

@@ -3,6 +3,7 @@
 // authoring tools take them, and how the writer treats the file system when
 // things go wrong.
 
+#include <cerrno>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/wait.h>
@@ -27,6 +28,7 @@
 #include "export/export_writer.h"
 #include "video/media_writer.h"
 #include "video/recording_media_writer.h"
+#include "texts/failure_texts.h"
 
 namespace sonavix {
 namespace {
@@ -436,7 +438,7 @@ class DiscFile : public testing::TestWithParam<DiscCase> {
     clip.file = folder_->Path() / (std::string(c.name) + ".mpg");
     auto writer = WriterFor(c.preset, c.tv);
     clip.written = WriteFile(*writer, clip.file, kClipBlocks, Picture(c.width, c.height));
-    EXPECT_TRUE(clip.written.ok) << writer->Error();
+    EXPECT_TRUE(clip.written.ok);
     return clips_.emplace(c.name, clip).first->second;
   }
 
@@ -591,7 +593,7 @@ TEST_P(DiscFile, ShortClipStillMakesAFileTheToolTakes) {
   const fs::path file = folder.Path() / "short.mpg";
   auto writer = WriterFor(c.preset, c.tv);
   const Written written = WriteFile(*writer, file, 2, Picture(c.width, c.height));
-  ASSERT_TRUE(written.ok) << writer->Error();
+  ASSERT_TRUE(written.ok);
   EXPECT_EQ(written.images, 4);
   const std::string types = PictureTypes(file);
   EXPECT_EQ(types.substr(0, 4), "IPPP");
@@ -619,7 +621,7 @@ TEST(FfmpegMediaWriterPictures, DefaultWriterMakesVideoCdAndScalesOtherSizes) {
   auto writer = CreateMediaWriter("ffmpeg");  // no preset chosen
   // The preview's size, rows padded beyond the pixels.
   const Written written = WriteFile(*writer, file, 8, Picture(400, 400, 16));
-  ASSERT_TRUE(written.ok) << writer->Error();
+  ASSERT_TRUE(written.ok);
   auto video = Probe(file, "v:0");
   EXPECT_EQ(video["codec_name"], "mpeg1video");
   EXPECT_EQ(video["width"], "352");
@@ -637,15 +639,15 @@ TEST(FfmpegMediaWriterPictures, LowerQualitySpendsFewerBitsOnAGrainyPicture) {
     const fs::path file = folder.Path() / ("grain-" + std::to_string(quality) + ".mpg");
     auto writer = WriterFor(DiscPreset::SuperVideoCd);
     writer->SetQuality(quality);
-    EXPECT_TRUE(writer->SetFileName(file.string())) << writer->Error();
+    EXPECT_TRUE(writer->SetFileName(file.string()));
     Picture grain(480, 576);
     std::uint32_t seed = 1;
     for (int i = 0; i < 25; ++i) {
       for (std::uint8_t& byte : grain.bytes)  // grey with a fine grain
         byte = 120 + ((seed = seed * 1664525u + 1013904223u) >> 28);
-      EXPECT_TRUE(writer->WriteImage(grain.Image())) << writer->Error();
+      EXPECT_TRUE(writer->WriteImage(grain.Image()));
     }
-    EXPECT_TRUE(writer->WriteClose()) << writer->Error();
+    EXPECT_TRUE(writer->WriteClose());
     return fs::file_size(file);
   };
   const auto best = sizeAt(1.0), least = sizeAt(0.0);
@@ -658,15 +660,18 @@ TEST(FfmpegMediaWriterFiles, MissingFolderFailsAtSetFileNameAndLeavesNothing) {
   ScratchFolder folder;
   auto writer = CreateMediaWriter("ffmpeg");
   EXPECT_FALSE(writer->SetFileName((folder.Path() / "gone" / "clip.mpg").string()));
-  // The sentence says why.
-  EXPECT_EQ(writer->Error(), "Konnte MPEG-Datei nicht anlegen: Den Ordner gibt es nicht");
+  // The reason says why, and the words say it in German.
+  const WriteFailure noFolder{WriteFailure::Stage::Create, ENOENT};
+  EXPECT_EQ(writer->Failure(), noFolder);
+  EXPECT_EQ(WriteFailureText(noFolder, DiscPreset::Dvd), "Konnte MPEG-Datei nicht anlegen: Den Ordner gibt es nicht");
+  EXPECT_EQ(WriteFailureText({WriteFailure::Stage::Write, 0}, DiscPreset::Mp4Hd720), "Konnte MP4-Datei nicht schreiben");
   // Nothing to write into: every further call is refused, the error stays.
   Picture picture(352, 288);
   EXPECT_FALSE(writer->WriteImage(picture.Image()));
   const std::vector<std::int16_t> block = ToneBlock(0);
   EXPECT_FALSE(writer->WriteSound({kBlockFrames, kRate, 2, block.data()}));
   EXPECT_FALSE(writer->WriteClose());
-  EXPECT_EQ(writer->Error(), "Konnte MPEG-Datei nicht anlegen: Den Ordner gibt es nicht");
+  EXPECT_EQ(writer->Failure(), noFolder);
   EXPECT_TRUE(folder.Names().empty());
 }
 
@@ -674,7 +679,7 @@ TEST(FfmpegMediaWriterFiles, CallsBeforeAFileIsNamedAreRefused) {
   auto writer = CreateMediaWriter("ffmpeg");
   Picture picture(352, 288);
   EXPECT_FALSE(writer->WriteImage(picture.Image()));
-  EXPECT_EQ(writer->Error(), "Konnte MPEG-Datei nicht schreiben");
+  EXPECT_EQ(writer->Failure().stage, WriteFailure::Stage::Write);
   EXPECT_FALSE(writer->WriteClose());
 }
 
@@ -685,18 +690,18 @@ TEST(FfmpegMediaWriterFiles, ExistingFileIsReplacedOnlyByACompleteOne) {
 
   {  // given up before the close
     auto writer = WriterFor(DiscPreset::VideoCd);
-    ASSERT_TRUE(writer->SetFileName(file.string())) << writer->Error();
-    ASSERT_TRUE(WriteMaterial(*writer, 4, Picture(352, 288)).ok) << writer->Error();
+    ASSERT_TRUE(writer->SetFileName(file.string()));
+    ASSERT_TRUE(WriteMaterial(*writer, 4, Picture(352, 288)).ok);
   }
   EXPECT_EQ(Contents(file), "the old file");
   EXPECT_EQ(folder.Names(), std::vector<std::string>{"clip.mpg"});
 
   {  // failed half-way: a picture without pixels
     auto writer = WriterFor(DiscPreset::VideoCd);
-    ASSERT_TRUE(writer->SetFileName(file.string())) << writer->Error();
-    ASSERT_TRUE(WriteMaterial(*writer, 4, Picture(352, 288)).ok) << writer->Error();
+    ASSERT_TRUE(writer->SetFileName(file.string()));
+    ASSERT_TRUE(WriteMaterial(*writer, 4, Picture(352, 288)).ok);
     EXPECT_FALSE(writer->WriteImage({352, 288, 352 * 4, nullptr}));
-    EXPECT_EQ(writer->Error(), "Konnte MPEG-Datei nicht schreiben");
+    EXPECT_EQ(writer->Failure().stage, WriteFailure::Stage::Write);
     EXPECT_FALSE(writer->WriteClose());
     EXPECT_EQ(folder.Names(), std::vector<std::string>{"clip.mpg"});
   }
@@ -704,8 +709,8 @@ TEST(FfmpegMediaWriterFiles, ExistingFileIsReplacedOnlyByACompleteOne) {
 
   {  // closed
     auto writer = WriterFor(DiscPreset::VideoCd);
-    ASSERT_TRUE(WriteFile(*writer, file, 4, Picture(352, 288)).ok) << writer->Error();
-    EXPECT_EQ(writer->Error(), "");
+    ASSERT_TRUE(WriteFile(*writer, file, 4, Picture(352, 288)).ok);
+    EXPECT_FALSE(writer->Failure().failed());
   }
   const std::string mpeg = Contents(file);
   ASSERT_GE(mpeg.size(), 4u);
@@ -716,11 +721,11 @@ TEST(FfmpegMediaWriterFiles, ExistingFileIsReplacedOnlyByACompleteOne) {
 TEST(FfmpegMediaWriterFiles, SoundThatChangesItsFormatIsRefused) {
   ScratchFolder folder;
   auto writer = WriterFor(DiscPreset::Dvd);
-  ASSERT_TRUE(writer->SetFileName((folder.Path() / "clip.mpg").string())) << writer->Error();
+  ASSERT_TRUE(writer->SetFileName((folder.Path() / "clip.mpg").string()));
   const std::vector<std::int16_t> block = ToneBlock(0);
   EXPECT_TRUE(writer->WriteSound({kBlockFrames, kRate, 2, block.data()}));
   EXPECT_FALSE(writer->WriteSound({kBlockFrames, 22050, 2, block.data()}));
-  EXPECT_EQ(writer->Error(), "Konnte MPEG-Datei nicht schreiben");
+  EXPECT_EQ(writer->Failure().stage, WriteFailure::Stage::Write);
   EXPECT_TRUE(folder.Names().empty());
 }
 

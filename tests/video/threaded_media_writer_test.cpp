@@ -64,7 +64,7 @@ TEST(ThreadedMediaWriter, CallsTheWriterMayRefuseAreAnsweredAtOnceAsItAnswers) {
 
   Wrapped noFile = Make("file");
   EXPECT_FALSE(noFile.writer->SetFileName("clip.mpg"));
-  EXPECT_EQ(noFile.writer->Error(), "Konnte MPEG-Datei nicht schreiben");
+  EXPECT_EQ(noFile.writer->Failure().stage, WriteFailure::Stage::Write);
 
   // Sound of another format: everything before it is made first, then it.
   Wrapped changing = Make();
@@ -86,7 +86,7 @@ TEST(ThreadedMediaWriter, AFailureWhileEncodingStopsWhatFollowsAndTheCloseSaysSo
   for (int i = 0; i < 5; ++i)
     w.writer->WriteImage({4, 2, 16, reinterpret_cast<const std::uint8_t*>(pixels.data())});
   EXPECT_FALSE(w.writer->WriteClose());
-  EXPECT_EQ(w.writer->Error(), "Konnte MPEG-Datei nicht schreiben");
+  EXPECT_EQ(w.writer->Failure().stage, WriteFailure::Stage::Write);
   EXPECT_EQ(w.inner->images, 0) << "nothing after the failure reached the writer";
   EXPECT_FALSE(w.inner->closed);
 }

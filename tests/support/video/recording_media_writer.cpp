@@ -21,7 +21,7 @@ void RecordingMediaWriter::SetFormatPreset(DiscPreset p, TvSystem tv) {
 
 bool RecordingMediaWriter::Fail(const char* what) {
   if (failAt != what) return false;
-  error_ = "Konnte MPEG-Datei nicht schreiben";
+  failure_.stage = WriteFailure::Stage::Write;
   return true;
 }
 
@@ -49,7 +49,7 @@ bool RecordingMediaWriter::WriteImage(const MediaImage& image) {
 bool RecordingMediaWriter::RepeatImage() {
   if (Fail("image")) return false;
   if (images == 0) {
-    error_ = "Konnte MPEG-Datei nicht schreiben";
+    failure_.stage = WriteFailure::Stage::Write;
     return false;
   }
   ++images;

@@ -22,7 +22,7 @@ class RecordingMediaWriter : public MediaWriter {
   bool RepeatImage() override;
   bool WriteSound(const MediaSound& sound) override;
   bool WriteClose() override;
-  const std::string& Error() const override { return error_; }
+  WriteFailure Failure() const override { return failure_; }
 
   // What was handed over.
   DiscPreset preset = DiscPreset::VideoCd;
@@ -45,7 +45,7 @@ class RecordingMediaWriter : public MediaWriter {
 
   int width_ = 352;
   int height_ = 288;
-  std::string error_;
+  WriteFailure failure_;
 };
 
 // Hands every call to a recording writer that lives elsewhere (in a test's
@@ -65,7 +65,7 @@ class BorrowedMediaWriter final : public MediaWriter {
   bool RepeatImage() override { return inner_.RepeatImage(); }
   bool WriteSound(const MediaSound& sound) override { return inner_.WriteSound(sound); }
   bool WriteClose() override { return inner_.WriteClose(); }
-  const std::string& Error() const override { return inner_.Error(); }
+  WriteFailure Failure() const override { return inner_.Failure(); }
 
  private:
   RecordingMediaWriter& inner_;
