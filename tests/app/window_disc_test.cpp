@@ -136,3 +136,28 @@ TEST_F(WindowDisc, TheWebFormatsAreChoicesOfTheirOwnWithoutADiscImage) {
 
 }  // namespace
 }  // namespace sonavix::testing
+
+namespace sonavix::testing {
+namespace {
+
+// The window goes on while the image is made: STOP given from its own
+// event loop ends the run, and nothing of the image or its video is left.
+TEST_F(WindowDisc, StopWhileTheVideoIsMadeLeavesNothing) {
+  OpenThroughCommand(WriteRamp("lied.wav", 30 * 22050));
+  form->Format().videoCd->setChecked(true);
+  QTimer peek;
+  QObject::connect(&peek, &QTimer::timeout, [&] {
+    if (form->Export().Running() && !form->Preview().Picture().isNull() && A().stop->isEnabled()) Trigger(A().stop);
+  });
+  peek.start(0);
+  prompts.fileNames.push_back(Path("album.cue"));
+  Trigger(A().discImage);
+  EXPECT_EQ(form->Status().Text(), QStringLiteral("Abgebrochen: kein Disc-Abbild gespeichert"));
+  EXPECT_TRUE(tools.runs.empty());
+  EXPECT_EQ(Folder(), QStringList({"lied.wav"}));
+  EXPECT_FALSE(A().stop->isEnabled());
+  EXPECT_TRUE(A().discImage->isEnabled());
+}
+
+}  // namespace
+}  // namespace sonavix::testing

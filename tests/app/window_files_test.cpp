@@ -141,15 +141,14 @@ TEST_F(WindowFiles, TheExportIsOffWhilePlayingAndOnAgainAfter) {
   QTimer during;
   QObject::connect(&during, &QTimer::timeout, [&] {
     if (!form->Busy()) return;
-    offDuringRun = !A().exportVideo->isEnabled() &&
-                   !A().exportVideo->isEnabled();
+    offDuringRun = !A().exportVideo->isEnabled() && !A().discImage->isEnabled();
     Trigger(A().stop);
   });
   during.start(0);
   Trigger(A().play);
   EXPECT_TRUE(offDuringRun);
   EXPECT_TRUE(A().exportVideo->isEnabled());
-  EXPECT_TRUE(A().exportVideo->isEnabled());
+  EXPECT_TRUE(A().discImage->isEnabled());
 }
 
 TEST_F(WindowFiles, TheStatusBarFollowsTheExportAndSaysHowItEnded) {

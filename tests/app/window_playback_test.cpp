@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QFontInfo>
+#include <algorithm>
 
 #include <QCheckBox>
 #include <QTest>
@@ -68,6 +69,30 @@ TEST_F(WindowPlayback, StopEndsALoopWithinOneBlock) {
   Trigger(A().play);
   EXPECT_FALSE(form->Busy());
   EXPECT_LE(sound->Played().size(), 21u * 11024);
+}
+
+// An edit while the sound plays comes in between two blocks: what was heard
+// is the old sound up to a block's end and the new one from there on.
+TEST_F(WindowPlayback, AnEditDuringPlaybackTakesEffectAtABlockBoundary) {
+  OpenThroughCommand(WriteRamp("a.wav", 22050));
+  form->Picture().loopBox->setChecked(false);
+  const auto play = [&](int editAt) {
+    const std::size_t from = sound->Played().size();
+    int blocks = 0;
+    EveryBlock edit(*lockstep, [&](int) {
+      if (++blocks == editAt) Trigger(A().louder);
+    });
+    Trigger(A().play);
+    return std::vector<std::uint8_t>(sound->Played().begin() + long(from), sound->Played().end());
+  };
+  const std::vector<std::uint8_t> before = play(0), edited = play(3), after = play(0);
+  ASSERT_EQ(before.size(), edited.size());
+  ASSERT_EQ(after.size(), edited.size());
+  const auto differs = std::mismatch(before.begin(), before.end(), edited.begin()).first;
+  ASSERT_NE(differs, before.end());
+  const long boundary = (differs - before.begin()) / 11024 * 11024;
+  EXPECT_GT(boundary, 0);
+  EXPECT_TRUE(std::equal(edited.begin() + boundary, edited.end(), after.begin() + boundary));
 }
 
 TEST_F(WindowPlayback, ASecondStartDuringARunIsRefused) {
