@@ -12,6 +12,7 @@
 #include <string>
 
 #include "disc/disc_image.h"
+#include "texts/disc_texts.h"
 
 int main(int argc, char** argv) {
   if (argc < 4) {
@@ -30,7 +31,7 @@ int main(int argc, char** argv) {
   const sonavix::DiscImageResult result = sonavix::BuildDiscImage(request, *tools, quiet);
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   if (!result.ok) {
-    std::fprintf(stderr, "%s\n", result.error.c_str());
+    std::fprintf(stderr, "%s\n", sonavix::DiscProblemText(result.problem).c_str());
     return 1;
   }
   std::printf("seconds %.3f\n", seconds);

@@ -23,6 +23,7 @@
 #include "document/scratch_files.h"
 #include "playback/run.h"
 #include "playback/sound_device.h"
+#include "texts/disc_texts.h"
 #include "texts/failure_texts.h"
 
 namespace sonavix {
@@ -76,9 +77,9 @@ void ExportController::SaveDiscImage() {
   plan.names = {context_.session.name.toStdString()};
   std::unique_ptr<DiscTools> tools = discToolsFactory_();
   const auto refused = [&] {
-    const std::string problem = DiscImageProblem(plan, *tools);
-    if (!problem.empty()) prompts.ShowError(window, QString::fromStdString(problem) + QLatin1Char('.'));
-    return !problem.empty();
+    const DiscProblem problem = DiscImageProblem(plan, *tools);
+    if (problem) prompts.ShowError(window, QString::fromStdString(DiscProblemText(problem)) + QLatin1Char('.'));
+    return bool(problem);
   };
   if (refused()) return;
   // The size to expect, seen before the name is asked for.
@@ -140,7 +141,7 @@ void ExportController::SaveDiscImage() {
       context_.status.ShowText(QStringLiteral("Abgebrochen: kein Disc-Abbild gespeichert"));
       return;
     }
-    const std::string why = video.done() ? result->error : WriteFailureText(video.failure, preset);
+    const std::string why = video.done() ? DiscProblemText(result->problem) : WriteFailureText(video.failure, preset);
     if (!video.done() || !result->ok) {
       context_.status.ShowText(QString());
       context_.prompts.ShowError(context_.window, why.empty() ? kCannotWriteImage : QString::fromStdString(why));

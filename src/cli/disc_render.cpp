@@ -11,6 +11,7 @@
 #include "document/safe_file.h"
 #include "document/scratch_files.h"
 #include "export/render_job.h"
+#include "texts/disc_texts.h"
 
 namespace sonavix {
 
@@ -111,8 +112,8 @@ int RenderDiscImage(const RenderOptions& options, ProgressBoard& board, const st
     plan.names.push_back(DisplayName(QFileInfo(input).fileName()).toStdString());
   }
   const std::unique_ptr<DiscTools> tools = CreateDiscTools();
-  const std::string problem = DiscImageProblem(plan, *tools);
-  if (!problem.empty()) return Fail(board, QStringLiteral("%1: %2.").arg(image, QString::fromStdString(problem)));
+  if (const DiscProblem problem = DiscImageProblem(plan, *tools))
+    return Fail(board, QStringLiteral("%1: %2.").arg(image, QString::fromStdString(DiscProblemText(problem))));
   board.Say(QStringLiteral("%1: etwa %2 erwartet (%3 Titel)")
                 .arg(image, QString::fromStdString(FormatFileSize(ImageBytesFromSeconds(preset, options.quality, plan.seconds))))
                 .arg(plan.seconds.size()),
@@ -158,7 +159,7 @@ int RenderDiscImage(const RenderOptions& options, ProgressBoard& board, const st
     return 130;
   }
   if (!result.ok) {
-    board.Finish(line, QStringLiteral("%1: %2").arg(image, QString::fromStdString(result.error)), true);
+    board.Finish(line, QStringLiteral("%1: %2").arg(image, QString::fromStdString(DiscProblemText(result.problem))), true);
     return 1;
   }
   board.Finish(line,

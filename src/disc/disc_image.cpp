@@ -55,7 +55,6 @@ std::int64_t MpegBytes(DiscPreset preset, double quality, double seconds) {
   }
 }
 
-std::string Clock(double seconds) { return FormatClock(seconds); }
 
 std::int64_t SizeOf(const fs::path& path) { return BytesIn(path.string()); }
 
@@ -90,20 +89,20 @@ struct Step {
       return true;
     });
     if (!outcome.started) {
-      result.error = MissingToolSentence(run.program);
+      result.problem = DiscProblem::Tool(DiscProblem::Kind::ToolMissing, run.program);
       return false;
     }
     if (outcome.stopped || observer.StopRequested()) {
       result.stopped = true;
-      result.error = "Abgebrochen";
+      result.problem.kind = DiscProblem::Kind::Stopped;
       return false;
     }
     if (outcome.output.find("No space left") != std::string::npos) {
-      result.error = "Konnte das Abbild nicht schreiben: Der Datenträger ist voll";
+      result.problem.kind = DiscProblem::Kind::DiskFull;
       return false;
     }
     if (outcome.status != 0 || Warned(outcome.output)) {
-      result.error = run.program + " hat das Abbild nicht gemacht: " + Complaint(outcome.output);
+      result.problem = DiscProblem::Tool(DiscProblem::Kind::ToolFailed, run.program, Complaint(outcome.output));
       return false;
     }
     return true;
@@ -138,14 +137,14 @@ bool NameBinInCue(const fs::path& cue, const std::string& binName, DiscImageResu
   std::ofstream out(cue, std::ios::binary | std::ios::trunc);
   out << sheet;
   out.close();
-  if (at == std::string::npos || !out) result.error = "Konnte den CUE-Bogen nicht schreiben";
-  return result.error.empty();
+  if (at == std::string::npos || !out) result.problem.kind = DiscProblem::Kind::CannotWriteCue;
+  return !result.problem;
 }
 
 bool PutInPlace(const fs::path& from, const fs::path& to, DiscImageResult& result) {
   std::error_code error;
   fs::rename(from, to, error);
-  if (error) result.error = "Konnte das Abbild nicht an seinen Platz legen: " + to.string();
+  if (error) result.problem = DiscProblem::AtPath(DiscProblem::Kind::CannotPlace, to.string());
   return !error;
 }
 
@@ -192,7 +191,7 @@ std::int64_t ImageBytesFromSeconds(DiscPreset preset, double quality, const std:
   return ImageBytesFromTracks(preset, tracks);
 }
 
-std::string DiscTooSmall(DiscPreset preset, double quality, const std::vector<double>& seconds) {
+DiscProblem DiscTooSmall(DiscPreset preset, double quality, const std::vector<double>& seconds) {
   const std::int64_t capacity = DiscCapacityBytes(preset);
   const std::int64_t bytes = ImageBytesFromSeconds(preset, quality, seconds);
   if (bytes <= capacity) return {};
@@ -206,9 +205,10 @@ std::string DiscTooSmall(DiscPreset preset, double quality, const std::vector<do
     const std::vector<double> even(seconds.size() ? seconds.size() : 1, middle / songs);
     (ImageBytesFromSeconds(preset, quality, even) <= capacity ? low : high) = middle;
   }
-  return std::string("Zu lang für eine ") + DiscName(preset) + ": " + Clock(total) + " Spielzeit ergeben etwa " +
-         FormatFileSize(bytes) + ", auf die Disc passen " + FormatFileSize(capacity) +
-         ", das sind höchstens " + Clock(low) + " Spielzeit";
+  DiscProblem tooLong = DiscProblem::Sizes(DiscProblem::Kind::TooLongForDisc, preset, bytes, capacity);
+  tooLong.seconds = total;
+  tooLong.limit = low;
+  return tooLong;
 }
 
 std::string BinFileFor(const std::string& cue) {
@@ -224,21 +224,21 @@ DiscImageResult BuildDiscImage(const DiscImageRequest& request, DiscTools& tools
   std::vector<std::int64_t> sizes;
   for (const std::string& track : request.tracks) sizes.push_back(SizeOf(track));
   if (sizes.empty()) {
-    result.error = "Keine Titel für das Abbild";
+    result.problem.kind = DiscProblem::Kind::NoTracks;
     return result;
   }
   if (request.preset != DiscPreset::Dvd && fs::path(BinFileFor(target.string())) == target) {
-    result.error = "Der CUE-Bogen und die BIN-Datei hätten denselben Namen: " + target.string();
+    result.problem = DiscProblem::AtPath(DiscProblem::Kind::SameNameAsBin, target.string());
     return result;
   }
   for (std::size_t i = 0; i < sizes.size(); ++i) {
-    result.error = CdTrackTooShort(request.preset, sizes[i], i + 1);
-    if (!result.error.empty()) return result;
+    result.problem = CdTrackTooShort(request.preset, sizes[i], i + 1);
+    if (result.problem) return result;
   }
   const std::int64_t expected = ImageBytesFromTracks(request.preset, sizes);
   if (expected > DiscCapacityBytes(request.preset)) {
-    result.error = std::string("Das Abbild würde ") + FormatFileSize(expected) + " groß und passt nicht auf eine " +
-                   DiscName(request.preset) + " (" + FormatFileSize(DiscCapacityBytes(request.preset)) + ")";
+    result.problem = DiscProblem::Sizes(DiscProblem::Kind::ImageTooLarge, request.preset, expected,
+                                        DiscCapacityBytes(request.preset));
     return result;
   }
   // The DVD file system is written once as a folder, once into the image.
@@ -247,7 +247,7 @@ DiscImageResult BuildDiscImage(const DiscImageRequest& request, DiscTools& tools
   const std::int64_t needed = expected + (request.preset == DiscPreset::Dvd ? total : 0);
   const std::int64_t free = FreeBytesIn(folder.string());
   if (free >= 0 && free < needed) {
-    result.error = NotEnoughRoom(needed, free);
+    result.problem = DiscProblem::Sizes(DiscProblem::Kind::NotEnoughRoom, request.preset, needed, free);
     return result;
   }
   // The tools work in a folder beside the image, so that the finished image
@@ -257,7 +257,7 @@ DiscImageResult BuildDiscImage(const DiscImageRequest& request, DiscTools& tools
   const fs::path work(scratch.path());
   std::vector<std::string> tracks;
   if (!scratch.ok() || !LinkTracks(work, request.tracks, tracks)) {
-    result.error = "Konnte im Ordner des Abbilds nichts anlegen: " + folder.string();
+    result.problem = DiscProblem::AtPath(DiscProblem::Kind::CannotUseFolder, folder.string());
     return result;
   }
 

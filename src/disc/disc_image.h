@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "disc/disc_problem.h"
 #include "disc/disc_tools.h"
 #include "video/media_writer.h"
 
@@ -30,9 +31,9 @@ std::int64_t ImageBytesFromTracks(DiscPreset preset, const std::vector<std::int6
 // is rendered: each song in whole blocks, at the preset's average rates.
 std::int64_t ImageBytesFromSeconds(DiscPreset preset, double quality, const std::vector<double>& seconds);
 
-// Empty when the songs fit the disc; else a German sentence that names the
-// playing time and the most that fits.
-std::string DiscTooSmall(DiscPreset preset, double quality, const std::vector<double>& seconds);
+// None when the songs fit the disc; else TooLongForDisc with the playing
+// time and the most that fits.
+DiscProblem DiscTooSmall(DiscPreset preset, double quality, const std::vector<double>& seconds);
 
 // "Video-CD", "Super Video CD", "DVD".
 const char* DiscName(DiscPreset preset);
@@ -52,7 +53,7 @@ struct DiscImageRequest {
 struct DiscImageResult {
   bool ok = false;
   bool stopped = false;
-  std::string error;       // German
+  DiscProblem problem;     // why not, when not ok
   std::int64_t bytes = 0;  // of the image (the BIN file for a CD)
 };
 

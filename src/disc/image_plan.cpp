@@ -5,13 +5,11 @@
 
 #include <cctype>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <utility>
 
 #include "disc/disc_image.h"
-#include "document/work_progress.h"
 
 namespace sonavix {
 
@@ -21,16 +19,6 @@ constexpr std::int64_t kCdPayloadBytes = 2324;  // the MPEG data of a CD sector
 constexpr std::int64_t kShortestCdTrackSectors = 75;
 
 bool IsCd(DiscPreset preset) { return preset == DiscPreset::VideoCd || preset == DiscPreset::SuperVideoCd; }
-
-// "0,5 s"
-std::string Seconds(double seconds) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.1f s", seconds);
-  std::string result = text;
-  for (char& c : result)
-    if (c == '.') c = ',';
-  return result;
-}
 
 std::int64_t Sectors(DiscPreset preset, double quality, double seconds) {
   return MpegBytesFromSeconds(preset, quality, {seconds}) / kCdPayloadBytes;
@@ -46,10 +34,6 @@ double ShortestCdTrackSeconds(DiscPreset preset, double quality) {
   return high;
 }
 
-std::string TooShortTail() {
-  return "ein Titel braucht mindestens " + std::to_string(kShortestCdTrackSectors) + " Sektoren MPEG";
-}
-
 bool SameFileSystem(const std::string& a, const std::string& b) {
   struct stat first {}, second {};
   return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev;
@@ -57,19 +41,12 @@ bool SameFileSystem(const std::string& a, const std::string& b) {
 
 }  // namespace
 
-std::string NotEnoughRoom(std::int64_t needed, std::int64_t free) {
-  return "Auf dem Datenträger ist nicht genug Platz: nötig " + FormatFileSize(needed) + ", frei " +
-         FormatFileSize(free);
-}
-
-std::string MissingToolSentence(const std::string& program) {
-  return program + " fehlt: bitte das Debian-Paket „" + program + "“ installieren (apt install " + program + ")";
-}
-
-std::string CdTrackTooShort(DiscPreset preset, std::int64_t mpegBytes, std::size_t track) {
+DiscProblem CdTrackTooShort(DiscPreset preset, std::int64_t mpegBytes, std::size_t track) {
   if (!IsCd(preset) || mpegBytes / kCdPayloadBytes >= kShortestCdTrackSectors) return {};
-  return "Titel " + std::to_string(track) + " ist zu kurz für eine " + DiscName(preset) + ": " +
-         std::to_string(mpegBytes / kCdPayloadBytes) + " Sektoren MPEG, " + TooShortTail();
+  DiscProblem problem = DiscProblem::Of(DiscProblem::Kind::TrackTooShort, preset);
+  problem.track = track;
+  problem.sectors = mpegBytes / kCdPayloadBytes;
+  return problem;
 }
 
 std::string VolumeLabel(const std::string& utf8Name) {
@@ -107,20 +84,21 @@ std::int64_t FreeBytesIn(const std::string& folder) {
   return static_cast<std::int64_t>(info.f_bavail) * static_cast<std::int64_t>(info.f_frsize);
 }
 
-std::string DiscImageProblem(const DiscImagePlan& plan, const DiscTools& tools) {
-  const std::string tooSmall = DiscTooSmall(plan.preset, plan.quality, plan.seconds);
-  if (!tooSmall.empty()) return tooSmall;
+DiscProblem DiscImageProblem(const DiscImagePlan& plan, const DiscTools& tools) {
+  if (DiscProblem tooSmall = DiscTooSmall(plan.preset, plan.quality, plan.seconds)) return tooSmall;
   const std::vector<std::string> needed = plan.preset == DiscPreset::Dvd
                                               ? std::vector<std::string>{"dvdauthor", "genisoimage"}
                                               : std::vector<std::string>{"vcdimager"};
   for (const std::string& program : needed)
-    if (!tools.Installed(program)) return MissingToolSentence(program);
+    if (!tools.Installed(program)) return DiscProblem::Tool(DiscProblem::Kind::ToolMissing, program);
   for (std::size_t i = 0; i < plan.seconds.size() && IsCd(plan.preset); ++i) {
     if (Sectors(plan.preset, plan.quality, plan.seconds[i]) >= kShortestCdTrackSectors) continue;
-    const std::string name = i < plan.names.size() ? "„" + plan.names[i] + "“" : "Titel " + std::to_string(i + 1);
-    return name + " ist zu kurz für eine " + DiscName(plan.preset) + ": " + Seconds(plan.seconds[i]) +
-           " Spielzeit, " + TooShortTail() + ", das sind mindestens " +
-           Seconds(std::ceil(ShortestCdTrackSeconds(plan.preset, plan.quality) * 10) / 10);
+    DiscProblem problem = DiscProblem::Of(DiscProblem::Kind::SongTooShort, plan.preset);
+    if (i < plan.names.size()) problem.name = plan.names[i];
+    problem.track = i + 1;
+    problem.seconds = plan.seconds[i];
+    problem.limit = std::ceil(ShortestCdTrackSeconds(plan.preset, plan.quality) * 10) / 10;
+    return problem;
   }
   // The songs' MPEG files, the image, and for a DVD its file system once
   // more as a folder, all at once at the end.
@@ -130,10 +108,12 @@ std::string DiscImageProblem(const DiscImagePlan& plan, const DiscTools& tools) 
   const bool together = plan.songsFolder.empty() || SameFileSystem(plan.imageFolder, plan.songsFolder);
   const std::int64_t besideImage = image + (together ? songs : 0);
   const std::int64_t free = FreeBytesIn(plan.imageFolder);
-  if (free >= 0 && free < besideImage) return NotEnoughRoom(besideImage, free);
+  if (free >= 0 && free < besideImage)
+    return DiscProblem::Sizes(DiscProblem::Kind::NotEnoughRoom, plan.preset, besideImage, free);
   if (!together) {
     const std::int64_t freeForSongs = FreeBytesIn(plan.songsFolder);
-    if (freeForSongs >= 0 && freeForSongs < songs) return NotEnoughRoom(songs, freeForSongs);
+    if (freeForSongs >= 0 && freeForSongs < songs)
+      return DiscProblem::Sizes(DiscProblem::Kind::NotEnoughRoom, plan.preset, songs, freeForSongs);
   }
   return {};
 }

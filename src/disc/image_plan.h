@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "disc/disc_problem.h"
 #include "disc/disc_tools.h"
 #include "video/media_writer.h"
 
@@ -14,9 +15,9 @@ namespace sonavix {
 
 // A track of a (Super) Video CD holds at least 75 sectors of MPEG;
 // vcdimager warns of anything shorter. Empty when the MPEG file of song
-// number `track` (from 1) is long enough (always, for a DVD); else a
-// German sentence.
-std::string CdTrackTooShort(DiscPreset preset, std::int64_t mpegBytes, std::size_t track);
+// number `track` (from 1) is long enough (always, for a DVD); else
+// TrackTooShort.
+DiscProblem CdTrackTooShort(DiscPreset preset, std::int64_t mpegBytes, std::size_t track);
 
 // An image as planned before anything is rendered.
 struct DiscImagePlan {
@@ -30,9 +31,9 @@ struct DiscImagePlan {
 
 // What stands in the way of the image, found before a song is rendered: a
 // disc too small for the songs, a tool that is not installed, a song too
-// short for a CD track, too little room on the disk. Empty when nothing
-// does; else a German sentence.
-std::string DiscImageProblem(const DiscImagePlan& plan, const DiscTools& tools);
+// short for a CD track, too little room on the disk. None when nothing
+// does.
+DiscProblem DiscImageProblem(const DiscImagePlan& plan, const DiscTools& tools);
 
 // The image's path as the preset wants it: ".cue" for a CD, ".iso" for a
 // DVD, added when the name has no extension. A CD image named after its
@@ -40,16 +41,10 @@ std::string DiscImageProblem(const DiscImagePlan& plan, const DiscTools& tools);
 // that the two never share a name.
 std::string DiscImagePath(const std::string& path, DiscPreset preset);
 
-// "vcdimager fehlt: bitte das Debian-Paket „vcdimager“ installieren ...".
-std::string MissingToolSentence(const std::string& program);
-
 // A DVD's volume name from the image's name: upper case, at most 32 of the
 // characters ISO 9660 allows (A-Z, 0-9, _), umlauts spelt out ("Mädchen"
 // -> "MAEDCHEN"), anything else as "_"; "SONAVIX" when nothing is left.
 std::string VolumeLabel(const std::string& utf8Name);
-
-// "Auf dem Datenträger ist nicht genug Platz: nötig 2,1 GB, frei 1,0 GB".
-std::string NotEnoughRoom(std::int64_t needed, std::int64_t free);
 
 // Free bytes for this user in the folder's file system; -1 if unknown.
 std::int64_t FreeBytesIn(const std::string& folder);

@@ -3,6 +3,7 @@
 // leaving anything behind.
 
 #include "disc/disc_image.h"
+#include "texts/disc_texts.h"
 
 #include <gtest/gtest.h>
 
@@ -90,7 +91,7 @@ TEST_F(DiscImage, EveryPresetsImageIsAsLargeAsEstimatedAndReadsBack) {
         const DiscImageResult result = BuildDiscImage(request, *tools, quiet);
         const std::string what = std::string(DiscName(preset)) + (tv == TvSystem::Ntsc ? " NTSC " : " PAL ") +
                                  std::to_string(count);
-        ASSERT_TRUE(result.ok) << what << ": " << result.error;
+        ASSERT_TRUE(result.ok) << what << ": " << DiscProblemText(result.problem);
         EXPECT_NEAR(double(ImageBytesFromTracks(preset, sizes)), double(result.bytes), 0.02 * double(result.bytes))
             << what;
         const QString target = QString::fromStdString(request.target);
@@ -121,14 +122,14 @@ TEST_F(DiscImage, EveryPresetsImageIsAsLargeAsEstimatedAndReadsBack) {
 }
 
 TEST_F(DiscImage, AnAlbumTooLongForTheDiscIsRefusedWithThePlayingTimeThatFits) {
-  EXPECT_EQ(DiscTooSmall(DiscPreset::VideoCd, 1.0, {40 * 60.0, 38 * 60.0}), "");
-  const std::string cd = DiscTooSmall(DiscPreset::VideoCd, 1.0, {40 * 60.0, 42 * 60.0});
+  EXPECT_FALSE(DiscTooSmall(DiscPreset::VideoCd, 1.0, {40 * 60.0, 38 * 60.0}));
+  const std::string cd = DiscProblemText(DiscTooSmall(DiscPreset::VideoCd, 1.0, {40 * 60.0, 42 * 60.0}));
   EXPECT_NE(cd.find("Zu lang für eine Video-CD: 1:22:00 Spielzeit"), std::string::npos) << cd;
   EXPECT_NE(cd.find("höchstens 1:19:"), std::string::npos) << cd;
-  const std::string dvd = DiscTooSmall(DiscPreset::Dvd, 1.0, {120 * 60.0});
+  const std::string dvd = DiscProblemText(DiscTooSmall(DiscPreset::Dvd, 1.0, {120 * 60.0}));
   EXPECT_NE(dvd.find("Zu lang für eine DVD: 2:00:00"), std::string::npos) << dvd;
   // Half quality halves most of the video rate: the same two hours fit.
-  EXPECT_EQ(DiscTooSmall(DiscPreset::Dvd, 0.0, {120 * 60.0}), "");
+  EXPECT_FALSE(DiscTooSmall(DiscPreset::Dvd, 0.0, {120 * 60.0}));
 }
 
 // A stand-in for the tools that can also be stopped after it started.
@@ -169,7 +170,8 @@ TEST_F(DiscImage, AMissingToolAFailingToolAFullDiskAndAStopLeaveNothing) {
     const DiscImageResult result = BuildDiscImage(request, tools, how == "stop" ? stopping : going);
     EXPECT_FALSE(result.ok) << c.program << " " << how;
     EXPECT_EQ(result.stopped, how == "stop");
-    EXPECT_NE(result.error.find(c.says), std::string::npos) << result.error;
+    const std::string said = DiscProblemText(result.problem);
+    EXPECT_NE(said.find(c.says), std::string::npos) << said;
     EXPECT_EQ(Made(), QStringList({"album.cue", "album.iso"})) << c.program << " " << how;
   }
   std::ifstream old(Path("album.iso"));
