@@ -21,6 +21,7 @@
 #include "document/safe_file.h"
 #include "playback/run.h"
 #include "texts/failure_texts.h"
+#include "texts/import_texts.h"
 #include "video/random.h"
 
 namespace sonavix {
@@ -49,9 +50,10 @@ ExportController::~ExportController() {
 }
 
 bool ExportController::RefuseUnplayableSound() {
-  const std::string why = UnplayableSound(context_.session.doc);
-  if (why.empty()) return false;
-  context_.prompts.ShowError(context_.window, QString::fromStdString(why) + QLatin1Char('.'));
+  const AudioDocument& doc = context_.session.doc;
+  const Unplayable why = UnplayableSound(doc);
+  if (why == Unplayable::No) return false;
+  context_.prompts.ShowError(context_.window, QString::fromStdString(UnplayableText(why, doc.SampleRate)) + QLatin1Char('.'));
   return true;
 }
 

@@ -15,6 +15,7 @@
 #include "app/window_status.h"
 #include "document/local_names.h"
 #include "import/ffmpeg_audio_decoder.h"
+#include "texts/import_texts.h"
 
 namespace sonavix {
 
@@ -139,13 +140,13 @@ void ImportController::TakeRead(const QString& name, Read& read) {
     emit SoundReplaced(DisplayName(QFileInfo(name).fileName()));
     songName = QString::fromStdString(TagLine(session.tags));
     context_.status.ShowText(OpenedText(songName, QString::fromStdString(read.report.conversion)));
-    if (!read.report.warning.empty())
-      prompts.ShowMessage(window, QString::fromStdString(read.report.warning) + QLatin1Char('.'));
+    if (read.report.shortfall)
+      prompts.ShowMessage(window, QString::fromStdString(ImportProblemText(read.report.shortfall)) + QLatin1Char('.'));
   } else if (read.report.stopped) {
     context_.status.ShowText(QStringLiteral("Lesen abgebrochen"));
-  } else if (!read.report.error.empty()) {
-    prompts.ShowError(window, kCannotOpen + QStringLiteral(": ") + QString::fromStdString(read.report.error) +
-                                  QLatin1Char('.'));
+  } else if (read.report.problem) {
+    prompts.ShowError(window, kCannotOpen + QStringLiteral(": ") +
+                                  QString::fromStdString(ImportProblemText(read.report.problem)) + QLatin1Char('.'));
   } else if (!mp3_->TakeReportedFailure()) {
     prompts.ShowError(window, kCannotOpen);
   }

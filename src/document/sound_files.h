@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "document/import_problem.h"
 #include "document/audio_document.h"
 #include "document/sound_tags.h"
 #include "document/wave_file.h"
@@ -24,8 +25,8 @@ class Mp3Decoder {
 struct ImportReport {
   SoundTags tags;
   std::string conversion;  // what was done to fit the editor: "24 Bit → 16 Bit, ..."; empty if nothing
-  std::string warning;     // a sound that was read all the same, e.g. a file that ended early
-  std::string error;       // why the file could not be read, when the decoder could say
+  ImportProblem shortfall;  // a sound that was read all the same, e.g. a file that ended early
+  ImportProblem problem;    // why the file could not be read, when the decoder could say
   bool stopped = false;    // the user stopped the reading
 };
 
@@ -35,7 +36,7 @@ struct ImportReport {
 class AudioDecoder {
  public:
   virtual ~AudioDecoder() = default;
-  // Empty on failure, with report.error set.
+  // Empty on failure, with report.problem set.
   virtual std::optional<WaveData> Decode(const std::string& path, ImportReport& report) = 0;
   virtual SoundTags ReadTags(const std::string& path) = 0;
 };

@@ -17,6 +17,7 @@
 #include "playback/run.h"
 #include "video/random.h"
 #include "texts/failure_texts.h"
+#include "texts/import_texts.h"
 
 namespace sonavix {
 
@@ -134,7 +135,8 @@ RenderResult ReadSong(const RenderRequest& request, RenderObserver& observer, Au
                              stop);
     if (!OpenSoundFile(doc, request.input, &mp3, &other, &report)) {
       if (observer.StopRequested() || report.stopped) return Failure(RenderFailure::Stopped, "Abgebrochen");
-      if (!report.error.empty()) return Failure(RenderFailure::Input, "Konnte Datei nicht öffnen: " + report.error);
+      if (report.problem)
+        return Failure(RenderFailure::Input, "Konnte Datei nicht öffnen: " + ImportProblemText(report.problem));
       return Failure(RenderFailure::Input,
                      mp3.Error().empty() ? "Konnte Datei nicht öffnen (keine lesbare Tondatei)" : mp3.Error());
     }
@@ -143,12 +145,12 @@ RenderResult ReadSong(const RenderRequest& request, RenderObserver& observer, Au
   }
   // Nothing to play, or a rate the run cannot convert: no video at all
   // rather than a wrong one.
-  if (const std::string unplayable = UnplayableSound(doc); !unplayable.empty())
-    return Failure(RenderFailure::Input, unplayable);
+  if (const Unplayable why = UnplayableSound(doc); why != Unplayable::No)
+    return Failure(RenderFailure::Input, UnplayableText(why, doc.SampleRate));
   std::string rangeError;
   if (!ChooseStretch(doc, request, rangeError)) return Failure(RenderFailure::Range, rangeError);
   RenderResult read;
-  read.warning = report.warning;
+  read.warning = ImportProblemText(report.shortfall);
   read.tags = std::move(report.tags);
   const FrameRange range = RangeFromMarks(doc);
   read.seconds = doc.SampleRate > 0 ? double(range.end - range.start) / doc.SampleRate : 0.0;

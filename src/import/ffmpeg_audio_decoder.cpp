@@ -6,13 +6,11 @@ extern "C" {
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <mutex>
 #include <new>
 
-#include "document/work_progress.h"
 #include "import/ffmpeg_handles.h"
 #include "import/sample_sink.h"
 #include "import/tag_reader.h"
@@ -29,12 +27,14 @@ constexpr double kShortfallSeconds = 0.5;
 constexpr double kShortfallShare = 0.01;
 // Packets the decoder refuses before the file counts as unreadable.
 constexpr int kBadPacketsAtMost = 100;
-constexpr char kEncrypted[] = "Die Tonspur ist verschlüsselt (Kopierschutz); sie lässt sich nicht lesen";
+using Kind = ImportProblem::Kind;
 
-std::optional<WaveData> Refuse(ImportReport& report, std::string reason) {
-  report.error = std::move(reason);
+std::optional<WaveData> Refuse(ImportReport& report, ImportProblem problem) {
+  report.problem = std::move(problem);
   return std::nullopt;
 }
+
+std::optional<WaveData> Refuse(ImportReport& report, Kind kind) { return Refuse(report, ImportProblem::Of(kind)); }
 
 const AVStream* FirstAudioStream(const AVFormatContext& input) {
   for (unsigned i = 0; i < input.nb_streams; ++i)
@@ -72,23 +72,14 @@ SourceSound SourceOf(const AVCodecContext& decoder) {
   return source;
 }
 
-// "0,6 s" below a minute, "3:20" above.
-std::string PlayingTime(double seconds) {
-  if (seconds >= 60) return FormatClock(seconds);
-  char text[32];
-  std::snprintf(text, sizeof text, "%.1f s", seconds);
-  std::string result = text;
-  std::replace(result.begin(), result.end(), '.', ',');
-  return result;
-}
-
 // The document holds at most 2 GiB of samples: at 44 100 Hz stereo, 3 hours
 // 22 minutes.
-std::string TooLong(double seconds, int rate, int channels) {
-  const std::int64_t most = kMostBytes / (std::int64_t{std::max(rate, 1)} * 2 * channels);
-  return "Die Datei ist zu lang (" + FormatClock(seconds) + "): bei " + std::to_string(rate) + " Hz " +
-         (channels == 1 ? "Mono" : "Stereo") + " fasst ein Klang höchstens " + std::to_string(most / 3600) +
-         " Stunden " + std::to_string(most / 60 % 60) + " Minuten";
+ImportProblem TooLong(double seconds, int rate, int channels) {
+  ImportProblem problem = ImportProblem::Of(ImportProblem::Kind::TooLong, seconds);
+  problem.rate = rate;
+  problem.channels = channels;
+  problem.most = double(kMostBytes / (std::int64_t{std::max(rate, 1)} * 2 * channels));
+  return problem;
 }
 
 // The reading of one file: its streams, its decoder, and where the
@@ -162,22 +153,24 @@ SoundTags FfmpegAudioDecoder::ReadTags(const std::string& path) { return ReadSou
 std::optional<WaveData> FfmpegAudioDecoder::Decode(const std::string& path, ImportReport& report) {
   int error = 0;
   const AvPtr<AVFormatContext> input = import::OpenInput(path, error);
-  if (!input) return Refuse(report, "Das ist keine Tondatei, die das Programm kennt, oder sie ist beschädigt");
+  if (!input) return Refuse(report, Kind::NotASoundFile);
   report.tags = TagsOf(*input);
   const AVStream* stream = FirstAudioStream(*input);
-  if (!stream) return Refuse(report, "Die Datei enthält keine Tonspur");
-  if (Encrypted(*stream)) return Refuse(report, kEncrypted);
+  if (!stream) return Refuse(report, Kind::NoSoundTrack);
+  if (Encrypted(*stream)) return Refuse(report, Kind::Encrypted);
   const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
-  if (!codec)
-    return Refuse(report, std::string("Die Tonspur ist in einem Format, das das Programm nicht lesen kann (") +
-                              avcodec_get_name(stream->codecpar->codec_id) + ")");
+  if (!codec) {
+    ImportProblem unknown = ImportProblem::Of(Kind::UnknownCodec);
+    unknown.codec = avcodec_get_name(stream->codecpar->codec_id);
+    return Refuse(report, unknown);
+  }
   const AvPtr<AVCodecContext> decoder(avcodec_alloc_context3(codec));
   if (!decoder || avcodec_parameters_to_context(decoder.get(), stream->codecpar) < 0) throw std::bad_alloc();
   decoder->pkt_timebase = stream->time_base;
   decoder->thread_count = 0;  // as many as the machine has, where the codec can
   if (avcodec_open2(decoder.get(), codec, nullptr) < 0 || decoder->sample_rate <= 0 ||
       decoder->ch_layout.nb_channels <= 0)
-    return Refuse(report, "Die Tonspur lässt sich nicht dekodieren");
+    return Refuse(report, Kind::CannotDecode);
 
   // What the container announces is checked before a sample is decoded.
   const double declared = DeclaredSeconds(*input, *stream);
@@ -199,7 +192,7 @@ std::optional<WaveData> FfmpegAudioDecoder::Decode(const std::string& path, Impo
     const bool ours = packet->stream_index == stream->index;
     // Common encryption shows on the packets themselves.
     if (ours && av_packet_get_side_data(packet.get(), AV_PKT_DATA_ENCRYPTION_INFO, nullptr))
-      return Refuse(report, kEncrypted);
+      return Refuse(report, Kind::Encrypted);
     const int decoded = ours ? reading.Decode(packet.get()) : 0;
     av_packet_unref(packet.get());
     if (decoded == AVERROR(ERANGE)) break;
@@ -218,14 +211,15 @@ std::optional<WaveData> FfmpegAudioDecoder::Decode(const std::string& path, Impo
   if (sink && !sink->TooLong()) sink->Finish();
   if (sink && sink->TooLong())
     return Refuse(report, TooLong(std::max(declared, reading.SecondsRead()), rate, channels));
-  if (!sink || sink->Frames() == 0) return Refuse(report, "Die Datei enthält keinen lesbaren Ton");
+  if (!sink || sink->Frames() == 0) return Refuse(report, Kind::NoSound);
 
   const double seconds = reading.SecondsRead();
-  if (declared > 0 && seconds < declared - std::max(kShortfallSeconds, kShortfallShare * declared))
-    report.warning = "Die Datei endet früher als angegeben: nur " + PlayingTime(seconds) + " von " +
-                     PlayingTime(declared) + " gelesen";
-  else if (damaged)
-    report.warning = "Die Datei ist beschädigt oder endet zu früh: gelesen wurden " + PlayingTime(seconds);
+  if (declared > 0 && seconds < declared - std::max(kShortfallSeconds, kShortfallShare * declared)) {
+    report.shortfall = ImportProblem::Of(Kind::EndsEarly, seconds);
+    report.shortfall.declared = declared;
+  } else if (damaged) {
+    report.shortfall = ImportProblem::Of(Kind::Damaged, seconds);
+  }
   report.conversion = ConversionText(reading.Source(), reading.Target());
   WaveData wave;
   wave.format = sink->Format();

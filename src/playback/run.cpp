@@ -139,14 +139,11 @@ std::int64_t SoundFramesInRun(const AudioDocument& doc) {
   return static_cast<std::int64_t>(std::ceil(double(frames) / step));
 }
 
-std::string UnplayableSound(const AudioDocument& doc) {
-  if (!doc.SampleData || doc.DataSize <= 0)
-    return "Es ist kein Klang geladen: bitte erst eine Datei öffnen oder von einer Musik-CD einlesen";
-  if (doc.FrameCount() <= 0) return "Der Klang enthält keinen einzigen vollständigen Frame";
-  if (doc.SampleRate < kLowestPlayableRate || doc.SampleRate > kHighestPlayableRate)
-    return "Die Abtastrate von " + GroupedNumber(doc.SampleRate) +
-           " Hz lässt sich nicht abspielen; möglich sind 1 000 bis 768 000 Hz";
-  return {};
+Unplayable UnplayableSound(const AudioDocument& doc) {
+  if (!doc.SampleData || doc.DataSize <= 0) return Unplayable::NoSound;
+  if (doc.FrameCount() <= 0) return Unplayable::NoWholeFrame;
+  if (doc.SampleRate < kLowestPlayableRate || doc.SampleRate > kHighestPlayableRate) return Unplayable::RateOutOfRange;
+  return Unplayable::No;
 }
 
 std::int64_t CursorColumn(const AudioDocument& doc, std::int64_t lastFrame, std::int64_t zoom,

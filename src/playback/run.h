@@ -58,9 +58,10 @@ std::int64_t SoundFramesInRun(const AudioDocument& doc);
 inline constexpr std::int32_t kLowestPlayableRate = 1'000;
 inline constexpr std::int32_t kHighestPlayableRate = 768'000;
 
-// Why the document cannot be exported, in German: no sound loaded, not one
-// whole frame, or a rate the run cannot convert. Empty when it can.
-std::string UnplayableSound(const AudioDocument& doc);
+// Why the document cannot be played or exported: no sound loaded, not one
+// whole frame, or a rate the run cannot convert.
+enum class Unplayable { No, NoSound, NoWholeFrame, RateOutOfRange };
+Unplayable UnplayableSound(const AudioDocument& doc);
 
 // Column of the play cursor for the last source frame of a block.
 std::int64_t CursorColumn(const AudioDocument& doc, std::int64_t lastFrame, std::int64_t zoom,

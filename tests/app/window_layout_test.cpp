@@ -68,7 +68,7 @@ TEST_F(WindowLayout, ButtonsStandWhereTheyShouldAndAreTheirCommandsActions) {
     if (action != A().play) button->click();  // playing an empty sound waits for the card
     QObject::disconnect(counting);
     action->setEnabled(wasEnabled);
-    if (action != A().play) EXPECT_EQ(triggered, 1) << b.caption;
+    EXPECT_EQ(triggered, action != A().play ? 1 : 0) << b.caption;
   }
   WaitWhileBusy();
   // What the menus offer are the same actions.

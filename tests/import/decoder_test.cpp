@@ -18,6 +18,7 @@
 
 #include "import/format_samples.h"
 #include "import/sample_conversion.h"
+#include "texts/import_texts.h"
 
 namespace sonavix {
 namespace {
@@ -94,7 +95,7 @@ TEST_F(Decoder, EveryFormatDecodesAsFfmpegDecodesItAndPlainPcmExactly) {
     ASSERT_TRUE(testing::MakeSample(Path("base.wav"), format, Path(format.name))) << format.name;
     ImportReport report;
     const std::optional<WaveData> wave = Decode(format.name, report);
-    ASSERT_TRUE(wave) << format.name << ": " << report.error;
+    ASSERT_TRUE(wave) << format.name << ": " << ImportProblemText(report.problem);
     EXPECT_TRUE(wave->format.IsStereo && wave->format.Is16Bit) << format.name;
     const std::vector<std::int16_t> ours = Samples(*wave);
     if (format.exact) {
@@ -185,8 +186,9 @@ TEST_F(Decoder, WhatCannotBeReadIsRefusedInWordsAndAShortFileIsReadToItsEnd) {
   for (const auto& r : refused) {
     ImportReport report;
     EXPECT_FALSE(Decode(r.name, report)) << r.name;
-    EXPECT_NE(report.error.find(r.says), std::string::npos) << r.name << ": " << report.error;
-    EXPECT_FALSE(report.error.empty()) << r.name;
+    const std::string said = ImportProblemText(report.problem);
+    EXPECT_NE(said.find(r.says), std::string::npos) << r.name << ": " << said;
+    EXPECT_TRUE(report.problem) << r.name;
   }
 
   // A FLAC cut in the middle: what is there is read, and the report says so.
@@ -196,7 +198,8 @@ TEST_F(Decoder, WhatCannotBeReadIsRefusedInWordsAndAShortFileIsReadToItsEnd) {
   ImportReport report;
   const std::optional<WaveData> half = Decode("halb.flac", report);
   ASSERT_TRUE(half);
-  EXPECT_EQ(report.warning.rfind("Die Datei endet früher als angegeben: nur ", 0), 0u) << report.warning;
+  const std::string warned = ImportProblemText(report.shortfall);
+  EXPECT_EQ(warned.rfind("Die Datei endet früher als angegeben: nur ", 0), 0u) << warned;
   EXPECT_GT(half->block.size, 4 * 44100 / 4);
   EXPECT_LT(half->block.size, 4 * 44100 * 2);
 }

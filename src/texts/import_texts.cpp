@@ -1,0 +1,63 @@
+#include "texts/import_texts.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+
+#include "document/work_progress.h"
+
+namespace sonavix {
+
+namespace {
+
+// "0,6 s" below a minute, "3:20" above.
+std::string PlayingTime(double seconds) {
+  if (seconds >= 60) return FormatClock(seconds);
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f s", seconds);
+  std::string result = text;
+  std::replace(result.begin(), result.end(), '.', ',');
+  return result;
+}
+
+}  // namespace
+
+std::string ImportProblemText(const ImportProblem& p) {
+  using Kind = ImportProblem::Kind;
+  switch (p.kind) {
+    case Kind::None: return {};
+    case Kind::NotASoundFile: return "Das ist keine Tondatei, die das Programm kennt, oder sie ist beschädigt";
+    case Kind::NoSoundTrack: return "Die Datei enthält keine Tonspur";
+    case Kind::Encrypted: return "Die Tonspur ist verschlüsselt (Kopierschutz); sie lässt sich nicht lesen";
+    case Kind::UnknownCodec:
+      return "Die Tonspur ist in einem Format, das das Programm nicht lesen kann (" + p.codec + ")";
+    case Kind::CannotDecode: return "Die Tonspur lässt sich nicht dekodieren";
+    case Kind::TooLong: {
+      const auto most = static_cast<std::int64_t>(p.most);
+      return "Die Datei ist zu lang (" + FormatClock(p.seconds) + "): bei " + std::to_string(p.rate) + " Hz " +
+             (p.channels == 1 ? "Mono" : "Stereo") + " fasst ein Klang höchstens " + std::to_string(most / 3600) +
+             " Stunden " + std::to_string(most / 60 % 60) + " Minuten";
+    }
+    case Kind::NoSound: return "Die Datei enthält keinen lesbaren Ton";
+    case Kind::EndsEarly:
+      return "Die Datei endet früher als angegeben: nur " + PlayingTime(p.seconds) + " von " +
+             PlayingTime(p.declared) + " gelesen";
+    case Kind::Damaged: return "Die Datei ist beschädigt oder endet zu früh: gelesen wurden " + PlayingTime(p.seconds);
+  }
+  return {};
+}
+
+std::string UnplayableText(Unplayable why, std::int32_t rate) {
+  switch (why) {
+    case Unplayable::No: return {};
+    case Unplayable::NoSound:
+      return "Es ist kein Klang geladen: bitte erst eine Datei öffnen oder von einer Musik-CD einlesen";
+    case Unplayable::NoWholeFrame: return "Der Klang enthält keinen einzigen vollständigen Frame";
+    case Unplayable::RateOutOfRange:
+      return "Die Abtastrate von " + GroupedNumber(rate) + " Hz lässt sich nicht abspielen; möglich sind 1 000 bis " +
+             "768 000 Hz";
+  }
+  return {};
+}
+
+}  // namespace sonavix
