@@ -38,7 +38,9 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
   picture->setPixmap(ProgramPicture(96));
   auto* text = new QLabel(QStringLiteral(
       "<b>Quorvin Sonavix</b><br>Version 1.0<br><br>"
-      "Macht aus Musik ein MPEG-Video für Video-CD, Super Video CD und DVD.<br><br>"
+      "Macht aus Musik ein Video: MPEG für Video-CD, Super Video CD und DVD (PAL und NTSC), "
+      "Disc-Abbilder zum Brennen (CUE/BIN und ISO) und MP4 (720p und 1080p) fürs Web; "
+      "dazu WAV-Dateien.<br><br>"
       "Copyright © 2026 Quorvin Software"));
   text->setObjectName(QStringLiteral("ProductName"));
   text->setWordWrap(true);
@@ -50,7 +52,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
   auto* column = new QVBoxLayout(this);
   column->addLayout(row);
   column->addWidget(buttons);
-  setFixedSize(360, 170);
+  setFixedSize(380, 200);
 }
 
 }  // namespace sonavix

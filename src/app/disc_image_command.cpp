@@ -11,7 +11,7 @@
 #include "app/format_choice.h"
 #include "app/messages.h"
 #include "app/playback_controller.h"
-#include "app/recent_folder.h"
+#include "app/recent_places.h"
 #include "app/sound_session.h"
 #include "app/status_texts.h"
 #include "app/user_prompts.h"
@@ -30,10 +30,14 @@ namespace sonavix {
 
 namespace {
 
-FileDialogSpec ImageDialog(const QString& folder, DiscPreset preset) {
-  if (preset == DiscPreset::Dvd)
-    return {folder, QStringLiteral("DVD-Abbilder"), {QStringLiteral("*.iso")}, QStringLiteral(".iso")};
-  return {folder, QStringLiteral("CD-Abbilder (CUE/BIN)"), {QStringLiteral("*.cue")}, QStringLiteral(".cue")};
+FileDialogSpec ImageDialog(const QString& folder, DiscPreset preset, const QString& soundName) {
+  FileDialogSpec spec =
+      preset == DiscPreset::Dvd
+          ? FileDialogSpec{folder, QStringLiteral("DVD-Abbilder"), {QStringLiteral("*.iso")}, QStringLiteral(".iso")}
+          : FileDialogSpec{folder, QStringLiteral("CD-Abbilder (CUE/BIN)"), {QStringLiteral("*.cue")},
+                           QStringLiteral(".cue")};
+  spec.name = SuggestedFileName(soundName, spec.defaultSuffix);
+  return spec;
 }
 
 // The image's progress, told to the window's thread; STOP reaches the
@@ -84,7 +88,7 @@ void ExportController::SaveDiscImage() {
   if (refused()) return;
   // The size to expect, seen before the name is asked for.
   context_.status.ShowText(DiscEstimateText(disc, ImageBytesFromSeconds(preset, 1.0, {seconds})));
-  const std::optional<QString> asked = prompts.AskSaveFileName(window, ImageDialog(context_.recent.Start(), preset));
+  const std::optional<QString> asked = prompts.AskSaveFileName(window, ImageDialog(context_.recent.Start(), preset, context_.session.name));
   if (!asked) return;
   // "album.bin" names the pair: the CUE sheet becomes "album.cue".
   const std::string target = DiscImagePath(LocalPath(*asked), preset);

@@ -7,7 +7,7 @@
 #include "app/seconds_dialog.h"
 #include "app/forms.h"
 #include "app/messages.h"
-#include "app/recent_folder.h"
+#include "app/recent_places.h"
 #include "app/sample_format_dialog.h"
 #include "app/sound_session.h"
 #include "app/status_texts.h"
@@ -24,8 +24,10 @@ namespace {
 constexpr double kFadeSeconds = 2.0;
 constexpr double kEchoSeconds = 0.5;
 
-FileDialogSpec WaveDialog(const QString& folder) {
-  return {folder, QStringLiteral("WAV-Datei"), {QStringLiteral("*.WAV")}, QStringLiteral("WAV")};
+FileDialogSpec WaveDialog(const QString& folder, const QString& soundName) {
+  FileDialogSpec spec{folder, QStringLiteral("WAV-Datei"), {QStringLiteral("*.WAV")}, QStringLiteral("wav")};
+  spec.name = SuggestedFileName(soundName, QStringLiteral(".wav"));
+  return spec;
 }
 
 }  // namespace
@@ -117,7 +119,7 @@ void EditController::StartHistory(const QString& soundName) {
 
 bool EditController::SaveWav() {
   const std::optional<QString> name =
-      context_.prompts.AskSaveFileName(context_.window, WaveDialog(context_.recent.Start()));
+      context_.prompts.AskSaveFileName(context_.window, WaveDialog(context_.recent.Start(), context_.session.name));
   if (!name) return false;
   if (!SaveSoundFile(context_.session.doc, LocalPath(*name))) {
     context_.prompts.ShowError(context_.window, kCannotSave);

@@ -9,7 +9,7 @@
 #include "app/picture_settings.h"
 #include "app/playback_controller.h"
 #include "app/preview_box.h"
-#include "app/recent_folder.h"
+#include "app/recent_places.h"
 #include "app/sound_session.h"
 #include "app/status_texts.h"
 #include "app/user_prompts.h"
@@ -28,11 +28,14 @@ namespace sonavix {
 
 namespace {
 
-FileDialogSpec VideoDialog(const QString& folder, DiscPreset preset) {
-  if (!IsDiscFormat(preset))
-    return {folder, QStringLiteral("MP4-Dateien"), {QStringLiteral("*.mp4")}, QStringLiteral(".mp4")};
-  return {folder, QStringLiteral("MPEG Dateien"), {QStringLiteral("*.mpg"), QStringLiteral("*.mpeg")},
-          QStringLiteral(".mpg")};
+FileDialogSpec VideoDialog(const QString& folder, DiscPreset preset, const QString& soundName) {
+  FileDialogSpec spec =
+      IsDiscFormat(preset)
+          ? FileDialogSpec{folder, QStringLiteral("MPEG Dateien"), {QStringLiteral("*.mpg"), QStringLiteral("*.mpeg")},
+                           QStringLiteral(".mpg")}
+          : FileDialogSpec{folder, QStringLiteral("MP4-Dateien"), {QStringLiteral("*.mp4")}, QStringLiteral(".mp4")};
+  spec.name = SuggestedFileName(soundName, spec.defaultSuffix);
+  return spec;
 }
 
 }  // namespace
@@ -67,7 +70,7 @@ void ExportController::ExportVideo() {
   if (RefuseUnplayableSound()) return;
   const DiscPreset preset = parts_.format.Preset();
   const std::optional<QString> name =
-      context_.prompts.AskSaveFileName(context_.window, VideoDialog(context_.recent.Start(), preset));
+      context_.prompts.AskSaveFileName(context_.window, VideoDialog(context_.recent.Start(), preset, context_.session.name));
   if (!name) return;
   const std::string path = LocalPath(*name);
   // What can be known before the run is checked before it: a folder or a
@@ -80,10 +83,11 @@ void ExportController::ExportVideo() {
   request.output = path;
   request.preset = preset;
   request.tv = parts_.format.Tv();
-  const auto progress = [this](double done) {
+  const QString format = IsDiscFormat(preset) ? QStringLiteral("MPEG") : QStringLiteral("MP4");
+  const auto progress = [this, format](double done) {
     const int percent = static_cast<int>(done * 100);
     context_.status.ShowProgress(percent);
-    context_.status.ShowText(ExportProgressText(percent, TimeLeft(done)));
+    context_.status.ShowText(ExportProgressText(format, percent, TimeLeft(done)));
   };
   // After STOP the shortened file stays.
   Start(request, /*keepStopped=*/true, progress, {}, [this, name = *name, preset](const ExportOutcome& outcome) {
@@ -96,7 +100,7 @@ void ExportController::ExportVideo() {
     context_.status.ShowText(ExportDoneText(DisplayName(QFileInfo(name).fileName()), outcome.seconds, outcome.bytes,
                                             outcome.result == ExportOutcome::Result::Stopped));
   });
-  context_.status.ShowText(ExportProgressText(0, std::nullopt));
+  context_.status.ShowText(ExportProgressText(format, 0, std::nullopt));
 }
 
 void ExportController::Begin() {

@@ -46,6 +46,14 @@ DiscPreset FormatChoice::Preset() const {
   return dvd->isChecked() ? DiscPreset::Dvd : superVideoCd->isChecked() ? DiscPreset::SuperVideoCd : DiscPreset::VideoCd;
 }
 
+void FormatChoice::SetPreset(DiscPreset preset) {
+  QRadioButton* const buttons[] = {videoCd, superVideoCd, dvd, mp4Hd720, mp4Hd1080};
+  const auto index = static_cast<std::size_t>(preset);
+  if (index < std::size(buttons)) buttons[index]->setChecked(true);
+}
+
+void FormatChoice::SetTv(TvSystem tv) { (tv == TvSystem::Ntsc ? ntsc : pal)->setChecked(true); }
+
 TvSystem FormatChoice::Tv() const { return ntsc->isChecked() ? TvSystem::Ntsc : TvSystem::Pal; }
 
 }  // namespace sonavix

@@ -23,6 +23,8 @@ class FormatChoice final : public QObject {
 
   DiscPreset Preset() const;
   TvSystem Tv() const;
+  void SetPreset(DiscPreset preset);
+  void SetTv(TvSystem tv);
 
   QRadioButton* const videoCd;
   QRadioButton* const superVideoCd;

@@ -8,7 +8,7 @@
 #include "app/background_job.h"
 #include "app/messages.h"
 #include "app/mp3_import_host.h"
-#include "app/recent_folder.h"
+#include "app/recent_places.h"
 #include "app/sound_session.h"
 #include "app/status_texts.h"
 #include "app/user_prompts.h"
@@ -92,6 +92,11 @@ void ImportController::Open() {
   if (name) OpenFile(*name);
 }
 
+void ImportController::OpenRecent(const QString& name) {
+  if (!MayStart() || (mayReplaceSound_ && !mayReplaceSound_())) return;
+  OpenFile(name);
+}
+
 void ImportController::OpenFile(const QString& name) {
   if (!MayStart() || job_->Running()) return;
   reading_ = true;
@@ -136,6 +141,7 @@ void ImportController::TakeRead(const QString& name, Read& read) {
       ReplaceBlock(session.doc, SampleBlock{std::move(read.doc.SampleData), read.doc.DataSize}, read.doc.Format());
     }
     context_.recent.Remember(name);
+    context_.recent.RememberOpened(name);
     session.tags = read.report.tags;
     emit SoundReplaced(DisplayName(QFileInfo(name).fileName()));
     songName = QString::fromStdString(TagLine(session.tags));

@@ -37,6 +37,9 @@ class ImportController final : public QObject {
   void Open();
   // Opens `name` without asking for it (a dropped file, the command line).
   void OpenFile(const QString& name);
+  // An entry of "Zuletzt geöffnet": asks first about unsaved changes, as
+  // "Öffnen..." does.
+  void OpenRecent(const QString& name);
   // "Von Musik-CD einlesen...".
   void ReadCd();
   void Stop();

@@ -4,6 +4,7 @@
 // dialogs, then the message loop until the main window closes. A file named
 // on the command line is opened once the window is shown.
 
+#include <QSettings>
 #include <QThread>
 #include <QTimer>
 #include <cstdio>
@@ -82,6 +83,9 @@ int main(int argc, char** argv) {
   sonavix::QtPrompts prompts;
   sonavix::MainWindow mainForm(prompts, sonavix::CreateSoundDevice());
   sonavix::CreateForms(mainForm);
+  // ~/.config/Sonavix/Sonavix.conf
+  mainForm.KeepSettingsIn(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
+                                                      QStringLiteral("Sonavix"), QStringLiteral("Sonavix")));
   if (!mainForm.TerminateRequested()) {
     mainForm.show();
     // Once the window has its size, so that the whole sound fits its view.

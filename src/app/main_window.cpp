@@ -17,6 +17,7 @@
 #include "app/playback_controller.h"
 #include "app/preview_box.h"
 #include "app/user_prompts.h"
+#include "app/time_ruler.h"
 #include "app/waveform_view.h"
 #include "document/local_names.h"
 #include "playback/sound_device.h"
@@ -76,6 +77,19 @@ void MainWindow::BindCommands() {
   bind(a.cropToSelection, [edit] { edit->CropToSelection(); });
   bind(a.cutSelection, [edit] { edit->CutSelection(); });
   bind(a.selectNothing, [view] { view->SelectNothing(); });
+  bind(a.selectAll, [view] { view->SelectAll(); });
+  bind(a.chooseSelection, [this] { ChooseSelection(); });
+  bind(a.goToStart, [view] { view->GoToStart(); });
+  bind(a.goToEnd, [view] { view->GoToEnd(); });
+  bind(a.playOrStop, [this] {
+    if (playback_->Running()) return Stop();
+    stopRequested_ = false;
+    playback_->Start();
+  });
+  bind(a.clearRecentFiles, [this] {
+    recent_.ClearFiles();
+    FillRecentFiles();
+  });
   bind(a.changeSampleFormat, [edit] { edit->ChangeSampleFormat(); });
   bind(a.zoomWholeFile, [view] { view->ZoomWholeFile(); });
   bind(a.zoomFull, [view] { view->ZoomFull(); });
@@ -114,8 +128,7 @@ void MainWindow::BindCommands() {
     export_->TellAboutPicture();
   });
   playback_->SetExporting([this] { return export_->Running(); });
-  // A press or a drag in the preview sets the marks as in the waveform.
-  preview_->installEventFilter(view_);
+  BindKeysAndMarks();
   import_->SetMayReplaceSound([edit] { return edit->MayLetSoundGo(); });
   connect(import_, &ImportController::SoundReplaced, edit, &EditController::StartHistory);
   connect(import_, &ImportController::SoundShown, this, [this](const QString& songName) {
@@ -158,6 +171,7 @@ void MainWindow::OpenAtStart(const QString& name) {
 void MainWindow::closeEvent(QCloseEvent* event) {
   if (!editing_->MayLetSoundGo()) return event->ignore();
   Stop();
+  StoreSettings();
   event->accept();
 }
 

@@ -6,10 +6,11 @@
 // the controllers report.
 
 #include <QMainWindow>
+#include <QSettings>
 #include <memory>
 
 #include "app/forms.h"
-#include "app/recent_folder.h"
+#include "app/recent_places.h"
 #include "app/sound_session.h"
 #include "app/window_actions.h"
 #include "app/window_context.h"
@@ -25,6 +26,7 @@ class ImportController;
 class PictureSettings;
 class PlaybackController;
 class PreviewBox;
+class TimeRuler;
 class SoundDevice;
 class UserPrompts;
 class WaveformView;
@@ -70,6 +72,11 @@ class MainWindow final : public QMainWindow {
   // user has chosen it: the whole sound is shown, or the usual message.
   void OpenAtStart(const QString& name);
 
+  // The window keeps its settings in `settings`: they are restored now
+  // and written back when it closes.
+  void KeepSettingsIn(std::unique_ptr<QSettings> settings);
+  TimeRuler& Ruler() const { return *ruler_; }
+
  protected:
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
@@ -86,7 +93,15 @@ class MainWindow final : public QMainWindow {
   void BuildMenus();
 
   void BindCommands();
+  void BindKeysAndMarks();
   void Stop();
+  // "Auswahl...": start and end typed as times.
+  void ChooseSelection();
+  // The marks, or the play cursor during playback, in the status bar.
+  void ShowMarks();
+  void FillRecentFiles();
+  void RestoreSettings();
+  void StoreSettings();
   // The commands' states, the undo and redo captions and the title, as the
   // controllers and the history stand now.
   void ShowState();
@@ -94,7 +109,7 @@ class MainWindow final : public QMainWindow {
   UserPrompts& prompts_;
   SoundSession session_;
   WindowStatus status_;
-  RecentFolder recent_;
+  RecentPlaces recent_;
   WindowContext context_;
   WindowActions actions_;
   Forms forms_;
@@ -105,6 +120,8 @@ class MainWindow final : public QMainWindow {
   PictureSettings* picture_ = nullptr;
   FormatChoice* format_ = nullptr;
   QWidget* waveBox_ = nullptr;
+  TimeRuler* ruler_ = nullptr;
+  std::unique_ptr<QSettings> settings_;
   PlaybackController* playback_ = nullptr;
   EditController* editing_ = nullptr;
   ImportController* import_ = nullptr;

@@ -3,6 +3,7 @@
 // take the new room.
 
 #include <QAction>
+#include <QFileInfo>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,11 +20,15 @@
 #include <algorithm>
 
 #include "app/format_choice.h"
+#include "app/import_controller.h"
 #include "app/main_window.h"
 #include "app/picture_settings.h"
 #include "app/preview_box.h"
+#include "app/time_ruler.h"
 #include "app/waveform_view.h"
+#include "app/window_context.h"
 #include "app/zoom_spin_edit.h"
+#include "document/local_names.h"
 
 namespace sonavix {
 
@@ -102,7 +107,7 @@ void MainWindow::BuildWindow() {
 void MainWindow::BuildTopPanel(QWidget* panel) {
   const WindowActions& a = actions_;
   AddButton(panel, "Öffnen...", {8, 8, 89, 25}, a.open, QStyle::SP_DialogOpenButton);
-  AddButton(panel, "Speichern als MPEG...", {104, 8, 145, 25}, a.exportVideo, QStyle::SP_DialogSaveButton);
+  AddButton(panel, "Speichern als Video...", {104, 8, 145, 25}, a.exportVideo, QStyle::SP_DialogSaveButton);
   AddButton(panel, "Von Musik-CD einlesen...", {256, 8, 177, 25}, a.readCd, QStyle::SP_DriveCDIcon);
   AddButton(panel, "Disc-Abbild...", {440, 8, 121, 25}, a.discImage)
       ->setToolTip(QStringLiteral("Speichern als Disc-Abbild (CUE/BIN oder ISO) zum Brennen"));
@@ -166,6 +171,10 @@ QWidget* MainWindow::BuildPage() {
   previewBox->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   column->addWidget(previewBox, 1);
 
+  // The ruler takes its height from the preview.
+  ruler_ = new TimeRuler(session_.doc, *view_);
+  column->addWidget(ruler_);
+
   auto* waveBox = Named(new QScrollArea, "waveformBox");
   waveBox_ = waveBox;
   UseWorkspaceColour(waveBox);
@@ -198,29 +207,38 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 }
 
 void MainWindow::BuildMenus() {
-  const WindowActions& a = actions_;
-  QMenu* file = menuBar()->addMenu(QStringLiteral("Datei"));
-  file->addActions({a.open, a.saveWav, a.exportVideo, a.discImage});
+  WindowActions& a = actions_;
+  QMenu* file = menuBar()->addMenu(QStringLiteral("&Datei"));
+  file->addAction(a.open);
+  a.recentFiles = file->addMenu(QStringLiteral("Zuletzt &geöffnet"));
+  connect(a.recentFiles, &QMenu::aboutToShow, this, &MainWindow::FillRecentFiles);
+  FillRecentFiles();
+  file->addActions({a.saveWav, a.exportVideo, a.discImage});
   file->addSeparator();
   file->addAction(a.readCd);
   file->addSeparator();
   file->addAction(a.quit);
 
-  QMenu* edit = menuBar()->addMenu(QStringLiteral("Bearbeiten"));
+  QMenu* edit = menuBar()->addMenu(QStringLiteral("&Bearbeiten"));
   edit->addActions({a.undo, a.redo});
   edit->addSeparator();
   edit->addActions({a.cropToSelection, a.cutSelection});
   edit->addSeparator();
-  edit->addAction(a.selectNothing);
+  edit->addActions({a.selectAll, a.selectNothing, a.chooseSelection});
   edit->addSeparator();
   edit->addAction(a.changeSampleFormat);
 
-  QMenu* view = menuBar()->addMenu(QStringLiteral("Ansicht"));
+  QMenu* view = menuBar()->addMenu(QStringLiteral("&Ansicht"));
   view->addActions({a.zoomWholeFile, a.zoomFull, a.zoomToSelection});
   view->addSeparator();
   view->addActions({a.zoomSmaller, a.zoomLarger});
 
-  QMenu* effects = menuBar()->addMenu(QStringLiteral("Effekte"));
+  QMenu* playback = menuBar()->addMenu(QStringLiteral("&Wiedergabe"));
+  playback->addAction(a.playOrStop);
+  playback->addSeparator();
+  playback->addActions({a.goToStart, a.goToEnd});
+
+  QMenu* effects = menuBar()->addMenu(QStringLiteral("&Effekte"));
   effects->addActions({a.echo, a.fadeIn, a.fadeOut, a.crossfadeEndToStart});
   effects->addSeparator();
   effects->addActions({a.maximumVolume, a.louder, a.quieter});
@@ -229,11 +247,27 @@ void MainWindow::BuildMenus() {
   effects->addSeparator();
   effects->addActions({a.faster, a.slower});
 
-  QMenu* help = menuBar()->addMenu(QStringLiteral("Hilfe"));
+  QMenu* help = menuBar()->addMenu(QStringLiteral("&Hilfe"));
   help->addAction(a.about);
+}
 
-  // Escape does what STOP does, wherever the focus is in the window.
-  addAction(a.stop);
+// The last files opened, the newest first; one that is gone is shown but
+// cannot be chosen.
+void MainWindow::FillRecentFiles() {
+  QMenu* menu = actions_.recentFiles;
+  menu->clear();
+  const QStringList& files = recent_.Files();
+  for (int i = 0; i < files.size(); ++i) {
+    const QString& path = files[i];
+    const QString shown = QStringLiteral("&%1 %2").arg((i + 1) % 10).arg(DisplayName(QFileInfo(path).fileName()));
+    QAction* entry = menu->addAction(shown);
+    entry->setToolTip(DisplayName(path));
+    entry->setEnabled(QFileInfo(path).isFile());
+    connect(entry, &QAction::triggered, this, [this, path] { ShowingErrors(context_, [&] { import_->OpenRecent(path); }); });
+  }
+  if (!files.isEmpty()) menu->addSeparator();
+  menu->addAction(actions_.clearRecentFiles);
+  actions_.clearRecentFiles->setEnabled(!files.isEmpty());
 }
 
 }  // namespace sonavix

@@ -32,6 +32,12 @@ void PictureSettings::ChooseFont(UserPrompts& prompts, QWidget* parent) {
   emit Changed();
 }
 
+void PictureSettings::SetFont(const QFont& font) {
+  font_ = font;
+  ShowFont();
+  emit Changed();
+}
+
 void PictureSettings::ShowFont() { chooseFont_->setToolTip(FontInUseText(font_)); }
 
 void PictureSettings::SuggestText(const QString& text) {

@@ -35,6 +35,8 @@ class PictureSettings final : public QObject {
   void ChooseFont(UserPrompts& prompts, QWidget* parent);
   // The song's name goes on the picture when the user has written nothing.
   void SuggestText(const QString& text);
+  // A font kept from an earlier run.
+  void SetFont(const QFont& font);
 
   // The settings as a run on a worker takes them.
   WorkerRunHost::Window ForRun(std::function<void(const QImage&)> showPicture,

@@ -49,11 +49,18 @@ std::optional<QString> RunFileDialog(QWidget* parent, const FileDialogSpec& spec
     dialog.SetPatterns(patterns.value(filters.indexOf(chosen), spec.patterns));
   });
   dialog.setDefaultSuffix(spec.defaultSuffix);
+  if (!spec.name.isEmpty()) dialog.selectFile(spec.name);
   if (dialog.exec() != QDialog::Accepted || dialog.Chosen().isEmpty()) return std::nullopt;
   return dialog.Chosen();
 }
 
 }  // namespace
+
+QString SuggestedFileName(const QString& soundName, const QString& extension) {
+  if (soundName.isEmpty()) return {};
+  const int dot = soundName.lastIndexOf(QLatin1Char('.'));
+  return (dot > 0 ? soundName.left(dot) : soundName) + extension;
+}
 
 std::optional<QString> QtPrompts::AskOpenFileName(QWidget* parent, const FileDialogSpec& spec) {
   return RunFileDialog(parent, spec, QFileDialog::AcceptOpen);

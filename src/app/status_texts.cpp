@@ -1,6 +1,8 @@
 #include "app/status_texts.h"
 
+#include "document/audio_document.h"
 #include "document/work_progress.h"
+#include "view/time_scale.h"
 
 namespace sonavix {
 
@@ -8,8 +10,27 @@ QString TimeLeftText(std::optional<double> secondsLeft) {
   return QString::fromStdString(TimeLeftPhrase(secondsLeft));
 }
 
-QString ExportProgressText(int percent, std::optional<double> secondsLeft) {
-  return QStringLiteral("MPEG: %1 %").arg(percent) + TimeLeftText(secondsLeft);
+QString ExportProgressText(const QString& format, int percent, std::optional<double> secondsLeft) {
+  return QStringLiteral("%1: %2 %").arg(format).arg(percent) + TimeLeftText(secondsLeft);
+}
+
+QString MarksText(const AudioDocument& doc) {
+  if (doc.SampleRate <= 0 || doc.SampleCount() <= 0) return {};
+  const int channels = doc.IsStereo ? 2 : 1;
+  const auto time = [&](std::int32_t mark) {
+    return QString::fromStdString(ClockWithMilliseconds(double(mark / channels) / doc.SampleRate));
+  };
+  const MarkRange marks = Selection(doc);
+  if (marks.first == marks.last) return QStringLiteral("Position: %1").arg(time(marks.first));
+  const double length = double(marks.last / channels - marks.first / channels) / doc.SampleRate;
+  return QStringLiteral("Auswahl: %1 – %2 (%3)")
+      .arg(time(marks.first), time(marks.last), QString::fromStdString(LengthWithMilliseconds(length)));
+}
+
+QString PlayPositionText(const AudioDocument& doc, std::int64_t frame) {
+  if (doc.SampleRate <= 0) return {};
+  return QStringLiteral("Wiedergabe: %1")
+      .arg(QString::fromStdString(ClockWithMilliseconds(double(frame) / doc.SampleRate)));
 }
 
 QString ExportDoneText(const QString& fileName, double seconds, std::int64_t bytes, bool cutShort) {

@@ -24,7 +24,12 @@ struct FileDialogSpec {
   QStringList patterns;       // "*.WAV"; matched without regard to case
   QString defaultSuffix;      // appended to a name typed without one
   QList<FileFilter> moreFilters = {};  // offered after the first
+  QString name = {};                   // the file name suggested, without its folder
 };
+
+// The sound's name with `extension` in place of its own: "lied.flac",
+// ".wav" -> "lied.wav"; empty while the sound has no name.
+QString SuggestedFileName(const QString& soundName, const QString& extension);
 
 // The answers to "save the changes first?".
 enum class SaveChangesAnswer { Save, Discard, Cancel };

@@ -1,11 +1,13 @@
 #include "app/waveform_view.h"
 
 #include <QMouseEvent>
+#include <QWheelEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 #include "app/zoom_spin_edit.h"
 #include "document/audio_document.h"
@@ -35,6 +37,7 @@ void WaveformView::Render() {
   if (size().isEmpty()) return;
   if (bitmap_.size() != size()) bitmap_ = QImage(size(), QImage::Format_RGB32);
   PaintWaveform(bitmap_, doc_, Zoom(), scrollBar_->value());
+  emit Drawn();
 }
 
 void WaveformView::Redraw() {
@@ -111,11 +114,13 @@ void WaveformView::MoveCursor(std::int64_t lastFrame) {
   const std::int64_t x = CursorColumn(doc_, lastFrame, Zoom(), scrollBar_->value());
   cursorX_ = static_cast<int>(std::clamp<std::int64_t>(x, -1, width()));
   repaint();
+  emit PlayPositionChanged(lastFrame);
 }
 
 void WaveformView::HideCursor() {
   cursorX_ = -1;
   Redraw();
+  emit PlayPositionChanged(-1);
 }
 
 std::int32_t WaveformView::MarkUnder(const QMouseEvent& event) const {
@@ -123,8 +128,7 @@ std::int32_t WaveformView::MarkUnder(const QMouseEvent& event) const {
   return MarkAtColumn(doc_.SampleCount(), Zoom(), scrollBar_->value(), x);
 }
 
-// A press sets both marks; dragging with the left button and letting go
-// move the start mark.
+// Dragging with the left button and letting go move the start mark.
 void WaveformView::SetMarkUnder(const QMouseEvent& event, bool both) {
   doc_.SelStart = MarkUnder(event);
   if (both) doc_.SelEnd = doc_.SelStart;
@@ -132,7 +136,11 @@ void WaveformView::SetMarkUnder(const QMouseEvent& event, bool both) {
   emit MarksChanged();
 }
 
-void WaveformView::mousePressEvent(QMouseEvent* event) { SetMarkUnder(*event, true); }
+// A press sets both marks, with Shift only the moving one: the selection
+// then reaches from where it began to the pointer.
+void WaveformView::mousePressEvent(QMouseEvent* event) {
+  SetMarkUnder(*event, !(event->modifiers() & Qt::ShiftModifier));
+}
 
 void WaveformView::mouseMoveEvent(QMouseEvent* event) {
   if (event->buttons() & Qt::LeftButton) SetMarkUnder(*event, false);
@@ -140,14 +148,55 @@ void WaveformView::mouseMoveEvent(QMouseEvent* event) {
 
 void WaveformView::mouseReleaseEvent(QMouseEvent* event) { SetMarkUnder(*event, false); }
 
-bool WaveformView::eventFilter(QObject* watched, QEvent* event) {
-  switch (event->type()) {
-    case QEvent::MouseButtonPress: mousePressEvent(static_cast<QMouseEvent*>(event)); break;
-    case QEvent::MouseMove: mouseMoveEvent(static_cast<QMouseEvent*>(event)); break;
-    case QEvent::MouseButtonRelease: mouseReleaseEvent(static_cast<QMouseEvent*>(event)); break;
-    default: break;
+void WaveformView::wheelEvent(QWheelEvent* event) {
+  const QPoint delta = event->angleDelta();
+  const int notches = (std::abs(delta.y()) >= std::abs(delta.x()) ? delta.y() : delta.x()) / 120;
+  if (notches == 0) return event->ignore();
+  event->accept();
+  if (event->modifiers() & Qt::ControlModifier) {
+    // The sample under the pointer stays under it.
+    const int x = static_cast<int>(std::floor(event->position().x()));
+    const std::int64_t sample = Zoom() * (x + std::int64_t{scrollBar_->value()});
+    for (int i = 0; i < std::abs(notches); ++i) notches > 0 ? ZoomLarger() : ZoomSmaller();
+    const std::int64_t scroll = std::max<std::int64_t>(0, sample / Zoom() - x);
+    scrollBar_->setValue(static_cast<int>(std::min<std::int64_t>(scroll, scrollBar_->maximum())));
+    return;
   }
-  return QWidget::eventFilter(watched, event);
+  // An eighth of the view a notch; a wheel turned down goes on in the sound.
+  const int step = std::max(1, width() / 8);
+  scrollBar_->setValue(scrollBar_->value() - notches * step);
+}
+
+void WaveformView::SelectAll() { Select(0, doc_.SampleCount()); }
+
+void WaveformView::Select(std::int32_t first, std::int32_t last) {
+  const std::int32_t count = std::max(doc_.SampleCount(), 0);
+  const std::int32_t channels = doc_.IsStereo ? 2 : 1;
+  // Marks stand on a frame's first sample.
+  const auto onFrame = [&](std::int32_t mark) { return std::clamp(mark, 0, count) / channels * channels; };
+  doc_.SelEnd = onFrame(std::min(first, last));
+  doc_.SelStart = onFrame(std::max(first, last));
+  ShowSample(doc_.SelEnd);
+  Redraw();
+  emit MarksChanged();
+}
+
+void WaveformView::GoToStart() {
+  Select(0, 0);
+  scrollBar_->setValue(0);
+}
+
+void WaveformView::GoToEnd() {
+  const std::int32_t end = std::max(doc_.SampleCount(), 0);
+  Select(end, end);
+  scrollBar_->setValue(scrollBar_->maximum());
+}
+
+void WaveformView::ShowSample(std::int64_t sample) {
+  const std::int64_t column = sample / Zoom();
+  const int first = scrollBar_->value();
+  if (column >= first && column < first + width()) return;
+  scrollBar_->setValue(static_cast<int>(std::clamp<std::int64_t>(column - width() / 8, 0, scrollBar_->maximum())));
 }
 
 }  // namespace sonavix

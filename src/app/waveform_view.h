@@ -1,8 +1,9 @@
 #pragma once
 // The waveform strip: it draws the sound as it stands at the zoom of its
 // zoom field and the position of its scroll bar, sets the marks where the
-// mouse presses and drags, shows the play cursor of a run, and answers the
-// zoom commands. The field and the bar are made here and placed by the
+// mouse presses and drags (Shift extends the selection), scrolls and zooms
+// with the wheel, shows the play cursor of a run, and answers the zoom and
+// selection commands. The field and the bar are made here and placed by the
 // window. It says when the marks change; everything that changes the sound
 // asks it to draw again.
 
@@ -39,8 +40,15 @@ class WaveformView final : public QWidget {
   void ZoomSmaller();
   void ZoomLarger();
   void ZoomToSelection();
-  // "Nichts auswählen".
+  // "Nichts auswählen", "Alles auswählen".
   void SelectNothing();
+  void SelectAll();
+  // The marks at samples `first` and `last` (as the "Auswahl..." dialog
+  // gives them), kept inside the sound and scrolled into view.
+  void Select(std::int32_t first, std::int32_t last);
+  // "Zum Anfang", "Zum Ende": both marks there, and the view with them.
+  void GoToStart();
+  void GoToEnd();
 
   // What undo and redo keep of the view, and showing it again.
   ViewState CurrentView() const;
@@ -58,20 +66,26 @@ class WaveformView final : public QWidget {
 
  signals:
   void MarksChanged();
+  // The sound was drawn again (the zoom, the scroll or the sound changed).
+  void Drawn();
+  // A run's play cursor moved to source frame `frame`; -1 when it ended.
+  void PlayPositionChanged(std::int64_t frame);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
-  // The mouse over a watched widget sets the marks as over the strip.
-  bool eventFilter(QObject* watched, QEvent* event) override;
+  // The wheel scrolls; with Ctrl held it zooms around the pointer.
+  void wheelEvent(QWheelEvent* event) override;
 
  private:
   void Render();
   void ZoomChanged();
   std::int32_t MarkUnder(const QMouseEvent& event) const;
   void SetMarkUnder(const QMouseEvent& event, bool both);
+  // Scrolls so that `sample` is in view, where it is if it already is.
+  void ShowSample(std::int64_t sample);
 
   AudioDocument& doc_;
   ZoomSpinEdit* zoomField_;

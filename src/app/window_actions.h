@@ -7,6 +7,7 @@
 // states on the actions alone.
 
 #include <QAction>
+#include <QMenu>
 #include <vector>
 
 #include "history/edit_history.h"
@@ -18,6 +19,8 @@ namespace sonavix {
 struct WindowActions {
   // Datei
   QAction* open = nullptr;
+  QMenu* recentFiles = nullptr;  // "Zuletzt geöffnet": made and filled by the window
+  QAction* clearRecentFiles = nullptr;
   QAction* saveWav = nullptr;
   QAction* exportVideo = nullptr;
   QAction* discImage = nullptr;
@@ -28,7 +31,9 @@ struct WindowActions {
   QAction* redo = nullptr;
   QAction* cropToSelection = nullptr;
   QAction* cutSelection = nullptr;
+  QAction* selectAll = nullptr;
   QAction* selectNothing = nullptr;
+  QAction* chooseSelection = nullptr;  // "Auswahl...": start and end typed
   QAction* changeSampleFormat = nullptr;
   // Ansicht
   QAction* zoomWholeFile = nullptr;
@@ -36,6 +41,10 @@ struct WindowActions {
   QAction* zoomToSelection = nullptr;
   QAction* zoomSmaller = nullptr;
   QAction* zoomLarger = nullptr;
+  // Wiedergabe
+  QAction* playOrStop = nullptr;  // Space: PLAY when nothing plays, else STOP
+  QAction* goToStart = nullptr;
+  QAction* goToEnd = nullptr;
   // Effekte
   QAction* echo = nullptr;
   QAction* fadeIn = nullptr;
@@ -69,7 +78,8 @@ struct CommandState {
   bool canRedo = false;
 };
 
-// Makes every action, owned by `owner`, with the window's German captions.
+// Makes every action, owned by `owner`, with the window's German captions,
+// their accelerator letters and keys.
 WindowActions CreateWindowActions(QObject* owner);
 
 // Enables each command as `state` allows: nothing changes or replaces the

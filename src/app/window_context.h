@@ -9,7 +9,7 @@ class QWidget;
 
 namespace sonavix {
 
-class RecentFolder;
+class RecentPlaces;
 class UserPrompts;
 class WindowStatus;
 struct SoundSession;
@@ -19,7 +19,7 @@ struct WindowContext {
   UserPrompts& prompts;
   SoundSession& session;
   WindowStatus& status;
-  RecentFolder& recent;
+  RecentPlaces& recent;
 };
 
 // Runs a command so that an error escaping it is shown to the user and the

@@ -25,6 +25,9 @@ QStatusBar* WindowStatus::Build() {
   progress_ = new ProgressPanel;
   progress_->setFixedWidth(kProgressWidth);
   bar->addWidget(progress_);
+  position_ = new QLabel;
+  position_->setObjectName(QStringLiteral("positionText"));
+  bar->addPermanentWidget(position_);
   return bar;
 }
 
@@ -36,6 +39,12 @@ void WindowStatus::ShowText(const QString& text) {
   label_->setToolTip(shown == text ? QString() : text);
   label_->repaint();
 }
+
+void WindowStatus::ShowPosition(const QString& text) {
+  if (position_->text() != text) position_->setText(text);
+}
+
+QString WindowStatus::Position() const { return position_->text(); }
 
 void WindowStatus::ShowProgress(int percent) { progress_->SetPercent(percent); }
 

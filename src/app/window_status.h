@@ -1,6 +1,7 @@
 #pragma once
 // The window's status bar: a line of text (what is running, or how it
-// ended) and the progress bar beside it.
+// ended), the progress bar beside it, and at the right end where the marks
+// or the play cursor stand.
 
 #include <QString>
 
@@ -22,9 +23,13 @@ class WindowStatus {
   // How far a long command is, 0 ... 100; other values are ignored.
   void ShowProgress(int percent);
   ProgressPanel* Progress() const { return progress_; }
+  // The marks or the play position, at the bar's right end.
+  void ShowPosition(const QString& text);
+  QString Position() const;
 
  private:
   QLabel* label_ = nullptr;
+  QLabel* position_ = nullptr;
   ProgressPanel* progress_ = nullptr;
   QString text_;
 };

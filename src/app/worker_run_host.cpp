@@ -31,7 +31,7 @@ std::unique_ptr<WorkerRunHost> WorkerRunHost::Live(BackgroundJob& job, const Aud
   std::unique_ptr<WorkerRunHost> host(new WorkerRunHost(job, std::move(window)));
   host->live_ = &sound;
   host->lock_ = &lock;
-  host->range_ = RangeFromMarks(sound);
+  host->range_ = PlayRangeFromMarks(sound);
   return host;
 }
 

@@ -100,6 +100,13 @@ FrameRange RangeFromMarks(const AudioDocument& doc) {
   return {marks.first / 2, marks.last / 2};
 }
 
+FrameRange PlayRangeFromMarks(const AudioDocument& doc) {
+  if (doc.SelStart != doc.SelEnd) return RangeFromMarks(doc);
+  const std::int32_t frames = doc.FrameCount();
+  const std::int32_t cursor = doc.SelStart / (doc.IsStereo ? 2 : 1);
+  return {cursor >= 0 && cursor < frames ? cursor : 0, frames};
+}
+
 std::int64_t FillBlock(const AudioDocument& doc, FrameRange range, double& playPos,
                        std::int16_t* block) {
   const std::int64_t frameCount = PlayableFrames(doc);

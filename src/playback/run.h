@@ -37,6 +37,10 @@ struct FrameRange {
 // Not clipped to the sound: every read is.
 FrameRange RangeFromMarks(const AudioDocument& doc);
 
+// What PLAY plays: the selection, or with nothing selected the sound from
+// the marks' place to its end (from its start when they stand at the end).
+FrameRange PlayRangeFromMarks(const AudioDocument& doc);
+
 // Fills one block (kBlockFrames frames of left, right) from the document,
 // starting at source position `playPos` and advancing it by
 // SampleRate / 44100 per output frame. Frames at or past the range's end or

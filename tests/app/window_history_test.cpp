@@ -37,7 +37,7 @@ TEST_F(WindowHistory, UndoAndRedoGiveBackSoundMarksAndViewAndNameTheCommand) {
   const QString croppedZoom = form->View().ZoomField()->text();
   EXPECT_EQ(doc.SampleCount(), 10'000);
   EXPECT_TRUE(undo->isEnabled());
-  EXPECT_EQ(undo->text(), QStringLiteral("Rückgängig: Zur Auswahl zurechtschneiden"));
+  EXPECT_EQ(Caption(undo), QStringLiteral("Rückgängig: Zur Auswahl zurechtschneiden"));
   EXPECT_EQ(form->windowTitle(), QStringLiteral("Quorvin Sonavix 1.0 – lied.wav *"));
 
   undo->trigger();
@@ -47,7 +47,7 @@ TEST_F(WindowHistory, UndoAndRedoGiveBackSoundMarksAndViewAndNameTheCommand) {
   EXPECT_EQ(form->View().ZoomField()->text(), QStringLiteral("10"));
   EXPECT_EQ(form->View().ScrollBar()->value(), 1234);
   EXPECT_FALSE(undo->isEnabled());
-  EXPECT_EQ(redo->text(), QStringLiteral("Wiederholen: Zur Auswahl zurechtschneiden"));
+  EXPECT_EQ(Caption(redo), QStringLiteral("Wiederholen: Zur Auswahl zurechtschneiden"));
   EXPECT_EQ(form->windowTitle(), QStringLiteral("Quorvin Sonavix 1.0 – lied.wav"));
 
   redo->trigger();
@@ -66,7 +66,7 @@ TEST_F(WindowHistory, UndoAndRedoGiveBackSoundMarksAndViewAndNameTheCommand) {
   prompts.fileNames.push_back(Path("neu.wav"));
   Trigger(A().saveWav);
   EXPECT_EQ(form->windowTitle(), QStringLiteral("Quorvin Sonavix 1.0 – neu.wav"));
-  EXPECT_EQ(undo->text(), QStringLiteral("Rückgängig: Lauter 10%"));
+  EXPECT_EQ(Caption(undo), QStringLiteral("Rückgängig: Lauter 10%"));
   undo->trigger();
   EXPECT_EQ(form->windowTitle(), QStringLiteral("Quorvin Sonavix 1.0 – neu.wav *"));
   prompts.saveChanges.push_back(SaveChangesAnswer::Discard);

@@ -34,7 +34,7 @@ TEST_F(WindowLayout, ButtonsStandWhereTheyShouldAndAreTheirCommandsActions) {
   using W = WindowActions;
   const ButtonPlace buttons[] = {
       {"Öffnen...", {8, 8, 89, 25}, &W::open},
-      {"Speichern als MPEG...", {104, 8, 145, 25}, &W::exportVideo},
+      {"Speichern als Video...", {104, 8, 145, 25}, &W::exportVideo},
       {"Von Musik-CD einlesen...", {256, 8, 177, 25}, &W::readCd},
       {"Disc-Abbild...", {440, 8, 121, 25}, &W::discImage},
       {"Schriftart...", {520, 40, 97, 25}, &W::chooseFont},
@@ -114,30 +114,47 @@ TEST_F(WindowLayout, OtherControlsStartAsTheyShould) {
 
 QStringList MenuEntries(QMenu* menu) {
   QStringList entries;
-  for (QAction* action : menu->actions()) entries << (action->isSeparator() ? "-" : action->text());
+  for (QAction* action : menu->actions()) entries << (action->isSeparator() ? "-" : Caption(action));
   return entries;
+}
+
+// The letters after "&" in a menu's entries (or the menu bar's titles),
+// lower case: Alt and the letter pick exactly one.
+QStringList AcceleratorLetters(const QList<QAction*>& actions) {
+  QStringList letters;
+  for (const QAction* action : actions) {
+    const qsizetype at = action->text().indexOf(QLatin1Char('&'));
+    if (!action->isSeparator()) letters << (at < 0 ? QStringLiteral("none: ") + action->text() : action->text().mid(at + 1, 1).toLower());
+  }
+  return letters;
 }
 
 TEST_F(WindowLayout, MenusHoldTheirEntriesInOrder) {
   QStringList titles;
   std::vector<QStringList> entries;
   for (QAction* action : form->menuBar()->actions()) {
-    titles << action->text();
+    titles << Caption(action);
     entries.push_back(MenuEntries(action->menu()));
+    const QStringList letters = AcceleratorLetters(action->menu()->actions());
+    EXPECT_EQ(QSet<QString>(letters.begin(), letters.end()).size(), letters.size()) << letters.join(' ').toStdString();
+    EXPECT_FALSE(letters.join(' ').contains(QStringLiteral("none"))) << letters.join(' ').toStdString();
   }
-  ASSERT_EQ(titles, (QStringList{"Datei", "Bearbeiten", "Ansicht", "Effekte", "Hilfe"}));
-  EXPECT_EQ(entries[0], (QStringList{"Öffnen...", "Speichern als WAV...", "Speichern als MPEG Video...",
+  const QStringList letters = AcceleratorLetters(form->menuBar()->actions());
+  EXPECT_EQ(letters, (QStringList{"d", "b", "a", "w", "e", "h"}));
+  ASSERT_EQ(titles, (QStringList{"Datei", "Bearbeiten", "Ansicht", "Wiedergabe", "Effekte", "Hilfe"}));
+  EXPECT_EQ(entries[0], (QStringList{"Öffnen...", "Zuletzt geöffnet", "Speichern als WAV...", "Speichern als Video...",
                                      "Speichern als Disc-Abbild...", "-", "Von Musik-CD einlesen...", "-",
                                      "Beenden"}));
   EXPECT_EQ(entries[1], (QStringList{"Rückgängig", "Wiederholen", "-", "Zur Auswahl zurechtschneiden", "Die Auswahl wegschneiden", "-",
-                                     "Nichts auswählen", "-", "Sampleformat ändern..."}));
+                                     "Alles auswählen", "Nichts auswählen", "Auswahl...", "-", "Sampleformat ändern..."}));
   EXPECT_EQ(entries[2], (QStringList{"Ganze Datei", "Voller Zoom", "Zoom auf Auswahl", "-",
                                      "Kleiner", "Größer"}));
-  EXPECT_EQ(entries[3],
+  EXPECT_EQ(entries[3], (QStringList{"Abspielen / Anhalten", "-", "Zum Anfang", "Zum Ende"}));
+  EXPECT_EQ(entries[4],
             (QStringList{"Echo...", "Weich einblenden", "Weich ausblenden",
                          "Ende auf Anfang überblenden", "-", "Maximale Lautstärke", "Lauter 10%",
                          "Leiser 10%", "-", "Rückwärts", "-", "Schneller 10%", "Langsamer 10%"}));
-  EXPECT_EQ(entries[4], (QStringList{"Über das Programm..."}));
+  EXPECT_EQ(entries[5], (QStringList{"Über das Programm..."}));
 }
 
 TEST_F(WindowLayout, OnlyCommandsTheProgramCanCarryOutAreEnabled) {
@@ -145,8 +162,8 @@ TEST_F(WindowLayout, OnlyCommandsTheProgramCanCarryOutAreEnabled) {
   // and redo with nothing to undo or redo yet, and STOP with nothing running.
   QStringList disabled;
   for (QAction* action : form->findChildren<QAction*>())
-    if (!action->isSeparator() && !action->menu() && !action->isEnabled()) disabled << action->text();
-  EXPECT_EQ(disabled, (QStringList{"Rückgängig", "Wiederholen", "STOP"}));
+    if (!action->isSeparator() && !action->menu() && !action->isEnabled()) disabled << Caption(action);
+  EXPECT_EQ(disabled, (QStringList{"Liste leeren", "Rückgängig", "Wiederholen", "STOP"}));
 }
 
 TEST_F(WindowLayout, DialogsAreMadeAtStartAndStayHidden) {

@@ -30,6 +30,9 @@
 
 namespace sonavix::testing {
 
+// A menu entry's caption as it reads, without its accelerator mark.
+inline QString Caption(const QAction* action) { return QString(action->text()).remove(QLatin1Char('&')); }
+
 // A virtual sound card that, once a block, lets the window's thread take one
 // step (`onBlock`, with the block's count) before the run goes on: the run
 // on its worker and a test's script then go in step, as they did when the
