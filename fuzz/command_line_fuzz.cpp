@@ -1,18 +1,23 @@
 // libFuzzer entry point: any command line, one argument per line, must be
-// read into a request or refused as a usage error, and the seconds and font
-// readers must take or refuse any text, without touching memory they do not
-// own. A request that is read must hold what the options allow. Arguments
+// read into a request or refused as a usage error, and the seconds, font
+// and time readers must take or refuse any text, and the window's settings
+// any file, without touching memory they do not own. A request that is read must hold what the options allow. Arguments
 // are bytes, as the program gets them, and each keeps them on its way.
 
+#include <QFile>
 #include <QGuiApplication>
+#include <QSettings>
 #include <QStringList>
+#include <QTemporaryFile>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 
 #include "cli/render_batch.h"
 #include "cli/render_options.h"
+#include "app/window_settings.h"
 #include "document/local_names.h"
+#include "view/time_scale.h"
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -36,5 +41,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (const auto seconds = sonavix::ParseSeconds(text); seconds && !(*seconds >= 0)) std::abort();
   QString error;
   if (!sonavix::ParseFontSpec(text, error) && error.isEmpty()) std::abort();
+  if (const auto time = sonavix::ParseClock(bytes.toStdString()); time && !(*time >= 0 && *time <= 360000))
+    std::abort();
+  // The bytes as a settings file: anything reads as settings or as none.
+  QTemporaryFile file;
+  if (file.open() && file.write(bytes) == bytes.size() && file.flush()) {
+    QSettings settings(file.fileName(), QSettings::IniFormat);
+    const sonavix::WindowSettings values = sonavix::ReadWindowSettings(settings);
+    if (values.recentFiles.size() > 100000) std::abort();
+  }
   return 0;
 }

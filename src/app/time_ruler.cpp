@@ -39,7 +39,10 @@ void TimeRuler::paintEvent(QPaintEvent*) {
   painter.drawLine(origin, bottom, origin + view_.width() - 1, bottom);
   const std::vector<RulerTick> ticks = RulerTicks(doc_.SampleRate, doc_.IsStereo ? 2 : 1, view_.Zoom(),
                                                   view_.ScrollBar()->value(), view_.width());
+  // Nothing past the sound's end.
+  const std::int64_t end = std::int64_t{doc_.SampleCount()} / view_.Zoom() - view_.ScrollBar()->value();
   for (const RulerTick& tick : ticks) {
+    if (tick.column > end) break;
     const int x = origin + tick.column;
     painter.drawLine(x, bottom - (tick.labelled ? kLongTick : kShortTick), x, bottom);
     if (tick.labelled)

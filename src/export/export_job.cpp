@@ -3,11 +3,16 @@
 #include <sys/stat.h>
 
 #include "export/export_session.h"
+#include "playback/sound_device.h"
 #include "video/frame_renderer.h"
 
 namespace sonavix {
 
 namespace {
+
+// Two seconds of the song: by then the start picture has faded and the
+// circles have moved.
+constexpr std::int64_t kWarmUpBlocks = 2 * kStreamRate / kBlockFrames;
 
 std::int64_t FileSize(const std::string& path) {
   struct stat st {};
@@ -32,6 +37,9 @@ ExportOutcome RunExport(const ExportRequest& request, MediaWriter& writer, RunHo
     return outcome;
   }
   FrameRenderer renderer(session.FrameWidth(), session.FrameHeight());
+  // A web video's first frame is its thumbnail: it shows the song's picture,
+  // not the start picture. The discs keep theirs.
+  if (!IsDiscFormat(request.preset)) WarmUpPicture(host, renderer, colours, kWarmUpBlocks);
   RenderBlocks(host, renderer, session.Sink(), colours);
   const bool stopped = host.StopRequested();
   // Stopped without keeping: the session goes unfinished, and its file with it.

@@ -177,6 +177,16 @@ std::int64_t RenderBlocks(RunHost& host, FrameRenderer& renderer, RunWriter& wri
   return blocks;
 }
 
+void WarmUpPicture(RunHost& host, FrameRenderer& renderer, RandomGenerator& colours, std::int64_t blocks) {
+  RunCursor run(host);
+  for (std::int64_t i = 0; i < blocks; ++i) {
+    run.Next(host);
+    renderer.Analyse(run.block.data());
+    renderer.Draw(host.PictureText(), host.PictureFont(), colours);
+    if (!run.More() || host.StopRequested()) break;
+  }
+}
+
 std::int64_t RunBlocks(RunHost& host, SoundDevice& device, FrameRenderer& renderer,
                        RunWriter* writer, RandomGenerator* random) {
   RandomGenerator& colours = random ? *random : ProgramRandom();

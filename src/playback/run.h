@@ -111,6 +111,12 @@ class RunWriter {
 std::int64_t RenderBlocks(RunHost& host, FrameRenderer& renderer, RunWriter& writer,
                           RandomGenerator& colours);
 
+// Draws the pictures of the range's first `blocks` blocks and throws them
+// away, so that the picture a run then starts from is one of the song's
+// own (the circles moving, the start picture faded out) rather than the
+// grey start picture: for videos whose first frame is their thumbnail.
+void WarmUpPicture(RunHost& host, FrameRenderer& renderer, RandomGenerator& colours, std::int64_t blocks);
+
 // Runs until the range is played (forever with the loop option, until STOP),
 // or until the host asks to stop. With a writer, nothing is heard (the device
 // plays silence), the loop option is ignored and nothing waits for the card.
