@@ -50,7 +50,7 @@ xdotool click 1
 xdotool type --delay 20 "Sonavix"
 at 279 183
 xdotool click 1
-at 600 530
+at 660 300
 sleep 4
 
 read -r width height < <(xdotool getwindowgeometry "$window" |

@@ -83,7 +83,7 @@ int main(int argc, char** argv) {
   sonavix::QtPrompts prompts;
   sonavix::MainWindow mainForm(prompts, sonavix::CreateSoundDevice());
   sonavix::CreateForms(mainForm);
-  // ~/.config/Sonavix/Sonavix.conf
+  // ~/.config/Sonavix/Sonavix.ini
   mainForm.KeepSettingsIn(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
                                                       QStringLiteral("Sonavix"), QStringLiteral("Sonavix")));
   if (!mainForm.TerminateRequested()) {

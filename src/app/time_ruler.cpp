@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QScrollBar>
+#include <algorithm>
 
 #include "app/waveform_view.h"
 #include "document/audio_document.h"
@@ -32,7 +33,11 @@ void TimeRuler::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.setPen(palette().color(QPalette::WindowText));
   QFont small = font();
-  small.setPointSizeF(small.pointSizeF() * 0.85);
+  // The program's font is set in pixels, others in points.
+  if (small.pixelSize() > 0)
+    small.setPixelSize(std::max(8, small.pixelSize() * 85 / 100));
+  else if (small.pointSizeF() > 0)
+    small.setPointSizeF(small.pointSizeF() * 0.85);
   painter.setFont(small);
   const int origin = Origin();
   const int bottom = height() - 1;

@@ -1,6 +1,6 @@
 #pragma once
 // What the window keeps between runs, in the user's settings file
-// (~/.config/Sonavix/Sonavix.conf): the picture's text and font, the
+// (~/.config/Sonavix/Sonavix.ini): the picture's text and font, the
 // format and TV system, the loop box, the window's size and place, the
 // last folder and the files opened last. A value that is missing or does
 // not read as what it should be is left at the window's default: a damaged

@@ -165,7 +165,7 @@ TEST_F(WindowKeys, TheRulerPaintsItsTicksOverTheColumnsOfTheirTimesAndAuswahlTak
 }
 
 TEST_F(WindowKeys, SettingsComeBackInTheNextRunAndADamagedFileIsIgnored) {
-  const QString file = Path("Sonavix.conf");
+  const QString file = Path("Sonavix.ini");
   const QString song = WriteRamp("a.wav", 1000);
   form->KeepSettingsIn(std::make_unique<QSettings>(file, QSettings::IniFormat));
   OpenThroughCommand(song);
