@@ -29,7 +29,7 @@ void MainWindow::BindKeysAndMarks() {
   connect(view_, &WaveformView::MarksChanged, this, &MainWindow::ShowMarks);
   connect(view_, &WaveformView::PlayPositionChanged, this, [this](std::int64_t frame) {
     if (frame < 0) return ShowMarks();
-    const std::lock_guard lock(session_.lock);
+    // Only this thread changes the sound: reading it here needs no lock.
     status_.ShowPosition(PlayPositionText(session_.doc, frame));
   });
 }
