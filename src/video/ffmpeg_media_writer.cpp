@@ -6,6 +6,11 @@ namespace sonavix {
 
 namespace ffmpeg_writer {
 
+// Sound packets kept back in MP4 until the end: more than the encoder's
+// delay and the silence that fills its last frame take.
+constexpr std::size_t kHeldSoundPackets = 8;
+
+
 bool FfmpegMediaWriter::SetFileName(const std::string& path) {
   s_.reset();
   failure_ = {};
@@ -43,7 +48,7 @@ bool FfmpegMediaWriter::WriteSound(const MediaSound& sound) {
 bool FfmpegMediaWriter::WriteClose() {
   if (!s_) return NotOpen();
   const bool finished = EndTracksTogether() && Encode(s_->video, nullptr) &&
-                        Encode(s_->audio, nullptr) &&
+                        Encode(s_->audio, nullptr) && WriteHeldSound() &&
                         av_write_trailer(s_->muxer.get()) >= 0 && s_->io->error >= 0;
   if (!finished || !s_->file.Commit()) return Fail(WriteFailure::Stage::Write);
   s_.reset();
@@ -188,10 +193,47 @@ bool FfmpegMediaWriter::Encode(Track& track, const AVFrame* frame) {
     const int got = avcodec_receive_packet(c, packet);
     if (got == AVERROR(EAGAIN) || got == AVERROR_EOF) return true;
     if (got < 0) return false;
-    av_packet_rescale_ts(packet, c->time_base, track.stream->time_base);
-    packet->stream_index = track.stream->index;
-    if (av_interleaved_write_frame(s_->muxer.get(), packet) < 0) return false;
+    if (&track == &s_->audio && Mp4()) {
+      AvPtr<AVPacket> held(av_packet_alloc());
+      if (!held) return false;
+      av_packet_move_ref(held.get(), packet);
+      s_->heldSound.push_back(std::move(held));
+      // Far enough from the end: out with the oldest.
+      if (s_->heldSound.size() > kHeldSoundPackets) {
+        if (!WritePacket(track, s_->heldSound.front().get())) return false;
+        s_->heldSound.pop_front();
+      }
+      continue;
+    }
+    if (!WritePacket(track, packet)) return false;
   }
+}
+
+bool FfmpegMediaWriter::WritePacket(Track& track, AVPacket* packet) {
+  av_packet_rescale_ts(packet, track.codec->time_base, track.stream->time_base);
+  packet->stream_index = track.stream->index;
+  if (&track == &s_->audio) s_->soundWritten = true;
+  return av_interleaved_write_frame(s_->muxer.get(), packet) >= 0;
+}
+
+// The sound's last packet ends where the last picture does: the encoder's
+// last frame is mostly the silence that fills it up, and the players and
+// tools take a track's length from its last packet's end (the priming
+// samples at the start are skipped by the edit list the muxer writes).
+bool FfmpegMediaWriter::WriteHeldSound() {
+  const AVCodecContext& c = *s_->audio.codec;
+  const VideoRate rate = FrameRate();
+  const std::int64_t picturesEnd = s_->video.next * c.sample_rate * rate.den / rate.num;
+  for (std::size_t i = 0; i < s_->heldSound.size(); ++i) {
+    AVPacket* packet = s_->heldSound[i].get();
+    // A track keeps at least one packet.
+    if (s_->video.next > 0 && packet->pts >= picturesEnd && (i > 0 || s_->soundWritten)) break;
+    if (s_->video.next > 0 && packet->pts < picturesEnd && packet->pts + packet->duration > picturesEnd)
+      packet->duration = picturesEnd - packet->pts;
+    if (!WritePacket(s_->audio, packet)) return false;
+  }
+  s_->heldSound.clear();
+  return true;
 }
 
 bool FfmpegMediaWriter::NotOpen() {

@@ -24,6 +24,7 @@ extern "C" {
 #include <cerrno>
 #include <cmath>
 #include <cstdint>
+#include <deque>
 #include <cstring>
 #include <mutex>
 #include <thread>
@@ -136,6 +137,11 @@ class FfmpegMediaWriter final : public MediaWriter {
     AvPtr<AVIOContext> io;
     AvPtr<AVFormatContext> muxer;
     AvPtr<AVPacket> packet;
+    // MP4's last sound packets, held back until it is known which are the
+    // last: those past the pictures' end are then left out, and the one
+    // reaching over it is cut there.
+    std::deque<AvPtr<AVPacket>> heldSound;
+    bool soundWritten = false;
     Track video;
     Track audio;
     AvPtr<SwsContext> scaler;
@@ -159,6 +165,8 @@ class FfmpegMediaWriter final : public MediaWriter {
   bool EndTracksTogether();
   bool EncodeQueuedSound(bool finish);
   bool Encode(Track& track, const AVFrame* frame);
+  bool WritePacket(Track& track, AVPacket* packet);
+  bool WriteHeldSound();
   bool NotOpen();
   bool Fail(WriteFailure::Stage stage);
 

@@ -88,7 +88,8 @@ TEST(Mp4Writer, WebFilesHoldH264HighAndAacWithTheIndexInFrontAndEndTogether) {
     std::vector<double> durations;
     for (std::string line; std::getline(lines, line);) durations.push_back(std::stod(line.substr(line.rfind(',') + 1)));
     ASSERT_EQ(durations.size(), 2u) << probe;
-    EXPECT_NEAR(durations[0], durations[1], 1.0 / 30) << probe;
+    // The sound ends with the pictures: its last packet is cut there.
+    EXPECT_NEAR(durations[0], durations[1], 0.005) << probe;
     EXPECT_NEAR(durations[0], 32 * 0.0625, 1.0 / 30) << probe;
     // Nothing of the clock or the library's version in the file.
     const fs::path again = folder / "again.mp4";
