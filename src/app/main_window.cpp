@@ -132,6 +132,7 @@ void MainWindow::BindCommands() {
   import_->SetMayReplaceSound([edit] { return edit->MayLetSoundGo(); });
   connect(import_, &ImportController::SoundReplaced, edit, &EditController::StartHistory);
   connect(import_, &ImportController::SoundShown, this, [this](const QString& songName) {
+    picture_->SetTags(session_.tags);
     picture_->SuggestText(songName);
     view_->ShowWholeSound();
   });

@@ -10,6 +10,7 @@
 #include <functional>
 
 #include "app/worker_run_host.h"
+#include "document/sound_tags.h"
 
 class QAction;
 class QCheckBox;
@@ -33,8 +34,13 @@ class PictureSettings final : public QObject {
   // "Schriftart...": the dialog starts on the font the picture really uses;
   // a font it hands back unchanged leaves the picture's font as it was.
   void ChooseFont(UserPrompts& prompts, QWidget* parent);
-  // The song's name goes on the picture when the user has written nothing.
+  // The song's name goes on the picture when the user has written nothing:
+  // as "{artist} – {title}" where the tags give it so.
   void SuggestText(const QString& text);
+  // The song's tags, for the placeholders of the line ("{artist}", ...).
+  void SetTags(const SoundTags& tags);
+  // The line as the picture shows it, its placeholders filled in.
+  QString Text() const;
   // A font kept from an earlier run.
   void SetFont(const QFont& font);
 
@@ -52,6 +58,7 @@ class PictureSettings final : public QObject {
 
   QAction* chooseFont_;
   QFont font_;
+  SoundTags tags_;
 };
 
 }  // namespace sonavix

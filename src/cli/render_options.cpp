@@ -127,8 +127,8 @@ void DescribeCommandLine(QCommandLineParser& parser) {
                       "(Vorgabe: dvd)."),
        QStringLiteral("NAME")},
       {{QStringLiteral("t"), kText},
-       QStringLiteral("Die Textzeile des Bildes (Vorgabe: „Künstler – Titel“ aus den Tags der Datei, sonst "
-                      "leer)."),
+       QStringLiteral("Die Textzeile des Bildes; {artist}, {title}, {album}, {track} und {year} nehmen die "
+                      "Tags der Datei (Vorgabe: „{artist} – {title}“)."),
        QStringLiteral("TEXT")},
       {{QStringLiteral("f"), kFont},
        QStringLiteral("Die Schrift des Textes, z. B. \"DejaVu Sans,24,bold,italic\" (Größe in Punkt; "

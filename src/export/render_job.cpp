@@ -10,6 +10,7 @@
 #include "document/audio_document.h"
 #include "document/safe_file.h"
 #include "document/sound_files.h"
+#include "document/text_template.h"
 #include "document/work_progress.h"
 #include "export/export_job.h"
 #include "import/ffmpeg_audio_decoder.h"
@@ -177,7 +178,8 @@ RenderResult RenderFile(const RenderRequest& request, RenderObserver& observer,
   // Without a text of its own, the picture shows the song's artist and
   // title, as the window's empty text line takes them on opening.
   QString text = request.text;
-  if (text.isEmpty() && request.textFromTags) text = QString::fromStdString(TagLine(read.tags));
+  if (text.isEmpty() && request.textFromTags) text = QString::fromUtf8(kTagLineTemplate);
+  text = QString::fromStdString(ExpandTextTemplate(text.toStdString(), read.tags));
   DocumentRunHost host(doc, request, text, observer);
   RandomGenerator colours;  // afresh for every file
   ExportRequest job;

@@ -93,7 +93,7 @@ TEST_F(RenderMatchesWindow, AWaveAndAnMp3RenderToTheWindowsBytes) {
                             .constData()),
             0);
   const std::vector<std::uint8_t> windowFlac = WindowExport(flac, font, "fenster-flac.mpg", QString());
-  EXPECT_EQ(form->Picture().textField->text(), QStringLiteral("Band – Lied"));
+  EXPECT_EQ(form->Picture().Text(), QStringLiteral("Band – Lied"));
   EXPECT_TRUE(windowFlac == Render(flac, font, "render-flac.mpg", QString()));
 }
 

@@ -54,7 +54,8 @@ TEST_F(WindowImport, TagsNameTheSongFillAnEmptyTextLineAndKeepTheCover) {
     OpenThroughCommand(Path(file.name));
     ASSERT_TRUE(prompts.errors.isEmpty()) << file.name << ": " << prompts.errors.join(' ').toStdString();
     EXPECT_TRUE(form->Status().Text().startsWith(QStringLiteral("Die Band – Das Lied"))) << form->Status().Text().toStdString();
-    EXPECT_EQ(form->Picture().textField->text(), QStringLiteral("Die Band – Das Lied")) << file.name;
+    EXPECT_EQ(form->Picture().textField->text(), QStringLiteral("{artist} – {title}")) << file.name;
+    EXPECT_EQ(form->Picture().Text(), QStringLiteral("Die Band – Das Lied")) << file.name;
     EXPECT_EQ(form->Session().tags.year, "2024") << file.name;
     EXPECT_EQ(form->Session().tags.cover.width, file.withCover ? 64 : 0) << file.name;
     EXPECT_EQ(form->Session().tags.cover.height, file.withCover ? 48 : 0) << file.name;
