@@ -83,6 +83,7 @@ void ExportController::ExportVideo() {
   request.output = path;
   request.preset = preset;
   request.tv = parts_.format.Tv();
+  request.look = DefaultTextLook(preset);
   const QString format = IsDiscFormat(preset) ? QStringLiteral("MPEG") : QStringLiteral("MP4");
   const auto progress = [this, format](double done) {
     const int percent = static_cast<int>(done * 100);

@@ -95,6 +95,9 @@ BatchSummary RenderBatch(const RenderOptions& options, const std::vector<BatchFi
       request.tv = options.preset->tv;
       request.text = options.text;
       request.textFromTags = !options.textGiven;
+      request.subtext = options.subtext;
+      request.textPlace = options.textPlace;
+      request.textColour = options.textColour;
       request.font = font;
       request.quality = options.quality;
       request.from = options.from;

@@ -1,5 +1,6 @@
 #include "cli/render_options.h"
 
+#include <QColor>
 #include <QCoreApplication>
 #include <cmath>
 #include <cstdio>
@@ -16,6 +17,9 @@ const QString kOutput = QStringLiteral("output");
 const QString kPreset = QStringLiteral("preset");
 const QString kText = QStringLiteral("text");
 const QString kFont = QStringLiteral("font");
+const QString kSubtext = QStringLiteral("subtext");
+const QString kTextPosition = QStringLiteral("text-position");
+const QString kTextColor = QStringLiteral("text-color");
 const QString kQuality = QStringLiteral("quality");
 const QString kFrom = QStringLiteral("from");
 const QString kTo = QStringLiteral("to");
@@ -25,8 +29,8 @@ const QString kDiscImage = QStringLiteral("disc-image");
 
 // Options that mean something only to a render.
 const QStringList& RenderOnly() {
-  static const QStringList names = {kOutput, kPreset, kText, kFont,  kQuality,
-                                    kFrom,   kTo,     kJobs, kQuiet, kDiscImage};
+  static const QStringList names = {kOutput, kPreset, kText,  kFont,      kSubtext, kTextPosition, kTextColor,
+                                    kQuality, kFrom,  kTo,   kJobs,      kQuiet,   kDiscImage};
   return names;
 }
 
@@ -71,6 +75,20 @@ std::variant<RenderOptions, UsageError> ReadRender(const QCommandLineParser& par
     QString error;
     options.font = ParseFontSpec(parser.value(kFont), error);
     if (!options.font) return Bad(error);
+  }
+  options.subtext = parser.value(kSubtext);
+  if (parser.isSet(kTextPosition)) {
+    options.textPlace = ParseTextPlace(parser.value(kTextPosition));
+    if (!options.textPlace)
+      return Bad(QStringLiteral("--text-position erwartet oben, mitte oder unten, nicht „%1“.")
+                     .arg(parser.value(kTextPosition)));
+  }
+  if (parser.isSet(kTextColor)) {
+    const QColor colour = QColor::fromString(parser.value(kTextColor).trimmed());
+    if (!colour.isValid())
+      return Bad(QStringLiteral("--text-color erwartet eine Farbe wie white oder #ffcc00, nicht „%1“.")
+                     .arg(parser.value(kTextColor)));
+    options.textColour = colour;
   }
   if (parser.isSet(kQuality)) {
     const std::optional<double> quality = ParseNumber(parser.value(kQuality));
@@ -130,6 +148,16 @@ void DescribeCommandLine(QCommandLineParser& parser) {
        QStringLiteral("Die Textzeile des Bildes; {artist}, {title}, {album}, {track} und {year} nehmen die "
                       "Tags der Datei (Vorgabe: „{artist} – {title}“)."),
        QStringLiteral("TEXT")},
+      {kSubtext,
+       QStringLiteral("Eine zweite, kleinere Zeile unter dem Text, mit denselben Platzhaltern, z. B. "
+                      "\"{album} ({year})\"."),
+       QStringLiteral("TEXT")},
+      {kTextPosition, QStringLiteral("Wo der Text steht: oben, mitte oder unten (Vorgabe: mitte bei den "
+                                     "Discs, unten bei MP4)."),
+       QStringLiteral("ORT")},
+      {kTextColor, QStringLiteral("Die Farbe des Textes, z. B. white oder #ffcc00 (Vorgabe: schwarz auf "
+                                  "farbigem Feld bei den Discs, weiß mit dunklem Rand bei MP4)."),
+       QStringLiteral("FARBE")},
       {{QStringLiteral("f"), kFont},
        QStringLiteral("Die Schrift des Textes, z. B. \"DejaVu Sans,24,bold,italic\" (Größe in Punkt; "
                       "Vorgabe: die Schrift des Fensters)."),

@@ -14,6 +14,7 @@
 #include <variant>
 
 #include "export/presets.h"
+#include "video/text_layer.h"
 
 namespace sonavix {
 
@@ -35,6 +36,9 @@ struct RenderOptions {
   QString text;
   bool textGiven = false;  // -t was given (even empty): the tags do not fill in
   std::optional<QFont> font;  // unset: the window's default font
+  QString subtext;            // the second line, with placeholders; empty: none
+  std::optional<TextLook::Place> textPlace;  // unset: the preset's
+  std::optional<QColor> textColour;          // unset: the preset's look
   double quality = 1.0;
   std::optional<double> from;
   std::optional<double> to;

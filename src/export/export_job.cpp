@@ -37,6 +37,7 @@ ExportOutcome RunExport(const ExportRequest& request, MediaWriter& writer, RunHo
     return outcome;
   }
   FrameRenderer renderer(session.FrameWidth(), session.FrameHeight());
+  renderer.SetTextLook(request.look);
   // A web video's first frame is its thumbnail: it shows the song's picture,
   // not the start picture. The discs keep theirs.
   if (!IsDiscFormat(request.preset)) WarmUpPicture(host, renderer, colours, kWarmUpBlocks);

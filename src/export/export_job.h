@@ -13,6 +13,7 @@
 
 #include "playback/run.h"
 #include "video/media_writer.h"
+#include "video/text_layer.h"
 
 namespace sonavix {
 
@@ -25,6 +26,9 @@ struct ExportRequest {
   double quality = 1.0;
   // A disc's chapter: the video ends with the sound, not with its last block.
   bool exactEnd = false;
+  // How the text is drawn; the discs' cell unless the caller sets it
+  // (DefaultTextLook gives each preset's own).
+  TextLook look;
 };
 
 struct ExportOutcome {

@@ -180,6 +180,17 @@ RenderResult RenderFile(const RenderRequest& request, RenderObserver& observer,
   QString text = request.text;
   if (text.isEmpty() && request.textFromTags) text = QString::fromUtf8(kTagLineTemplate);
   text = QString::fromStdString(ExpandTextTemplate(text.toStdString(), read.tags));
+  TextLook look = DefaultTextLook(request.preset);
+  if (request.textColour) {
+    look.cell = false;
+    look.colour = *request.textColour;
+  }
+  if (request.textPlace) {
+    look.cell = look.cell && *request.textPlace == TextLook::Place::Middle;
+    look.place = *request.textPlace;
+  }
+  look.subtext = QString::fromStdString(ExpandTextTemplate(request.subtext.toStdString(), read.tags));
+  if (!look.subtext.isEmpty()) look.cell = false;
   DocumentRunHost host(doc, request, text, observer);
   RandomGenerator colours;  // afresh for every file
   ExportRequest job;
@@ -188,6 +199,7 @@ RenderResult RenderFile(const RenderRequest& request, RenderObserver& observer,
   job.tv = request.tv;
   job.quality = request.quality;
   job.exactEnd = request.exactEnd;
+  job.look = look;
   const ExportOutcome outcome = RunExport(
       job, *writer, host, colours, [&observer](double done) { observer.Progress(RenderObserver::Stage::Rendering, done); });
   if (outcome.result == ExportOutcome::Result::Stopped) return Failure(RenderFailure::Stopped, "Abgebrochen");

@@ -13,6 +13,7 @@
 
 #include "document/sound_tags.h"
 #include "video/media_writer.h"
+#include "video/text_layer.h"
 
 namespace sonavix {
 
@@ -26,6 +27,12 @@ struct RenderRequest {
   // sets it when -t is not given).
   bool textFromTags = false;
   QFont font;  // the caller sets it; DefaultPictureFont() is the window's
+  // A second, smaller line, with the same placeholders; empty: none.
+  QString subtext;
+  // Where the text stands and its colour; unset: as the preset's look
+  // (DefaultTextLook). A colour turns the discs' cell into the overlay.
+  std::optional<TextLook::Place> textPlace;
+  std::optional<QColor> textColour;
   double quality = 1.0;
   // Seconds from the start of the sound; unset: its start and its end.
   std::optional<double> from;

@@ -79,7 +79,7 @@ void FrameRenderer::Draw(const QString& text, const QFont& font, RandomGenerator
   Fade();
   QColor lastFill;
   DrawCircles(random, lastFill);
-  DrawText(text, font, lastFill);
+  text_.Draw(picture_, text, font, lastFill);
 }
 
 void FrameRenderer::Analyse(const std::int16_t* block) {
@@ -157,37 +157,6 @@ void FrameRenderer::DrawCircles(RandomGenerator& random, QColor& lastFill) {
       stamp_.Draw(picture_, w / 2 + dx, h / 2 + dy, qRgb(lineRed, lineGreen, 255), lastFill.rgb());
     }
   }
-}
-
-void FrameRenderer::MeasureText(const QString& text, const QFont& font) {
-  if (measured_ && text == measuredText_ && font == measuredFont_) return;
-  measuredText_ = text;
-  measuredFont_ = font;
-  textFont_ = font;
-  textFont_.setStyleStrategy(QFont::NoAntialias);
-  const QFontMetrics metrics(textFont_, &picture_);
-  textWidth_ = metrics.horizontalAdvance(text);
-  textHeight_ = metrics.height();
-  textAscent_ = metrics.ascent();
-  measured_ = true;
-}
-
-// The text centred in black on a cell of the last circle's fill colour;
-// C++ division truncates toward zero, so a text wider than the picture
-// starts left of it and is cut off at both edges.
-void FrameRenderer::DrawText(const QString& text, const QFont& font, const QColor& background) {
-  if (text.isEmpty()) return;
-  MeasureText(text, font);
-  const int x = (picture_.width() - textWidth_) / 2;
-  const int y = (picture_.height() - textHeight_) / 2;
-
-  QPainter painter(&picture_);
-  painter.setRenderHint(QPainter::Antialiasing, false);
-  painter.setRenderHint(QPainter::TextAntialiasing, false);
-  painter.fillRect(x, y, textWidth_, textHeight_, background);
-  painter.setFont(textFont_);
-  painter.setPen(Qt::black);
-  painter.drawText(x, y + textAscent_, text);
 }
 
 }  // namespace sonavix

@@ -1,7 +1,7 @@
 #pragma once
 // The picture of each block of a run: a background that fades from block to
 // block, one hundred circles pushed away from the centre by the smoothed
-// spectrum of the previous block, and one line of text in the user's font.
+// spectrum of the previous block, and the line of text (text_layer.h).
 // Works on a picture of any size: 400 x 400 for the preview, the video
 // frame's size for an export.
 
@@ -13,6 +13,7 @@
 
 #include "video/circle_stamp.h"
 #include "video/random.h"
+#include "video/text_layer.h"
 
 namespace sonavix {
 
@@ -33,6 +34,9 @@ class FrameRenderer {
   // Takes the first 2048 frames of a block of interleaved stereo 16-bit
   // samples (left, right) through the forward transform, for the next Draw.
   void Analyse(const std::int16_t* block);
+
+  // How the text is drawn: the cell unless told otherwise.
+  void SetTextLook(const TextLook& look) { text_.SetLook(look); }
 
   // Swaps the picture's rows top to bottom in place.
   void MirrorRows();
@@ -55,21 +59,10 @@ class FrameRenderer {
   void Smooth();
   void Fade();
   void DrawCircles(RandomGenerator& random, QColor& lastFill);
-  void DrawText(const QString& text, const QFont& font, const QColor& background);
-
-  // What the text's cell needs from the font; measured again only when the
-  // text or the font changes, so a steady text costs no shaping per picture.
-  void MeasureText(const QString& text, const QFont& font);
 
   QImage picture_;
   CircleStamp stamp_;  // the circles' shape at the current size
-  QString measuredText_;
-  QFont measuredFont_;
-  QFont textFont_;  // measuredFont_ with glyph antialiasing off
-  int textWidth_ = 0;
-  int textHeight_ = 0;
-  int textAscent_ = 0;
-  bool measured_ = false;
+  TextLayer text_;
   std::array<double, kSpectrumSize> specRe_{};
   std::array<double, kSpectrumSize> specIm_{};
   std::array<double, kSpectrumGroups> smoothRe_{};

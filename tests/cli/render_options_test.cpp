@@ -72,6 +72,8 @@ TEST(RenderOptions, EveryWrongRequestIsAUsageErrorThatNamesTheProblem) {
       {{"--render", "--to", "1:75", "a.wav"}, "1:75"},
       {{"--render", "-j", "0", "a.wav"}, "-j"},
       {{"--render", "-f", "Arial", "a.wav"}, "Arial"},
+      {{"--render", "--text-position", "links", "a.wav"}, "links"},
+      {{"--render", "--text-color", "blassrot", "a.wav"}, "blassrot"},
       {{"--render", "-p", "mp4-720p", "--disc-image", "x.iso", "a.wav"}, "kein Disc-Format"},
       {{"--render", "--gibtsnicht", "a.wav"}, "gibtsnicht"},
       {{"-p", "vcd", "a.wav"}, "nur mit --render"},

@@ -277,23 +277,38 @@ TEST_F(videoFrameRenderer, TextIsCentredOnTheLastFillColour) {
   ExpectTextCell(r, QStringLiteral("Sonavix"), Font(22), last.fill);
 }
 
-TEST_F(videoFrameRenderer, TextWiderThanThePictureIsCutAtBothEdges) {
-  FrameRenderer r(120, 90);
-  const QFont font = Font(11);
+// A line wider than the picture is made smaller until it fits, in the cell
+// and in the overlay, which stands where its look says.
+TEST_F(videoFrameRenderer, TextWiderThanThePictureShrinksToFitAndTheOverlayStandsInItsPlace) {
   const QString text = QStringLiteral("A line of text much wider than the picture");
-  const QFontMetrics metrics(font);
-  ASSERT_GT(metrics.horizontalAdvance(text), 140);
+  ASSERT_GT(QFontMetrics(Font(11)).horizontalAdvance(text), 140);
+  FrameRenderer cell(120, 90);
   RandomGenerator random;
-  const LastCircle last = ReplayColours(random);
-  r.Draw(text, font, random);
-  const int y = (90 - metrics.height()) / 2;
-  for (int row = y; row < y + metrics.height(); ++row)
-    for (const int x : {0, 119}) {
-      const QRgb c = r.Picture().pixel(x, row);
-      EXPECT_TRUE(c == last.fill || c == kBlack) << x << "," << row;
-    }
-  EXPECT_EQ(r.Picture().pixel(0, y - 1), kFadedFrame);
-  EXPECT_EQ(r.Picture().pixel(119, y + metrics.height()), kFadedFrame);
+  cell.Draw(text, Font(11), random);
+  int black = 0;
+  for (int y = 0; y < 90; ++y) {
+    black += cell.Picture().pixel(60, y) == kBlack || cell.Picture().pixel(30, y) == kBlack;
+    for (const int x : {0, 1, 118, 119}) EXPECT_NE(cell.Picture().pixel(x, y), kBlack) << x << "," << y;
+  }
+  EXPECT_GT(black, 0);
+
+  for (const auto place : {TextLook::Place::Top, TextLook::Place::Bottom}) {
+    FrameRenderer overlay(320, 180);
+    TextLook look = DefaultTextLook(DiscPreset::Mp4Hd720);
+    look.place = place;
+    look.colour = Qt::yellow;
+    overlay.SetTextLook(look);
+    overlay.Draw(text, Font(11), random);
+    int top = 0, bottom = 0;
+    for (int y = 0; y < 180; ++y)
+      for (int x = 0; x < 320; ++x) {
+        const QColor c = overlay.Picture().pixelColor(x, y);
+        if (c.red() > 200 && c.green() > 200 && c.blue() < 80) (y < 90 ? top : bottom) += 1;
+        if (x == 0 || x == 319) EXPECT_LT(c.red(), 200) << "cut at " << x << "," << y;
+      }
+    EXPECT_GT(place == TextLook::Place::Top ? top : bottom, 50);
+    EXPECT_EQ(place == TextLook::Place::Top ? bottom : top, 0);
+  }
 }
 
 TEST_F(videoFrameRenderer, MirrorRowsTurnsThePictureUpsideDown) {
