@@ -15,6 +15,7 @@ targets=(
   "scsi_reply_fuzz scsi"
   "command_line_fuzz cli"
   "audio_decoder_fuzz audio"
+  "lyrics_fuzz lyrics"
 )
 
 for entry in "${targets[@]}"; do
