@@ -20,6 +20,7 @@ const QString kFont = QStringLiteral("font");
 const QString kSubtext = QStringLiteral("subtext");
 const QString kTextPosition = QStringLiteral("text-position");
 const QString kTextColor = QStringLiteral("text-color");
+const QString kLyrics = QStringLiteral("lyrics");
 const QString kQuality = QStringLiteral("quality");
 const QString kFrom = QStringLiteral("from");
 const QString kTo = QStringLiteral("to");
@@ -30,7 +31,7 @@ const QString kDiscImage = QStringLiteral("disc-image");
 // Options that mean something only to a render.
 const QStringList& RenderOnly() {
   static const QStringList names = {kOutput, kPreset, kText,  kFont,      kSubtext, kTextPosition, kTextColor,
-                                    kQuality, kFrom,  kTo,   kJobs,      kQuiet,   kDiscImage};
+                                    kLyrics,  kQuality, kFrom,  kTo,   kJobs,      kQuiet,   kDiscImage};
   return names;
 }
 
@@ -77,6 +78,9 @@ std::variant<RenderOptions, UsageError> ReadRender(const QCommandLineParser& par
     if (!options.font) return Bad(error);
   }
   options.subtext = parser.value(kSubtext);
+  options.lyrics = parser.value(kLyrics);
+  if (parser.isSet(kLyrics) && options.lyrics.isEmpty())
+    return Bad(QStringLiteral("--lyrics braucht eine LRC- oder SRT-Datei oder auto."));
   if (parser.isSet(kTextPosition)) {
     options.textPlace = ParseTextPlace(parser.value(kTextPosition));
     if (!options.textPlace)
@@ -152,6 +156,10 @@ void DescribeCommandLine(QCommandLineParser& parser) {
        QStringLiteral("Eine zweite, kleinere Zeile unter dem Text, mit denselben Platzhaltern, z. B. "
                       "\"{album} ({year})\"."),
        QStringLiteral("TEXT")},
+      {kLyrics,
+       QStringLiteral("Der Liedtext mit Zeiten (LRC oder SRT), im unteren Drittel des Bildes; auto nimmt "
+                      "LIED.lrc oder LIED.srt neben dem Lied."),
+       QStringLiteral("DATEI|auto")},
       {kTextPosition, QStringLiteral("Wo der Text steht: oben, mitte oder unten (Vorgabe: mitte bei den "
                                      "Discs, unten bei MP4)."),
        QStringLiteral("ORT")},

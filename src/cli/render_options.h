@@ -39,6 +39,7 @@ struct RenderOptions {
   QString subtext;            // the second line, with placeholders; empty: none
   std::optional<TextLook::Place> textPlace;  // unset: the preset's
   std::optional<QColor> textColour;          // unset: the preset's look
+  QString lyrics;                            // a file, "auto" or empty
   double quality = 1.0;
   std::optional<double> from;
   std::optional<double> to;

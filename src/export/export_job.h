@@ -11,6 +11,7 @@
 #include <functional>
 #include <string>
 
+#include "lyrics/lyrics.h"
 #include "playback/run.h"
 #include "video/media_writer.h"
 #include "video/text_layer.h"
@@ -29,6 +30,7 @@ struct ExportRequest {
   // How the text is drawn; the discs' cell unless the caller sets it
   // (DefaultTextLook gives each preset's own).
   TextLook look;
+  const Lyrics* lyrics = nullptr;  // kept by the caller; none: null
 };
 
 struct ExportOutcome {

@@ -14,6 +14,7 @@
 #include "document/work_progress.h"
 #include "export/export_job.h"
 #include "import/ffmpeg_audio_decoder.h"
+#include "lyrics/lyrics_file.h"
 #include "mp3/mp3_file_decoder.h"
 #include "playback/run.h"
 #include "video/random.h"
@@ -170,9 +171,22 @@ RenderResult RenderFile(const RenderRequest& request, RenderObserver& observer,
   if (const auto problem = InputProblem(request.input)) return Failure(RenderFailure::Input, *problem);
   if (const auto problem = OutputProblem(request.input, request.output))
     return Failure(RenderFailure::Output, *problem);
+  // The lyrics are read first: a file named that cannot be read stops the
+  // render before the song is.
+  std::optional<Lyrics> lyrics;
+  const std::string lyricsPath = request.lyrics == "auto" ? LyricsBeside(request.input) : request.lyrics;
+  if (!lyricsPath.empty()) {
+    LyricsFileProblem problem = LyricsFileProblem::None;
+    lyrics = ReadLyricsFile(lyricsPath, problem);
+    if (!lyrics) return Failure(RenderFailure::Input, LyricsFileText(problem, lyricsPath));
+  }
   AudioDocument doc;
   RenderResult read = ReadSong(request, observer, doc);
   if (!read.ok()) return read;
+  if (lyrics && lyrics->skipped > 0) {
+    if (!read.warning.empty()) read.warning += "; ";
+    read.warning += SkippedLyricsText(lyrics->skipped);
+  }
 
   std::unique_ptr<MediaWriter> writer = CreateMediaWriter(writerName);
   // Without a text of its own, the picture shows the song's artist and
@@ -188,6 +202,8 @@ RenderResult RenderFile(const RenderRequest& request, RenderObserver& observer,
   if (request.textPlace) {
     look.cell = look.cell && *request.textPlace == TextLook::Place::Middle;
     look.place = *request.textPlace;
+  } else if (lyrics && !look.cell) {
+    look.place = TextLook::Place::Top;  // the lyrics take the lower third
   }
   look.subtext = QString::fromStdString(ExpandTextTemplate(request.subtext.toStdString(), read.tags));
   if (!look.subtext.isEmpty()) look.cell = false;
@@ -200,6 +216,7 @@ RenderResult RenderFile(const RenderRequest& request, RenderObserver& observer,
   job.quality = request.quality;
   job.exactEnd = request.exactEnd;
   job.look = look;
+  job.lyrics = lyrics ? &*lyrics : nullptr;
   const ExportOutcome outcome = RunExport(
       job, *writer, host, colours, [&observer](double done) { observer.Progress(RenderObserver::Stage::Rendering, done); });
   if (outcome.result == ExportOutcome::Result::Stopped) return Failure(RenderFailure::Stopped, "Abgebrochen");

@@ -33,6 +33,9 @@ struct RenderRequest {
   // (DefaultTextLook). A colour turns the discs' cell into the overlay.
   std::optional<TextLook::Place> textPlace;
   std::optional<QColor> textColour;
+  // Timed lyrics: a file (LRC or SRT), "auto" for the one beside the song,
+  // empty for none.
+  std::string lyrics;
   double quality = 1.0;
   // Seconds from the start of the sound; unset: its start and its end.
   std::optional<double> from;

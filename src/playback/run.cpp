@@ -91,6 +91,12 @@ struct RunCursor {
   bool More() const { return InRange(playPos, range, frameCount); }
 };
 
+// The picture of the block about to be made stands at the block's start.
+void SetSongTime(const RunHost& host, const RunCursor& run, FrameRenderer& renderer) {
+  const std::int32_t rate = host.Document().SampleRate;
+  renderer.SetSongTime(rate > 0 ? run.playPos / rate : 0.0);
+}
+
 }  // namespace
 
 FrameRange RangeFromMarks(const AudioDocument& doc) {
@@ -165,6 +171,7 @@ std::int64_t RenderBlocks(RunHost& host, FrameRenderer& renderer, RunWriter& wri
   RunCursor run(host);
   std::int64_t blocks = 0;
   do {
+    SetSongTime(host, run, renderer);
     run.Next(host);
     // No card plays a lap behind: the picture must react to this very
     // block, so the block is analysed before the picture is drawn.

@@ -60,4 +60,23 @@ std::string UnplayableText(Unplayable why, std::int32_t rate) {
   return {};
 }
 
+std::string LyricsFileText(LyricsFileProblem problem, const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  const std::string name = "„" + (slash == std::string::npos ? path : path.substr(slash + 1)) + "“";
+  switch (problem) {
+    case LyricsFileProblem::None: return {};
+    case LyricsFileProblem::Missing: return "Den Liedtext " + name + " gibt es nicht";
+    case LyricsFileProblem::Unreadable: return "Konnte den Liedtext " + name + " nicht lesen";
+    case LyricsFileProblem::TooLarge: return "Der Liedtext " + name + " ist zu groß (höchstens 4 MB)";
+    case LyricsFileProblem::NoTimes:
+      return "Der Liedtext " + name + " hat keine Zeile mit Zeitangabe (LRC oder SRT erwartet)";
+  }
+  return {};
+}
+
+std::string SkippedLyricsText(std::size_t lines) {
+  return lines == 1 ? "1 Zeile des Liedtexts hat eine kaputte Zeitangabe und fehlt"
+                    : std::to_string(lines) + " Zeilen des Liedtexts haben kaputte Zeitangaben und fehlen";
+}
+
 }  // namespace sonavix

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "document/import_problem.h"
+#include "lyrics/lyrics_file.h"
 #include "playback/run.h"
 
 namespace sonavix {
@@ -16,5 +17,11 @@ std::string ImportProblemText(const ImportProblem& problem);
 // "Es ist kein Klang geladen: bitte erst eine Datei öffnen oder von einer
 // Musik-CD einlesen", ...; empty when the sound plays.
 std::string UnplayableText(Unplayable why, std::int32_t rate);
+
+// "Konnte den Liedtext „song.lrc“ nicht lesen: Die Datei gibt es nicht".
+std::string LyricsFileText(LyricsFileProblem problem, const std::string& path);
+
+// "3 Zeilen des Liedtexts haben kaputte Zeitangaben und fehlen".
+std::string SkippedLyricsText(std::size_t lines);
 
 }  // namespace sonavix

@@ -80,6 +80,7 @@ void FrameRenderer::Draw(const QString& text, const QFont& font, RandomGenerator
   QColor lastFill;
   DrawCircles(random, lastFill);
   text_.Draw(picture_, text, font, lastFill);
+  lyrics_.Draw(picture_, font, songTime_);
 }
 
 void FrameRenderer::Analyse(const std::int16_t* block) {

@@ -12,6 +12,7 @@
 #include <cstdint>
 
 #include "video/circle_stamp.h"
+#include "video/lyrics_layer.h"
 #include "video/random.h"
 #include "video/text_layer.h"
 
@@ -37,6 +38,10 @@ class FrameRenderer {
 
   // How the text is drawn: the cell unless told otherwise.
   void SetTextLook(const TextLook& look) { text_.SetLook(look); }
+  // Lyrics to show (kept by the caller; none: null), and where in the song
+  // the next picture stands, in seconds.
+  void SetLyrics(const Lyrics* lyrics) { lyrics_.SetLyrics(lyrics); }
+  void SetSongTime(double seconds) { songTime_ = seconds; }
 
   // Swaps the picture's rows top to bottom in place.
   void MirrorRows();
@@ -63,6 +68,8 @@ class FrameRenderer {
   QImage picture_;
   CircleStamp stamp_;  // the circles' shape at the current size
   TextLayer text_;
+  LyricsLayer lyrics_;
+  double songTime_ = 0;
   std::array<double, kSpectrumSize> specRe_{};
   std::array<double, kSpectrumSize> specIm_{};
   std::array<double, kSpectrumGroups> smoothRe_{};
