@@ -42,6 +42,12 @@ std::int64_t CgroupRoomBytes() {
 // file at once).
 std::int64_t JobMemoryBytes(DiscPreset preset) {
   switch (preset) {
+    case DiscPreset::Mp4Uhd2160:
+      return 1200 * kMegabyte;
+    case DiscPreset::Mp4Hd1440:
+      return 600 * kMegabyte;
+    case DiscPreset::Mp4Square:
+    case DiscPreset::Mp4Vertical:
     case DiscPreset::Mp4Hd1080:
       return 350 * kMegabyte;
     case DiscPreset::Mp4Hd720:

@@ -98,6 +98,7 @@ BatchSummary RenderBatch(const RenderOptions& options, const std::vector<BatchFi
       request.subtext = options.subtext;
       request.textPlace = options.textPlace;
       request.textColour = options.textColour;
+      request.webFrameRate = options.webFrameRate;
       request.lyrics = options.lyrics == QLatin1String("auto") ? std::string("auto") : LocalPath(options.lyrics);
       request.font = font;
       request.quality = options.quality;

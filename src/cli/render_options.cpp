@@ -21,6 +21,7 @@ const QString kSubtext = QStringLiteral("subtext");
 const QString kTextPosition = QStringLiteral("text-position");
 const QString kTextColor = QStringLiteral("text-color");
 const QString kLyrics = QStringLiteral("lyrics");
+const QString kFps = QStringLiteral("fps");
 const QString kQuality = QStringLiteral("quality");
 const QString kFrom = QStringLiteral("from");
 const QString kTo = QStringLiteral("to");
@@ -31,7 +32,7 @@ const QString kDiscImage = QStringLiteral("disc-image");
 // Options that mean something only to a render.
 const QStringList& RenderOnly() {
   static const QStringList names = {kOutput, kPreset, kText,  kFont,      kSubtext, kTextPosition, kTextColor,
-                                    kLyrics,  kQuality, kFrom,  kTo,   kJobs,      kQuiet,   kDiscImage};
+                                    kLyrics,  kFps,   kQuality, kFrom,  kTo,   kJobs,      kQuiet,   kDiscImage};
   return names;
 }
 
@@ -94,6 +95,15 @@ std::variant<RenderOptions, UsageError> ReadRender(const QCommandLineParser& par
                      .arg(parser.value(kTextColor)));
     options.textColour = colour;
   }
+  if (parser.isSet(kFps)) {
+    const QString fps = parser.value(kFps).trimmed();
+    if (fps != QLatin1String("30") && fps != QLatin1String("60"))
+      return Bad(QStringLiteral("--fps erwartet 30 oder 60, nicht „%1“.").arg(parser.value(kFps)));
+    if (IsDiscFormat(options.preset->disc))
+      return Bad(QStringLiteral("--fps gilt nur für die MP4-Formate; %1 hat die Bildrate seiner Fernsehnorm.")
+                     .arg(QString::fromLatin1(options.preset->name)));
+    options.webFrameRate = fps.toInt();
+  }
   if (parser.isSet(kQuality)) {
     const std::optional<double> quality = ParseNumber(parser.value(kQuality));
     if (!quality || *quality < 0 || *quality > 1)
@@ -145,7 +155,8 @@ void DescribeCommandLine(QCommandLineParser& parser) {
                       "(sonst neben jeder Eingabe, mit der Endung der Voreinstellung)."),
        QStringLiteral("PFAD")},
       {{QStringLiteral("p"), kPreset},
-       QStringLiteral("vcd, svcd, dvd (PAL), vcd-ntsc, svcd-ntsc, dvd-ntsc oder mp4-720p, mp4-1080p "
+       QStringLiteral("vcd, svcd, dvd (PAL), vcd-ntsc, svcd-ntsc, dvd-ntsc oder mp4-720p, mp4-1080p, "
+                      "mp4-square, mp4-vertical, mp4-1440p, mp4-2160p "
                       "(Vorgabe: dvd)."),
        QStringLiteral("NAME")},
       {{QStringLiteral("t"), kText},
@@ -156,6 +167,7 @@ void DescribeCommandLine(QCommandLineParser& parser) {
        QStringLiteral("Eine zweite, kleinere Zeile unter dem Text, mit denselben Platzhaltern, z. B. "
                       "\"{album} ({year})\"."),
        QStringLiteral("TEXT")},
+      {kFps, QStringLiteral("Bilder je Sekunde der MP4-Formate: 30 (Vorgabe) oder 60."), QStringLiteral("ZAHL")},
       {kLyrics,
        QStringLiteral("Der Liedtext mit Zeiten (LRC oder SRT), im unteren Drittel des Bildes; auto nimmt "
                       "LIED.lrc oder LIED.srt neben dem Lied."),

@@ -40,6 +40,7 @@ struct RenderOptions {
   std::optional<TextLook::Place> textPlace;  // unset: the preset's
   std::optional<QColor> textColour;          // unset: the preset's look
   QString lyrics;                            // a file, "auto" or empty
+  int webFrameRate = 30;                     // --fps, for the web formats
   double quality = 1.0;
   std::optional<double> from;
   std::optional<double> to;

@@ -30,6 +30,7 @@ ExportOutcome RunExport(const ExportRequest& request, MediaWriter& writer, RunHo
                         const std::function<void(double)>& progress, bool keepStopped) {
   ExportOutcome outcome;
   ExportSession session(writer, request.preset, request.tv, request.quality);
+  writer.SetWebFrameRate(request.webFrameRate);
   const AudioDocument& doc = host.Document();
   if (request.exactEnd) session.EndExactlyAfter(SoundFramesInRun(doc));
   if (!session.Open(request.output, BlocksInRun(doc) * kBlockFrames, progress)) {

@@ -31,6 +31,7 @@ struct ExportRequest {
   // (DefaultTextLook gives each preset's own).
   TextLook look;
   const Lyrics* lyrics = nullptr;  // kept by the caller; none: null
+  int webFrameRate = 30;           // 30 or 60, for the web formats
 };
 
 struct ExportOutcome {

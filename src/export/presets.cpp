@@ -20,6 +20,10 @@ constexpr ExportPreset kPresets[] = {
     {"dvd-ntsc", DiscPreset::Dvd, TvSystem::Ntsc, "DVD, NTSC", ".mpg", kDvdCodecs},
     {"mp4-720p", DiscPreset::Mp4Hd720, TvSystem::Pal, "MP4 720p", ".mp4", kMp4Codecs},
     {"mp4-1080p", DiscPreset::Mp4Hd1080, TvSystem::Pal, "MP4 1080p", ".mp4", kMp4Codecs},
+    {"mp4-square", DiscPreset::Mp4Square, TvSystem::Pal, "MP4 quadratisch", ".mp4", kMp4Codecs},
+    {"mp4-vertical", DiscPreset::Mp4Vertical, TvSystem::Pal, "MP4 hochkant", ".mp4", kMp4Codecs},
+    {"mp4-1440p", DiscPreset::Mp4Hd1440, TvSystem::Pal, "MP4 1440p", ".mp4", kMp4Codecs},
+    {"mp4-2160p", DiscPreset::Mp4Uhd2160, TvSystem::Pal, "MP4 2160p (4K)", ".mp4", kMp4Codecs},
 };
 
 }  // namespace

@@ -217,6 +217,7 @@ RenderResult RenderFile(const RenderRequest& request, RenderObserver& observer,
   job.exactEnd = request.exactEnd;
   job.look = look;
   job.lyrics = lyrics ? &*lyrics : nullptr;
+  job.webFrameRate = request.webFrameRate;
   const ExportOutcome outcome = RunExport(
       job, *writer, host, colours, [&observer](double done) { observer.Progress(RenderObserver::Stage::Rendering, done); });
   if (outcome.result == ExportOutcome::Result::Stopped) return Failure(RenderFailure::Stopped, "Abgebrochen");

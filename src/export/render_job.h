@@ -36,6 +36,7 @@ struct RenderRequest {
   // Timed lyrics: a file (LRC or SRT), "auto" for the one beside the song,
   // empty for none.
   std::string lyrics;
+  int webFrameRate = 30;  // 30 or 60 pictures a second, for the web formats
   double quality = 1.0;
   // Seconds from the start of the sound; unset: its start and its end.
   std::optional<double> from;

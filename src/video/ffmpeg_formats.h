@@ -55,9 +55,22 @@ constexpr DiscFormat kFormats[] = {
     {"mp4", AV_CODEC_ID_H264, 1920, 1080, {1, 1},
      0, 10'000'000, 0, 20'000'000, false,
      AV_CODEC_ID_AAC, 48'000, 192'000, 0, 0, 0},
+    // Square and upright for social video, 1440p and 2160p for big screens.
+    {"mp4", AV_CODEC_ID_H264, 1080, 1080, {1, 1},
+     0, 8'000'000, 0, 16'000'000, false,
+     AV_CODEC_ID_AAC, 48'000, 192'000, 0, 0, 0},
+    {"mp4", AV_CODEC_ID_H264, 1080, 1920, {1, 1},
+     0, 10'000'000, 0, 20'000'000, false,
+     AV_CODEC_ID_AAC, 48'000, 192'000, 0, 0, 0},
+    {"mp4", AV_CODEC_ID_H264, 2560, 1440, {1, 1},
+     0, 16'000'000, 0, 32'000'000, false,
+     AV_CODEC_ID_AAC, 48'000, 192'000, 0, 0, 0},
+    {"mp4", AV_CODEC_ID_H264, 3840, 2160, {1, 1},
+     0, 40'000'000, 0, 80'000'000, false,
+     AV_CODEC_ID_AAC, 48'000, 192'000, 0, 0, 0},
 };
 constexpr int kMp4FramesPerSecond = 30;
-constexpr int kMp4GopFrames = 60;  // a key frame every two seconds
+constexpr int kMp4GopSeconds = 2;  // a key frame every two seconds
 // clang-format on
 
 // What NTSC changes of the formats above: fewer lines, a pixel shape that

@@ -83,18 +83,37 @@ bool FfmpegMediaWriter::OpenVideo() {
 // maximum rate and buffer, so that it streams; B-frames, but none used as
 // a reference; a key frame every two seconds and nowhere else, so that players
 // can seek evenly. x264 works on whole frames in threads of its own.
+namespace {
+
+// The H.264 level for frames of this size at this rate: its macroblocks a
+// frame and a second within the level's limits.
+const char* H264Level(int width, int height, int rate) {
+  const long blocks = long((width + 15) / 16) * ((height + 15) / 16);
+  const struct {
+    const char* name;
+    long frame, second;
+  } levels[] = {{"4.1", 8192, 245760}, {"4.2", 8704, 522240}, {"5.0", 22080, 589824},
+                {"5.1", 36864, 983040}, {"5.2", 36864, 2073600}};
+  for (const auto& level : levels)
+    if (blocks <= level.frame && blocks * rate <= level.second) return level.name;
+  return "5.2";
+}
+
+}  // namespace
+
 bool FfmpegMediaWriter::OpenH264(AVCodecContext* c, Options& options) const {
-  c->gop_size = kMp4GopFrames;
-  c->keyint_min = kMp4GopFrames;
+  c->gop_size = kMp4GopSeconds * webRate_;
+  c->keyint_min = kMp4GopSeconds * webRate_;
   c->max_b_frames = -1;  // x264's choice
   c->bit_rate = 0;
   c->thread_type = FF_THREAD_FRAME;
   options.Set("profile", "high");
   options.Set("preset", "faster");
   options.Set("crf", std::llround(30 - 12 * quality_));
-  // What browsers and phones decode in hardware: level 4.1 at most, and
+  // What browsers and phones decode in hardware: the lowest level the
+  // picture size and rate need (4.1 up to 1080p30, 5.1 for 2160p30), and
   // B-frames that are never themselves referenced.
-  options.Set("level", "4.1");
+  options.Set("level", H264Level(c->width, c->height, webRate_));
   options.Set("x264-params", "scenecut=0:open-gop=0:b-pyramid=none");
   return true;
 }

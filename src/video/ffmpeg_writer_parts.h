@@ -108,13 +108,14 @@ class FfmpegMediaWriter final : public MediaWriter {
   int FrameWidth() const override { return format_->width; }
   int FrameHeight() const override { return ntsc_ ? ntsc_->height : format_->height; }
   VideoRate FrameRate() const override {
-    if (Mp4()) return VideoRate(kMp4FramesPerSecond);
+    if (Mp4()) return VideoRate(webRate_);
     return ntsc_ ? VideoRate(30000, 1001) : VideoRate(25);
   }
   void SetQuality(double quality) override {
     quality_ = std::isnan(quality) ? 1.0 : std::clamp(quality, 0.0, 1.0);
   }
   void SetExactEnd(bool exact) override { exactEnd_ = exact; }
+  void SetWebFrameRate(int rate) override { webRate_ = rate == 60 ? 60 : kMp4FramesPerSecond; }
   bool SetFileName(const std::string& path) override;
   bool WriteImage(const MediaImage& image) override;
   bool RepeatImage() override;
@@ -177,6 +178,7 @@ class FfmpegMediaWriter final : public MediaWriter {
   const NtscSize* ntsc_ = nullptr;  // null for PAL
   double quality_ = 1.0;
   bool exactEnd_ = false;
+  int webRate_ = kMp4FramesPerSecond;
   WriteFailure failure_;
   std::unique_ptr<Session> s_;  // while a file is open
 };

@@ -37,7 +37,10 @@ class FrameRenderer {
   void Analyse(const std::int16_t* block);
 
   // How the text is drawn: the cell unless told otherwise.
-  void SetTextLook(const TextLook& look) { text_.SetLook(look); }
+  void SetTextLook(const TextLook& look) {
+    text_.SetLook(look);
+    lyrics_.SetBottomSafe(look.bottomSafe);
+  }
   // Lyrics to show (kept by the caller; none: null), and where in the song
   // the next picture stands, in seconds.
   void SetLyrics(const Lyrics* lyrics) { lyrics_.SetLyrics(lyrics); }

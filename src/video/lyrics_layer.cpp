@@ -68,7 +68,8 @@ void LyricsLayer::Draw(QImage& picture, const QFont& font, double seconds) {
         break;
       }
     QFont lineFont = font;
-    lineFont.setPixelSize(std::max(8, static_cast<int>(std::lround(kLineShare * picture.height()))));
+    const int shortSide = std::min(picture.height(), picture.width());
+    lineFont.setPixelSize(std::max(8, static_cast<int>(std::lround(kLineShare * shortSide))));
     QFont nextFont = lineFont;
     nextFont.setPixelSize(std::max(6, static_cast<int>(std::lround(lineFont.pixelSize() * kNextShare))));
     const QFontMetrics lineMetrics(lineFont, &picture), nextMetrics(nextFont, &picture);
@@ -112,8 +113,9 @@ void LyricsLayer::Draw(QImage& picture, const QFont& font, double seconds) {
     if (!sungPath.isEmpty()) painter.fillPath(sungPath, kSung);
     painter.strokePath(nextPath, QPen(QColor(0, 0, 0, 120), outline, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     painter.fillPath(nextPath, kNext);
-    // The line's top at two thirds of the picture.
-    at_ = {0, std::min(picture.height() * 2 / 3, picture.height() - height)};
+    // The line's top at two thirds of the picture, clear of the bottom.
+    const int lowest = picture.height() - static_cast<int>(bottomSafe_ * picture.height()) - height;
+    at_ = {0, std::max(0, std::min(picture.height() * 2 / 3, lowest))};
   }
   QPainter painter(&picture);
   painter.drawImage(at_, drawn_);

@@ -20,11 +20,15 @@ class LyricsLayer {
   void SetLyrics(const Lyrics* lyrics) { lyrics_ = lyrics; drawn_ = QImage(); }
   bool Empty() const { return !lyrics_ || lyrics_->lines.empty(); }
 
+  // The share of the picture's height at its bottom the lyrics stay above.
+  void SetBottomSafe(double share) { bottomSafe_ = share; drawn_ = QImage(); }
+
   // Draws what is sung at `seconds` from the song's start.
   void Draw(QImage& picture, const QFont& font, double seconds);
 
  private:
   const Lyrics* lyrics_ = nullptr;
+  double bottomSafe_ = 1.0 / 12;
   QImage drawn_;
   QPoint at_;
   const LyricLine* line_ = nullptr;

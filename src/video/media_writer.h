@@ -21,7 +21,17 @@ namespace sonavix {
 
 // The formats a file is written for: the three disc formats, and MP4 for
 // the web in two sizes.
-enum class DiscPreset { VideoCd = 0, SuperVideoCd = 1, Dvd = 2, Mp4Hd720 = 3, Mp4Hd1080 = 4 };
+enum class DiscPreset {
+  VideoCd = 0,
+  SuperVideoCd = 1,
+  Dvd = 2,
+  Mp4Hd720 = 3,
+  Mp4Hd1080 = 4,
+  Mp4Square = 5,    // 1080 x 1080, for social video
+  Mp4Vertical = 6,  // 1080 x 1920, phones held upright
+  Mp4Hd1440 = 7,
+  Mp4Uhd2160 = 8,   // 4K
+};
 inline bool IsDiscFormat(DiscPreset preset) { return preset <= DiscPreset::Dvd; }
 // The television system a disc plays on: PAL at 25 frames per second,
 // NTSC at 30000/1001 with fewer lines.
@@ -80,6 +90,9 @@ class MediaWriter {
   // meet the sound codec's frame grid; the sound ends in its next whole
   // frame instead. Off by default. Call before SetFileName.
   virtual void SetExactEnd(bool) {}
+  // Pictures a second of the web formats: 30 (the default) or 60; the
+  // discs keep their TV system's.
+  virtual void SetWebFrameRate(int) {}
   // 1.0 is the best picture the format's limits allow.
   virtual void SetQuality(double quality) = 0;
   // The one file that takes both the video and the sound. Sets up the

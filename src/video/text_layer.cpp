@@ -34,6 +34,11 @@ TextLook DefaultTextLook(DiscPreset preset) {
   look.colour = Qt::white;
   look.place = TextLook::Place::Bottom;
   look.heightShare = 0.05;
+  if (preset == DiscPreset::Mp4Vertical) {
+    look.heightShare = 0.05 * 1080 / 1920;
+    look.topSafe = 0.10;
+    look.bottomSafe = 0.20;
+  }
   return look;
 }
 
@@ -130,11 +135,12 @@ void TextLayer::DrawOverlay(QImage& picture, const QString& text, const QFont& f
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.strokePath(path, QPen(QColor(0, 0, 0, 200), 2.0 * outline, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     painter.fillPath(path, look_.colour);
-    const int margin = picture.height() / 12;
+    const int top = static_cast<int>(look_.topSafe * picture.height());
+    const int bottom = static_cast<int>(look_.bottomSafe * picture.height());
     switch (look_.place) {
-      case TextLook::Place::Top: overlayAt_ = {0, margin}; break;
+      case TextLook::Place::Top: overlayAt_ = {0, top}; break;
       case TextLook::Place::Middle: overlayAt_ = {0, (picture.height() - height) / 2}; break;
-      case TextLook::Place::Bottom: overlayAt_ = {0, picture.height() - margin - height}; break;
+      case TextLook::Place::Bottom: overlayAt_ = {0, picture.height() - bottom - height}; break;
     }
   }
   QPainter painter(&picture);

@@ -29,10 +29,16 @@ struct TextLook {
   // the picture's height; 0 keeps the font's own size.
   double heightShare = 0;
   QString subtext;  // the second line, filled in already; empty: none
+  // What the platforms cover at the top and the bottom of the picture, as
+  // shares of its height: text and lyrics stay clear of it.
+  double topSafe = 1.0 / 12;
+  double bottomSafe = 1.0 / 12;
 };
 
 // The look a preset starts with: the cell for the discs, a white overlay
-// at the bottom, a twentieth of the height, for the web.
+// at the bottom, a twentieth of the height (of the width where the picture
+// stands upright), for the web; the upright one keeps 10 % at the top and
+// 20 % at the bottom free.
 TextLook DefaultTextLook(DiscPreset preset);
 
 // "oben", "mitte", "unten" (and "top", "middle", "bottom"); empty when the

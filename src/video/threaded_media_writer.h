@@ -34,6 +34,7 @@ class ThreadedMediaWriter final : public MediaWriter {
   VideoRate FrameRate() const override { return inner_->FrameRate(); }
   void SetQuality(double quality) override { inner_->SetQuality(quality); }
   void SetExactEnd(bool exact) override { inner_->SetExactEnd(exact); }
+  void SetWebFrameRate(int rate) override { inner_->SetWebFrameRate(rate); }
   bool SetFileName(const std::string& path) override;
   bool WriteImage(const MediaImage& image) override;
   bool RepeatImage() override;

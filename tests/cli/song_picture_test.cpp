@@ -50,6 +50,28 @@ TEST_F(SongPicture, LyricsAppearAtTheirTimeUnderTheTitleAndBadOnesAreSaid) {
   // The title stands at the top.
   EXPECT_GT(TextPixels(video, 1.0, 0.0, 0.25), 50);
 
+  // Every screen: the shape, the level players need, and for the upright
+  // picture the text clear of the top tenth and the bottom fifth.
+  const struct {
+    const char* preset;
+    const char* probe;
+  } screens[] = {{"mp4-square", "1080,1080,41"}, {"mp4-vertical", "1080,1920,41"}, {"mp4-2160p", "3840,2160,51"}};
+  const QString shortSong = Wave("kurz.wav", 0.5);
+  for (const auto& s : screens) {
+    const QString out = dir.filePath(QString::fromLatin1(s.preset) + ".mp4");
+    const auto made = RunProgram({"--render", shortSong, "-p", s.preset, "-t", "Titel", "--subtext", "Untertitel",
+                                  "--text-position", "oben", "-o", out});
+    ASSERT_EQ(made.status, 0) << made.err.toStdString();
+    QProcess probe;
+    probe.start(QStringLiteral("ffprobe"), {"-v", "error", "-select_streams", "v:0", "-show_entries",
+                                            "stream=width,height,level", "-of", "csv=p=0", out});
+    probe.waitForFinished(60'000);
+    EXPECT_EQ(QString::fromLatin1(probe.readAllStandardOutput()).trimmed(), QString::fromLatin1(s.probe));
+  }
+  const QString upright = dir.filePath(QStringLiteral("mp4-vertical.mp4"));
+  EXPECT_EQ(TextPixels(upright, 0.3, 0.0, 0.10), 0);
+  EXPECT_GT(TextPixels(upright, 0.3, 0.10, 0.2), 50);
+
   const auto missing = RunProgram({"--render", song, "--lyrics", dir.filePath(QStringLiteral("fehlt.srt"))});
   EXPECT_EQ(missing.status, 1);
   EXPECT_TRUE(missing.err.contains(QStringLiteral("Den Liedtext „fehlt.srt“ gibt es nicht"))) << missing.err.toStdString();

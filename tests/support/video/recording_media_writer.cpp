@@ -15,6 +15,10 @@ void RecordingMediaWriter::SetFormatPreset(DiscPreset p, TvSystem tv) {
     case DiscPreset::Dvd: width_ = 720; height_ = ntsc ? 480 : 576; break;
     case DiscPreset::Mp4Hd720: width_ = 1280; height_ = 720; break;
     case DiscPreset::Mp4Hd1080: width_ = 1920; height_ = 1080; break;
+    case DiscPreset::Mp4Square: width_ = 1080; height_ = 1080; break;
+    case DiscPreset::Mp4Vertical: width_ = 1080; height_ = 1920; break;
+    case DiscPreset::Mp4Hd1440: width_ = 2560; height_ = 1440; break;
+    case DiscPreset::Mp4Uhd2160: width_ = 3840; height_ = 2160; break;
   }
   frameRate = !IsDiscFormat(p) ? VideoRate(30) : ntsc ? VideoRate(30000, 1001) : VideoRate(25);
 }
