@@ -23,7 +23,7 @@ constexpr ExportPreset kPresets[] = {
     {"mp4-square", DiscPreset::Mp4Square, TvSystem::Pal, "MP4 quadratisch", ".mp4", kMp4Codecs},
     {"mp4-vertical", DiscPreset::Mp4Vertical, TvSystem::Pal, "MP4 hochkant", ".mp4", kMp4Codecs},
     {"mp4-1440p", DiscPreset::Mp4Hd1440, TvSystem::Pal, "MP4 1440p", ".mp4", kMp4Codecs},
-    {"mp4-2160p", DiscPreset::Mp4Uhd2160, TvSystem::Pal, "MP4 2160p (4K)", ".mp4", kMp4Codecs},
+    {"mp4-2160p", DiscPreset::Mp4Uhd2160, TvSystem::Pal, "MP4 2160p, 4K", ".mp4", kMp4Codecs},
 };
 
 }  // namespace
@@ -48,7 +48,7 @@ std::string DescribePreset(const ExportPreset& preset, MediaWriter& writer) {
   for (char& c : fps)
     if (c == '.') c = ',';
   char line[256];
-  std::snprintf(line, sizeof line, "%-10s %4d×%-4d %6s Bilder/s  %s (%s)", preset.name,
+  std::snprintf(line, sizeof line, "%-12s %4d×%-4d %6s Bilder/s  %s (%s)", preset.name,
                 writer.FrameWidth(), writer.FrameHeight(), fps.c_str(), preset.codecs,
                 preset.label);
   return line;
