@@ -99,6 +99,8 @@ BatchSummary RenderBatch(const RenderOptions& options, const std::vector<BatchFi
       request.textPlace = options.textPlace;
       request.textColour = options.textColour;
       request.webFrameRate = options.webFrameRate;
+      request.image = options.image == QLatin1String("auto") ? std::string("auto") : LocalPath(options.image);
+      request.imageFit = options.imageFit;
       request.lyrics = options.lyrics == QLatin1String("auto") ? std::string("auto") : LocalPath(options.lyrics);
       request.font = font;
       request.quality = options.quality;

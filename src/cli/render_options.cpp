@@ -22,6 +22,8 @@ const QString kTextPosition = QStringLiteral("text-position");
 const QString kTextColor = QStringLiteral("text-color");
 const QString kLyrics = QStringLiteral("lyrics");
 const QString kFps = QStringLiteral("fps");
+const QString kImage = QStringLiteral("image");
+const QString kImageFit = QStringLiteral("image-fit");
 const QString kQuality = QStringLiteral("quality");
 const QString kFrom = QStringLiteral("from");
 const QString kTo = QStringLiteral("to");
@@ -32,7 +34,7 @@ const QString kDiscImage = QStringLiteral("disc-image");
 // Options that mean something only to a render.
 const QStringList& RenderOnly() {
   static const QStringList names = {kOutput, kPreset, kText,  kFont,      kSubtext, kTextPosition, kTextColor,
-                                    kLyrics,  kFps,   kQuality, kFrom,  kTo,   kJobs,      kQuiet,   kDiscImage};
+                                    kLyrics,  kFps,   kImage, kImageFit, kQuality, kFrom,  kTo,   kJobs,      kQuiet,   kDiscImage};
   return names;
 }
 
@@ -94,6 +96,16 @@ std::variant<RenderOptions, UsageError> ReadRender(const QCommandLineParser& par
       return Bad(QStringLiteral("--text-color erwartet eine Farbe wie white oder #ffcc00, nicht „%1“.")
                      .arg(parser.value(kTextColor)));
     options.textColour = colour;
+  }
+  options.image = parser.value(kImage);
+  if (parser.isSet(kImage) && options.image.isEmpty())
+    return Bad(QStringLiteral("--image braucht ein Bild, auto oder none."));
+  if (options.image == QLatin1String("none")) options.image.clear();
+  if (parser.isSet(kImageFit)) {
+    const std::optional<ImageFit> fit = ParseImageFit(parser.value(kImageFit));
+    if (!fit)
+      return Bad(QStringLiteral("--image-fit erwartet cover oder contain, nicht „%1“.").arg(parser.value(kImageFit)));
+    options.imageFit = *fit;
   }
   if (parser.isSet(kFps)) {
     const QString fps = parser.value(kFps).trimmed();
@@ -167,6 +179,14 @@ void DescribeCommandLine(QCommandLineParser& parser) {
        QStringLiteral("Eine zweite, kleinere Zeile unter dem Text, mit denselben Platzhaltern, z. B. "
                       "\"{album} ({year})\"."),
        QStringLiteral("TEXT")},
+      {kImage,
+       QStringLiteral("Ein Bild hinter den Kreisen: eine Datei, auto (das Cover aus den Tags, sonst cover.jpg, "
+                      "folder.jpg oder front.* neben dem Lied) oder none (Vorgabe)."),
+       QStringLiteral("BILD|auto|none")},
+      {kImageFit,
+       QStringLiteral("cover füllt das Bild (Vorgabe), contain zeigt das ganze Bild mit einer unscharfen Kopie "
+                      "dahinter."),
+       QStringLiteral("ART")},
       {kFps, QStringLiteral("Bilder je Sekunde der MP4-Formate: 30 (Vorgabe) oder 60."), QStringLiteral("ZAHL")},
       {kLyrics,
        QStringLiteral("Der Liedtext mit Zeiten (LRC oder SRT), im unteren Drittel des Bildes; auto nimmt "

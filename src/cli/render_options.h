@@ -14,6 +14,7 @@
 #include <variant>
 
 #include "export/presets.h"
+#include "video/backdrop.h"
 #include "video/text_layer.h"
 
 namespace sonavix {
@@ -41,6 +42,8 @@ struct RenderOptions {
   std::optional<QColor> textColour;          // unset: the preset's look
   QString lyrics;                            // a file, "auto" or empty
   int webFrameRate = 30;                     // --fps, for the web formats
+  QString image;                             // a file, "auto" or empty
+  ImageFit imageFit = ImageFit::Cover;
   double quality = 1.0;
   std::optional<double> from;
   std::optional<double> to;

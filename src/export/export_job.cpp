@@ -40,6 +40,8 @@ ExportOutcome RunExport(const ExportRequest& request, MediaWriter& writer, RunHo
   FrameRenderer renderer(session.FrameWidth(), session.FrameHeight());
   renderer.SetTextLook(request.look);
   renderer.SetLyrics(request.lyrics);
+  if (!request.image.isNull())
+    renderer.SetBackdrop(MakeBackdrop(request.image, {session.FrameWidth(), session.FrameHeight()}, request.imageFit));
   // A web video's first frame is its thumbnail: it shows the song's picture,
   // not the start picture. The discs keep theirs.
   if (!IsDiscFormat(request.preset)) WarmUpPicture(host, renderer, colours, kWarmUpBlocks);

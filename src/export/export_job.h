@@ -13,6 +13,7 @@
 
 #include "lyrics/lyrics.h"
 #include "playback/run.h"
+#include "video/backdrop.h"
 #include "video/media_writer.h"
 #include "video/text_layer.h"
 
@@ -32,6 +33,8 @@ struct ExportRequest {
   TextLook look;
   const Lyrics* lyrics = nullptr;  // kept by the caller; none: null
   int webFrameRate = 30;           // 30 or 60, for the web formats
+  QImage image;                    // behind the circles; null: none
+  ImageFit imageFit = ImageFit::Cover;
 };
 
 struct ExportOutcome {

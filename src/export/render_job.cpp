@@ -8,6 +8,7 @@
 #include <new>
 
 #include "document/audio_document.h"
+#include "document/local_names.h"
 #include "document/safe_file.h"
 #include "document/sound_files.h"
 #include "document/text_template.h"
@@ -125,6 +126,20 @@ bool ChooseStretch(AudioDocument& doc, const RenderRequest& request, std::string
 }
 
 
+// The picture "auto" finds: the cover in the song's tags, else one beside
+// it; none when neither can be read.
+QImage SongCover(const std::string& input, const SoundTags& tags) {
+  BackdropProblem problem = BackdropProblem::None;
+  if (!tags.cover.empty()) {
+    const QImage cover = ReadBackdropBytes(
+        QByteArray(reinterpret_cast<const char*>(tags.cover.bytes.data()), static_cast<qsizetype>(tags.cover.bytes.size())),
+        problem);
+    if (!cover.isNull()) return cover;
+  }
+  const QString beside = CoverBeside(NameFromLocalPath(input));
+  return beside.isEmpty() ? QImage() : ReadBackdropFile(beside, problem);
+}
+
 // Reads the song and chooses its stretch; a failure says why.
 RenderResult ReadSong(const RenderRequest& request, RenderObserver& observer, AudioDocument& doc) {
   if (const auto problem = InputProblem(request.input)) return Failure(RenderFailure::Input, *problem);
@@ -180,9 +195,17 @@ RenderResult RenderFile(const RenderRequest& request, RenderObserver& observer,
     lyrics = ReadLyricsFile(lyricsPath, problem);
     if (!lyrics) return Failure(RenderFailure::Input, LyricsFileText(problem, lyricsPath));
   }
+  // A picture named by the user is read before the song, as the lyrics are.
+  QImage image;
+  if (!request.image.empty() && request.image != "auto") {
+    BackdropProblem problem = BackdropProblem::None;
+    image = ReadBackdropFile(NameFromLocalPath(request.image), problem);
+    if (image.isNull()) return Failure(RenderFailure::Input, BackdropText(problem, request.image));
+  }
   AudioDocument doc;
   RenderResult read = ReadSong(request, observer, doc);
   if (!read.ok()) return read;
+  if (request.image == "auto") image = SongCover(request.input, read.tags);
   if (lyrics && lyrics->skipped > 0) {
     if (!read.warning.empty()) read.warning += "; ";
     read.warning += SkippedLyricsText(lyrics->skipped);
@@ -218,6 +241,8 @@ RenderResult RenderFile(const RenderRequest& request, RenderObserver& observer,
   job.look = look;
   job.lyrics = lyrics ? &*lyrics : nullptr;
   job.webFrameRate = request.webFrameRate;
+  job.image = image;
+  job.imageFit = request.imageFit;
   const ExportOutcome outcome = RunExport(
       job, *writer, host, colours, [&observer](double done) { observer.Progress(RenderObserver::Stage::Rendering, done); });
   if (outcome.result == ExportOutcome::Result::Stopped) return Failure(RenderFailure::Stopped, "Abgebrochen");

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "document/sound_tags.h"
+#include "video/backdrop.h"
 #include "video/media_writer.h"
 #include "video/text_layer.h"
 
@@ -37,6 +38,11 @@ struct RenderRequest {
   // empty for none.
   std::string lyrics;
   int webFrameRate = 30;  // 30 or 60 pictures a second, for the web formats
+  // The picture behind the circles: a file, "auto" (the song's cover from
+  // its tags, else cover.jpg, folder.jpg or front.* beside it, else none),
+  // or empty for none.
+  std::string image;
+  ImageFit imageFit = ImageFit::Cover;
   double quality = 1.0;
   // Seconds from the start of the sound; unset: its start and its end.
   std::optional<double> from;

@@ -74,6 +74,18 @@ std::string LyricsFileText(LyricsFileProblem problem, const std::string& path) {
   return {};
 }
 
+std::string BackdropText(BackdropProblem problem, const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  const std::string name = "„" + (slash == std::string::npos ? path : path.substr(slash + 1)) + "“";
+  switch (problem) {
+    case BackdropProblem::None: return {};
+    case BackdropProblem::Missing: return "Das Bild " + name + " gibt es nicht";
+    case BackdropProblem::Unreadable: return "Konnte das Bild " + name + " nicht lesen (JPEG, PNG oder WebP erwartet)";
+    case BackdropProblem::TooLarge: return "Das Bild " + name + " ist zu groß zum Lesen";
+  }
+  return {};
+}
+
 std::string SkippedLyricsText(std::size_t lines) {
   return lines == 1 ? "1 Zeile des Liedtexts hat eine kaputte Zeitangabe und fehlt"
                     : std::to_string(lines) + " Zeilen des Liedtexts haben kaputte Zeitangaben und fehlen";

@@ -7,6 +7,7 @@
 #include "document/import_problem.h"
 #include "lyrics/lyrics_file.h"
 #include "playback/run.h"
+#include "video/backdrop.h"
 
 namespace sonavix {
 
@@ -20,6 +21,9 @@ std::string UnplayableText(Unplayable why, std::int32_t rate);
 
 // "Konnte den Liedtext „song.lrc“ nicht lesen: Die Datei gibt es nicht".
 std::string LyricsFileText(LyricsFileProblem problem, const std::string& path);
+
+// "Das Bild „cover.png“ gibt es nicht", ...
+std::string BackdropText(BackdropProblem problem, const std::string& path);
 
 // "3 Zeilen des Liedtexts haben kaputte Zeitangaben und fehlen".
 std::string SkippedLyricsText(std::size_t lines);

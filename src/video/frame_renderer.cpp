@@ -17,11 +17,11 @@ constexpr QRgb kStartGrey = 0xFF808080u;  // (128, 128, 128)
 constexpr QRgb kStartFrame = 0xFFFF0000u;  // (255, 0, 0)
 
 // x div 10 as a multiply and a shift, which the compiler can vectorise.
-// Exact for every value the fade produces (at most 8 * 255 + 254).
+// Exact for every value the fades produce (at most 10 * 255).
 constexpr std::uint32_t Tenth(std::uint32_t x) { return (x * 6554u) >> 16; }
 
 constexpr bool TenthIsExact() {
-  for (std::uint32_t x = 0; x <= 8 * 255 + 254; ++x)
+  for (std::uint32_t x = 0; x <= 10 * 255; ++x)
     if (Tenth(x) != x / 10) return false;
   return true;
 }
@@ -38,7 +38,25 @@ void FadePixels(std::uint32_t* px, qsizetype count) {
   }
 }
 
+// The fade toward a picture: each channel seven tenths of its own and three
+// tenths of the picture's, so the trails settle into it.
+void FadePixelsToward(std::uint32_t* px, const std::uint32_t* ground, qsizetype count) {
+  for (qsizetype x = 0; x < count; ++x) {
+    const std::uint32_t p = px[x], g = ground[x];
+    const std::uint32_t blue = Tenth(7 * (p & 0xFFu) + 3 * (g & 0xFFu));
+    const std::uint32_t green = Tenth(7 * ((p >> 8) & 0xFFu) + 3 * ((g >> 8) & 0xFFu));
+    const std::uint32_t red = Tenth(7 * ((p >> 16) & 0xFFu) + 3 * ((g >> 16) & 0xFFu));
+    px[x] = 0xFF000000u | (red << 16) | (green << 8) | blue;
+  }
+}
+
 }  // namespace
+
+void FrameRenderer::SetBackdrop(QImage backdrop) {
+  if (!backdrop.isNull() && (backdrop.size() != picture_.size() || backdrop.format() != QImage::Format_RGB32))
+    backdrop = backdrop.convertToFormat(QImage::Format_RGB32).scaled(picture_.size());
+  backdrop_ = std::move(backdrop);
+}
 
 FrameRenderer::FrameRenderer(int width, int height)
     : picture_(std::max(width, 0), std::max(height, 0), QImage::Format_RGB32) {
@@ -125,6 +143,15 @@ void FrameRenderer::Fade() {
   const bool packed = stride == static_cast<qsizetype>(w) * 4;
   const int rows = packed ? 1 : h;
   const qsizetype count = packed ? static_cast<qsizetype>(w) * h : w;
+  if (!backdrop_.isNull()) {
+    const uchar* ground = backdrop_.constBits();
+    const qsizetype groundStride = backdrop_.bytesPerLine();
+    const bool groundPacked = packed && groundStride == stride;
+    for (int y = 0; y < (groundPacked ? 1 : h); ++y)
+      FadePixelsToward(reinterpret_cast<std::uint32_t*>(bits + y * stride),
+                       reinterpret_cast<const std::uint32_t*>(ground + y * groundStride), groundPacked ? count : w);
+    return;
+  }
   RunInActiveCode([=] {
     for (int y = 0; y < rows; ++y) FadePixels(reinterpret_cast<std::uint32_t*>(bits + y * stride), count);
   });

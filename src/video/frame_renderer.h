@@ -45,6 +45,9 @@ class FrameRenderer {
   // the next picture stands, in seconds.
   void SetLyrics(const Lyrics* lyrics) { lyrics_.SetLyrics(lyrics); }
   void SetSongTime(double seconds) { songTime_ = seconds; }
+  // A picture of the frame's size (Format_RGB32) the trails fade toward
+  // instead of the dark blue; a null image: the dark blue again.
+  void SetBackdrop(QImage backdrop);
 
   // Swaps the picture's rows top to bottom in place.
   void MirrorRows();
@@ -69,6 +72,7 @@ class FrameRenderer {
   void DrawCircles(RandomGenerator& random, QColor& lastFill);
 
   QImage picture_;
+  QImage backdrop_;
   CircleStamp stamp_;  // the circles' shape at the current size
   TextLayer text_;
   LyricsLayer lyrics_;

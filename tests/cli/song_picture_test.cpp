@@ -50,6 +50,13 @@ TEST_F(SongPicture, LyricsAppearAtTheirTimeUnderTheTitleAndBadOnesAreSaid) {
   // The title stands at the top.
   EXPECT_GT(TextPixels(video, 1.0, 0.0, 0.25), 50);
 
+  const auto missing = RunProgram({"--render", song, "--lyrics", dir.filePath(QStringLiteral("fehlt.srt"))});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_TRUE(missing.err.contains(QStringLiteral("Den Liedtext „fehlt.srt“ gibt es nicht"))) << missing.err.toStdString();
+
+}
+
+TEST_F(SongPicture, EveryScreenHasItsShapeAndLevelAndTheUprightOneKeepsItsTextClear) {
   // Every screen: the shape, the level players need, and for the upright
   // picture the text clear of the top tenth and the bottom fifth.
   const struct {
@@ -72,9 +79,36 @@ TEST_F(SongPicture, LyricsAppearAtTheirTimeUnderTheTitleAndBadOnesAreSaid) {
   EXPECT_EQ(TextPixels(upright, 0.3, 0.0, 0.10), 0);
   EXPECT_GT(TextPixels(upright, 0.3, 0.10, 0.2), 50);
 
-  const auto missing = RunProgram({"--render", song, "--lyrics", dir.filePath(QStringLiteral("fehlt.srt"))});
-  EXPECT_EQ(missing.status, 1);
-  EXPECT_TRUE(missing.err.contains(QStringLiteral("Den Liedtext „fehlt.srt“ gibt es nicht"))) << missing.err.toStdString();
+}
+
+TEST_F(SongPicture, APictureStandsBehindTheCirclesAndOneThatCannotBeReadIsSaid) {
+  const QString song = Wave("lied.wav", 3.0);
+  // A picture behind the circles, darkened, and the trails settling into it:
+  // a red cover leaves the corners dark red.
+  QImage red(300, 200, QImage::Format_RGB32);
+  red.fill(qRgb(220, 20, 20));
+  const QString cover = dir.filePath(QStringLiteral("cover.png"));
+  ASSERT_TRUE(red.save(cover));
+  const QString covered = dir.filePath(QStringLiteral("bild.mp4"));
+  ASSERT_EQ(RunProgram({"--render", song, "-p", "mp4-720p", "--image", "auto", "-o", covered}).status, 0);
+  const QString still = covered + QStringLiteral(".png");
+  QProcess::execute(QStringLiteral("ffmpeg"), {"-v", "error", "-y", "-ss", "2", "-i", covered, "-frames:v", "1", still});
+  const QColor corner = QImage(still).pixelColor(5, 5);
+  EXPECT_NEAR(corner.red(), 220 * 45 / 100, 12) << corner.name().toStdString();
+  EXPECT_LT(corner.blue(), 30) << corner.name().toStdString();
+  // A picture that cannot be read, and one that claims 20 000 x 20 000.
+  QFile huge(dir.filePath(QStringLiteral("riesig.png")));
+  ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
+  huge.write(QByteArray::fromHex("89504e470d0a1a0a0000000d4948445200004e2000004e200802000000"));
+  huge.close();
+  for (const char* name : {"riesig.png", "fehlt.jpg"}) {
+    const auto refused = RunProgram({"--render", song, "--image", dir.filePath(QString::fromLatin1(name))});
+    EXPECT_EQ(refused.status, 1) << name;
+    EXPECT_TRUE(refused.err.contains(QStringLiteral("Das Bild „%1“").arg(QString::fromLatin1(name))) ||
+                refused.err.contains(QStringLiteral("das Bild „%1“").arg(QString::fromLatin1(name))))
+        << refused.err.toStdString();
+  }
+
 }
 
 }  // namespace
