@@ -23,6 +23,7 @@ struct SoundTags {
   std::string album;
   std::string track;  // as written: "3" or "3/12"
   std::string year;   // the year alone, from a date such as "2024-05-01"
+  std::string lyrics;  // as stored (LYRICS, UNSYNCEDLYRICS, ID3 USLT): may be LRC
   CoverPicture cover;
 };
 

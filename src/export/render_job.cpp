@@ -206,6 +206,11 @@ RenderResult RenderFile(const RenderRequest& request, RenderObserver& observer,
   RenderResult read = ReadSong(request, observer, doc);
   if (!read.ok()) return read;
   if (request.image == "auto") image = SongCover(request.input, read.tags);
+  // Without a file beside the song, "auto" takes timed lyrics from its tags.
+  if (!lyrics && request.lyrics == "auto" && !read.tags.lyrics.empty()) {
+    Lyrics tagged = ParseLyrics(read.tags.lyrics);
+    if (!tagged.lines.empty()) lyrics = std::move(tagged);
+  }
   if (lyrics && lyrics->skipped > 0) {
     if (!read.warning.empty()) read.warning += "; ";
     read.warning += SkippedLyricsText(lyrics->skipped);

@@ -48,6 +48,18 @@ std::string Tag(const AVFormatContext& input, std::initializer_list<const char*>
   return {};
 }
 
+// "LYRICS", "lyrics-eng" (ID3's USLT, with its language) or "UNSYNCEDLYRICS".
+std::string LyricsOf(const AVFormatContext& input) {
+  for (const AVDictionary* tags : {static_cast<const AVDictionary*>(input.metadata),
+                                   input.nb_streams > 0 ? static_cast<const AVDictionary*>(input.streams[0]->metadata)
+                                                        : nullptr})
+    for (const char* key : {"lyrics", "unsyncedlyrics"}) {
+      const AVDictionaryEntry* entry = av_dict_get(tags, key, nullptr, AV_DICT_IGNORE_SUFFIX);
+      if (entry && entry->value && *entry->value) return entry->value;
+    }
+  return {};
+}
+
 std::string YearOf(const std::string& date) {
   std::string digits;
   for (const char c : date) {
@@ -81,6 +93,7 @@ SoundTags TagsOf(const AVFormatContext& input) {
   tags.album = Tag(input, {"album"});
   tags.track = Tag(input, {"track"});
   tags.year = YearOf(Tag(input, {"date", "year", "creation_time"}));
+  tags.lyrics = LyricsOf(input);
   for (unsigned i = 0; i < input.nb_streams; ++i) {
     const AVStream& stream = *input.streams[i];
     if (!(stream.disposition & AV_DISPOSITION_ATTACHED_PIC) || stream.attached_pic.size <= 0) continue;

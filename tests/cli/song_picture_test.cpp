@@ -50,6 +50,15 @@ TEST_F(SongPicture, LyricsAppearAtTheirTimeUnderTheTitleAndBadOnesAreSaid) {
   // The title stands at the top.
   EXPECT_GT(TextPixels(video, 1.0, 0.0, 0.25), 50);
 
+  // Without a file beside it, "auto" finds LRC text in the song's tags.
+  const QString tagged = dir.filePath(QStringLiteral("getaggt.flac"));
+  ASSERT_EQ(QProcess::execute(QStringLiteral("ffmpeg"), {"-v", "error", "-i", song, "-metadata",
+                                                         "LYRICS=[00:00.20]Aus dem Tag", tagged}),
+            0);
+  const QString fromTags = dir.filePath(QStringLiteral("getaggt.mp4"));
+  ASSERT_EQ(RunProgram({"--render", tagged, "-p", "mp4-720p", "-t", "", "--lyrics", "auto", "-o", fromTags}).status, 0);
+  EXPECT_GT(TextPixels(fromTags, 0.5, 0.6, 0.9), 100);
+
   const auto missing = RunProgram({"--render", song, "--lyrics", dir.filePath(QStringLiteral("fehlt.srt"))});
   EXPECT_EQ(missing.status, 1);
   EXPECT_TRUE(missing.err.contains(QStringLiteral("Den Liedtext „fehlt.srt“ gibt es nicht"))) << missing.err.toStdString();
