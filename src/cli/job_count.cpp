@@ -46,6 +46,7 @@ std::int64_t JobMemoryBytes(DiscPreset preset) {
       return 1200 * kMegabyte;
     case DiscPreset::Mp4Hd1440:
       return 600 * kMegabyte;
+    case DiscPreset::WebmAlpha:
     case DiscPreset::Mp4Square:
     case DiscPreset::Mp4Vertical:
     case DiscPreset::Mp4Hd1080:

@@ -37,10 +37,10 @@ ExportOutcome RunExport(const ExportRequest& request, MediaWriter& writer, RunHo
     outcome.failure = session.WriterFailure();
     return outcome;
   }
-  FrameRenderer renderer(session.FrameWidth(), session.FrameHeight());
+  FrameRenderer renderer(session.FrameWidth(), session.FrameHeight(), HasAlpha(request.preset));
   renderer.SetTextLook(request.look);
   renderer.SetLyrics(request.lyrics);
-  if (!request.image.isNull())
+  if (!request.image.isNull() && !HasAlpha(request.preset))
     renderer.SetBackdrop(MakeBackdrop(request.image, {session.FrameWidth(), session.FrameHeight()}, request.imageFit));
   // A web video's first frame is its thumbnail: it shows the song's picture,
   // not the start picture. The discs keep theirs.

@@ -10,6 +10,7 @@ constexpr char kVcdCodecs[] = "MPEG-1-Video 1150 kbit/s, MP2-Ton 224 kbit/s";
 constexpr char kSvcdCodecs[] = "MPEG-2-Video bis 2516 kbit/s, MP2-Ton 224 kbit/s";
 constexpr char kDvdCodecs[] = "MPEG-2-Video bis 9000 kbit/s, AC-3-Ton 448 kbit/s";
 constexpr char kMp4Codecs[] = "H.264 High (konstante Qualität), AAC-LC 48 kHz 192 kbit/s";
+constexpr char kWebmCodecs[] = "VP9 mit Alpha (yuva420p, konstante Qualität), Opus 48 kHz 192 kbit/s";
 
 constexpr ExportPreset kPresets[] = {
     {"vcd", DiscPreset::VideoCd, TvSystem::Pal, "Video-CD, PAL", ".mpg", kVcdCodecs},
@@ -24,6 +25,7 @@ constexpr ExportPreset kPresets[] = {
     {"mp4-vertical", DiscPreset::Mp4Vertical, TvSystem::Pal, "MP4 hochkant", ".mp4", kMp4Codecs},
     {"mp4-1440p", DiscPreset::Mp4Hd1440, TvSystem::Pal, "MP4 1440p", ".mp4", kMp4Codecs},
     {"mp4-2160p", DiscPreset::Mp4Uhd2160, TvSystem::Pal, "MP4 2160p, 4K", ".mp4", kMp4Codecs},
+    {"webm-alpha", DiscPreset::WebmAlpha, TvSystem::Pal, "WebM mit Alpha, 1080p", ".webm", kWebmCodecs},
 };
 
 }  // namespace

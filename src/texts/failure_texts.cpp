@@ -33,7 +33,7 @@ std::string SystemErrorPhrase(int error) {
 }
 
 std::string WriteFailureText(const WriteFailure& failure, DiscPreset preset) {
-  const char* file = IsDiscFormat(preset) ? "MPEG-Datei" : "MP4-Datei";
+  const char* file = IsDiscFormat(preset) ? "MPEG-Datei" : HasAlpha(preset) ? "WebM-Datei" : "MP4-Datei";
   std::string text = std::string("Konnte ") + file +
                      (failure.stage == WriteFailure::Stage::Create ? " nicht anlegen" : " nicht schreiben");
   const std::string why = SystemErrorPhrase(failure.systemError);

@@ -68,6 +68,11 @@ constexpr DiscFormat kFormats[] = {
     {"mp4", AV_CODEC_ID_H264, 3840, 2160, {1, 1},
      0, 40'000'000, 0, 80'000'000, false,
      AV_CODEC_ID_AAC, 48'000, 192'000, 0, 0, 0},
+    // WebM with alpha, to lay over footage in a video editor: VP9 at
+    // constant quality, Opus.
+    {"webm", AV_CODEC_ID_VP9, 1920, 1080, {1, 1},
+     0, 12'000'000, 0, 24'000'000, false,
+     AV_CODEC_ID_OPUS, 48'000, 192'000, 0, 0, 0},
 };
 constexpr int kMp4FramesPerSecond = 30;
 constexpr int kMp4GopSeconds = 2;  // a key frame every two seconds

@@ -57,9 +57,11 @@ bool FfmpegMediaWriter::WriteClose() {
 
 bool FfmpegMediaWriter::ConvertPicture(const MediaImage& image) {
   AVFrame* frame = s_->video.frame.get();
-  s_->scaler.reset(sws_getCachedContext(
-      s_->scaler.release(), image.width, image.height, AV_PIX_FMT_BGR0, frame->width, frame->height,
-      AV_PIX_FMT_YUV420P, SWS_AREA | SWS_FULL_CHR_H_INP, nullptr, nullptr, nullptr));
+  const bool alpha = frame->format == AV_PIX_FMT_YUVA420P;
+  s_->scaler.reset(sws_getCachedContext(s_->scaler.release(), image.width, image.height,
+                                        alpha ? AV_PIX_FMT_BGRA : AV_PIX_FMT_BGR0, frame->width, frame->height,
+                                        static_cast<AVPixelFormat>(frame->format), SWS_AREA | SWS_FULL_CHR_H_INP,
+                                        nullptr, nullptr, nullptr));
   if (!s_->scaler || av_frame_make_writable(frame) < 0) return false;
   const std::uint8_t* rows[] = {image.pixels};
   const int stride[] = {image.bytesPerLine};
@@ -137,7 +139,7 @@ bool FfmpegMediaWriter::EndTracksTogether() {
   std::int64_t extraPictures = 0;
   // MP4 keeps every packet's time exactly: there the ends are where they
   // are, and nothing is held to meet a grid.
-  for (std::int64_t extra = 0; !exactEnd_ && !Mp4() && s_->video.next > 0 && extra < 8; ++extra) {
+  for (std::int64_t extra = 0; !exactEnd_ && !Web() && s_->video.next > 0 && extra < 8; ++extra) {
     const std::int64_t picturesEnd = pictureEnd(s_->video.next + extra) + delay;
     const std::int64_t n = (picturesEnd - earliest) / frame;
     if (n >= fewest && picturesEnd - n * frame <= latest) {
@@ -193,7 +195,7 @@ bool FfmpegMediaWriter::Encode(Track& track, const AVFrame* frame) {
     const int got = avcodec_receive_packet(c, packet);
     if (got == AVERROR(EAGAIN) || got == AVERROR_EOF) return true;
     if (got < 0) return false;
-    if (&track == &s_->audio && Mp4()) {
+    if (&track == &s_->audio && Web()) {
       AvPtr<AVPacket> held(av_packet_alloc());
       if (!held) return false;
       av_packet_move_ref(held.get(), packet);

@@ -17,7 +17,7 @@ bool FfmpegMediaWriter::StartFile(const std::string& path) {
   // MP4 goes back to finish its boxes, and reads the file again to put its
   // index in front (fast start): it needs to seek, and the file's name.
   s_->io.reset(avio_alloc_context(buffer, kIoBufferBytes, 1, &s_->file, nullptr, WriteToFile,
-                                  Mp4() ? SeekInFile : nullptr));
+                                  Web() ? SeekInFile : nullptr));
   if (!s_->io) {
     av_free(buffer);
     return false;
@@ -37,7 +37,9 @@ bool FfmpegMediaWriter::StartFile(const std::string& path) {
 
 bool FfmpegMediaWriter::OpenVideo() {
   const AVCodec* codec =
-      Mp4() ? avcodec_find_encoder_by_name("libx264") : avcodec_find_encoder(format_->videoCodec);
+      Mp4()   ? avcodec_find_encoder_by_name("libx264")
+      : Vp9() ? avcodec_find_encoder_by_name("libvpx-vp9")
+              : avcodec_find_encoder(format_->videoCodec);
   if (!codec) return false;
   Track& video = s_->video;
   video.codec.reset(avcodec_alloc_context3(codec));
@@ -47,7 +49,7 @@ bool FfmpegMediaWriter::OpenVideo() {
   c->width = FrameWidth();
   c->height = FrameHeight();
   c->sample_aspect_ratio = ntsc_ ? ntsc_->pixelAspect : format_->pixelAspect;
-  c->pix_fmt = AV_PIX_FMT_YUV420P;
+  c->pix_fmt = Vp9() ? AV_PIX_FMT_YUVA420P : AV_PIX_FMT_YUV420P;
   c->framerate = {static_cast<int>(rate.num), static_cast<int>(rate.den)};
   c->time_base = {static_cast<int>(rate.den), static_cast<int>(rate.num)};
   c->gop_size = ntsc_ ? kNtscGopFrames : kPalGopFrames;
@@ -62,6 +64,7 @@ bool FfmpegMediaWriter::OpenVideo() {
   c->thread_type = FF_THREAD_SLICE;
   Options options;
   if (Mp4() && !OpenH264(c, options)) return false;
+  if (Vp9() && !OpenVp9(c, options)) return false;
   if (format_->scanOffset) options.Set("scan_offset", 1);
   // MPEG-1 cannot code coefficients beyond 255, which edges between strong
   // colours reach when chroma moves unlike luma; choosing macroblocks by
@@ -115,6 +118,24 @@ bool FfmpegMediaWriter::OpenH264(AVCodecContext* c, Options& options) const {
   // B-frames that are never themselves referenced.
   options.Set("level", H264Level(c->width, c->height, webRate_));
   options.Set("x264-params", "scenecut=0:open-gop=0:b-pyramid=none");
+  return true;
+}
+
+// VP9 with alpha: constant quality (quality 1: CRF 24, 0: CRF 40), the
+// encoder's fast settings and rows in threads, a key frame every two
+// seconds. The alpha plane goes as libvpx's second stream, which WebM
+// carries beside the picture (alpha_mode).
+bool FfmpegMediaWriter::OpenVp9(AVCodecContext* c, Options& options) const {
+  c->gop_size = kMp4GopSeconds * webRate_;
+  c->bit_rate = 0;
+  c->rc_max_rate = 0;  // constant quality: libvpx takes no rate limits without a rate
+  c->rc_buffer_size = 0;
+  c->thread_count = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
+  c->thread_type = 0;
+  options.Set("crf", std::llround(40 - 16 * quality_));
+  options.Set("deadline", "realtime");
+  options.Set("cpu-used", 8);
+  options.Set("row-mt", 1);
   return true;
 }
 

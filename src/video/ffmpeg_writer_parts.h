@@ -108,7 +108,7 @@ class FfmpegMediaWriter final : public MediaWriter {
   int FrameWidth() const override { return format_->width; }
   int FrameHeight() const override { return ntsc_ ? ntsc_->height : format_->height; }
   VideoRate FrameRate() const override {
-    if (Mp4()) return VideoRate(webRate_);
+    if (Web()) return VideoRate(webRate_);
     return ntsc_ ? VideoRate(30000, 1001) : VideoRate(25);
   }
   void SetQuality(double quality) override {
@@ -172,7 +172,10 @@ class FfmpegMediaWriter final : public MediaWriter {
   bool Fail(WriteFailure::Stage stage);
 
   bool Mp4() const { return format_->videoCodec == AV_CODEC_ID_H264; }
+  bool Vp9() const { return format_->videoCodec == AV_CODEC_ID_VP9; }
+  bool Web() const { return Mp4() || Vp9(); }
   bool OpenH264(AVCodecContext* c, Options& options) const;
+  bool OpenVp9(AVCodecContext* c, Options& options) const;
 
   const DiscFormat* format_ = &kFormats[0];
   const NtscSize* ntsc_ = nullptr;  // null for PAL

@@ -38,6 +38,14 @@ void FadePixels(std::uint32_t* px, qsizetype count) {
   }
 }
 
+// The fade to clear: the colour stays, seven tenths of its cover.
+void FadeAlpha(std::uint32_t* px, qsizetype count) {
+  for (qsizetype x = 0; x < count; ++x) {
+    const std::uint32_t alpha = Tenth(7 * (px[x] >> 24));
+    px[x] = alpha == 0 ? 0u : (alpha << 24) | (px[x] & 0xFFFFFFu);
+  }
+}
+
 // The fade toward a picture: each channel seven tenths of its own and three
 // tenths of the picture's, so the trails settle into it.
 void FadePixelsToward(std::uint32_t* px, const std::uint32_t* ground, qsizetype count) {
@@ -58,9 +66,14 @@ void FrameRenderer::SetBackdrop(QImage backdrop) {
   backdrop_ = std::move(backdrop);
 }
 
-FrameRenderer::FrameRenderer(int width, int height)
-    : picture_(std::max(width, 0), std::max(height, 0), QImage::Format_RGB32) {
+FrameRenderer::FrameRenderer(int width, int height, bool transparent)
+    : picture_(std::max(width, 0), std::max(height, 0), transparent ? QImage::Format_ARGB32 : QImage::Format_RGB32),
+      transparent_(transparent) {
   if (picture_.isNull()) return;
+  if (transparent) {
+    picture_.fill(Qt::transparent);
+    return;
+  }
   // Grey with a red outline of the whole picture: the outline takes the
   // first and last column and row.
   picture_.fill(kStartGrey);
@@ -143,6 +156,10 @@ void FrameRenderer::Fade() {
   const bool packed = stride == static_cast<qsizetype>(w) * 4;
   const int rows = packed ? 1 : h;
   const qsizetype count = packed ? static_cast<qsizetype>(w) * h : w;
+  if (transparent_) {
+    for (int y = 0; y < rows; ++y) FadeAlpha(reinterpret_cast<std::uint32_t*>(bits + y * stride), count);
+    return;
+  }
   if (!backdrop_.isNull()) {
     const uchar* ground = backdrop_.constBits();
     const qsizetype groundStride = backdrop_.bytesPerLine();

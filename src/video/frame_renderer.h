@@ -25,8 +25,10 @@ inline constexpr int kCircleRows = 10;                      // 10 x 10 circles
 
 class FrameRenderer {
  public:
-  // A mid-grey picture with a one-pixel red frame; all spectra zero.
-  FrameRenderer(int width, int height);
+  // A mid-grey picture with a one-pixel red frame; all spectra zero. A
+  // transparent one (Format_ARGB32) starts clear, and its trails fade to
+  // clear instead of to the dark blue.
+  FrameRenderer(int width, int height, bool transparent = false);
 
   // One picture: group sums, smoothing, fade, circles, text. Colours come
   // from `random`, four numbers per circle.
@@ -73,6 +75,7 @@ class FrameRenderer {
 
   QImage picture_;
   QImage backdrop_;
+  bool transparent_ = false;
   CircleStamp stamp_;  // the circles' shape at the current size
   TextLayer text_;
   LyricsLayer lyrics_;

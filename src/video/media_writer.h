@@ -31,7 +31,10 @@ enum class DiscPreset {
   Mp4Vertical = 6,  // 1080 x 1920, phones held upright
   Mp4Hd1440 = 7,
   Mp4Uhd2160 = 8,   // 4K
+  WebmAlpha = 9,    // VP9 with alpha: the picture over a transparent ground
 };
+// Whether the preset's pictures carry alpha (Format_ARGB32, not premultiplied).
+inline bool HasAlpha(DiscPreset preset) { return preset == DiscPreset::WebmAlpha; }
 inline bool IsDiscFormat(DiscPreset preset) { return preset <= DiscPreset::Dvd; }
 // The television system a disc plays on: PAL at 25 frames per second,
 // NTSC at 30000/1001 with fewer lines.

@@ -84,6 +84,23 @@ TEST_F(SongPicture, EveryScreenHasItsShapeAndLevelAndTheUprightOneKeepsItsTextCl
     probe.waitForFinished(60'000);
     EXPECT_EQ(QString::fromLatin1(probe.readAllStandardOutput()).trimmed(), QString::fromLatin1(s.probe));
   }
+  // Transparent: VP9 with alpha in WebM, clear away from the circles and
+  // opaque on them.
+  const QString clear = dir.filePath(QStringLiteral("klar.webm"));
+  ASSERT_EQ(RunProgram({"--render", shortSong, "-p", "webm-alpha", "-o", clear}).status, 0);
+  QProcess probe;
+  probe.start(QStringLiteral("ffprobe"), {"-v", "error", "-show_entries", "stream=codec_name:stream_tags=alpha_mode",
+                                          "-of", "csv=p=0", clear});
+  probe.waitForFinished(60'000);
+  EXPECT_EQ(QString::fromLatin1(probe.readAllStandardOutput()).simplified(), QStringLiteral("vp9,1 opus"));
+  const QString rgba = clear + QStringLiteral(".png");
+  QProcess::execute(QStringLiteral("ffmpeg"), {"-v", "error", "-y", "-c:v", "libvpx-vp9", "-ss", "0.2", "-i", clear,
+                                               "-frames:v", "1", "-pix_fmt", "rgba", rgba});
+  const QImage frame(rgba);
+  ASSERT_FALSE(frame.isNull());
+  EXPECT_EQ(qAlpha(frame.pixel(10, 10)), 0);
+  EXPECT_EQ(qAlpha(frame.pixel(frame.width() / 2, frame.height() / 2)), 255);
+
   const QString upright = dir.filePath(QStringLiteral("mp4-vertical.mp4"));
   EXPECT_EQ(TextPixels(upright, 0.3, 0.0, 0.10), 0);
   EXPECT_GT(TextPixels(upright, 0.3, 0.10, 0.2), 50);

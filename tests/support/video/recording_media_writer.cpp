@@ -19,6 +19,7 @@ void RecordingMediaWriter::SetFormatPreset(DiscPreset p, TvSystem tv) {
     case DiscPreset::Mp4Vertical: width_ = 1080; height_ = 1920; break;
     case DiscPreset::Mp4Hd1440: width_ = 2560; height_ = 1440; break;
     case DiscPreset::Mp4Uhd2160: width_ = 3840; height_ = 2160; break;
+    case DiscPreset::WebmAlpha: width_ = 1920; height_ = 1080; break;
   }
   frameRate = !IsDiscFormat(p) ? VideoRate(30) : ntsc ? VideoRate(30000, 1001) : VideoRate(25);
 }
