@@ -20,6 +20,12 @@ std::string PlayingTime(double seconds) {
   return result;
 }
 
+// „song.lrc“: the file's own name, without its folder.
+std::string QuotedFileName(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return "„" + (slash == std::string::npos ? path : path.substr(slash + 1)) + "“";
+}
+
 }  // namespace
 
 std::string ImportProblemText(const ImportProblem& p) {
@@ -61,8 +67,7 @@ std::string UnplayableText(Unplayable why, std::int32_t rate) {
 }
 
 std::string LyricsFileText(LyricsFileProblem problem, const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  const std::string name = "„" + (slash == std::string::npos ? path : path.substr(slash + 1)) + "“";
+  const std::string name = QuotedFileName(path);
   switch (problem) {
     case LyricsFileProblem::None: return {};
     case LyricsFileProblem::Missing: return "Den Liedtext " + name + " gibt es nicht";
@@ -75,8 +80,7 @@ std::string LyricsFileText(LyricsFileProblem problem, const std::string& path) {
 }
 
 std::string BackdropText(BackdropProblem problem, const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  const std::string name = "„" + (slash == std::string::npos ? path : path.substr(slash + 1)) + "“";
+  const std::string name = QuotedFileName(path);
   switch (problem) {
     case BackdropProblem::None: return {};
     case BackdropProblem::Missing: return "Das Bild " + name + " gibt es nicht";
