@@ -67,6 +67,15 @@ bool ReportGate::Due() {
   return true;
 }
 
+std::string TenthsOfSeconds(double seconds) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f s", seconds);
+  std::string result = text;
+  for (char& c : result)
+    if (c == '.') c = ',';
+  return result;
+}
+
 std::string GroupedNumber(std::int64_t value) {
   const std::string digits = std::to_string(value < 0 ? -value : value);
   std::string grouped = value < 0 ? "-" : "";

@@ -25,6 +25,9 @@ std::string TimeLeftPhrase(std::optional<double> secondsLeft);
 // "14 kB", "4,2 MB", "48 MB", "1,3 GB".
 std::string FormatFileSize(std::int64_t bytes);
 
+// Seconds to a tenth, with the German decimal comma: "0,5 s".
+std::string TenthsOfSeconds(double seconds);
+
 // A whole number with its thousands apart, as German text sets them:
 // "96 000", "2 147 483 647".
 std::string GroupedNumber(std::int64_t value);

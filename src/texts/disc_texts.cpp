@@ -1,6 +1,5 @@
 #include "texts/disc_texts.h"
 
-#include <cstdio>
 
 #include "disc/disc_image.h"
 #include "document/work_progress.h"
@@ -10,16 +9,6 @@ namespace sonavix {
 namespace {
 
 constexpr int kShortestCdTrackSectors = 75;
-
-// "0,5 s"
-std::string Seconds(double seconds) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.1f s", seconds);
-  std::string result = text;
-  for (char& c : result)
-    if (c == '.') c = ',';
-  return result;
-}
 
 std::string TooShortTail() {
   return "ein Titel braucht mindestens " + std::to_string(kShortestCdTrackSectors) + " Sektoren MPEG";
@@ -46,8 +35,8 @@ std::string DiscProblemText(const DiscProblem& p) {
     case Kind::ToolMissing: return ToolMissingText(p.tool);
     case Kind::SongTooShort: {
       const std::string song = p.name.empty() ? "Titel " + std::to_string(p.track) : "„" + p.name + "“";
-      return song + " ist zu kurz für eine " + disc + ": " + Seconds(p.seconds) + " Spielzeit, " + TooShortTail() +
-             ", das sind mindestens " + Seconds(p.limit);
+      return song + " ist zu kurz für eine " + disc + ": " + TenthsOfSeconds(p.seconds) + " Spielzeit, " + TooShortTail() +
+             ", das sind mindestens " + TenthsOfSeconds(p.limit);
     }
     case Kind::TrackTooShort:
       return "Titel " + std::to_string(p.track) + " ist zu kurz für eine " + disc + ": " + std::to_string(p.sectors) +

@@ -12,12 +12,7 @@ namespace {
 
 // "0,6 s" below a minute, "3:20" above.
 std::string PlayingTime(double seconds) {
-  if (seconds >= 60) return FormatClock(seconds);
-  char text[32];
-  std::snprintf(text, sizeof text, "%.1f s", seconds);
-  std::string result = text;
-  std::replace(result.begin(), result.end(), '.', ',');
-  return result;
+  return seconds >= 60 ? FormatClock(seconds) : TenthsOfSeconds(seconds);
 }
 
 // „song.lrc“: the file's own name, without its folder.
