@@ -1,8 +1,6 @@
 #include "texts/import_texts.h"
 
-#include <algorithm>
 #include <cstdint>
-#include <cstdio>
 
 #include "document/work_progress.h"
 
