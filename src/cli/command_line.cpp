@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "cli/album_render.h"
 #include "cli/disc_render.h"
 #include "cli/job_count.h"
 #include "cli/progress_board.h"
@@ -71,6 +72,12 @@ int ListAllPresets() {
 }
 
 int Render(RenderOptions options) {
+  if (!options.albumVideo.isEmpty()) {
+    StopOnSignals();
+    WarnOfStandInFont(options);
+    ProgressBoard board(stderr, ::isatty(STDERR_FILENO) == 1, options.quiet);
+    return RenderAlbumVideo(options, board, stopRequested);
+  }
   if (!options.jobsChosen) options.jobs = DefaultJobs(options.jobs, AvailableMemoryBytes(), options.preset->disc);
   auto planned = PlanOutputs(options);
   if (auto* error = std::get_if<UsageError>(&planned)) return ReportUsageError(error->message);

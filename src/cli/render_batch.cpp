@@ -26,22 +26,6 @@ QString WithExtension(const QString& input, const QString& folder, const char* e
   return slash < 0 ? name : input.left(slash + 1) + name;
 }
 
-// Tells the board how one file is coming on.
-class BoardObserver final : public RenderObserver {
- public:
-  BoardObserver(ProgressBoard& board, int line, const std::atomic<bool>& stop)
-      : board_(board), line_(line), stop_(stop) {}
-  void Progress(Stage stage, double done) override {
-    board_.Update(line_, stage == Stage::Reading, done);
-  }
-  bool StopRequested() const override { return stop_.load(); }
-
- private:
-  ProgressBoard& board_;
-  int line_;
-  const std::atomic<bool>& stop_;
-};
-
 QString DoneText(const BatchFile& file, const RenderResult& result) {
   const QString where = file.temporary ? file.input : file.input + QStringLiteral(" → ") + file.output;
   return QStringLiteral("%1: fertig, %2 Spielzeit, %3")
@@ -72,6 +56,30 @@ std::variant<std::vector<BatchFile>, UsageError> PlanOutputs(const RenderOptions
   return files;
 }
 
+RenderRequest RequestFor(const RenderOptions& options, const QString& input, const QString& output,
+                         const QFont& font) {
+  RenderRequest request;
+  request.input = LocalPath(input);
+  request.output = LocalPath(output);
+  request.preset = options.preset->disc;
+  request.tv = options.preset->tv;
+  request.text = options.text;
+  request.textFromTags = !options.textGiven;
+  request.subtext = options.subtext;
+  request.textPlace = options.textPlace;
+  request.textColour = options.textColour;
+  request.webFrameRate = options.webFrameRate;
+  request.image = options.image == QLatin1String("auto") ? std::string("auto") : LocalPath(options.image);
+  request.imageFit = options.imageFit;
+  request.lyrics = options.lyrics == QLatin1String("auto") ? std::string("auto") : LocalPath(options.lyrics);
+  request.font = font;
+  request.quality = options.quality;
+  request.from = options.from;
+  request.to = options.to;
+  request.exactEnd = options.exactEnd;
+  return request;
+}
+
 BatchSummary RenderBatch(const RenderOptions& options, const std::vector<BatchFile>& files,
                          ProgressBoard& board, const std::atomic<bool>& stop,
                          const std::string& writerName) {
@@ -88,25 +96,7 @@ BatchSummary RenderBatch(const RenderOptions& options, const std::vector<BatchFi
   const auto work = [&] {
     for (std::size_t i = next++; i < files.size() && !stop.load(); i = next++) {
       const BatchFile& file = files[i];
-      RenderRequest request;
-      request.input = LocalPath(file.input);
-      request.output = LocalPath(file.output);
-      request.preset = options.preset->disc;
-      request.tv = options.preset->tv;
-      request.text = options.text;
-      request.textFromTags = !options.textGiven;
-      request.subtext = options.subtext;
-      request.textPlace = options.textPlace;
-      request.textColour = options.textColour;
-      request.webFrameRate = options.webFrameRate;
-      request.image = options.image == QLatin1String("auto") ? std::string("auto") : LocalPath(options.image);
-      request.imageFit = options.imageFit;
-      request.lyrics = options.lyrics == QLatin1String("auto") ? std::string("auto") : LocalPath(options.lyrics);
-      request.font = font;
-      request.quality = options.quality;
-      request.from = options.from;
-      request.to = options.to;
-      request.exactEnd = options.exactEnd;
+      const RenderRequest request = RequestFor(options, file.input, file.output, font);
       const int line = board.Start(file.input);
       BoardObserver observer(board, line, stop);
       const RenderResult result = RenderFile(request, observer, writer);

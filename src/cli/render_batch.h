@@ -12,6 +12,7 @@
 
 #include "cli/progress_board.h"
 #include "cli/render_options.h"
+#include "export/render_job.h"
 
 namespace sonavix {
 
@@ -34,6 +35,26 @@ struct BatchSummary {
   double seconds = 0;  // playing time rendered
   double elapsed = 0;
 };
+
+// Tells the board how one file is coming on.
+class BoardObserver final : public RenderObserver {
+ public:
+  BoardObserver(ProgressBoard& board, int line, const std::atomic<bool>& stop)
+      : board_(board), line_(line), stop_(stop) {}
+  void Progress(Stage stage, double done) override {
+    board_.Update(line_, stage == Stage::Reading, done);
+  }
+  bool StopRequested() const override { return stop_.load(); }
+
+ private:
+  ProgressBoard& board_;
+  int line_;
+  const std::atomic<bool>& stop_;
+};
+
+// The render of one input as the options ask for it.
+RenderRequest RequestFor(const RenderOptions& options, const QString& input, const QString& output,
+                         const QFont& font);
 
 // Renders every file with options.jobs workers; `stop` ends the work early
 // (every unfinished output is removed). `writerName` picks the media

@@ -30,11 +30,12 @@ const QString kTo = QStringLiteral("to");
 const QString kJobs = QStringLiteral("jobs");
 const QString kQuiet = QStringLiteral("quiet");
 const QString kDiscImage = QStringLiteral("disc-image");
+const QString kAlbumVideo = QStringLiteral("album-video");
 
 // Options that mean something only to a render.
 const QStringList& RenderOnly() {
   static const QStringList names = {kOutput, kPreset, kText,  kFont,      kSubtext, kTextPosition, kTextColor,
-                                    kLyrics,  kFps,   kImage, kImageFit, kQuality, kFrom,  kTo,   kJobs,      kQuiet,   kDiscImage};
+                                    kLyrics,  kFps,   kImage, kImageFit, kQuality, kFrom,  kTo,   kJobs,      kQuiet,   kDiscImage, kAlbumVideo};
   return names;
 }
 
@@ -150,6 +151,17 @@ std::variant<RenderOptions, UsageError> ReadRender(const QCommandLineParser& par
                    .arg(QString::fromLatin1(options.preset->name)));
   if (!options.discImage.isEmpty() && IsFolder(options.discImage))
     return Bad(QStringLiteral("--disc-image nennt das Abbild, keinen Ordner: „%1“.").arg(options.discImage));
+  options.albumVideo = parser.value(kAlbumVideo);
+  if (parser.isSet(kAlbumVideo)) {
+    if (options.albumVideo.isEmpty()) return Bad(QStringLiteral("--album-video braucht einen Namen."));
+    if (IsDiscFormat(options.preset->disc))
+      return Bad(QStringLiteral("%1 hat keine Kapitel: --album-video geht nur mit den MP4-Formaten und webm-alpha.")
+                     .arg(QString::fromLatin1(options.preset->name)));
+    if (!options.discImage.isEmpty() || parser.isSet(kOutput))
+      return Bad(QStringLiteral("--album-video nennt die Ausgabe selbst; -o und --disc-image gehen nicht damit."));
+    if (IsFolder(options.albumVideo))
+      return Bad(QStringLiteral("--album-video nennt das Video, keinen Ordner: „%1“.").arg(options.albumVideo));
+  }
   return options;
 }
 
@@ -168,7 +180,7 @@ void DescribeCommandLine(QCommandLineParser& parser) {
        QStringLiteral("PFAD")},
       {{QStringLiteral("p"), kPreset},
        QStringLiteral("vcd, svcd, dvd (PAL), vcd-ntsc, svcd-ntsc, dvd-ntsc oder mp4-720p, mp4-1080p, "
-                      "mp4-square, mp4-vertical, mp4-1440p, mp4-2160p "
+                      "mp4-square, mp4-vertical, mp4-1440p, mp4-2160p, webm-alpha "
                       "(Vorgabe: dvd)."),
        QStringLiteral("NAME")},
       {{QStringLiteral("t"), kText},
@@ -215,6 +227,10 @@ void DescribeCommandLine(QCommandLineParser& parser) {
        QStringLiteral("Schreibt alle DATEIen der Reihe nach in ein brennbares Abbild: PFAD.cue mit "
                       "PFAD.bin daneben für (Super) Video-CD, PFAD.iso für DVD. Die MPEG-Dateien "
                       "bleiben nur mit -o."),
+       QStringLiteral("PFAD")},
+      {kAlbumVideo,
+       QStringLiteral("Schreibt alle DATEIen der Reihe nach in ein Video (MP4 oder WebM) mit einem Kapitel je "
+                      "Lied; die Kapitelliste („0:00 Titel“) kommt auf die Ausgabe und in PFAD.chapters.txt."),
        QStringLiteral("PFAD")},
   });
   parser.addPositionalArgument(

@@ -52,6 +52,7 @@ struct RenderOptions {
   bool quiet = false;
   QString discImage;  // empty: no image; else the .cue or .iso to write
   bool exactEnd = false;  // the songs are a disc's chapters (set for --disc-image)
+  QString albumVideo;     // empty: a file per input; else the one video of them all
 };
 
 struct OpenWindow {

@@ -26,6 +26,20 @@ FrameSize ExportFrameSize(MediaWriter& writer, DiscPreset preset, TvSystem tv) {
   return {writer.FrameWidth(), writer.FrameHeight()};
 }
 
+void RenderSongInto(const ExportRequest& request, ExportSession& session, RunHost& host, RandomGenerator& colours) {
+  FrameRenderer renderer(session.FrameWidth(), session.FrameHeight(), HasAlpha(request.preset));
+  // The web videos draw a picture for every frame; the discs one a block.
+  if (!IsDiscFormat(request.preset)) renderer.SetPicturePace(session.FrameRate());
+  renderer.SetTextLook(request.look);
+  renderer.SetLyrics(request.lyrics);
+  if (!request.image.isNull() && !HasAlpha(request.preset))
+    renderer.SetBackdrop(MakeBackdrop(request.image, {session.FrameWidth(), session.FrameHeight()}, request.imageFit));
+  // A web video's first frame is its thumbnail: it shows the song's picture,
+  // not the start picture. The discs keep theirs.
+  if (!IsDiscFormat(request.preset)) WarmUpPicture(host, renderer, colours, kWarmUpBlocks);
+  RenderBlocks(host, renderer, session.Sink(), colours);
+}
+
 ExportOutcome RunExport(const ExportRequest& request, MediaWriter& writer, RunHost& host, RandomGenerator& colours,
                         const std::function<void(double)>& progress, bool keepStopped) {
   ExportOutcome outcome;
@@ -37,15 +51,7 @@ ExportOutcome RunExport(const ExportRequest& request, MediaWriter& writer, RunHo
     outcome.failure = session.WriterFailure();
     return outcome;
   }
-  FrameRenderer renderer(session.FrameWidth(), session.FrameHeight(), HasAlpha(request.preset));
-  renderer.SetTextLook(request.look);
-  renderer.SetLyrics(request.lyrics);
-  if (!request.image.isNull() && !HasAlpha(request.preset))
-    renderer.SetBackdrop(MakeBackdrop(request.image, {session.FrameWidth(), session.FrameHeight()}, request.imageFit));
-  // A web video's first frame is its thumbnail: it shows the song's picture,
-  // not the start picture. The discs keep theirs.
-  if (!IsDiscFormat(request.preset)) WarmUpPicture(host, renderer, colours, kWarmUpBlocks);
-  RenderBlocks(host, renderer, session.Sink(), colours);
+  RenderSongInto(request, session, host, colours);
   const bool stopped = host.StopRequested();
   // Stopped without keeping: the session goes unfinished, and its file with it.
   if (stopped && !keepStopped) {

@@ -53,6 +53,14 @@ struct FrameSize {
 };
 FrameSize ExportFrameSize(MediaWriter& writer, DiscPreset preset, TvSystem tv);
 
+class ExportSession;
+
+// Draws the run of the host's document into an open session: a picture of
+// the request's look (text, lyrics, picture behind the circles), warmed up
+// first for the web formats, whose first frame is a thumbnail. For a
+// session that takes several songs, one after another.
+void RenderSongInto(const ExportRequest& request, ExportSession& session, RunHost& host, RandomGenerator& colours);
+
 // Runs the export of the host's document (its selection, or the whole
 // sound) into `writer`. `progress` hears the share done, a few times a
 // second. With `keepStopped`, a stop completes the file with what was

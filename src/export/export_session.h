@@ -27,6 +27,8 @@ class ExportSession {
   // The picture size the run must draw at.
   int FrameWidth() const { return writer_.FrameWidth(); }
   int FrameHeight() const { return writer_.FrameHeight(); }
+  // Pictures a second; after Open.
+  double FrameRate() const { return writer_.FrameRate().Value(); }
 
   // Starts the file for a run of `expectedSoundFrames` frames at 44100 Hz;
   // false if that fails (WriterFailure says why).
@@ -35,6 +37,10 @@ class ExportSession {
   // of the run go over (not the silence that fills up its last block), and
   // the pictures end with them (MediaWriter::SetExactEnd).
   void EndExactlyAfter(std::int64_t soundFrames);
+  // After Open, for a session that takes several songs: the sound goes over
+  // up to this many frames in all and no further, so that the next song
+  // starts exactly where this one ends.
+  void LimitSoundTo(std::int64_t soundFrames);
   // What the run writes into, from Open to Finish.
   RunWriter& Sink();
   // Completes the file; false if the run or the completion failed.
@@ -52,6 +58,7 @@ class ExportSession {
   std::unique_ptr<ExportWriter> sink_;
   std::unique_ptr<Reporter> reporter_;
   std::int64_t exactFrames_ = -1;  // below 0: whole blocks
+  bool picturePerFrame_ = false;   // the web videos; the discs draw one a block
 };
 
 }  // namespace sonavix

@@ -6,7 +6,9 @@
 // block's picture is written as many times as it takes the video clock to
 // cover the sound written so far, this block included: at 25 frames per
 // second 2, 2, 1, 2, 1, ... frames, 25 per 16 blocks, never a frame more or
-// less than the sound needs at any length.
+// less than the sound needs at any length. A writer made for a picture per
+// frame (the web videos) takes each frame's own picture instead, drawn by
+// the run before the block goes over.
 
 #include <cstdint>
 
@@ -21,11 +23,16 @@ std::int64_t VideoFramesFor(std::int64_t soundFrames, VideoRate rate);
 
 class ExportWriter final : public RunWriter {
  public:
-  explicit ExportWriter(MediaWriter& writer);
+  explicit ExportWriter(MediaWriter& writer, bool picturePerFrame = false);
 
   void Write(FrameRenderer& renderer, const std::int16_t* block, int frames) override;
   // True once the writer has refused something; the run then ends.
   bool Failed() const override { return failed_; }
+
+  bool PicturePerFrame() const override { return perFrame_; }
+  std::int64_t PicturesDue(int frames) const override;
+  Span NextPicture() const override;
+  void WritePicture(FrameRenderer& renderer) override;
 
   std::int64_t SoundFramesWritten() const { return soundFrames_; }
   std::int64_t FramesWritten() const { return frames_; }
@@ -41,6 +48,7 @@ class ExportWriter final : public RunWriter {
   std::int64_t soundFrames_ = 0;
   std::int64_t frames_ = 0;
   bool failed_ = false;
+  bool perFrame_ = false;
 };
 
 }  // namespace sonavix

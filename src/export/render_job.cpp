@@ -14,6 +14,7 @@
 #include "document/text_template.h"
 #include "document/work_progress.h"
 #include "export/export_job.h"
+#include "export/song_setup.h"
 #include "import/ffmpeg_audio_decoder.h"
 #include "lyrics/lyrics_file.h"
 #include "mp3/mp3_file_decoder.h"
@@ -25,28 +26,6 @@
 namespace sonavix {
 
 namespace {
-
-// The document as the run sees it: nothing to show, nothing to wait for.
-class DocumentRunHost final : public RunHost {
- public:
-  DocumentRunHost(const AudioDocument& doc, const RenderRequest& request, QString text,
-                  const RenderObserver& observer)
-      : doc_(doc), request_(request), text_(std::move(text)), observer_(observer) {}
-
-  const AudioDocument& Document() const override { return doc_; }
-  bool StopRequested() const override { return observer_.StopRequested(); }
-  bool LoopChecked() const override { return false; }
-  void MoveCursor(std::int64_t) override {}
-  QString PictureText() const override { return text_; }
-  QFont PictureFont() const override { return request_.font; }
-  void ShowPicture(const QImage&) override {}
-
- private:
-  const AudioDocument& doc_;
-  const RenderRequest& request_;
-  QString text_;
-  const RenderObserver& observer_;
-};
 
 RenderResult Failure(RenderFailure kind, std::string error) {
   RenderResult result;
@@ -87,6 +66,8 @@ std::optional<std::string> InputProblem(const std::string& path) {
   return std::nullopt;
 }
 
+}  // namespace
+
 std::optional<std::string> OutputProblem(const std::string& input, const std::string& output) {
   switch (CheckSaveTarget(output)) {
     case SaveTarget::Ok:
@@ -105,6 +86,8 @@ std::optional<std::string> OutputProblem(const std::string& input, const std::st
   if (SameFile(input, output)) return "Die Ausgabe würde die Eingabe überschreiben";
   return std::nullopt;
 }
+
+namespace {
 
 // Sets the marks to the requested stretch; false if it lies outside the
 // sound. Half a frame of slack lets "--to" name the length as printed.
@@ -171,6 +154,7 @@ RenderResult ReadSong(const RenderRequest& request, RenderObserver& observer, Au
   read.tags = std::move(report.tags);
   const FrameRange range = RangeFromMarks(doc);
   read.seconds = doc.SampleRate > 0 ? double(range.end - range.start) / doc.SampleRate : 0.0;
+  read.soundFrames = SoundFramesInRun(doc);
   return read;
 }
 
@@ -181,48 +165,41 @@ RenderResult MeasureSong(const RenderRequest& request, RenderObserver& observer)
   return ReadSong(request, observer, doc);
 }
 
-RenderResult RenderFile(const RenderRequest& request, RenderObserver& observer,
-                        const std::string& writerName) {
+RenderResult SetUpSong(const RenderRequest& request, RenderObserver& observer, SongSetup& setup) {
   if (const auto problem = InputProblem(request.input)) return Failure(RenderFailure::Input, *problem);
-  if (const auto problem = OutputProblem(request.input, request.output))
-    return Failure(RenderFailure::Output, *problem);
   // The lyrics are read first: a file named that cannot be read stops the
   // render before the song is.
-  std::optional<Lyrics> lyrics;
   const std::string lyricsPath = request.lyrics == "auto" ? LyricsBeside(request.input) : request.lyrics;
   if (!lyricsPath.empty()) {
     LyricsFileProblem problem = LyricsFileProblem::None;
-    lyrics = ReadLyricsFile(lyricsPath, problem);
-    if (!lyrics) return Failure(RenderFailure::Input, LyricsFileText(problem, lyricsPath));
+    setup.lyrics = ReadLyricsFile(lyricsPath, problem);
+    if (!setup.lyrics) return Failure(RenderFailure::Input, LyricsFileText(problem, lyricsPath));
   }
   // A picture named by the user is read before the song, as the lyrics are.
-  QImage image;
   if (!request.image.empty() && request.image != "auto") {
     BackdropProblem problem = BackdropProblem::None;
-    image = ReadBackdropFile(NameFromLocalPath(request.image), problem);
-    if (image.isNull()) return Failure(RenderFailure::Input, BackdropText(problem, request.image));
+    setup.image = ReadBackdropFile(NameFromLocalPath(request.image), problem);
+    if (setup.image.isNull()) return Failure(RenderFailure::Input, BackdropText(problem, request.image));
   }
-  AudioDocument doc;
-  RenderResult read = ReadSong(request, observer, doc);
+  RenderResult read = ReadSong(request, observer, setup.doc);
   if (!read.ok()) return read;
-  if (request.image == "auto") image = SongCover(request.input, read.tags);
+  if (request.image == "auto") setup.image = SongCover(request.input, read.tags);
   // Without a file beside the song, "auto" takes timed lyrics from its tags.
-  if (!lyrics && request.lyrics == "auto" && !read.tags.lyrics.empty()) {
+  if (!setup.lyrics && request.lyrics == "auto" && !read.tags.lyrics.empty()) {
     Lyrics tagged = ParseLyrics(read.tags.lyrics);
-    if (!tagged.lines.empty()) lyrics = std::move(tagged);
+    if (!tagged.lines.empty()) setup.lyrics = std::move(tagged);
   }
-  if (lyrics && lyrics->skipped > 0) {
+  if (setup.lyrics && setup.lyrics->skipped > 0) {
     if (!read.warning.empty()) read.warning += "; ";
-    read.warning += SkippedLyricsText(lyrics->skipped);
+    read.warning += SkippedLyricsText(setup.lyrics->skipped);
   }
-
-  std::unique_ptr<MediaWriter> writer = CreateMediaWriter(writerName);
   // Without a text of its own, the picture shows the song's artist and
   // title, as the window's empty text line takes them on opening.
   QString text = request.text;
   if (text.isEmpty() && request.textFromTags) text = QString::fromUtf8(kTagLineTemplate);
-  text = QString::fromStdString(ExpandTextTemplate(text.toStdString(), read.tags));
-  TextLook look = DefaultTextLook(request.preset);
+  setup.text = QString::fromStdString(ExpandTextTemplate(text.toStdString(), read.tags));
+  TextLook& look = setup.look;
+  look = DefaultTextLook(request.preset);
   if (request.textColour) {
     look.cell = false;
     look.colour = *request.textColour;
@@ -230,26 +207,43 @@ RenderResult RenderFile(const RenderRequest& request, RenderObserver& observer,
   if (request.textPlace) {
     look.cell = look.cell && *request.textPlace == TextLook::Place::Middle;
     look.place = *request.textPlace;
-  } else if (lyrics && !look.cell) {
+  } else if (setup.lyrics && !look.cell) {
     look.place = TextLook::Place::Top;  // the lyrics take the lower third
   }
   look.subtext = QString::fromStdString(ExpandTextTemplate(request.subtext.toStdString(), read.tags));
   if (!look.subtext.isEmpty()) look.cell = false;
-  DocumentRunHost host(doc, request, text, observer);
-  RandomGenerator colours;  // afresh for every file
+  return read;
+}
+
+ExportRequest SongExport(const RenderRequest& request, const SongSetup& setup, const std::string& output) {
   ExportRequest job;
-  job.output = request.output;
+  job.output = output;
   job.preset = request.preset;
   job.tv = request.tv;
   job.quality = request.quality;
   job.exactEnd = request.exactEnd;
-  job.look = look;
-  job.lyrics = lyrics ? &*lyrics : nullptr;
+  job.look = setup.look;
+  job.lyrics = setup.lyrics ? &*setup.lyrics : nullptr;
   job.webFrameRate = request.webFrameRate;
-  job.image = image;
+  job.image = setup.image;
   job.imageFit = request.imageFit;
-  const ExportOutcome outcome = RunExport(
-      job, *writer, host, colours, [&observer](double done) { observer.Progress(RenderObserver::Stage::Rendering, done); });
+  return job;
+}
+
+RenderResult RenderFile(const RenderRequest& request, RenderObserver& observer,
+                        const std::string& writerName) {
+  if (const auto problem = InputProblem(request.input)) return Failure(RenderFailure::Input, *problem);
+  if (const auto problem = OutputProblem(request.input, request.output))
+    return Failure(RenderFailure::Output, *problem);
+  SongSetup setup;
+  const RenderResult read = SetUpSong(request, observer, setup);
+  if (!read.ok()) return read;
+  std::unique_ptr<MediaWriter> writer = CreateMediaWriter(writerName);
+  DocumentRunHost host(setup, request.font, observer);
+  RandomGenerator colours;  // afresh for every file
+  const ExportOutcome outcome =
+      RunExport(SongExport(request, setup, request.output), *writer, host, colours,
+                [&observer](double done) { observer.Progress(RenderObserver::Stage::Rendering, done); });
   if (outcome.result == ExportOutcome::Result::Stopped) return Failure(RenderFailure::Stopped, "Abgebrochen");
   if (!outcome.done())
     return Failure(RenderFailure::Output, WriteFailureText(outcome.failure, request.preset));

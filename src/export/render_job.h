@@ -63,6 +63,7 @@ struct RenderResult {
   RenderFailure failure = RenderFailure::None;
   std::string error;   // a German sentence, without the file's name
   double seconds = 0;  // playing time of the video
+  std::int64_t soundFrames = 0;  // of a song read: its stretch in the run's 44100 Hz frames
   std::int64_t bytes = 0;
   std::string warning;  // a German sentence about a file read all the same (it ended early)
   SoundTags tags;
@@ -79,6 +80,10 @@ class RenderObserver {
   virtual void Progress(Stage, double) {}
   virtual bool StopRequested() const { return false; }
 };
+
+// What stands in the way of writing `output` for `input`, in German; none
+// if nothing does.
+std::optional<std::string> OutputProblem(const std::string& input, const std::string& output);
 
 // Reads the song and its stretch only: `seconds` is the stretch's playing
 // time, or the failure says why the song cannot be rendered.

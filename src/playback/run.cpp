@@ -9,10 +9,13 @@
 #include "document/work_progress.h"
 #include "playback/sound_device.h"
 #include "video/frame_renderer.h"
+#include "video/picture_pace.h"
 #include "video/random.h"
 #include "view/zoom.h"
 
 namespace sonavix {
+
+static_assert(kBlockPicturesPerSecond == double(kStreamRate) / kBlockFrames);
 
 namespace {
 
@@ -166,8 +169,59 @@ std::int64_t CursorColumn(const AudioDocument& doc, std::int64_t lastFrame, std:
   return (sample - scroll * zoom) / zoom;
 }
 
+namespace {
+
+// The run for a writer with a picture per video frame. The sound of the
+// block before, this block and the next stands side by side, so that the
+// window of every picture due with this block lies inside it (a video frame
+// is never longer than a block).
+std::int64_t RenderFramePaced(RunHost& host, FrameRenderer& renderer, RunWriter& writer, RandomGenerator& colours) {
+  std::vector<std::int16_t> sound(3 * kBlockSamples, 0);
+  std::int16_t* const thisBlock = sound.data() + kBlockSamples;
+  std::int16_t* const nextBlock = sound.data() + 2 * kBlockSamples;
+  RunCursor run(host);
+  const double rate = host.Document().SampleRate > 0 ? host.Document().SampleRate : kStreamRate;
+  double blockPos = run.playPos;  // source position of this block's start
+  run.Next(host);
+  std::copy_n(run.block.data(), kBlockSamples, thisBlock);
+  bool more = run.More();
+  std::int64_t blockStart = 0;  // 44100 Hz frames of the run before this block
+  std::int64_t blocks = 0;
+  for (;;) {
+    const double nextPos = run.playPos;
+    bool nextMore = false;
+    if (more) {
+      run.Next(host);
+      std::copy_n(run.block.data(), kBlockSamples, nextBlock);
+      nextMore = run.More();
+    } else {
+      std::fill_n(nextBlock, kBlockSamples, std::int16_t{0});
+    }
+    for (std::int64_t due = writer.PicturesDue(kBlockFrames); due > 0 && !writer.Failed(); --due) {
+      const RunWriter::Span span = writer.NextPicture();
+      const std::int64_t end = std::clamp<std::int64_t>(span.end - blockStart + kBlockFrames, kSpectrumSize, 3 * kBlockFrames);
+      renderer.Analyse(sound.data() + 2 * (end - kSpectrumSize));
+      renderer.SetSongTime(blockPos / rate + double(span.start - blockStart) / kStreamRate);
+      renderer.Draw(host.PictureText(), host.PictureFont(), colours);
+      writer.WritePicture(renderer);
+    }
+    host.ShowPicture(renderer.Picture());
+    writer.Write(renderer, thisBlock, kBlockFrames);
+    ++blocks;
+    if (!more || host.StopRequested() || writer.Failed()) break;
+    std::copy(thisBlock, thisBlock + 2 * kBlockSamples, sound.data());
+    blockStart += kBlockFrames;
+    blockPos = nextPos;
+    more = nextMore;
+  }
+  return blocks;
+}
+
+}  // namespace
+
 std::int64_t RenderBlocks(RunHost& host, FrameRenderer& renderer, RunWriter& writer,
                           RandomGenerator& colours) {
+  if (writer.PicturePerFrame()) return RenderFramePaced(host, renderer, writer, colours);
   RunCursor run(host);
   std::int64_t blocks = 0;
   do {

@@ -103,11 +103,29 @@ class RunWriter {
   virtual void Write(FrameRenderer& renderer, const std::int16_t* block, int frames) = 0;
   // A writer that can take nothing more ends the run.
   virtual bool Failed() const { return false; }
+
+  // A writer that wants a picture of its own for every video frame, rather
+  // than each block's picture repeated, answers true; the run then draws
+  // the pictures that fall due with a block before handing the block over.
+  virtual bool PicturePerFrame() const { return false; }
+  // Pictures that fall due once `frames` more sound frames have gone over.
+  virtual std::int64_t PicturesDue(int /*frames*/) const { return 0; }
+  // Where the next picture starts and ends, in 44100 Hz frames of the run's
+  // sound counted from its start.
+  struct Span {
+    std::int64_t start = 0;
+    std::int64_t end = 0;
+  };
+  virtual Span NextPicture() const { return {}; }
+  virtual void WritePicture(FrameRenderer& /*renderer*/) {}
 };
 
 // The export's loop without a sound card: blocks of the range, each
 // analysed, drawn and handed to the writer, until the range is played, the
 // host asks to stop or the writer fails. Returns the number of blocks made.
+// For a writer that wants a picture per video frame, each picture is drawn
+// from the 2048 sound frames that end where its video frame ends, so a beat
+// shows in the very frame it falls in and never before.
 std::int64_t RenderBlocks(RunHost& host, FrameRenderer& renderer, RunWriter& writer,
                           RandomGenerator& colours);
 

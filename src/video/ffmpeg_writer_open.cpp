@@ -189,7 +189,29 @@ bool FfmpegMediaWriter::OpenTrack(Track& track, const AVCodec& codec, Options& o
   return true;
 }
 
+// The muxers take their chapters from the context; it frees them with
+// itself.
+bool FfmpegMediaWriter::AddChapters() {
+  if (!Web() || chapters_.empty()) return true;
+  AVFormatContext* muxer = s_->muxer.get();
+  auto* list = static_cast<AVChapter**>(av_calloc(chapters_.size(), sizeof(AVChapter*)));
+  if (!list) return false;
+  muxer->chapters = list;
+  for (const MediaChapter& chapter : chapters_) {
+    auto* c = static_cast<AVChapter*>(av_mallocz(sizeof(AVChapter)));
+    if (!c) return false;
+    list[muxer->nb_chapters++] = c;
+    c->id = muxer->nb_chapters;
+    c->time_base = {1, MediaChapter::kRate};
+    c->start = chapter.start;
+    c->end = chapter.end;
+    if (av_dict_set(&c->metadata, "title", chapter.title.c_str(), 0) < 0) return false;
+  }
+  return true;
+}
+
 bool FfmpegMediaWriter::WriteHeader() {
+  if (!AddChapters()) return false;
   Options options;
   if (format_->muxRate > 0) options.Set("muxrate", format_->muxRate);
   if (format_->preload > 0) options.Set("preload", format_->preload);

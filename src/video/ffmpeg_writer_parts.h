@@ -116,6 +116,7 @@ class FfmpegMediaWriter final : public MediaWriter {
   }
   void SetExactEnd(bool exact) override { exactEnd_ = exact; }
   void SetWebFrameRate(int rate) override { webRate_ = rate == 60 ? 60 : kMp4FramesPerSecond; }
+  void SetChapters(std::vector<MediaChapter> chapters) override { chapters_ = std::move(chapters); }
   bool SetFileName(const std::string& path) override;
   bool WriteImage(const MediaImage& image) override;
   bool RepeatImage() override;
@@ -158,6 +159,7 @@ class FfmpegMediaWriter final : public MediaWriter {
   bool OpenVideo();
   bool OpenAudio();
   bool OpenTrack(Track& track, const AVCodec& codec, Options& options);
+  bool AddChapters();
   bool WriteHeader();
   std::int64_t VideoBitRate() const;
   bool ConvertPicture(const MediaImage& image);
@@ -182,6 +184,7 @@ class FfmpegMediaWriter final : public MediaWriter {
   double quality_ = 1.0;
   bool exactEnd_ = false;
   int webRate_ = kMp4FramesPerSecond;
+  std::vector<MediaChapter> chapters_;
   WriteFailure failure_;
   std::unique_ptr<Session> s_;  // while a file is open
 };

@@ -134,13 +134,13 @@ void FrameRenderer::MirrorRows() {
 }
 
 // Sums the bins of each group as complex values and lets the sums build up
-// from block to block, decaying by 0.9 per picture.
+// from block to block, decaying by 0.9 per picture (at the block's pace).
 void FrameRenderer::Smooth() {
   for (int g = 0; g < kSpectrumGroups; ++g) {
     const double re = specRe_[3 * g] + specRe_[3 * g + 1] + specRe_[3 * g + 2];
     const double im = specIm_[3 * g] + specIm_[3 * g + 1] + specIm_[3 * g + 2];
-    smoothRe_[g] = 0.9 * smoothRe_[g] + re;
-    smoothIm_[g] = 0.9 * smoothIm_[g] + im;
+    smoothRe_[g] = pace_.smoothDecay * smoothRe_[g] + pace_.smoothGain * re;
+    smoothIm_[g] = pace_.smoothDecay * smoothIm_[g] + pace_.smoothGain * im;
   }
 }
 
@@ -156,21 +156,35 @@ void FrameRenderer::Fade() {
   const bool packed = stride == static_cast<qsizetype>(w) * 4;
   const int rows = packed ? 1 : h;
   const qsizetype count = packed ? static_cast<qsizetype>(w) * h : w;
+  const PicturePace pace = pace_;
   if (transparent_) {
-    for (int y = 0; y < rows; ++y) FadeAlpha(reinterpret_cast<std::uint32_t*>(bits + y * stride), count);
+    RunInActiveCode([=] {
+      for (int y = 0; y < rows; ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(bits + y * stride);
+        pace.atBlockPace ? FadeAlpha(row, count) : FadeAlphaAtPace(row, count, pace);
+      }
+    });
     return;
   }
   if (!backdrop_.isNull()) {
     const uchar* ground = backdrop_.constBits();
     const qsizetype groundStride = backdrop_.bytesPerLine();
     const bool groundPacked = packed && groundStride == stride;
-    for (int y = 0; y < (groundPacked ? 1 : h); ++y)
-      FadePixelsToward(reinterpret_cast<std::uint32_t*>(bits + y * stride),
-                       reinterpret_cast<const std::uint32_t*>(ground + y * groundStride), groundPacked ? count : w);
+    RunInActiveCode([=] {
+      for (int y = 0; y < (groundPacked ? 1 : h); ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(bits + y * stride);
+        const auto* groundRow = reinterpret_cast<const std::uint32_t*>(ground + y * groundStride);
+        const qsizetype n = groundPacked ? count : w;
+        pace.atBlockPace ? FadePixelsToward(row, groundRow, n) : FadePixelsTowardAtPace(row, groundRow, n, pace);
+      }
+    });
     return;
   }
   RunInActiveCode([=] {
-    for (int y = 0; y < rows; ++y) FadePixels(reinterpret_cast<std::uint32_t*>(bits + y * stride), count);
+    for (int y = 0; y < rows; ++y) {
+      auto* row = reinterpret_cast<std::uint32_t*>(bits + y * stride);
+      pace.atBlockPace ? FadePixels(row, count) : FadePixelsAtPace(row, count, pace);
+    }
   });
 }
 

@@ -13,6 +13,7 @@
 
 #include "video/circle_stamp.h"
 #include "video/lyrics_layer.h"
+#include "video/picture_pace.h"
 #include "video/random.h"
 #include "video/text_layer.h"
 
@@ -51,6 +52,10 @@ class FrameRenderer {
   // instead of the dark blue; a null image: the dark blue again.
   void SetBackdrop(QImage backdrop);
 
+  // Draws at this many pictures a second (picture_pace.h); the block's pace
+  // until told otherwise.
+  void SetPicturePace(double picturesPerSecond) { pace_ = PicturePace::At(picturesPerSecond); }
+
   // Swaps the picture's rows top to bottom in place.
   void MirrorRows();
 
@@ -80,6 +85,7 @@ class FrameRenderer {
   TextLayer text_;
   LyricsLayer lyrics_;
   double songTime_ = 0;
+  PicturePace pace_;
   std::array<double, kSpectrumSize> specRe_{};
   std::array<double, kSpectrumSize> specIm_{};
   std::array<double, kSpectrumGroups> smoothRe_{};

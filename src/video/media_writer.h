@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace sonavix {
 
@@ -79,6 +80,14 @@ struct MediaSound {
   const std::int16_t* samples = nullptr;
 };
 
+// A chapter of a web video, in 44100 Hz frames of its sound: [start, end).
+struct MediaChapter {
+  static constexpr int kRate = 44100;
+  std::string title;
+  std::int64_t start = 0;
+  std::int64_t end = 0;
+};
+
 class MediaWriter {
  public:
   virtual ~MediaWriter() = default;
@@ -96,6 +105,9 @@ class MediaWriter {
   // Pictures a second of the web formats: 30 (the default) or 60; the
   // discs keep their TV system's.
   virtual void SetWebFrameRate(int) {}
+  // The chapters of a web video (an album's songs); the discs have none.
+  // Call before SetFileName.
+  virtual void SetChapters(std::vector<MediaChapter>) {}
   // 1.0 is the best picture the format's limits allow.
   virtual void SetQuality(double quality) = 0;
   // The one file that takes both the video and the sound. Sets up the

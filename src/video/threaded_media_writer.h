@@ -35,6 +35,7 @@ class ThreadedMediaWriter final : public MediaWriter {
   void SetQuality(double quality) override { inner_->SetQuality(quality); }
   void SetExactEnd(bool exact) override { inner_->SetExactEnd(exact); }
   void SetWebFrameRate(int rate) override { inner_->SetWebFrameRate(rate); }
+  void SetChapters(std::vector<MediaChapter> chapters) override { inner_->SetChapters(std::move(chapters)); }
   bool SetFileName(const std::string& path) override;
   bool WriteImage(const MediaImage& image) override;
   bool RepeatImage() override;

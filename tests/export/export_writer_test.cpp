@@ -102,11 +102,12 @@ class SilentHost final : public RunHost {
 };
 
 // The pictures an export of six blocks hands over, with the noise starting
-// at block `burstBlock` (none if past the end).
-std::vector<std::uint64_t> ExportedPictures(int burstBlock) {
+// at block `burstBlock` (none if past the end), or at a sound frame of its
+// own; `perFrame`: a web video's picture for every frame, at 30 a second.
+std::vector<std::uint64_t> ExportedPictures(int burstBlock, bool perFrame = false, int burstFrame = -1) {
   std::vector<std::uint8_t> bytes(4 * 6 * kBlock);
   std::uint32_t noise = 5;
-  for (std::size_t i = 4 * std::size_t(burstBlock) * kBlock; i < bytes.size(); ++i) {
+  for (std::size_t i = 4 * std::size_t(burstFrame >= 0 ? burstFrame : burstBlock * kBlock); i < bytes.size(); ++i) {
     noise = noise * 1664525u + 1013904223u;
     bytes[i] = static_cast<std::uint8_t>(noise >> 24);
   }
@@ -118,8 +119,10 @@ std::vector<std::uint64_t> ExportedPictures(int burstBlock) {
   VirtualSoundDevice device;
   EXPECT_TRUE(device.Open());
   RecordingMediaWriter media;
-  ExportWriter writer(media);
+  if (perFrame) media.frameRate = {30};
+  ExportWriter writer(media, perFrame);
   FrameRenderer renderer(64, 48);
+  if (perFrame) renderer.SetPicturePace(30);
   RandomGenerator colours;  // the same colours for both exports
   RunBlocks(host, device, renderer, &writer, &colours);
   return media.pictureSums;
@@ -149,6 +152,17 @@ TEST(ExportPicture, ANoiseBurstShowsOnTheFirstFrameOfItsOwnBlock) {
   // starts at frame 5 (0.2 s), and that frame already shows it.
   EXPECT_EQ(first, std::size_t(VideoFramesFor(3 * kBlock, {25})));
   EXPECT_EQ(first, 5u);
+
+  // A picture for every frame of a 30 fps video: a burst at 0.2102 s shows
+  // in frame 6 (0.2 ... 0.233 s), the one it falls in; one a block would
+  // have shown it in frame 5, its block's first.
+  const std::vector<std::uint64_t> quiet = ExportedPictures(6, true);
+  const std::vector<std::uint64_t> beat = ExportedPictures(6, true, 9268);
+  ASSERT_EQ(quiet.size(), std::size_t(VideoFramesFor(6 * kBlock, {30})));
+  for (std::size_t f = 1; f < beat.size(); ++f) EXPECT_NE(beat[f], beat[f - 1]) << "frame " << f << " repeats";
+  first = 0;
+  while (first < quiet.size() && quiet[first] == beat[first]) ++first;
+  EXPECT_EQ(first, 6u);
 }
 
 TEST(ExportClock, AWriterThatRefusesEndsTheHandOver) {

@@ -304,7 +304,9 @@ TEST_F(videoFrameRenderer, TextWiderThanThePictureShrinksToFitAndTheOverlayStand
       for (int x = 0; x < 320; ++x) {
         const QColor c = overlay.Picture().pixelColor(x, y);
         if (c.red() > 200 && c.green() > 200 && c.blue() < 80) (y < 90 ? top : bottom) += 1;
-        if (x == 0 || x == 319) EXPECT_LT(c.red(), 200) << "cut at " << x << "," << y;
+        if (x == 0 || x == 319) {
+          EXPECT_LT(c.red(), 200) << "cut at " << x << "," << y;
+        }
       }
     EXPECT_GT(place == TextLook::Place::Top ? top : bottom, 50);
     EXPECT_EQ(place == TextLook::Place::Top ? bottom : top, 0);

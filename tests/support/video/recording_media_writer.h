@@ -60,6 +60,7 @@ class BorrowedMediaWriter final : public MediaWriter {
   VideoRate FrameRate() const override { return inner_.FrameRate(); }
   void SetExactEnd(bool exact) override { inner_.SetExactEnd(exact); }
   void SetWebFrameRate(int rate) override { inner_.SetWebFrameRate(rate); }
+  void SetChapters(std::vector<MediaChapter> chapters) override { inner_.SetChapters(std::move(chapters)); }
   void SetQuality(double quality) override { inner_.SetQuality(quality); }
   bool SetFileName(const std::string& path) override { return inner_.SetFileName(path); }
   bool WriteImage(const MediaImage& image) override { return inner_.WriteImage(image); }
