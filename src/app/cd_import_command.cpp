@@ -33,6 +33,7 @@ void ImportController::ReadCd() {
     const int track = dialog->TrackNumber();
     text = QString::fromStdString(dialog->TrackText(track));
     session.tags = dialog->TrackTags(track);
+    session.file.clear();
     emit SoundReplaced(text.isEmpty() ? QStringLiteral("Titel %1").arg(track) : text);
   }
   emit SoundShown(text);

@@ -6,6 +6,7 @@
 
 #include <QFileInfo>
 
+#include "app/picture_settings.h"
 #include "app/background_job.h"
 #include "app/export_controller.h"
 #include "app/format_choice.h"
@@ -115,6 +116,7 @@ void ExportController::SaveDiscImage() {
   request.preset = preset;
   request.tv = tv;
   request.exactEnd = true;  // the chapter lasts as long as the song
+  parts_.picture.FillExport(request);
   DiscImageRequest image;
   image.preset = preset;
   image.tv = tv;

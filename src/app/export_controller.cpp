@@ -33,6 +33,8 @@ FileDialogSpec VideoDialog(const QString& folder, DiscPreset preset, const QStri
       IsDiscFormat(preset)
           ? FileDialogSpec{folder, QStringLiteral("MPEG Dateien"), {QStringLiteral("*.mpg"), QStringLiteral("*.mpeg")},
                            QStringLiteral(".mpg")}
+      : HasAlpha(preset)
+          ? FileDialogSpec{folder, QStringLiteral("WebM-Dateien"), {QStringLiteral("*.webm")}, QStringLiteral(".webm")}
           : FileDialogSpec{folder, QStringLiteral("MP4-Dateien"), {QStringLiteral("*.mp4")}, QStringLiteral(".mp4")};
   spec.name = SuggestedFileName(soundName, spec.defaultSuffix);
   return spec;
@@ -83,8 +85,10 @@ void ExportController::ExportVideo() {
   request.output = path;
   request.preset = preset;
   request.tv = parts_.format.Tv();
-  request.look = DefaultTextLook(preset);
-  const QString format = IsDiscFormat(preset) ? QStringLiteral("MPEG") : QStringLiteral("MP4");
+  parts_.picture.FillExport(request);
+  const QString format = IsDiscFormat(preset) ? QStringLiteral("MPEG")
+                         : HasAlpha(preset)   ? QStringLiteral("WebM")
+                                              : QStringLiteral("MP4");
   const auto progress = [this, format](double done) {
     const int percent = static_cast<int>(done * 100);
     context_.status.ShowProgress(percent);
@@ -132,8 +136,9 @@ void ExportController::Start(const ExportRequest& request, bool keepStopped, std
   const FrameSize frame = ExportFrameSize(*writer, request.preset, request.tv);
   parts_.preview.SetPictureSize({frame.width, frame.height});
   Begin();
+  // The request points at the lyrics: they stay while the run needs them.
   job_->Start([this, writer, request, keepStopped, progress = std::move(progress), after = std::move(afterOnWorker),
-               done = std::move(done)]() mutable {
+               done = std::move(done), lyrics = parts_.picture.SongLyrics()]() mutable {
     const ExportOutcome outcome = RunExport(
         request, *writer, *host_, ProgramRandom(),
         [this, &progress](double share) { job_->Post([progress, share] { progress(share); }); }, keepStopped);

@@ -1,7 +1,10 @@
 #include "app/format_choice.h"
 
 #include <QButtonGroup>
+#include <QComboBox>
 #include <QRadioButton>
+
+#include "export/presets.h"
 
 namespace sonavix {
 
@@ -11,6 +14,17 @@ QRadioButton* Choice(const char* caption, const char* name, QWidget* parent) {
   auto* button = new QRadioButton(QString::fromUtf8(caption), parent);
   button->setObjectName(QString::fromLatin1(name));
   return button;
+}
+
+// The web formats beyond the two with buttons of their own, as the
+// presets name them.
+QComboBox* OtherFormats(QWidget* parent) {
+  auto* list = new QComboBox(parent);
+  list->setObjectName(QStringLiteral("otherFormatList"));
+  for (const ExportPreset& preset : ExportPresets())
+    if (preset.disc > DiscPreset::Mp4Hd1080)
+      list->addItem(QString::fromUtf8(preset.label), static_cast<int>(preset.disc));
+  return list;
 }
 
 QWidget* TvBox(QWidget* parent) {
@@ -28,6 +42,8 @@ FormatChoice::FormatChoice(QWidget* formats, QObject* parent)
       dvd(Choice("DVD", "dvdChoice", formats)),
       mp4Hd720(Choice("MP4 720p", "mp4Hd720Choice", formats)),
       mp4Hd1080(Choice("MP4 1080p", "mp4Hd1080Choice", formats)),
+      other(Choice("", "otherFormatChoice", formats)),
+      otherList(OtherFormats(formats)),
       tvBox(TvBox(formats)),
       pal(Choice("PAL", "palChoice", tvBox)),
       ntsc(Choice("NTSC", "ntscChoice", tvBox)) {
@@ -36,11 +52,22 @@ FormatChoice::FormatChoice(QWidget* formats, QObject* parent)
   tvGroup->addButton(ntsc);
   pal->setChecked(true);
   dvd->setChecked(true);
-  for (QRadioButton* format : {videoCd, superVideoCd, dvd, mp4Hd720, mp4Hd1080})
-    connect(format, &QRadioButton::toggled, this, &FormatChoice::Changed);
+  other->setToolTip(QStringLiteral("Weitere Formate"));
+  other->setAccessibleName(QStringLiteral("Weitere Formate"));
+  for (QRadioButton* format : {videoCd, superVideoCd, dvd, mp4Hd720, mp4Hd1080, other})
+    connect(format, &QRadioButton::toggled, this, [this](bool on) {
+      if (on) emit Changed();
+    });
+  connect(ntsc, &QRadioButton::toggled, this, &FormatChoice::Changed);
+  // Choosing in the list chooses the list.
+  connect(otherList, &QComboBox::activated, this, [this] {
+    if (other->isChecked()) emit Changed();
+    other->setChecked(true);
+  });
 }
 
 DiscPreset FormatChoice::Preset() const {
+  if (other->isChecked()) return static_cast<DiscPreset>(otherList->currentData().toInt());
   if (mp4Hd720->isChecked()) return DiscPreset::Mp4Hd720;
   if (mp4Hd1080->isChecked()) return DiscPreset::Mp4Hd1080;
   return dvd->isChecked() ? DiscPreset::Dvd : superVideoCd->isChecked() ? DiscPreset::SuperVideoCd : DiscPreset::VideoCd;
@@ -49,7 +76,12 @@ DiscPreset FormatChoice::Preset() const {
 void FormatChoice::SetPreset(DiscPreset preset) {
   QRadioButton* const buttons[] = {videoCd, superVideoCd, dvd, mp4Hd720, mp4Hd1080};
   const auto index = static_cast<std::size_t>(preset);
-  if (index < std::size(buttons)) buttons[index]->setChecked(true);
+  if (index < std::size(buttons)) return buttons[index]->setChecked(true);
+  const int item = otherList->findData(static_cast<int>(preset));
+  if (item < 0) return;
+  otherList->setCurrentIndex(item);
+  if (other->isChecked()) emit Changed();
+  other->setChecked(true);
 }
 
 void FormatChoice::SetTv(TvSystem tv) { (tv == TvSystem::Ntsc ? ntsc : pal)->setChecked(true); }

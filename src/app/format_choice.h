@@ -1,13 +1,15 @@
 #pragma once
 // The choice of what "Speichern als MPEG..." and "Disc-Abbild..." make: a
 // disc format (Video-CD, Super Video CD, DVD) or a web format (MP4 720p or
-// 1080p), and the TV system of the discs. The buttons are made here and
-// placed by the window.
+// 1080p, or one of the others in a list: square, upright, 1440p, 2160p,
+// WebM with alpha), and the TV system of the discs. The buttons are made
+// here and placed by the window.
 
 #include <QObject>
 
 #include "video/media_writer.h"
 
+class QComboBox;
 class QRadioButton;
 class QWidget;
 
@@ -31,6 +33,8 @@ class FormatChoice final : public QObject {
   QRadioButton* const dvd;
   QRadioButton* const mp4Hd720;
   QRadioButton* const mp4Hd1080;
+  QRadioButton* const other;    // the format chosen in the list beside it
+  QComboBox* const otherList;
   QWidget* const tvBox;
   QRadioButton* const pal;
   QRadioButton* const ntsc;

@@ -143,6 +143,7 @@ void ImportController::TakeRead(const QString& name, Read& read) {
     context_.recent.Remember(name);
     context_.recent.RememberOpened(name);
     session.tags = read.report.tags;
+    session.file = name;
     emit SoundReplaced(DisplayName(QFileInfo(name).fileName()));
     songName = QString::fromStdString(TagLine(session.tags));
     context_.status.ShowText(OpenedText(songName, QString::fromStdString(read.report.conversion)));

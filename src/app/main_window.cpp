@@ -13,6 +13,7 @@
 #include "app/format_choice.h"
 #include "app/import_controller.h"
 #include "app/messages.h"
+#include "app/picture_choices.h"
 #include "app/picture_settings.h"
 #include "app/playback_controller.h"
 #include "app/preview_box.h"
@@ -115,6 +116,7 @@ void MainWindow::BindCommands() {
   });
   bind(a.stop, [this] { Stop(); });
   bind(a.chooseFont, [this] { picture_->ChooseFont(prompts_, this); });
+  BindPictureCommands();
 
   // What the controllers report comes back to the window's state.
   const auto showState = [this] { ShowState(); };
@@ -122,20 +124,57 @@ void MainWindow::BindCommands() {
   connect(editing_, &EditController::StateChanged, this, showState);
   connect(import_, &ImportController::StateChanged, this, showState);
   connect(export_, &ExportController::StateChanged, this, showState);
-  connect(format_, &FormatChoice::Changed, this, [this] { ShowState(); });
+  connect(format_, &FormatChoice::Changed, this, [this] {
+    picture_->SetFormat(format_->Preset(), format_->Tv());
+    ShowState();
+  });
   connect(picture_, &PictureSettings::Changed, this, [this] {
     playback_->TellAboutPicture();
     export_->TellAboutPicture();
   });
   playback_->SetExporting([this] { return export_->Running(); });
+  // The preview shows a still of what would be written whenever the sound,
+  // the marks or the picture change.
+  const auto still = [this] { playback_->ShowStill(); };
+  connect(view_, &WaveformView::MarksChanged, this, still);
+  connect(editing_, &EditController::StateChanged, this, still);
+  connect(import_, &ImportController::StateChanged, this, still);
+  playback_->ShowStill();
   BindKeysAndMarks();
   import_->SetMayReplaceSound([edit] { return edit->MayLetSoundGo(); });
   connect(import_, &ImportController::SoundReplaced, edit, &EditController::StartHistory);
   connect(import_, &ImportController::SoundShown, this, [this](const QString& songName) {
     picture_->SetTags(session_.tags);
+    picture_->SetSong(session_.file);
     picture_->SuggestText(songName);
     view_->ShowWholeSound();
   });
+}
+
+void MainWindow::BindPictureCommands() {
+  const auto bind = [this](QAction* action, auto command) {
+    connect(action, &QAction::triggered, this, [this, command] { ShowingErrors(context_, command); });
+  };
+  const WindowActions& a = actions_;
+  PictureSettings* picture = picture_;
+  bind(a.chooseImage, [this] { ChooseImage(*picture_, prompts_, this, recent_.Start()); });
+  bind(a.songCover, [this] { UseSongCover(*picture_, prompts_, this); });
+  bind(a.noImage, [picture] { picture->SetImage({}, {}); });
+  bind(a.imageFills, [picture] { picture->SetImageFit(ImageFit::Cover); });
+  bind(a.imageWhole, [picture] { picture->SetImageFit(ImageFit::Contain); });
+  bind(a.chooseLyrics, [this] {
+    const QString skipped = ChooseLyrics(*picture_, prompts_, this, recent_.Start());
+    if (!skipped.isEmpty()) status_.ShowText(skipped);
+  });
+  bind(a.noLyrics, [picture] { picture->SetLyrics(nullptr, {}); });
+  bind(a.textColour, [this] { ChooseTextColour(*picture_, prompts_, this); });
+  bind(a.formatColour, [picture] { picture->SetTextColour(std::nullopt); });
+  bind(a.placeTop, [picture] { picture->SetTextPlace(TextLook::Place::Top); });
+  bind(a.placeMiddle, [picture] { picture->SetTextPlace(TextLook::Place::Middle); });
+  bind(a.placeBottom, [picture] { picture->SetTextPlace(TextLook::Place::Bottom); });
+  bind(a.formatPlace, [picture] { picture->SetTextPlace(std::nullopt); });
+  bind(a.sixtyFrames, [this] { picture_->SetWebFrameRate(actions_.sixtyFrames->isChecked() ? 60 : 30); });
+  picture_->SetFormat(format_->Preset(), format_->Tv());
 }
 
 void MainWindow::Stop() {

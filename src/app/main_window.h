@@ -93,6 +93,7 @@ class MainWindow final : public QMainWindow {
   void BuildMenus();
 
   void BindCommands();
+  void BindPictureCommands();  // the "Bild" menu
   void BindKeysAndMarks();
   void Stop();
   // "Auswahl...": start and end typed as times.

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QFileInfo>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -121,6 +122,12 @@ void MainWindow::BuildTopPanel(QWidget* panel) {
   format_->dvd->setGeometry(184, 40, 60, kControlHeight);
   format_->mp4Hd720->setGeometry(8, 64, 80, kControlHeight);
   format_->mp4Hd1080->setGeometry(96, 64, 88, kControlHeight);
+  format_->other->setGeometry(190, 64, 18, kControlHeight);
+  format_->otherList->setGeometry(208, 63, 150, 23);
+  AddButton(panel, "Bild...", {366, 62, 60, 25}, a.chooseImage);
+  AddButton(panel, "Liedtext...", {430, 62, 80, 25}, a.chooseLyrics);
+  picture_->subtextField->setParent(panel);
+  picture_->subtextField->setGeometry(518, 64, 166, kControlHeight);
 
   auto* label = new QLabel(QStringLiteral("Text:"), panel);
   label->setGeometry(288, 40, 40, kControlHeight);
@@ -246,6 +253,19 @@ void MainWindow::BuildMenus() {
   effects->addAction(a.reverse);
   effects->addSeparator();
   effects->addActions({a.faster, a.slower});
+
+  QMenu* picture = menuBar()->addMenu(QStringLiteral("B&ild"));
+  picture->addActions({a.chooseImage, a.songCover, a.noImage});
+  picture->addSeparator();
+  picture->addActions({a.imageFills, a.imageWhole});
+  picture->addSeparator();
+  picture->addActions({a.chooseLyrics, a.noLyrics});
+  picture->addSeparator();
+  picture->addActions({a.textColour, a.formatColour});
+  picture->addSeparator();
+  picture->addActions({a.placeTop, a.placeMiddle, a.placeBottom, a.formatPlace});
+  picture->addSeparator();
+  picture->addAction(a.sixtyFrames);
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("&Hilfe"));
   help->addAction(a.about);

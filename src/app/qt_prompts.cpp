@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
+#include <QColorDialog>
 #include <QFontDialog>
 #include <QMessageBox>
 
@@ -85,6 +86,12 @@ std::optional<QFont> QtPrompts::AskFont(QWidget* parent, const QFont& initial) {
   const QFont font = QFontDialog::getFont(&ok, initial, parent);
   if (!ok) return std::nullopt;
   return font;
+}
+
+std::optional<QColor> QtPrompts::AskColour(QWidget* parent, const QColor& initial) {
+  const QColor colour = QColorDialog::getColor(initial, parent, QStringLiteral("Textfarbe"));
+  if (!colour.isValid()) return std::nullopt;
+  return colour;
 }
 
 SaveChangesAnswer QtPrompts::AskSaveChanges(QWidget* parent, const QString& question) {

@@ -12,6 +12,7 @@ class QtPrompts final : public UserPrompts {
   void ShowError(QWidget* parent, const QString& text) override;
   void ShowMessage(QWidget* parent, const QString& text) override;
   std::optional<QFont> AskFont(QWidget* parent, const QFont& initial) override;
+  std::optional<QColor> AskColour(QWidget* parent, const QColor& initial) override;
   SaveChangesAnswer AskSaveChanges(QWidget* parent, const QString& question) override;
   int RunModal(QDialog& dialog) override;
 };

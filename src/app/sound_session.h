@@ -18,6 +18,7 @@ struct SoundSession {
   SoundTags tags;  // of the file opened last, or the CD-Text of the track read
   EditHistory history;
   QString name;    // empty while the sound has none
+  QString file;    // the file it was opened from; empty for a CD track
   // Held while the sound is changed, and by playback while it fills a block.
   std::mutex lock;
   // While an export or a disc image reads the sound, or a file or a CD

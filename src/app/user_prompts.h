@@ -3,6 +3,7 @@
 // names, message boxes and modal dialogs. The program uses the standard Qt
 // dialogs (qt_prompts); tests use a scripted back end (scripted_prompts).
 
+#include <QColor>
 #include <QFont>
 #include <QString>
 #include <QStringList>
@@ -46,6 +47,8 @@ class UserPrompts {
   virtual void ShowMessage(QWidget* parent, const QString& text) = 0;
   // The font dialog, starting at `initial`; empty when cancelled.
   virtual std::optional<QFont> AskFont(QWidget* parent, const QFont& initial) = 0;
+  // The colour dialog, starting at `initial`; empty when cancelled.
+  virtual std::optional<QColor> AskColour(QWidget* parent, const QColor& initial) = 0;
   // Asks whether unsaved changes are to be saved before they are discarded:
   // Speichern / Verwerfen / Abbrechen, with the warning icon.
   virtual SaveChangesAnswer AskSaveChanges(QWidget* parent, const QString& question) = 0;

@@ -1,5 +1,6 @@
 #include "app/window_actions.h"
 
+#include <QActionGroup>
 #include <QKeySequence>
 #include <QPushButton>
 
@@ -11,6 +12,18 @@ QAction* Make(QObject* owner, const char* caption, const QKeySequence& keys = {}
   auto* action = new QAction(QString::fromUtf8(caption), owner);
   action->setShortcut(keys);
   return action;
+}
+
+QAction* Checkable(QAction* action, bool checked) {
+  action->setCheckable(true);
+  action->setChecked(checked);
+  return action;
+}
+
+// Checking one of the actions unchecks the others.
+void OneOf(QObject* owner, std::initializer_list<QAction*> actions) {
+  auto* group = new QActionGroup(owner);
+  for (QAction* action : actions) group->addAction(action);
 }
 
 }  // namespace
@@ -55,6 +68,22 @@ WindowActions CreateWindowActions(QObject* owner) {
   a.reverse = Make(owner, "&Rückwärts");
   a.faster = Make(owner, "Sc&hneller 10%");
   a.slower = Make(owner, "Lan&gsamer 10%");
+  a.chooseImage = Make(owner, "&Bild...");
+  a.songCover = Make(owner, "&Cover des Liedes");
+  a.noImage = Make(owner, "&Kein Bild");
+  a.imageFills = Checkable(Make(owner, "Bild &füllt das Video"), true);
+  a.imageWhole = Checkable(Make(owner, "&Ganzes Bild zeigen"), false);
+  OneOf(owner, {a.imageFills, a.imageWhole});
+  a.chooseLyrics = Make(owner, "&Liedtext...");
+  a.noLyrics = Make(owner, "Liedtext &entfernen");
+  a.textColour = Make(owner, "&Textfarbe...");
+  a.formatColour = Make(owner, "Farbe &wie das Format");
+  a.placeTop = Checkable(Make(owner, "Text &oben"), false);
+  a.placeMiddle = Checkable(Make(owner, "Text in der &Mitte"), false);
+  a.placeBottom = Checkable(Make(owner, "Text &unten"), false);
+  a.formatPlace = Checkable(Make(owner, "&Platz wie das Format"), true);
+  OneOf(owner, {a.placeTop, a.placeMiddle, a.placeBottom, a.formatPlace});
+  a.sixtyFrames = Checkable(Make(owner, "&60 Bilder je Sekunde (MP4, WebM)"), false);
   a.about = Make(owner, "&Über das Programm...", QKeySequence::HelpContents);
   a.play = Make(owner, "PLAY");
   a.stop = Make(owner, "STOP");

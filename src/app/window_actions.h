@@ -56,6 +56,21 @@ struct WindowActions {
   QAction* reverse = nullptr;
   QAction* faster = nullptr;
   QAction* slower = nullptr;
+  // Bild: what the picture shows besides the circles
+  QAction* chooseImage = nullptr;    // "Bild...": a picture behind the circles
+  QAction* songCover = nullptr;      // the song's own cover
+  QAction* noImage = nullptr;
+  QAction* imageFills = nullptr;     // checkable, one of two: the picture fills the frame
+  QAction* imageWhole = nullptr;     // or shows whole, on a blurred copy
+  QAction* chooseLyrics = nullptr;   // "Liedtext...": LRC or SRT
+  QAction* noLyrics = nullptr;
+  QAction* textColour = nullptr;     // "Textfarbe..."
+  QAction* formatColour = nullptr;   // the format's own colour again
+  QAction* placeTop = nullptr;       // checkable, one of four
+  QAction* placeMiddle = nullptr;
+  QAction* placeBottom = nullptr;
+  QAction* formatPlace = nullptr;
+  QAction* sixtyFrames = nullptr;    // checkable: 60 pictures a second for MP4 and WebM
   // Hilfe
   QAction* about = nullptr;
   // Only buttons

@@ -44,7 +44,13 @@ class WorkerRunHost final : public RunHost {
   void SetText(const QString& text);
   void SetFont(const QFont& font);
   void SetLoop(bool loop) { loop_.store(loop); }
+  // Run on the worker before each block: the place to take a new look of
+  // the picture in between pictures. Set before the run starts.
+  void SetBeforeBlock(std::function<void()> beforeBlock) { beforeBlock_ = std::move(beforeBlock); }
 
+  void BeforeBlock() override {
+    if (beforeBlock_) beforeBlock_();
+  }
   const AudioDocument& Document() const override { return live_ ? *live_ : snapshot_; }
   std::mutex* DocumentLock() override { return lock_; }
   FrameRange RunRange() const override { return range_; }
@@ -69,6 +75,7 @@ class WorkerRunHost final : public RunHost {
   std::atomic<bool> loop_;
   std::function<void(const QImage&)> showPicture_;
   std::function<void(std::int64_t)> moveCursor_;
+  std::function<void()> beforeBlock_;
   std::atomic<bool> pictureOnItsWay_{false};
   std::atomic<bool> cursorOnItsWay_{false};
 };

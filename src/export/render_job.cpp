@@ -198,20 +198,9 @@ RenderResult SetUpSong(const RenderRequest& request, RenderObserver& observer, S
   QString text = request.text;
   if (text.isEmpty() && request.textFromTags) text = QString::fromUtf8(kTagLineTemplate);
   setup.text = QString::fromStdString(ExpandTextTemplate(text.toStdString(), read.tags));
-  TextLook& look = setup.look;
-  look = DefaultTextLook(request.preset);
-  if (request.textColour) {
-    look.cell = false;
-    look.colour = *request.textColour;
-  }
-  if (request.textPlace) {
-    look.cell = look.cell && *request.textPlace == TextLook::Place::Middle;
-    look.place = *request.textPlace;
-  } else if (setup.lyrics && !look.cell) {
-    look.place = TextLook::Place::Top;  // the lyrics take the lower third
-  }
-  look.subtext = QString::fromStdString(ExpandTextTemplate(request.subtext.toStdString(), read.tags));
-  if (!look.subtext.isEmpty()) look.cell = false;
+  setup.look = ChosenTextLook(
+      request.preset, {request.textColour, request.textPlace, setup.lyrics.has_value(),
+                       QString::fromStdString(ExpandTextTemplate(request.subtext.toStdString(), read.tags))});
   return read;
 }
 

@@ -76,6 +76,7 @@ struct RunCursor {
   double playPos;
   std::vector<std::int16_t> block = std::vector<std::int16_t>(kBlockSamples + 1);
   std::int32_t frameCount = 0;
+  std::int32_t rate = 0;  // of the sound as the last block found it
 
   explicit RunCursor(const RunHost& host) : range(host.RunRange()), playPos(range.start) {}
 
@@ -87,6 +88,7 @@ struct RunCursor {
     if (std::mutex* lock = host.DocumentLock()) held = std::unique_lock<std::mutex>(*lock);
     const AudioDocument& doc = host.Document();
     frameCount = PlayableFrames(doc);
+    rate = doc.SampleRate;
     const std::int64_t last = FillBlock(doc, range, playPos, block.data());
     if (held) held.unlock();
     host.MoveCursor(last);
@@ -261,7 +263,10 @@ std::int64_t RunBlocks(RunHost& host, SoundDevice& device, FrameRenderer& render
   RunCursor run(host);
   StartSilent(device);
   std::int64_t blocks = 0;
+  double heardPos = run.playPos;  // where the block the next picture shows starts
   do {
+    renderer.SetSongTime(run.rate > 0 ? heardPos / run.rate : 0.0);
+    heardPos = run.playPos;
     run.Next(host);
     // The card plays the block a lap after it is queued, when the picture
     // drawn from the previous block's sound has been seen: in step.

@@ -42,6 +42,23 @@ TextLook DefaultTextLook(DiscPreset preset) {
   return look;
 }
 
+TextLook ChosenTextLook(DiscPreset preset, const TextChoice& choice) {
+  TextLook look = DefaultTextLook(preset);
+  if (choice.colour) {
+    look.cell = false;
+    look.colour = *choice.colour;
+  }
+  if (choice.place) {
+    look.cell = look.cell && *choice.place == TextLook::Place::Middle;
+    look.place = *choice.place;
+  } else if (choice.lyrics && !look.cell) {
+    look.place = TextLook::Place::Top;  // the lyrics take the lower third
+  }
+  look.subtext = choice.subtext;
+  if (!look.subtext.isEmpty()) look.cell = false;
+  return look;
+}
+
 std::optional<TextLook::Place> ParseTextPlace(const QString& word) {
   const QString w = word.trimmed().toLower();
   if (w == QLatin1String("oben") || w == QLatin1String("top")) return TextLook::Place::Top;

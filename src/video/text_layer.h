@@ -41,6 +41,19 @@ struct TextLook {
 // 20 % at the bottom free.
 TextLook DefaultTextLook(DiscPreset preset);
 
+// What the user chose for the text beyond the preset's look; unset: the
+// preset's.
+struct TextChoice {
+  std::optional<QColor> colour;
+  std::optional<TextLook::Place> place;
+  bool lyrics = false;  // lyrics take the lower third: the title goes to the top
+  QString subtext;      // filled in already
+};
+
+// The preset's look with the user's choices. A colour, a place other than
+// the middle, or a second line turns the discs' cell into the overlay.
+TextLook ChosenTextLook(DiscPreset preset, const TextChoice& choice);
+
 // "oben", "mitte", "unten" (and "top", "middle", "bottom"); empty when the
 // word is none of them.
 std::optional<TextLook::Place> ParseTextPlace(const QString& word);

@@ -48,6 +48,8 @@ TEST_F(WindowLayout, ButtonsStandWhereTheyShouldAndAreTheirCommandsActions) {
       {"Zur Auswahl zurechtschneiden", {8, 72, 201, 25}, &W::cropToSelection},
       {"Die Auswahl wegschneiden", {216, 72, 201, 25}, &W::cutSelection},
       {"Sampleformat ändern...", {424, 72, 153, 25}, &W::changeSampleFormat},
+      {"Bild...", {366, 62, 60, 25}, &W::chooseImage},
+      {"Liedtext...", {430, 62, 80, 25}, &W::chooseLyrics},
   };
   QList<QPushButton*> all = form->findChildren<QPushButton*>();
   all.removeIf([&](QPushButton* p) { return p->window() != form.get(); });  // the dialogs' own
@@ -140,8 +142,8 @@ TEST_F(WindowLayout, MenusHoldTheirEntriesInOrder) {
     EXPECT_FALSE(letters.join(' ').contains(QStringLiteral("none"))) << letters.join(' ').toStdString();
   }
   const QStringList letters = AcceleratorLetters(form->menuBar()->actions());
-  EXPECT_EQ(letters, (QStringList{"d", "b", "a", "w", "e", "h"}));
-  ASSERT_EQ(titles, (QStringList{"Datei", "Bearbeiten", "Ansicht", "Wiedergabe", "Effekte", "Hilfe"}));
+  EXPECT_EQ(letters, (QStringList{"d", "b", "a", "w", "e", "i", "h"}));
+  ASSERT_EQ(titles, (QStringList{"Datei", "Bearbeiten", "Ansicht", "Wiedergabe", "Effekte", "Bild", "Hilfe"}));
   EXPECT_EQ(entries[0], (QStringList{"Öffnen...", "Zuletzt geöffnet", "Speichern als WAV...", "Speichern als Video...",
                                      "Speichern als Disc-Abbild...", "-", "Von Musik-CD einlesen...", "-",
                                      "Beenden"}));
@@ -154,7 +156,11 @@ TEST_F(WindowLayout, MenusHoldTheirEntriesInOrder) {
             (QStringList{"Echo...", "Weich einblenden", "Weich ausblenden",
                          "Ende auf Anfang überblenden", "-", "Maximale Lautstärke", "Lauter 10%",
                          "Leiser 10%", "-", "Rückwärts", "-", "Schneller 10%", "Langsamer 10%"}));
-  EXPECT_EQ(entries[5], (QStringList{"Über das Programm..."}));
+  EXPECT_EQ(entries[5], (QStringList{"Bild...", "Cover des Liedes", "Kein Bild", "-", "Bild füllt das Video",
+                                     "Ganzes Bild zeigen", "-", "Liedtext...", "Liedtext entfernen", "-",
+                                     "Textfarbe...", "Farbe wie das Format", "-", "Text oben", "Text in der Mitte",
+                                     "Text unten", "Platz wie das Format", "-", "60 Bilder je Sekunde (MP4, WebM)"}));
+  EXPECT_EQ(entries[6], (QStringList{"Über das Programm..."}));
 }
 
 TEST_F(WindowLayout, OnlyCommandsTheProgramCanCarryOutAreEnabled) {

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QTest>
 #include <QTimer>
 
@@ -52,8 +53,9 @@ TEST_F(WindowPlayback, PlayRunsToTheEndAndLeavesTheWindowAtRest) {
   // 22050 frames at half speed fill 17 blocks (the last one barely); the
   // card hears a lap of silence, then every block, none cut off.
   EXPECT_EQ(sound->Played().size(), 18u * 11024);
-  EXPECT_EQ(form->Preview().Picture().size(), QSize(400, 400));
-  EXPECT_EQ(form->Preview().PictureSize(), QSize(400, 400));
+  // The picture is the frame of the format chosen: DVD, PAL.
+  EXPECT_EQ(form->Preview().Picture().size(), QSize(720, 576));
+  EXPECT_EQ(form->Preview().PictureSize(), QSize(720, 576));
   // The cursor moves right, block by block.
   ASSERT_GE(cursor.size(), 3u);
   EXPECT_LT(cursor[1], cursor[2]);
@@ -217,6 +219,40 @@ TEST_F(WindowPlayback, TheWholePictureShowsScaledAndInAWindowOfItsOwn) {
   window->close();
   form->Preview().Show(picture);  // pictures go on arriving; nothing breaks
   EXPECT_FALSE(window->isVisible());
+}
+
+// The preview is the chosen format's frame: a still of the marks' place
+// when nothing plays, drawn again as the picture's settings change, and the
+// same frame during playback.
+TEST_F(WindowPlayback, ThePreviewShowsTheChosenFormatAndFollowsThePictureSettings) {
+  OpenThroughCommand(WriteRamp("a.wav", 22050));
+  form->Format().SetPreset(DiscPreset::Mp4Square);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form->Preview().Picture().size() == QSize(1080, 1080); }));
+  const QImage plain = form->Preview().Picture();
+  // A red picture behind the circles: the corners turn dark red.
+  QImage red(64, 64, QImage::Format_RGB32);
+  red.fill(qRgb(220, 20, 20));
+  ASSERT_TRUE(red.save(Path("rot.png")));
+  prompts.fileNames.push_back(Path("rot.png"));
+  Trigger(A().chooseImage);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return QColor(form->Preview().Picture().pixel(3, 3)).red() > 80; }));
+  // A picture that cannot be read is said, and the one chosen stays.
+  prompts.fileNames.push_back(Path("fehlt.png"));
+  Trigger(A().chooseImage);
+  ASSERT_EQ(prompts.errors.size(), 1);
+  EXPECT_EQ(prompts.errors.first(), QStringLiteral("Das Bild „fehlt.png“ gibt es nicht."));
+  EXPECT_EQ(form->Picture().ImageName(), QStringLiteral("rot.png"));
+  prompts.errors.clear();
+  // The second line shows as it is typed.
+  const QImage before = form->Preview().Picture();
+  form->Picture().subtextField->setText(QStringLiteral("Zweite Zeile"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form->Preview().Picture() != before; }));
+  EXPECT_NE(form->Preview().Picture(), plain);
+
+  form->Picture().loopBox->setChecked(false);
+  Trigger(A().play);
+  EXPECT_EQ(form->Preview().Picture().size(), QSize(1080, 1080));
+  EXPECT_TRUE(prompts.errors.isEmpty());
 }
 
 }  // namespace

@@ -32,6 +32,13 @@ std::optional<QFont> ScriptedPrompts::AskFont(QWidget*, const QFont& initial) {
   return font;
 }
 
+std::optional<QColor> ScriptedPrompts::AskColour(QWidget*, const QColor&) {
+  if (colours.empty()) return std::nullopt;
+  std::optional<QColor> colour = colours.front();
+  colours.pop_front();
+  return colour;
+}
+
 SaveChangesAnswer ScriptedPrompts::AskSaveChanges(QWidget*, const QString& question) {
   saveQuestions << question;
   if (saveChanges.empty()) return SaveChangesAnswer::Cancel;

@@ -18,6 +18,7 @@ class ScriptedPrompts final : public UserPrompts {
   std::deque<std::optional<QString>> fileNames;
   // Answers for the next font dialogs; std::nullopt (or none left) cancels.
   std::deque<std::optional<QFont>> fonts;
+  std::deque<std::optional<QColor>> colours;
   // What happens to the next modal dialogs; an empty queue accepts them.
   std::deque<std::function<int(QDialog&)>> dialogs;
 
@@ -37,6 +38,7 @@ class ScriptedPrompts final : public UserPrompts {
   void ShowError(QWidget* parent, const QString& text) override;
   void ShowMessage(QWidget* parent, const QString& text) override;
   std::optional<QFont> AskFont(QWidget* parent, const QFont& initial) override;
+  std::optional<QColor> AskColour(QWidget* parent, const QColor& initial) override;
   SaveChangesAnswer AskSaveChanges(QWidget* parent, const QString& question) override;
   int RunModal(QDialog& dialog) override;
 
