@@ -39,9 +39,19 @@ bool EditController::Apply(EditCommand command, Then then, const EditArguments& 
   SoundSession& session = context_.session;
   if (session.held) return false;
   bool done = false;
+  const FrameRange marks = RangeFromMarks(session.doc);
+  const std::int32_t rate = session.doc.SampleRate;
   {
     const std::lock_guard lock(session.lock);  // a playing run takes the edit at its next block
     done = PerformEdit(session.history, session.doc, view_.CurrentView(), command, arguments);
+  }
+  if (done) {
+    const SongTimeline moved = Moved(command, marks, rate);
+    timelines_.resize(++timelineAt_);
+    timelines_.push_back(moved);
+    if (command == EditCommand::Crop || command == EditCommand::Cut || command == EditCommand::Faster ||
+        command == EditCommand::Slower)
+      emit TimelineChanged(moved);
   }
   switch (then) {
     case Then::Redraw: view_.Redraw(); break;
@@ -107,11 +117,32 @@ void EditController::Step(bool undo) {
                 : session.history.Redo(session.doc, view_.CurrentView());
   }
   if (view) view_.ShowView(*view);
+  if (view && (undo ? timelineAt_ > 0 : timelineAt_ + 1 < timelines_.size())) {
+    timelineAt_ += undo ? -1 : 1;
+    emit TimelineChanged(timelines_[timelineAt_]);
+  }
   if (session.doc.SampleRate != rate) context_.status.ShowText(SampleRateText(session.doc.SampleRate));
   emit StateChanged();
 }
 
+SongTimeline EditController::Moved(EditCommand command, FrameRange marks, std::int32_t rateBefore) const {
+  SongTimeline timeline = timelines_[timelineAt_];
+  const double rate = rateBefore > 0 ? rateBefore : 1;
+  switch (command) {
+    case EditCommand::Crop: timeline.Keep(marks.start / rate, marks.end / rate); break;
+    case EditCommand::Cut: timeline.Remove(marks.start / rate, marks.end / rate); break;
+    case EditCommand::Faster:
+    case EditCommand::Slower:
+      if (context_.session.doc.SampleRate > 0) timeline.Stretch(rate / context_.session.doc.SampleRate);
+      break;
+    default: break;
+  }
+  return timeline;
+}
+
 void EditController::StartHistory(const QString& soundName) {
+  timelines_.assign(1, SongTimeline{});
+  timelineAt_ = 0;
   context_.session.history.Clear();
   context_.session.name = soundName;
   emit StateChanged();

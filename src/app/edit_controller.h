@@ -7,9 +7,12 @@
 // sound is held by an export or a read.
 
 #include <QObject>
+#include <vector>
 #include <optional>
 
 #include "app/window_context.h"
+#include "lyrics/song_timeline.h"
+#include "playback/run.h"
 #include "history/edit_commands.h"
 
 namespace sonavix {
@@ -49,6 +52,9 @@ class EditController final : public QObject {
  signals:
   // The sound, its history or its name changed.
   void StateChanged();
+  // A crop, a cut or a speed change moved the song's times in the sound
+  // (or an undo or redo of one): the lyrics follow.
+  void TimelineChanged(const SongTimeline& timeline);
 
  private:
   // How the view follows a command: the changed part drawn again, the
@@ -58,8 +64,14 @@ class EditController final : public QObject {
   void ApplyOverSeconds(EditCommand command, double preset, Then then);
   std::optional<double> AskSeconds(double preset);
   void Step(bool undo);
+  // The timeline after `command` has changed the sound.
+  SongTimeline Moved(EditCommand command, FrameRange marks, std::int32_t rateBefore) const;
 
   WindowContext context_;
+  // A timeline for each step of the history and one for now: undo and redo
+  // move along them as along the steps.
+  std::vector<SongTimeline> timelines_{SongTimeline{}};
+  std::size_t timelineAt_ = 0;
   const Forms& forms_;
   WaveformView& view_;
 };

@@ -137,6 +137,7 @@ void MainWindow::BindCommands() {
   // the marks or the picture change.
   const auto still = [this] { playback_->ShowStill(); };
   connect(view_, &WaveformView::MarksChanged, this, still);
+  connect(editing_, &EditController::TimelineChanged, picture_, &PictureSettings::SetTimeline);
   connect(editing_, &EditController::StateChanged, this, still);
   connect(import_, &ImportController::StateChanged, this, still);
   playback_->ShowStill();

@@ -96,8 +96,10 @@ void PictureSettings::SetImage(const QImage& image, const QString& name, bool so
 
 void PictureSettings::SetSong(const QString& file) {
   songFile_ = file;
+  songLyrics_.reset();
   lyrics_.reset();
   lyricsName_.clear();
+  timeline_ = {};
   if (imageIsCover_) {
     image_ = SongCover();
     imageIsCover_ = !image_.isNull();
@@ -123,8 +125,15 @@ QImage PictureSettings::SongCover() const {
 }
 
 void PictureSettings::SetLyrics(std::shared_ptr<const Lyrics> lyrics, const QString& name) {
-  lyrics_ = std::move(lyrics);
-  lyricsName_ = lyrics_ ? name : QString();
+  songLyrics_ = std::move(lyrics);
+  lyricsName_ = songLyrics_ ? name : QString();
+  SetTimeline(timeline_);
+}
+
+void PictureSettings::SetTimeline(const SongTimeline& timeline) {
+  timeline_ = timeline;
+  lyrics_ = songLyrics_ && !timeline_.Unchanged() ? std::make_shared<const Lyrics>(MoveLyrics(*songLyrics_, timeline_))
+                                                  : songLyrics_;
   emit Changed();
 }
 

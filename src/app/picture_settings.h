@@ -18,6 +18,7 @@
 #include "app/worker_run_host.h"
 #include "document/sound_tags.h"
 #include "lyrics/lyrics.h"
+#include "lyrics/song_timeline.h"
 #include "video/backdrop.h"
 #include "video/media_writer.h"
 #include "video/text_layer.h"
@@ -78,8 +79,11 @@ class PictureSettings final : public QObject {
   ImageFit Fit() const { return fit_; }
   // The song's own cover from its tags, or one beside its file; null: none.
   QImage SongCover() const;
-  // Timed lyrics (null: none), shared with the runs that show them.
+  // Timed lyrics (null: none) as timed to the song; SongLyrics() gives them
+  // as they fall in the sound now, shared with the runs that show them.
   void SetLyrics(std::shared_ptr<const Lyrics> lyrics, const QString& name);
+  // Where the song's times stand after the edits (crops, cuts, speed).
+  void SetTimeline(const SongTimeline& timeline);
   const std::shared_ptr<const Lyrics>& SongLyrics() const { return lyrics_; }
   const QString& LyricsName() const { return lyricsName_; }
   // 30 or 60 pictures a second for the web formats.
@@ -119,7 +123,9 @@ class PictureSettings final : public QObject {
   QString imageName_;
   bool imageIsCover_ = false;
   ImageFit fit_ = ImageFit::Cover;
-  std::shared_ptr<const Lyrics> lyrics_;
+  std::shared_ptr<const Lyrics> songLyrics_;  // as read
+  std::shared_ptr<const Lyrics> lyrics_;      // moved through the timeline
+  SongTimeline timeline_;
   QString lyricsName_;
   int webRate_ = 30;
   QString songFile_;

@@ -3,8 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QSpinBox>
+#include <cmath>
 
+#include "app/picture_settings.h"
 #include "app/zoom_spin_edit.h"
 #include "app/seconds_dialog.h"
 #include "app/sample_format_dialog.h"
@@ -32,6 +35,42 @@ TEST_F(WindowEffects, CropKeepsASelectionMadeRightToLeftAndShowsTheWholeRest) {
   Trigger(A().cutSelection);
   EXPECT_EQ(doc.SampleCount(), 30'000);
   EXPECT_EQ(form->View().DrawCount(), paints);
+}
+
+// Lyrics are timed to the song: a cut and a speed change move them, undo
+// and redo move them back and forth.
+TEST_F(WindowEffects, LyricsFollowCutsAndSpeedChangesAndTheirUndo) {
+  OpenThroughCommand(WriteRamp("a.wav", 4 * 22050));
+  QFile lrc(Path("a.lrc"));
+  ASSERT_TRUE(lrc.open(QIODevice::WriteOnly));
+  lrc.write("[00:00.50]weg\n[00:01.00]eins\n[00:02.00]zwei\n[00:03.00]drei\n");
+  lrc.close();
+  prompts.fileNames.push_back(Path("a.lrc"));
+  Trigger(A().chooseLyrics);
+  const auto starts = [&] {
+    std::vector<double> times;
+    for (const LyricLine& line : form->Picture().SongLyrics()->lines) times.push_back(std::round(line.start * 1000) / 1000);
+    return times;
+  };
+  ASSERT_EQ(starts(), (std::vector<double>{0.5, 1, 2, 3}));
+  AudioDocument& doc = form->Document();
+  doc.SelStart = 0;
+  doc.SelEnd = 22050;
+  Trigger(A().cutSelection);
+  EXPECT_EQ(starts(), (std::vector<double>{0, 1, 2}));
+  Trigger(A().faster);
+  EXPECT_EQ(starts(), (std::vector<double>{0, 0.909, 1.818}));
+  Trigger(A().undo);
+  EXPECT_EQ(starts(), (std::vector<double>{0, 1, 2}));
+  Trigger(A().undo);
+  EXPECT_EQ(starts(), (std::vector<double>{0.5, 1, 2, 3}));
+  Trigger(A().redo);
+  EXPECT_EQ(starts(), (std::vector<double>{0, 1, 2}));
+  // A crop keeps what lies in the selection, from its start.
+  doc.SelStart = 22050;
+  doc.SelEnd = 2 * 22050 + 100;
+  Trigger(A().cropToSelection);
+  EXPECT_EQ(starts(), (std::vector<double>{0, 1}));
 }
 
 TEST_F(WindowEffects, VolumeWorksOnTheSelectionAndKeepsIt) {
