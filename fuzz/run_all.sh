@@ -16,6 +16,7 @@ targets=(
   "command_line_fuzz cli"
   "audio_decoder_fuzz audio"
   "lyrics_fuzz lyrics"
+  "sylt_fuzz sylt"
 )
 
 for entry in "${targets[@]}"; do

@@ -1,9 +1,13 @@
 #include "import/tag_reader.h"
 
 #include <cctype>
+#include <cstdio>
 #include <initializer_list>
+#include <vector>
 
 #include "import/ffmpeg_handles.h"
+#include "lyrics/id3_sylt.h"
+#include "lyrics/lyrics.h"
 
 namespace sonavix {
 
@@ -106,10 +110,42 @@ SoundTags TagsOf(const AVFormatContext& input) {
   return tags;
 }
 
+namespace {
+
+// Tags larger than this are not searched for synchronised lyrics.
+constexpr std::size_t kLargestTag = 64u << 20;
+
+// The LRC text of an ID3v2 tag's SYLT frame at the file's start; empty
+// without one.
+std::string SyncedLyricsOf(const std::string& path) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return {};
+  std::vector<std::uint8_t> tag(10);
+  std::string lrc;
+  if (std::fread(tag.data(), 1, tag.size(), file) == tag.size()) {
+    const std::size_t size = Id3TagSize(tag);
+    if (size > tag.size() && size <= kLargestTag) {
+      tag.resize(size);
+      const std::size_t rest = std::fread(tag.data() + 10, 1, size - 10, file);
+      tag.resize(10 + rest);
+      lrc = SyltAsLrc(tag);
+    }
+  }
+  std::fclose(file);
+  return lrc;
+}
+
+}  // namespace
+
 SoundTags ReadSoundTags(const std::string& path) {
   int error = 0;
   const import::AvPtr<AVFormatContext> input = import::OpenInput(path, error);
-  return input ? TagsOf(*input) : SoundTags{};
+  if (!input) return {};
+  SoundTags tags = TagsOf(*input);
+  // Lyrics without times give way to the synchronised ones.
+  if (ParseLyrics(tags.lyrics).lines.empty())
+    if (std::string synced = SyncedLyricsOf(path); !synced.empty()) tags.lyrics = std::move(synced);
+  return tags;
 }
 
 }  // namespace sonavix

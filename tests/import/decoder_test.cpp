@@ -18,6 +18,7 @@
 
 #include "import/format_samples.h"
 #include "import/sample_conversion.h"
+#include "lyrics/lyrics.h"
 #include "texts/import_texts.h"
 
 namespace sonavix {
@@ -202,6 +203,44 @@ TEST_F(Decoder, WhatCannotBeReadIsRefusedInWordsAndAShortFileIsReadToItsEnd) {
   EXPECT_EQ(warned.rfind("Die Datei endet früher als angegeben: nur ", 0), 0u) << warned;
   EXPECT_GT(half->block.size, 4 * 44100 / 4);
   EXPECT_LT(half->block.size, 4 * 44100 * 2);
+}
+
+// An ID3v2 tag with one SYLT frame: entries of UTF-8 text and times in
+// milliseconds; `unsync` as a v2.3 writer stores it (a zero after each 0xFF).
+std::string SyltTag(int version, const std::vector<std::pair<std::string, std::uint32_t>>& entries, bool unsync) {
+  std::string data = std::string("\x03" "deu\x02\x01", 6) + std::string(1, '\0');
+  for (const auto& [text, ms] : entries)
+    data += text + std::string(1, '\0') + std::string{char(ms >> 24), char(ms >> 16), char(ms >> 8), char(ms)};
+  const auto size = [version](std::size_t n, bool safe) {
+    return safe ? std::string{char(n >> 21 & 0x7F), char(n >> 14 & 0x7F), char(n >> 7 & 0x7F), char(n & 0x7F)}
+                : std::string{char(n >> 24), char(n >> 16), char(n >> 8), char(n)};
+  };
+  std::string body = "SYLT" + size(data.size(), version == 4) + std::string(2, '\0') + data;
+  if (unsync)
+    for (std::size_t i = 0; i < body.size(); ++i)
+      if (body[i] == '\xFF') body.insert(++i, 1, '\0');
+  return "ID3" + std::string{char(version), 0, char(unsync ? 0x80 : 0)} + size(body.size(), true) + body;
+}
+
+TEST_F(Decoder, SynchronisedLyricsInAnId3TagAreReadAsTimedLines) {
+  ASSERT_TRUE(Make("-i '" + Path("base.wav") + "' -t 2 -write_id3v2 0", "bare.mp3"));
+  std::ifstream bare(Path("bare.mp3"), std::ios::binary);
+  const std::string sound((std::istreambuf_iterator<char>(bare)), {});
+  const struct {
+    int version;
+    bool unsync;
+    std::vector<std::pair<std::string, std::uint32_t>> entries;
+    const char* lrc;
+  } cases[] = {
+      {3, true, {{"Erste Zeile", 1500}, {"Zweite \xC3\xBF", 0xFF00}}, "[00:01.50]Erste Zeile\n[01:05.28]Zweite \xC3\xBF\n"},
+      {4, false, {{"\nDie ", 1000}, {"Nacht", 1400}, {"\nf\xC3\xA4llt", 2500}},
+       "[00:01.00]<00:01.00>Die <00:01.40>Nacht\n[00:02.50]<00:02.50>f\xC3\xA4llt\n"},
+  };
+  for (const auto& c : cases) {
+    std::ofstream(Path("sylt.mp3"), std::ios::binary) << SyltTag(c.version, c.entries, c.unsync) << sound;
+    EXPECT_EQ(FfmpegAudioDecoder().ReadTags(Path("sylt.mp3")).lyrics, c.lrc) << c.version;
+  }
+  EXPECT_EQ(ParseLyrics(cases[1].lrc).lines[0].words.size(), 2u);
 }
 
 }  // namespace
