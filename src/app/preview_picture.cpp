@@ -82,13 +82,15 @@ QImage DrawStill(const AudioDocument& doc, std::int64_t frame, const PreviewLook
   const double rate = doc.SampleRate >= kLowestPlayableRate ? doc.SampleRate : double(kStreamRate);
   const double step = rate / kStreamRate;
   const int warmUp = kStreamRate / kBlockFrames;  // a second of pictures
-  double position = double(frame) - warmUp * kBlockFrames * step;
+  // Near the start there is no second before: the web videos warm their
+  // first picture up over the song's first seconds, and so does the still.
+  double position = std::max(double(frame) - warmUp * kBlockFrames * step, 0.0);
   const FrameRange range{0, doc.FrameCount()};
   std::vector<std::int16_t> block(kBlockSamples + 1);
   RandomGenerator colours;  // the same colours for every still
   const QFont drawn = PreviewFont(font, look.scale);
   for (int i = 0; i < warmUp; ++i) {
-    renderer.SetSongTime(std::max(position, 0.0) / rate);
+    renderer.SetSongTime(i + 1 == warmUp ? double(frame) / rate : position / rate);
     FillBlock(doc, range, position, block.data());
     renderer.Analyse(block.data());
     renderer.Draw(text, drawn, colours);
