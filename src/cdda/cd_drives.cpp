@@ -7,6 +7,8 @@
 #include <cstring>
 #include <memory>
 
+#include "cdda/read_messages.h"
+
 namespace sonavix::cdda {
 
 namespace {
@@ -82,15 +84,12 @@ void ProbeTargets(ScsiGenericLayer& layer, int adapterCount, CompletionEvent& ev
 
 void FindScsiGenericDrives(ScsiGenericLoader& loader, CDDriveList& list, const MessageLine& write) {
   const auto layer = loader.Load();
-  if (!layer) {
-    write("Konnte ASPI Layer nicht laden...");
-    return;
-  }
+  if (!layer) return;  // no /dev/sg* at all
   const std::uint32_t info = layer->GetASPI32SupportInfo();
   const auto status = static_cast<std::uint8_t>(info >> 8);
   const int adapterCount = static_cast<int>(info & 0xFF);
   if (status != SS_COMP && status != SS_NO_ADAPTERS) {
-    write("Konnte ASPI Layer nicht initialisieren...");
+    write(kGenericUnusable);
     return;
   }
   const auto event = layer->CreateEvent();
@@ -116,6 +115,12 @@ CDDriveList FindAllCDDrives(PassThroughTransport& passThrough, ScsiGenericLoader
   if (list.CDDriveCount > 0) return list;
   list.UseSPTI = false;
   FindScsiGenericDrives(generic, list, write);
+  if (list.CDDriveCount > 0) return list;
+  // None: say why, and what to do when it is a question of permission.
+  std::vector<std::string> denied = passThrough.DeniedDevices();
+  for (const std::string& path : generic.DeniedDevices()) denied.push_back(path);
+  list.Absent = denied.empty() ? kNoCdDrive : NoAccessLine(denied);
+  write(list.Absent);
   return list;
 }
 

@@ -27,6 +27,9 @@ struct CDDriveList {
   bool UseSPTI = true;
   int CDDriveCount = 0;
   std::array<CDDrive, kMaxCdDrives> CDDriveTable;
+  // With no drive: why, in German (none found where it was looked for, or
+  // found but not to be opened by this user).
+  std::string Absent;
   // The list entry for drive i: "sr0: " + name, or the name alone for the
   // SCSI generic layer.
   std::string ListText(int i) const;

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <limits>
 
+#include "cdda/track_checksums.h"
+
 #include "cdda/scsi_commands.h"
 
 namespace sonavix::cdda {
@@ -16,14 +18,6 @@ namespace {
 
 constexpr std::size_t kListedGaps = 10;
 constexpr std::int32_t kMaxSize = std::numeric_limits<std::int32_t>::max();
-
-// "m:ss.ff": minutes, seconds and the sector within the second (0 ... 74).
-std::string TrackTime(std::uint32_t sectors) {
-  const std::uint32_t seconds = sectors / kSectorsPerSecond;
-  char text[32];
-  std::snprintf(text, sizeof text, "%u:%02u.%02u", seconds / 60, seconds % 60, sectors % kSectorsPerSecond);
-  return text;
-}
 
 // "1 Sektor" or "12 Sektoren", and the length in seconds with two decimals:
 // "(0,16 s)".
@@ -88,6 +82,17 @@ void CollectedSectors::Grow(std::int32_t needed) {
   SampleBlock bigger = SampleBlock::Allocate(std::max(needed, wanted));
   if (size_ > 0) std::memcpy(bigger.bytes.get(), block_.bytes.get(), static_cast<std::size_t>(size_));
   block_ = std::move(bigger);
+}
+
+std::string TrackTime(std::uint32_t sectors) {
+  const std::uint32_t seconds = sectors / kSectorsPerSecond;
+  char text[32];
+  std::snprintf(text, sizeof text, "%u:%02u.%02u", seconds / 60, seconds % 60, sectors % kSectorsPerSecond);
+  return text;
+}
+
+std::string CollectedSectors::Checksums(bool firstTrack, bool lastTrack) const {
+  return ChecksumLine(block_.bytes.get(), static_cast<std::size_t>(size_), firstTrack, lastTrack);
 }
 
 std::vector<std::string> GapLines(const std::vector<SilencedGap>& gaps, std::uint32_t trackStart) {

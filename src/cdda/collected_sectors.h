@@ -33,6 +33,8 @@ class CollectedSectors {
   // Forgets the sectors from `lba` on, and their gaps.
   void DropFrom(std::uint32_t lba);
   const std::vector<SilencedGap>& Gaps() const { return gaps_; }
+  // The checksums of what was collected (track_checksums.h), for the memo.
+  std::string Checksums(bool firstTrack, bool lastTrack) const;
   SampleBlock Release();
 
  private:
@@ -44,6 +46,9 @@ class CollectedSectors {
   std::uint32_t firstLba_ = 0;
   std::vector<SilencedGap> gaps_;
 };
+
+// "m:ss.ff": minutes, seconds and the sector within the second (0 ... 74).
+std::string TrackTime(std::uint32_t sectors);
 
 // One message line per gap, its place given in the time of the track that
 // starts at `trackStart` (minutes, seconds and sectors: "1:23.45"); after

@@ -78,8 +78,12 @@ class PassThroughTransport {
   virtual ~PassThroughTransport() = default;
   // The CD drives there are, by device name ("sr0", "sr1", ...), in order.
   virtual std::vector<std::string> CdDrives() = 0;
-  // Opens a drive for reading and writing; null when that fails.
+  // Opens a drive for reading and writing; null when that fails (errno
+  // says why).
   virtual std::unique_ptr<PassThroughDrive> Open(const std::string& device) = 0;
+  // The CD block devices the last CdDrives() found but could not open for
+  // want of permission ("/dev/sr0").
+  virtual std::vector<std::string> DeniedDevices() const { return {}; }
 };
 
 // Sends the record; true when it was carried out and the status is good.

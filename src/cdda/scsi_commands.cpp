@@ -161,7 +161,11 @@ std::string PositionText(std::uint32_t lba, const TrackTable& table, std::uint32
     }
   }
   const std::uint32_t base = table[track];
-  const std::uint32_t seconds = lba > base ? (lba - base) / kSectorsPerSecond : 0;
+  return TrackTimeText(static_cast<int>(track), lba > base ? lba - base : 0);
+}
+
+std::string TrackTimeText(int track, std::uint32_t sectors) {
+  const std::uint32_t seconds = sectors / kSectorsPerSecond;
   return "Track no. " + std::to_string(track) + " Time " + TwoDigits(seconds / 3600) + ":" +
          TwoDigits(seconds / 60 % 60) + ":" + TwoDigits(seconds % 60) + " s";
 }

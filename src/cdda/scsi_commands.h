@@ -88,5 +88,7 @@ void KaraokeTransform(std::uint8_t* frames, std::size_t frameCount);
 // that starts at or before `lba` (track 1 when none does), the time counts
 // from that track's start and is never negative.
 std::string PositionText(std::uint32_t lba, const TrackTable& table, std::uint32_t trackCount);
+// The same for `sectors` into track `track`.
+std::string TrackTimeText(int track, std::uint32_t sectors);
 
 }  // namespace sonavix::cdda

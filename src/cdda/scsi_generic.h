@@ -102,6 +102,9 @@ class ScsiGenericLoader {
   virtual ~ScsiGenericLoader() = default;
   // The layer, or null when it is not available on this machine.
   virtual std::unique_ptr<ScsiGenericLayer> Load() = 0;
+  // The SCSI generic nodes the last Load() could not open for want of
+  // permission ("/dev/sg0").
+  virtual std::vector<std::string> DeniedDevices() const { return {}; }
 };
 
 // Where to read about the SCSI generic driver when it is missing.

@@ -8,6 +8,7 @@
 #include <scsi/sg.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <map>
 #include <set>
@@ -64,11 +65,13 @@ int Direction(const SRB_ExecSCSICmd& srb) {
 
 class SgLayer final : public ScsiGenericLayer {
  public:
-  SgLayer(DeviceCalls& calls, const std::vector<std::string>& paths) : calls_(calls) {
+  SgLayer(DeviceCalls& calls, const std::vector<std::string>& paths, std::vector<std::string>& denied)
+      : calls_(calls) {
     std::vector<std::pair<struct sg_scsi_id, int>> found;
     std::set<int> hosts;
     for (const auto& path : paths) {
       const int fd = OpenSg(calls, path);
+      if (fd < 0 && (errno == EACCES || errno == EPERM)) denied.push_back(path);
       if (fd < 0) continue;
       struct sg_scsi_id id{};
       if (calls.Ioctl(fd, SG_GET_SCSI_ID, &id) < 0) {
@@ -164,13 +167,17 @@ class SgLoader final : public ScsiGenericLoader {
   explicit SgLoader(DeviceCalls& calls) : calls_(calls) {}
 
   std::unique_ptr<ScsiGenericLayer> Load() override {
+    denied_.clear();
     const auto paths = SgDevicePaths(calls_);
     if (paths.empty()) return nullptr;
-    return std::make_unique<SgLayer>(calls_, paths);
+    return std::make_unique<SgLayer>(calls_, paths, denied_);
   }
+
+  std::vector<std::string> DeniedDevices() const override { return denied_; }
 
  private:
   DeviceCalls& calls_;
+  std::vector<std::string> denied_;
 };
 
 }  // namespace

@@ -11,6 +11,8 @@
 #include <scsi/sg.h>
 #include <sys/stat.h>
 
+#include <cerrno>
+
 #include <algorithm>
 #include <limits>
 
@@ -26,10 +28,13 @@ constexpr unsigned kDriverStatusMask = 0x07;  // the driver's own error, without
 
 std::string DevicePath(const std::string& name) { return "/dev/" + name; }
 
-bool IsCdDrive(DeviceCalls& calls, const std::string& path) {
+// Whether `path` is a CD drive; `denied` turns true for a block device
+// this user may not open (on Linux an srN block device is a CD drive).
+bool IsCdDrive(DeviceCalls& calls, const std::string& path, bool& denied) {
   struct stat info {};
   if (calls.Stat(path, info) != 0 || !S_ISBLK(info.st_mode)) return false;
   const DeviceDescriptor fd(calls, calls.Open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  denied = !fd.valid() && (errno == EACCES || errno == EPERM);
   return fd.valid() && calls.Ioctl(fd.get(), CDROM_GET_CAPABILITY, nullptr) >= 0;
 }
 
@@ -80,15 +85,23 @@ class SgIoPassThrough final : public PassThroughTransport {
 
   std::vector<std::string> CdDrives() override {
     std::vector<std::string> names;
+    denied_.clear();
     for (int i = 0; i < kMaxBlockDevices; ++i) {
       const std::string name = "sr" + std::to_string(i);
-      if (IsCdDrive(calls_, DevicePath(name))) names.push_back(name);
+      bool denied = false;
+      if (IsCdDrive(calls_, DevicePath(name), denied)) names.push_back(name);
+      if (denied) denied_.push_back(DevicePath(name));
     }
     return names;
   }
 
+  std::vector<std::string> DeniedDevices() const override { return denied_; }
+
   std::unique_ptr<PassThroughDrive> Open(const std::string& device) override {
-    if (device.empty() || device.find('/') != std::string::npos) return nullptr;
+    if (device.empty() || device.find('/') != std::string::npos) {
+      errno = ENOENT;
+      return nullptr;
+    }
     const int fd = calls_.Open(DevicePath(device), O_RDWR | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return nullptr;
     return std::make_unique<SgIoDrive>(calls_, fd);
@@ -96,6 +109,7 @@ class SgIoPassThrough final : public PassThroughTransport {
 
  private:
   DeviceCalls& calls_;
+  std::vector<std::string> denied_;
 };
 
 }  // namespace

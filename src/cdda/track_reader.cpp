@@ -4,12 +4,16 @@
 //
 // What real drives do on the way: a disc just put in is spun up for some
 // seconds, during which the drive answers "becoming ready"; the reader asks
-// again for up to 20 seconds. Without a disc, or when the drive never gets
-// ready, the read ends and the document stays as it was. A request that
-// fails is asked three more times, then its sectors one by one; silence
-// takes the place of the sectors that stay unreadable. A reply may be short
-// with good status: only its whole sectors are taken, and the rest is asked
-// for by the next request.
+// again for up to 20 seconds. Without a disc, without a TOC, or when the
+// drive never gets ready, the read ends and the document stays as it was.
+// A request that fails is asked three more times (not while a run of
+// failures goes on), then its sectors one by one; silence takes the place
+// of the sectors that stay unreadable, and every sector that can be read is
+// kept, however long the unreadable run. A reply may be short with good
+// status: only its whole sectors are taken, and the rest is asked for by
+// the next request. The last audio track of an Enhanced CD ends with its
+// session (sessions.h). A verified read reads every request twice and
+// again until two reads agree.
 
 #include "cdda/track_reader.h"
 
@@ -17,6 +21,8 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cerrno>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <thread>
@@ -24,6 +30,9 @@
 #include "cdda/cd_text.h"
 #include "cdda/collected_sectors.h"
 #include "cdda/drive_channel.h"
+#include "cdda/read_messages.h"
+#include "cdda/sessions.h"
+#include "cdda/track_checksums.h"
 
 namespace sonavix::cdda {
 
@@ -31,7 +40,9 @@ namespace {
 
 constexpr std::uint32_t kTocTimeoutSeconds = 2;
 constexpr std::uint32_t kReadTimeoutSeconds = 200;
-// Eleven requests in a row that leave sectors unread end the read.
+// After this many requests in a row that left sectors unread, a failing
+// request is no longer asked again whole: its sectors are tried one by one
+// at once.
 constexpr int kMaxConsecutiveFailures = 10;
 // A failed request is asked this many more times before its sectors are
 // read one by one.
@@ -45,46 +56,7 @@ constexpr SoundFormat kCdAudioFormat{44100, true, true};
 // 0, which is all that is read, comes first).
 constexpr std::uint16_t kCdTextBytes = static_cast<std::uint16_t>(kRequestBytes);
 
-constexpr const char* kNoDrive = "Kein Laufwerk ausgewählt...";
-constexpr const char* kNoPassThrough = "Kein Laufwerkszugriff über SPTI möglich...";
-constexpr const char* kTocUnreadable = "Konnte TOC nicht lesen...";
-constexpr const char* kTocRead = "TOC eingelesen...";
-constexpr const char* kInvalidTrack = "Ungültige Track-Nummer...";
-constexpr const char* kStart = "Starte Ripping...";
-constexpr const char* kDone = "Ripping beendet...";
-constexpr const char* kLayerNotInitialised = "Konnte ASPI Layer nicht initialisieren...";
-constexpr const char* kNoEvent = "Fehler beim Ausführen des SCSI Kommandos...";
-constexpr const char* kBecomingReady = "Laufwerk wird bereit, warte...";
-constexpr const char* kNeverReady = "Laufwerk ist nach 20 Sekunden noch nicht bereit...";
-constexpr const char* kNoDisc = "Keine CD im Laufwerk. Bitte legen Sie eine Audio-CD ein...";
-
-std::string LayerMissingLine() {
-  return std::string("Konnte ASPI Layer nicht laden. Downloaden Sie den ASPI-Treiber von ") +
-         kScsiGenericDriverAddress + "!";
-}
-
-std::string DataTrackLine(int track) {
-  return "Track " + std::to_string(track) +
-         " ist ein Datentrack und keine Musik. Bitte wählen Sie einen Audio-Track...";
-}
-
-std::string ShortReplyLine(std::size_t got, std::size_t asked) {
-  return "Laufwerk lieferte nur " + std::to_string(got) + " von " + std::to_string(asked) + " Bytes...";
-}
-
-// " – 8,3-fach": how many seconds of sound a second of reading brings, with
-// one decimal below ten.
-std::string SpeedPhrase(double sectorsPerSecond) {
-  const double times = sectorsPerSecond / kSectorsPerSecond;
-  char text[48];
-  if (times < 9.95) {
-    const long tenths = std::lround(times * 10);
-    std::snprintf(text, sizeof text, "%ld,%ld", tenths / 10, tenths % 10);
-  } else {
-    std::snprintf(text, sizeof text, "%.0f", times);
-  }
-  return std::string(" \u2013 ") + text + "-fach";
-}
+constexpr int kMostVerifyReads = 10;
 
 struct TrackSpan {
   std::uint32_t start = 0;  // first sector of the track
@@ -117,13 +89,6 @@ class ReadRun {
   // read then ends without touching the document.
   bool Ended() const { return ended_; }
 
-  // What the position shows when the TOC cannot be read.
-  void PresetTrackTable() {
-    c_.table[1] = 500;
-    c_.table[2] = 450000;
-    c_.trackCount = 1;
-  }
-
   // Takes the TOC, checks the requested track number against it and finds
   // the track's sectors. A data track is refused like a wrong number.
   TocOutcome AcceptToc(const std::uint8_t* toc, std::size_t size) {
@@ -137,12 +102,35 @@ class ReadRun {
       return TocOutcome::WrongTrack;
     }
     span_ = {c_.table[track], c_.table[track + 1]};
+    lastAudioTrack_ = static_cast<int>(c_.trackCount);
+    while (lastAudioTrack_ > 1 && (c_.controls[lastAudioTrack_] & kDataTrackControl) != 0) --lastAudioTrack_;
     c_.host.WriteLine(std::to_string(c_.trackCount) + " Tracks gefunden...");
     if ((c_.controls[track] & kDataTrackControl) != 0) {
       c_.host.WriteLine(DataTrackLine(track));
       return TocOutcome::WrongTrack;
     }
     return TocOutcome::Accepted;
+  }
+
+  // An Enhanced CD's last audio track ends with the first session, not at
+  // the data track's start. A drive that knows no sessions changes nothing.
+  void FindSessionEnd(DriveChannel& channel) {
+    const int track = c_.host.TrackNumber();
+    DriveReply reply = Ask(channel, ReadFullTocCdb(), kFullTocBytes, kTocTimeoutSeconds, 0);
+    if (ended_) return;
+    std::optional<std::uint32_t> end;
+    if (reply.good) end = SessionLeadOut(channel.Data(), std::min(reply.transferred, kFullTocBytes), track);
+    if (!end) {
+      reply = Ask(channel, ReadSessionInfoCdb(), 12, kTocTimeoutSeconds, 0);
+      if (ended_) return;
+      const std::optional<int> last = reply.good ? FirstTrackOfLastSession(channel.Data(), 12) : std::nullopt;
+      if (last && *last == track + 1 && span_.end > span_.start + kSessionGapSectors)
+        end = span_.end - kSessionGapSectors;
+      if (last) lastAudioTrack_ = *last - 1;
+    } else if (*end < span_.end) {
+      lastAudioTrack_ = track;
+    }
+    if (end && *end > span_.start && *end < span_.end) span_.end = *end;
   }
 
   // The disc's CD-Text, where it has one (READ TOC format 5): kept for the
@@ -203,36 +191,44 @@ class ReadRun {
       c_.host.ShowPosition(PositionText(lba, c_.table, c_.trackCount) + TimeLeftPhrase(left) + speed);
     };
     collected_.Start(lba, lba < span_.end ? std::uint64_t{span_.end - lba} * kSectorBytes : 0);
-    int failures = 0;
-    std::uint32_t failedFrom = lba;  // where the requests failing in a row began
+    int failures = 0;  // requests in a row that left sectors unread
     while (Going() && lba < span_.end) {
       c_.host.Checkpoint();
       if (!Going()) break;
       const auto sectors = std::min(kSectorsPerRequest, span_.end - lba);
       if (!collected_.Fits(sectors * kSectorBytes)) break;
       bool complete = true;
-      const std::uint32_t done = ReadRequest(channel, lba, sectors, complete);
-      if (complete) {
-        failures = 0;
-      } else if (failures++ == 0) {
-        failedFrom = lba;
-      }
-      lba += done;
-      // Too much fails: what was read before the failures is kept.
-      if (failures > kMaxConsecutiveFailures) {
-        collected_.DropFrom(failedFrom);
-        c_.cancelRequested = true;
-      }
+      lba += ReadRequest(channel, lba, sectors, complete, failures > kMaxConsecutiveFailures ? 0 : kRetries);
+      failures = complete ? 0 : failures + 1;
       if (lba < span_.end) showProgress();
     }
     if (ended_) return;
-    c_.host.ShowPosition(PositionText(lba, c_.table, c_.trackCount));
-    for (const std::string& line : GapLines(collected_.Gaps(), span_.start)) c_.host.WriteLine(line);
+    // The place reached in the track read: at its end, its length (the end
+    // is where the next track starts, but that is not where the read stands).
+    c_.host.ShowPosition(TrackTimeText(c_.host.TrackNumber(), lba - span_.start));
+    const std::vector<SilencedGap>& gaps = collected_.Gaps();
+    for (const std::string& line : GapLines(gaps, span_.start)) c_.host.WriteLine(line);
+    std::uint32_t lost = 0;
+    for (const SilencedGap& gap : gaps) lost += gap.sectors;
+    if (lost > 0) c_.host.WriteLine(LostLine(lost, lba - span_.start));
+    for (const std::string& line : disagreements_) c_.host.WriteLine(line);
+    if (!collected_.empty() && lba == span_.end) {
+      const int track = c_.host.TrackNumber();
+      c_.host.WriteLine(collected_.Checksums(track == 1, track == lastAudioTrack_));
+    }
   }
 
-  // Makes what was collected, if anything, the document's sound.
-  void Deliver(AudioDocument& doc) {
-    if (!ended_ && !collected_.empty()) ReplaceBlock(doc, collected_.Release(), kCdAudioFormat);
+  // Makes what was collected, if anything, the document's sound; a track
+  // of which no sector could be read leaves the document as it was.
+  // False when nothing could be read.
+  bool Deliver(AudioDocument& doc) {
+    if (ended_ || collected_.empty()) return true;
+    if (!readAny_) {
+      c_.host.WriteLine(kNothingReadable);
+      return false;
+    }
+    ReplaceBlock(doc, collected_.Release(), kCdAudioFormat);
+    return true;
   }
 
  private:
@@ -264,20 +260,44 @@ class ReadRun {
       return 0;
     }
     std::uint8_t* data = channel.Data();
+    if (c_.host.Verify() && !Verified(channel, lba, whole)) data = channel.Data();
     if (c_.host.Karaoke()) KaraokeTransform(data, whole * kFramesPerSector);
     collected_.Append(data, whole * kSectorBytes);
+    readAny_ = true;
     return whole;
+  }
+
+  // Reads the `whole` sectors in the data area again until two reads agree,
+  // ten reads at most; the data area then holds a read that another one
+  // agreed with, or the last. False (and a line for the memo) when none did.
+  bool Verified(DriveChannel& channel, std::uint32_t lba, std::uint32_t whole) {
+    const std::size_t bytes = whole * kSectorBytes;
+    std::vector<std::vector<std::uint8_t>> reads{{channel.Data(), channel.Data() + bytes}};
+    for (int read = 1; read < kMostVerifyReads && Going(); ++read) {
+      const DriveReply reply = Ask(channel, ReadCdCdb(lba, static_cast<std::uint8_t>(whole)),
+                                   static_cast<std::uint32_t>(bytes), kReadTimeoutSeconds, 0xFF);
+      if (!reply.good || reply.transferred < bytes) continue;
+      for (const std::vector<std::uint8_t>& earlier : reads)
+        if (std::memcmp(earlier.data(), channel.Data(), bytes) == 0) return true;
+      reads.emplace_back(channel.Data(), channel.Data() + bytes);
+    }
+    std::memcpy(channel.Data(), reads.back().data(), bytes);
+    disagreements_.push_back("Keine zwei Lesungen stimmten überein bei " +
+                             TrackTime(lba - span_.start) + " (" + std::to_string(whole) + " Sektoren)...");
+    return false;
   }
 
   // One request: asked again when it fails, then sector by sector, silence
   // standing in for the sectors that stay unreadable (for all of them when
   // the drive refuses the request as such). Returns the sectors dealt with;
-  // `complete` turns false when any became silence.
-  std::uint32_t ReadRequest(DriveChannel& channel, std::uint32_t lba, std::uint32_t sectors, bool& complete) {
+  // `complete` turns false when any became silence. `retries`: how often a
+  // failing request is asked again whole.
+  std::uint32_t ReadRequest(DriveChannel& channel, std::uint32_t lba, std::uint32_t sectors, bool& complete,
+                            int retries) {
     std::string error;
     bool retryable = true;
     std::uint32_t got = Fetch(channel, lba, sectors, error, retryable);
-    for (int retry = 0; got == 0 && retryable && retry < kRetries && Going(); ++retry) {
+    for (int retry = 0; got == 0 && retryable && retry < retries && Going(); ++retry) {
       c_.host.Checkpoint();
       if (Going()) got = Fetch(channel, lba, sectors, error, retryable);
     }
@@ -305,57 +325,46 @@ class ReadRun {
   TrackSpan span_;
   CollectedSectors collected_;
   bool ended_ = false;
+  bool readAny_ = false;    // a sector, at least, came from the disc
+  int lastAudioTrack_ = 0;  // of the disc, for the AccurateRip sums
+  std::vector<std::string> disagreements_;  // of a verified read
 };
 
-// Each transport's read returns false when the operation ended at once (a
-// wrong track, no disc, a drive that never got ready) and true when it ran
-// its course.
+// Each transport's read returns false when the operation ended at once (no
+// TOC, a wrong track, no disc, a drive that never got ready) and true when
+// it ran its course.
+
+// The TOC, the end of the track's session and the CD-Text, through an open
+// channel; false when the read cannot go on.
+bool ReadToc(DriveChannel& channel, ReadRun& run) {
+  const DriveReply toc = run.Ask(channel, ReadTocCdb(), kTocBytes, kTocTimeoutSeconds, 0);
+  if (run.Ended()) return false;
+  if (!toc.good) {
+    run.host().WriteLine(TocUnreadableLine(toc.errorLine));
+    return false;
+  }
+  const TocOutcome outcome = run.AcceptToc(channel.Data(), std::min(toc.transferred, kTocBytes));
+  if (outcome == TocOutcome::Unparsable) run.host().WriteLine(TocUnreadableLine({}));
+  if (outcome != TocOutcome::Accepted) return false;
+  run.FindSessionEnd(channel);
+  if (run.Ended()) return false;
+  run.ReadCdText(channel);
+  return true;
+}
 
 bool ReadThroughPassThrough(PassThroughTransport& transport, const CDDrive& drive, ReadRun& run) {
   TrackReadHost& host = run.host();
   const std::unique_ptr<PassThroughDrive> opened = transport.Open(drive.Device);
   if (!opened) {
-    host.WriteLine(kNoPassThrough);
-    return true;
+    host.WriteLine(CannotOpenLine("/dev/" + drive.Device, errno));
+    return false;
   }
   auto record = std::make_unique<PassThroughRecord>();
   PassThroughChannel channel(*opened, *record);
-  run.PresetTrackTable();
-  const DriveReply toc = run.Ask(channel, ReadTocCdb(), kTocBytes, kTocTimeoutSeconds, 0);
-  if (run.Ended()) return false;
-  if (toc.good) {
-    const TocOutcome outcome = run.AcceptToc(channel.Data(), std::min(toc.transferred, kTocBytes));
-    if (outcome == TocOutcome::WrongTrack) return false;
-    if (outcome == TocOutcome::Unparsable) host.WriteLine(kTocUnreadable);
-    if (outcome == TocOutcome::Accepted) run.ReadCdText(channel);
-  } else {
-    host.WriteLine(kTocUnreadable);
-  }
+  if (!ReadToc(channel, run)) return false;
   host.WriteLine(kStart);
   run.ReadLoop(channel);
   return !run.Ended();
-}
-
-bool ReadGenericToc(ScsiGenericLayer& layer, const CDDrive& drive, AlignedTransferBuffer& buffer,
-                    ReadRun& run) {
-  TrackReadHost& host = run.host();
-  const std::unique_ptr<CompletionEvent> event = layer.CreateEvent();
-  if (!event) {
-    host.WriteLine(kNoEvent);
-    return true;
-  }
-  run.PresetTrackTable();
-  GenericChannel channel(layer, drive, buffer, *event);
-  const DriveReply toc = run.Ask(channel, ReadTocCdb(), kTocBytes, kTocTimeoutSeconds, 0);
-  if (run.Ended()) return false;
-  if (!toc.good) {
-    host.WriteLine("Fehler " + std::to_string(toc.status) + "! Konnte TOC nicht lesen...");
-    return true;
-  }
-  const TocOutcome outcome = run.AcceptToc(buffer.data(), std::min(toc.transferred, kTocBytes));
-  if (outcome == TocOutcome::Unparsable) host.WriteLine(kTocUnreadable);
-  if (outcome == TocOutcome::Accepted) run.ReadCdText(channel);
-  return outcome != TocOutcome::WrongTrack;
 }
 
 bool ReadThroughGeneric(ScsiGenericLoader& loader, const CDDrive& drive, ReadRun& run) {
@@ -363,22 +372,22 @@ bool ReadThroughGeneric(ScsiGenericLoader& loader, const CDDrive& drive, ReadRun
   AlignedTransferBuffer buffer;
   const std::unique_ptr<ScsiGenericLayer> layer = loader.Load();
   if (!layer) {
-    host.WriteLine(LayerMissingLine());
-    return true;
+    host.WriteLine(kNoCdDrive);
+    return false;
   }
   const auto supportStatus = static_cast<std::uint8_t>(layer->GetASPI32SupportInfo() >> 8);
-  if (supportStatus != SS_COMP && supportStatus != SS_NO_ADAPTERS) {
-    host.WriteLine(kLayerNotInitialised);
-    return true;
-  }
-  if (!ReadGenericToc(*layer, drive, buffer, run)) return false;
-  host.WriteLine(kStart);
   const std::unique_ptr<CompletionEvent> event = layer->CreateEvent();
+  if (supportStatus != SS_COMP && supportStatus != SS_NO_ADAPTERS) {
+    host.WriteLine(kGenericUnusable);
+    return false;
+  }
   if (!event) {
     host.WriteLine(kNoEvent);
-    return true;
+    return false;
   }
   GenericChannel channel(*layer, drive, buffer, *event);
+  if (!ReadToc(channel, run)) return false;
+  host.WriteLine(kStart);
   run.ReadLoop(channel);
   return !run.Ended();
 }
@@ -394,7 +403,7 @@ void TrackReader::ReadTrack(const CDDriveList& drives, int driveIndex, AudioDocu
                                  TrackReadHost& host) {
   cancelRequested_ = false;
   if (driveIndex < 0 || driveIndex >= std::min(drives.CDDriveCount, kMaxCdDrives)) {
-    host.WriteLine(kNoDrive);
+    host.WriteLine(drives.Absent.empty() ? kNoCdDrive : drives.Absent);
     return;
   }
   const CDDrive& drive = drives.CDDriveTable[static_cast<std::size_t>(driveIndex)];
@@ -402,8 +411,7 @@ void TrackReader::ReadTrack(const CDDriveList& drives, int driveIndex, AudioDocu
   const bool ranItsCourse = drives.UseSPTI ? ReadThroughPassThrough(passThrough_, drive, run)
                                            : ReadThroughGeneric(generic_, drive, run);
   if (!ranItsCourse) return;
-  run.Deliver(doc);
-  host.WriteLine(kDone);
+  if (run.Deliver(doc)) host.WriteLine(kDone);
 }
 
 void TrackReader::ReportPosition(std::uint32_t lba, TrackReadHost& host) const {

@@ -32,6 +32,8 @@ class TrackReadHost {
   virtual void Checkpoint() {}
   virtual int TrackNumber() const = 0;  // 1 ... 256
   virtual bool Karaoke() const = 0;
+  // "Sicher lesen": every request read twice, and again until two agree.
+  virtual bool Verify() const { return false; }
 };
 
 class TrackReader {

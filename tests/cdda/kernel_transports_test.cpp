@@ -145,7 +145,8 @@ TEST_F(KernelTransportsTest, TrackThreeIsReadByteForByteThroughBothTransports) {
     host.lines.clear();
     ReadTrack(3);
     EXPECT_EQ(host.lines, (Lines{"TOC eingelesen...", "3 Tracks gefunden...", "Starte Ripping...",
-                                 "Ripping beendet..."}));
+                                 host.lines[3], "Ripping beendet..."}));
+    EXPECT_EQ(host.lines[3].rfind("CRC32 ", 0), 0u);
     EXPECT_EQ(doc.DataSize, static_cast<std::int32_t>(1500 * kSectorBytes));
     EXPECT_TRUE(HoldsSectorsFrom(3000));
     EXPECT_TRUE(kernel.refusals.empty());

@@ -90,6 +90,7 @@ TEST_F(DriveBehaviourTest, UnreadableSectorsBecomeSilenceAndTheMessagesSayWhere)
   EXPECT_EQ(host.lines, (Lines{"TOC eingelesen...", "2 Tracks gefunden...", "Starte Ripping...", error, error,
                                "Unlesbare Stelle bei 0:00.23 mit Stille gefüllt: 2 Sektoren (0,03 s)...",
                                "Unlesbare Stelle bei 0:02.00 mit Stille gefüllt: 1 Sektor (0,01 s)...",
+                               "Unvollständig: 0,04 s von 4,00 s (3 von 300 Sektoren) waren unlesbar und sind Stille...",
                                "Ripping beendet..."}));
   // 30 requests, one asked again, two asked three more times and then
   // sector by sector.

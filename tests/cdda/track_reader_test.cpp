@@ -70,7 +70,7 @@ TEST_F(TrackReaderTest, TheLastRequestStopsAtTheEndOfTheTrack) {
   EXPECT_EQ(reads[2].dataLength, 3 * kSectorBytes);
   EXPECT_EQ(doc.DataSize, static_cast<std::int32_t>(23 * kSectorBytes));
   EXPECT_TRUE(HoldsSectorsFrom(0));
-  EXPECT_EQ(host.label, "Track no. 2 Time 00:00:00 s");
+  EXPECT_EQ(host.label, "Track no. 1 Time 00:00:00 s");  // the track read, not the next
 
   // The last track ends at the lead-out, beyond which the drive reads nothing.
   drive->log.clear();
@@ -85,28 +85,35 @@ TEST_F(TrackReaderTest, TheLastRequestStopsAtTheEndOfTheTrack) {
   EXPECT_EQ(host.lines.size(), 4u);
 }
 
-TEST_F(TrackReaderTest, ElevenFailedRequestsInARowEndTheRead) {
-  // Each request is asked four times, then sector by sector.
-  Disc({0}, 200);
-  drive->readFails = [](std::size_t, std::uint32_t) { return SenseError{}; };
+TEST_F(TrackReaderTest, ARunOfUnreadableSectorsKeepsEveryOneThatCanBeRead) {
+  // Sectors 105 ... 224 of 300 cannot be read: 100 ... 104 and 225 ... 299
+  // can, one by one, and are kept; the run is silence, and the memo says
+  // how much and where.
+  Disc({0}, 300);
+  for (std::uint32_t lba = 105; lba < 225; ++lba) drive->disc.badSectors.insert(lba);
   Read(1);
-  EXPECT_EQ(drive->reads, 11u * (4 + 10));
-  EXPECT_TRUE(reader.CancelRequested());
-  ExpectDocumentUntouched();
-  EXPECT_EQ(host.lines.size(), 3u + 11u + 1u);
-  EXPECT_EQ(host.lines[13], "Fehler: SCSI Status 2; Code:3;11;0 \"Medium Error: unrecovered read error\"");
-  EXPECT_EQ(host.lines.back(), "Ripping beendet...");
+  ASSERT_EQ(doc.DataSize, static_cast<std::int32_t>(300 * kSectorBytes));
+  EXPECT_TRUE(HoldsSectors(0, 0, 105 * kSectorBytes));
+  EXPECT_TRUE(SilentSectors(105, 120));
+  EXPECT_TRUE(HoldsSectors(225 * kSectorBytes, 225, 75 * kSectorBytes));
+  const Lines tail(host.lines.end() - 3, host.lines.end());
+  EXPECT_EQ(tail, (Lines{"Unlesbare Stelle bei 0:01.30 mit Stille gefüllt: 120 Sektoren (1,60 s)...",
+                         "Unvollständig: 1,60 s von 4,00 s (120 von 300 Sektoren) waren unlesbar und sind Stille...",
+                         "Ripping beendet..."}));
+  // After ten failing requests in a row a request is asked once, then
+  // sector by sector: fewer reads than four tries each.
+  // 17 good requests; 11 failing ones tried 4 times, then sector by sector;
+  // the last 2 failing ones tried once.
+  EXPECT_EQ(drive->reads, 17u + 11u * (4 + 10) + 2u * (1 + 10));
 
-  // What came before the failures is kept, without their silence.
-  drive->readFails = [](std::size_t, std::uint32_t lba) -> std::optional<SenseError> {
-    if (lba >= 50) return SenseError{};
-    return std::nullopt;
-  };
+  // Nothing readable at all leaves the sound as it was.
+  drive->readFails = [](std::size_t, std::uint32_t) { return SenseError{}; };
   host.lines.clear();
+  Disc({0}, 30);
+  const std::int32_t before = doc.DataSize;
   Read(1);
-  ASSERT_EQ(doc.DataSize, 5 * kRequestSize);
-  EXPECT_TRUE(HoldsSectorsFrom(0));
-  EXPECT_EQ(host.lines.size(), 3u + 11u + 1u);
+  EXPECT_EQ(doc.DataSize, before);
+  EXPECT_EQ(host.lines.back(), "Kein Sektor des Tracks war lesbar: Der Klang bleibt, wie er war...");
 }
 
 TEST_F(TrackReaderTest, AFailedRequestIsAskedAgainUpToThreeTimes) {
@@ -131,7 +138,7 @@ TEST_F(TrackReaderTest, AFailedPassThroughReadNamesStatusSenseAndMeaning) {
     return std::nullopt;
   };
   Read(1);
-  ASSERT_EQ(host.lines.size(), 6u);
+  ASSERT_EQ(host.lines.size(), 7u);
   EXPECT_EQ(host.lines[3], "Fehler: SCSI Status 2; Code:3;11;5 \"Medium Error: l-ec uncorrectable error\"");
   EXPECT_EQ(host.lines[4], "Unlesbare Stelle bei 0:00.00 mit Stille gefüllt: 10 Sektoren (0,13 s)...");
   EXPECT_EQ(doc.DataSize, 2 * kRequestSize);
@@ -205,7 +212,10 @@ TEST_F(TrackReaderTest, ATrackBeyondTheLastEndsAtOnceForBothTransports) {
 TEST_F(TrackReaderTest, AnUnreadableTocReadsNothing) {
   drive->tocFails = SenseError{3, 0x57, 0};  // unable to recover table-of-contents
   Read(1);
-  EXPECT_EQ(host.lines, (Lines{"Konnte TOC nicht lesen...", "Starte Ripping...", "Ripping beendet..."}));
+  // The drive's own words, and no ripping that reads nothing.
+  EXPECT_EQ(host.lines, (Lines{"Konnte TOC nicht lesen (Fehler: SCSI Status 2; Code:3;57;0 \"Medium Error: unable "
+                               "to recover table-of-contents\"): Es wurde nichts gelesen..."}));
+  EXPECT_EQ(host.label, "");
   EXPECT_EQ(drive->reads, 0u);
   ExpectDocumentUntouched();
 
@@ -213,7 +223,7 @@ TEST_F(TrackReaderTest, AnUnreadableTocReadsNothing) {
   UseGenericLayer();
   Read(1);
   EXPECT_EQ(host.lines,
-            (Lines{"Fehler 4! Konnte TOC nicht lesen...", "Starte Ripping...", "Ripping beendet..."}));
+            (Lines{"Konnte TOC nicht lesen (Fehler 4 beim Ausführen des SCSI Kommandos): Es wurde nichts gelesen..."}));
   EXPECT_EQ(drive->reads, 0u);
   ExpectDocumentUntouched();
 }
@@ -225,7 +235,7 @@ TEST_F(TrackReaderTest, ATocWhoseLastTrackLiesBelowItsFirstIsRefused) {
     drives.UseSPTI = !generic;
     host.lines.clear();
     Read(1);
-    EXPECT_EQ(host.lines, (Lines{"Konnte TOC nicht lesen...", "Starte Ripping...", "Ripping beendet..."}));
+    EXPECT_EQ(host.lines, (Lines{"Konnte TOC nicht lesen: Es wurde nichts gelesen..."}));
     EXPECT_EQ(drive->reads, 0u);
     ExpectDocumentUntouched();
   }
@@ -235,7 +245,7 @@ TEST_F(TrackReaderTest, NoSelectedDriveReadsNothing) {
   for (int index : {-1, 1}) {
     host.lines.clear();
     reader.ReadTrack(drives, index, doc, host);
-    EXPECT_EQ(host.lines, Lines{"Kein Laufwerk ausgewählt..."});
+    EXPECT_EQ(host.lines, Lines{"Kein CD-Laufwerk gefunden (gesucht unter /dev/sr0 … /dev/sr31 und /dev/sg*)..."});
   }
   EXPECT_EQ(passThrough.opened, 0);
   EXPECT_EQ(generic.loads, 0);
@@ -246,7 +256,7 @@ TEST_F(TrackReaderTest, NoSelectedDriveReadsNothing) {
 TEST_F(TrackReaderTest, ADriveThatDoesNotOpenIsReported) {
   passThrough.devices[0].opens = false;
   Read(1);
-  EXPECT_EQ(host.lines, (Lines{"Kein Laufwerkszugriff über SPTI möglich...", "Ripping beendet..."}));
+  EXPECT_EQ(host.lines, (Lines{"Konnte /dev/sr0 nicht öffnen: Kein Laufwerk antwortet dort..."}));
   ExpectDocumentUntouched();
 }
 
@@ -258,6 +268,7 @@ TEST_F(TrackReaderTest, TheGenericLayerReadsTheTrackToo) {
   EXPECT_EQ(host.lines, (Lines{"TOC eingelesen...", "2 Tracks gefunden...", "Starte Ripping...",
                                "Fehler 4 beim Ausführen des SCSI Kommandos...",
                                "Unlesbare Stelle bei 0:00.12 mit Stille gefüllt: 1 Sektor (0,01 s)...",
+                               "Unvollständig: 0,01 s von 0,47 s (1 von 35 Sektoren) waren unlesbar und sind Stille...",
                                "Ripping beendet..."}));
   const auto reads = ReadCommands();
   ASSERT_EQ(reads.size(), 1u + 4u + 10u + 2u);
@@ -275,22 +286,19 @@ TEST_F(TrackReaderTest, GenericLayerProblemsAreReported) {
   Disc({0}, 10);
   generic.missing = true;
   Read(1);
-  EXPECT_EQ(host.lines, (Lines{"Konnte ASPI Layer nicht laden. Downloaden Sie den ASPI-Treiber von "
-                               "https://sg.danny.cz/sg/!",
-                               "Ripping beendet..."}));
+  EXPECT_EQ(host.lines, (Lines{"Kein CD-Laufwerk gefunden (gesucht unter /dev/sr0 … /dev/sr31 und /dev/sg*)..."}));
 
   generic.missing = false;
   generic.supportStatus = SS_ERR;
   host.lines.clear();
   Read(1);
-  EXPECT_EQ(host.lines, (Lines{"Konnte ASPI Layer nicht initialisieren...", "Ripping beendet..."}));
+  EXPECT_EQ(host.lines, (Lines{"Die SCSI-Generic-Geräte (/dev/sg*) ließen sich nicht abfragen..."}));
 
   generic.supportStatus = SS_NO_ADAPTERS;
   generic.eventsFail = true;
   host.lines.clear();
   Read(1);
-  EXPECT_EQ(host.lines, (Lines{"Fehler beim Ausführen des SCSI Kommandos...", "Starte Ripping...",
-                               "Fehler beim Ausführen des SCSI Kommandos...", "Ripping beendet..."}));
+  EXPECT_EQ(host.lines, (Lines{"Fehler beim Ausführen des SCSI Kommandos..."}));
   EXPECT_TRUE(drive->log.empty());
   ExpectDocumentUntouched();
 }

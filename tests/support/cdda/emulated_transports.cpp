@@ -4,6 +4,8 @@
 
 #include "cdda/emulated_transports.h"
 
+#include <cerrno>
+
 #include <algorithm>
 
 namespace sonavix::cdda {
@@ -103,7 +105,10 @@ std::vector<std::string> EmulatedPassThrough::CdDrives() {
 std::unique_ptr<PassThroughDrive> EmulatedPassThrough::Open(const std::string& device) {
   const auto it = std::find_if(devices.begin(), devices.end(),
                                [&](const Device& d) { return d.name == device; });
-  if (it == devices.end() || !it->opens) return nullptr;
+  if (it == devices.end() || !it->opens) {
+    errno = ENXIO;  // as the kernel says of a node with no drive behind it
+    return nullptr;
+  }
   ++opened;
   return std::make_unique<EmulatedPassThroughDrive>(*this, device);
 }
