@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <optional>
 
 #include "track_reader_fixture.h"
@@ -140,6 +141,80 @@ TEST_F(DriveBehaviourTest, AShortReplyIsNeverTakenForAWholeOne) {
     ASSERT_EQ(doc.DataSize, static_cast<std::int32_t>(30 * kSectorBytes));
     EXPECT_TRUE(HoldsSectorsFrom(0));
   }
+}
+
+// An Enhanced CD: three audio tracks, then a data session. The last audio
+// track is exactly its sectors whatever the drive does between the
+// sessions, through both transports, with the full TOC or only the session
+// information.
+TEST_F(DriveBehaviourTest, TheLastAudioTrackOfAnEnhancedCdEndsWithItsSession) {
+  Disc({0, 300, 600, 900 + 11400}, 900 + 11400 + 500);
+  drive->disc.dataTracks = {4};
+  drive->disc.laterSessions = {4};
+  for (const auto gap : {EmulatedDisc::Gap::OutOfRange, EmulatedDisc::Gap::MediumError, EmulatedDisc::Gap::Readable})
+    for (const bool fullToc : {true, false})
+      for (const bool generic : {false, true}) {
+        SCOPED_TRACE(testing::Message() << int(gap) << fullToc << generic);
+        drive->disc.gap = gap;
+        drive->fullToc = fullToc;
+        drives.UseSPTI = !generic;
+        host.lines.clear();
+        Read(3);
+        EXPECT_EQ(host.lines, (Lines{"TOC eingelesen...", "4 Tracks gefunden...", "Starte Ripping...", "Ripping beendet..."}));
+        ASSERT_EQ(doc.DataSize, static_cast<std::int32_t>(300 * kSectorBytes));
+        EXPECT_TRUE(HoldsSectorsFrom(600));
+        EXPECT_EQ(host.label, "Track no. 3 Time 00:00:04 s");
+      }
+}
+
+// Bit by bit, as the checksums are defined, apart from the reader's own code.
+std::string IndependentSums(const AudioDocument& doc, bool first, bool last) {
+  std::uint32_t crc = 0xFFFFFFFF;
+  for (std::int32_t i = 0; i < doc.DataSize; ++i) {
+    crc ^= doc.SampleData[i];
+    for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+  }
+  const std::uint64_t frames = std::uint64_t(doc.DataSize) / 4;
+  std::uint64_t v1 = 0, v2 = 0;
+  for (std::uint64_t n = 1; n <= frames; ++n) {
+    if ((first && n < 2939) || (last && n > frames - 2940)) continue;
+    const std::uint8_t* p = &doc.SampleData[4 * (n - 1)];
+    const std::uint64_t word = p[0] | p[1] << 8 | p[2] << 16 | std::uint64_t(p[3]) << 24;
+    v1 += (word * n) & 0xFFFFFFFF;
+    v2 += ((word * n) & 0xFFFFFFFF) + ((word * n) >> 32);
+  }
+  char text[96];
+  std::snprintf(text, sizeof text, "CRC32 %08X, AccurateRip v1 %08X, v2 %08X...", ~crc, std::uint32_t(v1),
+                std::uint32_t(v2));
+  return text;
+}
+
+// "Sicher lesen": a drive that answers one request differently the first
+// time is caught, and the checksums are those of the true bytes.
+TEST_F(DriveBehaviourTest, AVerifiedReadCatchesAJitteryDriveAndTheChecksumsMatch) {
+  Disc({0, 300, 600}, 900);
+  drive->jitter = [](std::size_t index, std::uint32_t lba) { return index == 0 && lba == 305; };
+  Read(2);
+  EXPECT_FALSE(HoldsSectorsFrom(300));  // read plainly, the jitter stays
+  drive->reads = 0;
+  host.verify = true;
+  host.checksums.clear();
+  Read(2);
+  EXPECT_TRUE(HoldsSectorsFrom(300));
+  EXPECT_EQ(drive->reads, 2u * 30 + 1);  // twice each, once more for the one that differed
+  EXPECT_EQ(host.checksums, Lines{IndependentSums(doc, false, false)});
+  // The first and the last track leave out their outer five sectors.
+  for (const int track : {1, 3}) {
+    host.checksums.clear();
+    Read(track);
+    EXPECT_EQ(host.checksums, Lines{IndependentSums(doc, track == 1, track == 3)}) << track;
+  }
+  // A request no two reads of which agree is listed, and the read goes on.
+  drive->jitter = [](std::size_t, std::uint32_t lba) { return lba == 610; };
+  host.lines.clear();
+  Read(3);
+  EXPECT_EQ(host.lines[host.lines.size() - 2], "Keine zwei Lesungen stimmten überein bei 0:00.10 (10 Sektoren)...");
+  EXPECT_EQ(doc.DataSize, static_cast<std::int32_t>(300 * kSectorBytes));
 }
 
 }  // namespace

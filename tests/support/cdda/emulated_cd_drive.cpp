@@ -28,6 +28,7 @@ constexpr std::size_t kInquiryReplyBytes = 36;
 constexpr std::uint8_t kLeadOutTrack = 0xAA;
 constexpr std::uint8_t kAudioTrackAdrControl = 0x10;
 constexpr std::uint8_t kDataTrackAdrControl = 0x14;
+constexpr std::uint32_t kSessionGap = 11400;
 
 std::uint32_t LoadBe(const std::uint8_t* p, int bytes) {
   std::uint32_t value = 0;
@@ -138,6 +139,14 @@ std::uint8_t EmulatedCdDrive::Carry(const std::uint8_t* cdb, std::size_t cdbLeng
       written = PutReply(CdTextReply(*cdText), LoadBe(cdb + 7, 2), data, dataLength);
       return kGood;
     }
+    if (format == 1 && sessionInfo) {
+      written = PutReply(SessionInfoReply(), LoadBe(cdb + 7, 2), data, dataLength);
+      return kGood;
+    }
+    if (format == 2 && fullToc) {
+      written = PutReply(FullTocReply(), LoadBe(cdb + 7, 2), data, dataLength);
+      return kGood;
+    }
     if (msf || format != 0) return CheckCondition(kInvalidFieldInCdb, sense, senseLength);
     if (tocFails) return CheckCondition(*tocFails, sense, senseLength);
     written = PutReply(rawToc ? *rawToc : TocReply(), LoadBe(cdb + 7, 2), data, dataLength);
@@ -165,6 +174,12 @@ std::uint8_t EmulatedCdDrive::ReadCd(std::uint32_t lba, std::uint32_t count, std
   if (bad != disc.badSectors.end() && *bad - lba < count) {
     return CheckCondition(kUnrecoveredReadError, sense, senseLength);
   }
+  bool gap = false;
+  for (std::uint32_t k = 0; k < count; ++k) gap = gap || InSessionGap(lba + k);
+  if (gap && disc.gap != EmulatedDisc::Gap::Readable)
+    return CheckCondition(disc.gap == EmulatedDisc::Gap::OutOfRange ? kLbaOutOfRange : kUnrecoveredReadError, sense,
+                          senseLength);
+  if (sleep) sleep(secondsPerRead + secondsPerSector * count);
   std::size_t limit = dataLength;
   if (readShort) {
     if (const auto cut = readShort(readIndex, lba)) limit = std::min(limit, *cut);
@@ -172,7 +187,11 @@ std::uint8_t EmulatedCdDrive::ReadCd(std::uint32_t lba, std::uint32_t count, std
   for (std::uint32_t k = 0; k < count && written < limit; ++k) {
     const std::size_t sectorBytes = IsDataSector(lba + k) ? kDataSectorBytes : kSectorBytes;
     const std::size_t n = std::min(sectorBytes, limit - written);
-    for (std::size_t i = 0; i < n; ++i) data[written + i] = EmulatedDisc::SectorByte(lba + k, i);
+    const bool silent = InSessionGap(lba + k);
+    const bool jittered = jitter && jitter(readIndex, lba + k);
+    for (std::size_t i = 0; i < n; ++i)
+      data[written + i] = silent ? 0 : static_cast<std::uint8_t>(EmulatedDisc::SectorByte(lba + k, i) ^
+                                                    (jittered && i % 7 == 0 ? 1 + readIndex % 250 : 0));
     written += n;
   }
   return kGood;
@@ -188,6 +207,61 @@ std::optional<SenseError> EmulatedCdDrive::Unready() {
   if (!mediumChanged) return std::nullopt;
   mediumChanged = false;
   return kMediumChanged;
+}
+
+bool EmulatedCdDrive::InSessionGap(std::uint32_t lba) const {
+  for (const std::uint8_t first : disc.laterSessions) {
+    const std::size_t index = first - disc.firstTrack;
+    if (index >= disc.trackStarts.size()) continue;
+    const std::uint32_t next = disc.trackStarts[index];
+    if (lba < next && lba + kSessionGap >= next) return true;
+  }
+  return false;
+}
+
+std::vector<std::uint8_t> EmulatedCdDrive::SessionInfoReply() const {
+  std::vector<std::uint8_t> reply(12, 0);
+  reply[1] = 10;
+  reply[2] = 1;
+  reply[3] = static_cast<std::uint8_t>(1 + disc.laterSessions.size());
+  const std::uint8_t first = disc.laterSessions.empty() ? disc.firstTrack : disc.laterSessions.back();
+  reply[6] = first;
+  StoreBe32(&reply[8], disc.trackStarts[first - disc.firstTrack]);
+  return reply;
+}
+
+// Points A0 (first track), A1 (last track) and A2 (lead-out) of each session
+// and a point for each track, in MSF with the two-second offset.
+std::vector<std::uint8_t> EmulatedCdDrive::FullTocReply() const {
+  std::vector<std::uint8_t> reply(4, 0);
+  const auto add = [&](int session, std::uint8_t control, std::uint8_t point, std::uint32_t lba) {
+    const std::uint32_t at = lba + 150;
+    const std::uint8_t d[11] = {static_cast<std::uint8_t>(session), static_cast<std::uint8_t>(0x10 | control), 0,
+                                point, 0, 0, 0, 0, static_cast<std::uint8_t>(at / 4500),
+                                static_cast<std::uint8_t>(at / 75 % 60), static_cast<std::uint8_t>(at % 75)};
+    reply.insert(reply.end(), d, d + 11);
+  };
+  std::vector<std::uint8_t> firsts{disc.firstTrack};
+  firsts.insert(firsts.end(), disc.laterSessions.begin(), disc.laterSessions.end());
+  const std::size_t tracks = disc.trackStarts.size();
+  for (std::size_t s = 0; s < firsts.size(); ++s) {
+    const std::size_t from = firsts[s] - disc.firstTrack;
+    const std::size_t to = s + 1 < firsts.size() ? firsts[s + 1] - disc.firstTrack : tracks;
+    const std::uint32_t leadOut = s + 1 < firsts.size() ? disc.trackStarts[to] - kSessionGap : disc.leadOut;
+    const int session = static_cast<int>(s + 1);
+    reply.insert(reply.end(), {static_cast<std::uint8_t>(session), 0x10, 0, 0xA0, 0, 0, 0, 0, firsts[s], 0, 0});
+    reply.insert(reply.end(), {static_cast<std::uint8_t>(session), 0x10, 0, 0xA1, 0, 0, 0, 0,
+                               static_cast<std::uint8_t>(disc.firstTrack + to - 1), 0, 0});
+    add(session, 0, 0xA2, leadOut);
+    for (std::size_t k = from; k < to; ++k)
+      add(session, IsDataSector(disc.trackStarts[k]) ? 4 : 0, static_cast<std::uint8_t>(disc.firstTrack + k),
+          disc.trackStarts[k]);
+  }
+  reply[0] = static_cast<std::uint8_t>((reply.size() - 2) >> 8);
+  reply[1] = static_cast<std::uint8_t>(reply.size() - 2);
+  reply[2] = 1;
+  reply[3] = static_cast<std::uint8_t>(firsts.size());
+  return reply;
 }
 
 bool EmulatedCdDrive::IsDataSector(std::uint32_t lba) const {

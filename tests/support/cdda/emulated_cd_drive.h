@@ -30,6 +30,15 @@ struct EmulatedDisc {
   // Sectors no READ CD can read: one that asks for any of them fails with
   // an unrecovered read error (3/11/00).
   std::set<std::uint32_t> badSectors;
+  // The first track of each session after the first (an Enhanced CD: {4}
+  // for three audio tracks and a data session). The first session's
+  // lead-out starts 11 400 sectors before the next session's first track.
+  std::vector<std::uint8_t> laterSessions;
+  // What a read between the sessions meets, as drives differ: an illegal
+  // request (5/21/00 "LBA out of range"), a medium error, or lead-out
+  // sectors that read (as silence).
+  enum class Gap { OutOfRange, MediumError, Readable };
+  Gap gap = Gap::OutOfRange;
   // The sample byte at `offset` of sector `lba`; the default pattern makes
   // every sector's bytes different from its neighbours'.
   static std::uint8_t SectorByte(std::uint32_t lba, std::size_t offset);
@@ -48,6 +57,10 @@ class EmulatedCdDrive {
   EmulatedDisc disc;
   bool inquiryFails = false;
   std::optional<SenseError> tocFails;
+  // The drive knows READ TOC format 1 (session information) and format 2
+  // (the full TOC); some know neither.
+  bool sessionInfo = true;
+  bool fullToc = true;
   // Raw READ TOC reply to send instead of the disc's own.
   std::optional<std::vector<std::uint8_t>> rawToc;
   // The disc's CD-Text for READ TOC format 5; without it the format is refused.
@@ -87,8 +100,18 @@ class EmulatedCdDrive {
                        std::size_t dataLength, std::uint8_t* sense, std::size_t senseLength,
                        std::size_t* transferred = nullptr);
 
-  // The disc's TOC as READ TOC format 0 returns it with LBA addresses.
+  // The disc's TOC as READ TOC format 0 returns it with LBA addresses, and
+  // formats 1 and 2 (session information, the full TOC in MSF).
   std::vector<std::uint8_t> TocReply() const;
+  std::vector<std::uint8_t> SessionInfoReply() const;
+  std::vector<std::uint8_t> FullTocReply() const;
+  // A jittery drive: READ CD number `readIndex` (from 0) answers sector
+  // `lba` with its bytes changed; decides per read.
+  std::function<bool(std::size_t readIndex, std::uint32_t lba)> jitter;
+  // Time a READ CD takes: per command and per sector, spent on `sleep`.
+  double secondsPerRead = 0;
+  double secondsPerSector = 0;
+  std::function<void(double)> sleep;
 
  private:
   std::uint8_t Carry(const std::uint8_t* cdb, std::size_t cdbLength, std::uint8_t* data,
@@ -99,6 +122,9 @@ class EmulatedCdDrive {
                       std::size_t& written);
   std::optional<SenseError> Unready();
   bool IsDataSector(std::uint32_t lba) const;
+  // Whether `lba` lies between the first session's lead-out and the next
+  // session's first track.
+  bool InSessionGap(std::uint32_t lba) const;
 };
 
 }  // namespace sonavix::cdda
