@@ -55,6 +55,11 @@ CdReadDialog::CdReadDialog(QWidget* parent) : QDialog(parent) {
   connect(trackField_, &QSpinBox::valueChanged, this, &CdReadDialog::ShowTrackText);
   karaokeBox_ =
       Named(new QCheckBox(QStringLiteral("Karaoke Modus (nur Hintergrundmusik)")), "karaokeBox");
+  // On by default: a song read once for good is worth half the reading
+  // speed, and a drive that answers a scratch differently is caught.
+  verifyBox_ = Named(new QCheckBox(QStringLiteral("Sicher lesen (jeden Teil zweimal lesen und vergleichen)")),
+                     "verifyBox");
+  verifyBox_->setChecked(true);
   log_ = Named(new QPlainTextEdit, "log");
   log_->setReadOnly(true);
   UseInfoColours(log_);
@@ -79,6 +84,7 @@ CdReadDialog::CdReadDialog(QWidget* parent) : QDialog(parent) {
   auto* column = new QVBoxLayout(this);
   column->addLayout(fields);
   column->addWidget(karaokeBox_);
+  column->addWidget(verifyBox_);
   column->addWidget(log_, 1);
   column->addLayout(buttons);
   // A fixed dialog border: the user cannot drag its size.
@@ -111,14 +117,19 @@ void CdReadDialog::ListDrives(const cdda::CDDriveList& drives) {
 
 namespace {
 
-// The dialog as a read on its own thread sees it: the track and the karaoke
-// choice as they were at "OK", the lines and the position handed over to
+// The dialog as a read on its own thread sees it: the track, the karaoke
+// and the verify choice as they were at "OK", the lines and the position handed over to
 // the dialog's thread.
 class ReadOnThread final : public cdda::TrackReadHost {
  public:
   ReadOnThread(QObject& dialog, std::function<void(std::string)> write, std::function<void(std::string)> show,
-               int track, bool karaoke)
-      : dialog_(dialog), write_(std::move(write)), show_(std::move(show)), track_(track), karaoke_(karaoke) {}
+               int track, bool karaoke, bool verify)
+      : dialog_(dialog),
+        write_(std::move(write)),
+        show_(std::move(show)),
+        track_(track),
+        karaoke_(karaoke),
+        verify_(verify) {}
   void WriteLine(const std::string& line) override {
     QMetaObject::invokeMethod(&dialog_, [write = write_, line] { write(line); }, Qt::QueuedConnection);
   }
@@ -127,12 +138,14 @@ class ReadOnThread final : public cdda::TrackReadHost {
   }
   int TrackNumber() const override { return track_; }
   bool Karaoke() const override { return karaoke_; }
+  bool Verify() const override { return verify_; }
 
  private:
   QObject& dialog_;
   std::function<void(std::string)> write_, show_;
   int track_;
   bool karaoke_;
+  bool verify_;
 };
 
 }  // namespace
@@ -147,7 +160,7 @@ void CdReadDialog::ReadChosenTrack() {
   if (thread_.joinable()) thread_.join();
   auto host = std::make_shared<ReadOnThread>(
       *this, [this](const std::string& line) { WriteLine(line); },
-      [this](const std::string& label) { ShowPosition(label); }, TrackNumber(), Karaoke());
+      [this](const std::string& label) { ShowPosition(label); }, TrackNumber(), Karaoke(), Verify());
   auto read = std::make_shared<AudioDocument>();
   thread_ = std::thread([this, host, read, drive = driveBox_->currentIndex()] {
     // An exception must not pass through the dialog's event loop: it is kept
@@ -221,6 +234,8 @@ SoundTags CdReadDialog::TrackTags(int track) const {
 void CdReadDialog::ShowTrackText() { trackTextLabel_->setText(QString::fromStdString(TrackText(TrackNumber()))); }
 
 bool CdReadDialog::Karaoke() const { return karaokeBox_->isChecked(); }
+
+bool CdReadDialog::Verify() const { return verifyBox_->isChecked(); }
 
 void CdReadDialog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);

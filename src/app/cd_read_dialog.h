@@ -61,6 +61,7 @@ class CdReadDialog final : public QDialog, public cdda::TrackReadHost {
   void ShowPosition(const std::string& label) override;
   int TrackNumber() const override;
   bool Karaoke() const override;
+  bool Verify() const override;
 
   // Closing the window (or Escape) during a read cancels the read instead.
   void reject() override;
@@ -78,6 +79,7 @@ class CdReadDialog final : public QDialog, public cdda::TrackReadHost {
   QComboBox* driveBox_ = nullptr;
   QSpinBox* trackField_ = nullptr;
   QCheckBox* karaokeBox_ = nullptr;
+  QCheckBox* verifyBox_ = nullptr;  // "Sicher lesen"
   QPlainTextEdit* log_ = nullptr;
   QPushButton* okButton_ = nullptr;
   QPushButton* cancelButton_ = nullptr;

@@ -48,11 +48,20 @@ void PictureSettings::SetFont(const QFont& font) {
 void PictureSettings::ShowFont() { chooseFont_->setToolTip(FontInUseText(font_)); }
 
 void PictureSettings::SuggestText(const QString& text) {
-  if (text.isEmpty() || !textField->text().isEmpty()) return;
+  // The line is the user's once it holds anything the program did not put
+  // there; what the program put there gives way to the next song's name.
+  const bool ours = textField->text().isEmpty() || textField->text() == suggested_;
+  if (!ours) return;
+  if (text.isEmpty()) {  // a song without a name: the last one's goes
+    if (!suggested_.isEmpty()) textField->clear();
+    suggested_.clear();
+    return;
+  }
   // The song's name as its tags give it is written as their placeholders,
   // so that the line says what it will show for the next song too.
   const bool fromTags = ExpandTextTemplate(kTagLineTemplate, tags_) == text.toStdString();
-  textField->setText(fromTags ? QString::fromUtf8(kTagLineTemplate) : text);
+  suggested_ = fromTags ? QString::fromUtf8(kTagLineTemplate) : text;
+  textField->setText(suggested_);
 }
 
 void PictureSettings::SetTags(const SoundTags& tags) {

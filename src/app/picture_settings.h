@@ -47,8 +47,9 @@ class PictureSettings final : public QObject {
   // "Schriftart...": the dialog starts on the font the picture really uses;
   // a font it hands back unchanged leaves the picture's font as it was.
   void ChooseFont(UserPrompts& prompts, QWidget* parent);
-  // The song's name goes on the picture when the user has written nothing:
-  // as "{artist} – {title}" where the tags give it so.
+  // The song's name goes on the picture when the user has written nothing
+  // (or the line still holds the name the program put there for the song
+  // before): as "{artist} – {title}" where the tags give it so.
   void SuggestText(const QString& text);
   // The song's tags, for the placeholders of the line ("{artist}", ...).
   void SetTags(const SoundTags& tags);
@@ -129,6 +130,7 @@ class PictureSettings final : public QObject {
   QString lyricsName_;
   int webRate_ = 30;
   QString songFile_;
+  QString suggested_;  // what SuggestText put into the line last
 };
 
 }  // namespace sonavix

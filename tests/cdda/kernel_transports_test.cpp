@@ -35,8 +35,10 @@ class ReadHost final : public TrackReadHost {
   void ShowPosition(const std::string&) override {}
   int TrackNumber() const override { return track; }
   bool Karaoke() const override { return false; }
+  bool Verify() const override { return verify; }
   Lines lines;
   int track = 1;
+  bool verify = false;
 };
 
 class KernelTransportsTest : public ::testing::Test {
@@ -268,6 +270,55 @@ TEST(FakeKernelTest, RefusesMalformedSgIoHeadersLikeTheKernel) {
   EXPECT_EQ(kernel.Close(block), -1);
   EXPECT_EQ(kernel.Open("/dev/sr9", O_RDONLY), -1);
   EXPECT_EQ(errno, ENOENT);
+}
+
+// What real drives and discs do, through the real transports on the fake
+// kernel, on the block device and on the generic node alone: the last
+// audio track of an Enhanced CD, a run of unreadable sectors, a jittery
+// drive under a verified read; and the words for no drive and no access.
+TEST_F(KernelTransportsTest, RealDiscsReadAlikeOnTheBlockDeviceAndOnTheGenericNode) {
+  for (const bool generic : {false, true}) {
+    SCOPED_TRACE(generic ? "generic" : "pass-through");
+    kernel = FakeKernel();
+    auto drive = Drive("EMULATED CD-ROM ");
+    drive->disc.trackStarts = {0, 300, 600, 900 + 11400};
+    drive->disc.leadOut = 900 + 11400 + 500;
+    drive->disc.dataTracks = {4};
+    drive->disc.laterSessions = {4};
+    drive->disc.gap = EmulatedDisc::Gap::MediumError;
+    for (std::uint32_t lba = 105; lba < 225; ++lba) drive->disc.badSectors.insert(lba);
+    drive->jitter = [](std::size_t index, std::uint32_t lba) { return index < 3 && lba == 610; };
+    kernel.AddCdDrive(0, 0, 0, 0, drive);
+    if (generic) kernel.nodes.erase("sr0");
+    host.verify = true;
+    host.lines.clear();
+    ReadTrack(3);
+    ASSERT_EQ(doc.DataSize, static_cast<std::int32_t>(300 * kSectorBytes));
+    EXPECT_TRUE(HoldsSectorsFrom(600));
+    EXPECT_EQ(host.lines.size(), 5u);  // TOC, tracks, start, checksums, done: no error line
+    host.verify = false;
+    host.lines.clear();
+    ReadTrack(1);
+    ASSERT_EQ(doc.DataSize, static_cast<std::int32_t>(300 * kSectorBytes));
+    EXPECT_EQ(doc.SampleData[225 * kSectorBytes], EmulatedDisc::SectorByte(225, 0));
+    EXPECT_EQ(doc.SampleData[104 * kSectorBytes + 7], EmulatedDisc::SectorByte(104, 7));
+    EXPECT_EQ(doc.SampleData[150 * kSectorBytes], 0);
+    EXPECT_EQ(host.lines[host.lines.size() - 3],
+              "Unvollständig: 1,60 s von 4,00 s (120 von 300 Sektoren) waren unlesbar und sind Stille...");
+  }
+  // Drives this user may not open, and none at all.
+  kernel = FakeKernel();
+  kernel.AddCdDrive(0, 0, 0, 0, Drive("CD              "));
+  kernel.nodes["sr0"].openError = EACCES;
+  kernel.nodes["sg0"].openError = EACCES;
+  lines.clear();
+  EXPECT_EQ(Find().CDDriveCount, 0);
+  EXPECT_EQ(lines, Lines{"Keine Berechtigung für /dev/sr0, /dev/sg0: Das Benutzerkonto muss zur Gruppe „cdrom“ "
+                         "gehören (sudo adduser $USER cdrom, danach ab- und wieder anmelden)..."});
+  kernel.nodes.clear();
+  lines.clear();
+  EXPECT_EQ(Find().CDDriveCount, 0);
+  EXPECT_EQ(lines, Lines{"Kein CD-Laufwerk gefunden (gesucht unter /dev/sr0 … /dev/sr31 und /dev/sg*)..."});
 }
 
 }  // namespace
