@@ -1,5 +1,5 @@
-// libFuzzer entry point: any bytes a drive sends back as a TOC, INQUIRY,
-// sense or CD-Text reply must be parsed without reading or writing memory
+// libFuzzer entry point: any bytes a drive sends back as a TOC, a full TOC,
+// session information, INQUIRY, sense or CD-Text reply must be parsed without reading or writing memory
 // the parser does not own, and the results must stay within their bounds.
 
 #include <cstddef>
@@ -10,6 +10,7 @@
 #include "cdda/cd_text.h"
 #include "cdda/scsi_commands.h"
 #include "cdda/sense_messages.h"
+#include "cdda/sessions.h"
 
 namespace {
 
@@ -63,5 +64,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   CheckInquiry(data, size);
   CheckSense(data, size);
   CheckCdText(data, size);
+  // A session's lead-out lies within the disc's MSF range; a track of the
+  // last session is a track number.
+  for (const int track : {1, 3, 99})
+    if (const auto leadOut = sonavix::cdda::SessionLeadOut(data, size, track); leadOut && *leadOut > (255 * 60 + 59) * 75 + 74)
+      std::abort();
+  if (const auto first = sonavix::cdda::FirstTrackOfLastSession(data, size); first && (*first < 0 || *first > 255))
+    std::abort();
   return 0;
 }

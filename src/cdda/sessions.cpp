@@ -46,7 +46,7 @@ std::optional<std::uint32_t> SessionLeadOut(const std::uint8_t* data, std::size_
     const int session = d[0];
     if (session < 1 || session > 99 || (d[1] >> 4) != 1) continue;  // ADR 1 only
     if (d[3] == kFirstTrackPoint) sessions[session].first = d[8];
-    if (d[3] == kLeadOutPoint) {
+    if (d[3] == kLeadOutPoint && d[9] < 60 && d[10] < kSectorsPerSecond) {
       const std::uint32_t msf = (std::uint32_t{d[8]} * 60 + d[9]) * kSectorsPerSecond + d[10];
       if (msf >= 150) sessions[session].leadOut = msf - 150;
     }
