@@ -1,6 +1,7 @@
 #include "video/ffmpeg_media_writer.h"
 
 #include "video/ffmpeg_writer_parts.h"
+#include "video/yuv_conversion.h"
 
 namespace sonavix {
 
@@ -58,6 +59,13 @@ bool FfmpegMediaWriter::WriteClose() {
 bool FfmpegMediaWriter::ConvertPicture(const MediaImage& image) {
   AVFrame* frame = s_->video.frame.get();
   const bool alpha = frame->format == AV_PIX_FMT_YUVA420P;
+  // The web formats' pictures come at the frame's size: converted in the
+  // wide builds, without the scaler. The discs keep the scaler's bytes.
+  if (Web() && image.width == frame->width && image.height == frame->height) {
+    if (av_frame_make_writable(frame) < 0) return false;
+    ConvertToYuv420(image, frame->data, frame->linesize, alpha);
+    return true;
+  }
   s_->scaler.reset(sws_getCachedContext(s_->scaler.release(), image.width, image.height,
                                         alpha ? AV_PIX_FMT_BGRA : AV_PIX_FMT_BGR0, frame->width, frame->height,
                                         static_cast<AVPixelFormat>(frame->format), SWS_AREA | SWS_FULL_CHR_H_INP,

@@ -58,9 +58,10 @@ bool FfmpegMediaWriter::OpenVideo() {
   c->rc_max_rate = format_->maxRate;
   c->rc_min_rate = format_->minRate;
   c->rc_buffer_size = format_->bufferBits;
-  // A slice per core. FFmpeg's automatic choice takes one thread more than
-  // there are cores, which costs more in switching than it brings.
-  c->thread_count = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
+  // Two slices, each on a thread of its own, whatever the machine: the
+  // slices shape the stream, so a count taken from the cores would give
+  // other bytes on another machine.
+  c->thread_count = kEncoderThreads;
   c->thread_type = FF_THREAD_SLICE;
   Options options;
   if (Mp4() && !OpenH264(c, options)) return false;
@@ -109,7 +110,10 @@ bool FfmpegMediaWriter::OpenH264(AVCodecContext* c, Options& options) const {
   c->keyint_min = kMp4GopSeconds * webRate_;
   c->max_b_frames = -1;  // x264's choice
   c->bit_rate = 0;
+  // x264's frame threads shape its stream too: a fixed count, not the
+  // cores, so that every machine writes the same bytes.
   c->thread_type = FF_THREAD_FRAME;
+  c->thread_count = kX264Threads;
   options.Set("profile", "high");
   // Above 1080p x264's "faster" falls short of real time on two cores;
   // "veryfast" keeps 2160p30 in step at some cost in size.
@@ -132,7 +136,7 @@ bool FfmpegMediaWriter::OpenVp9(AVCodecContext* c, Options& options) const {
   c->bit_rate = 0;
   c->rc_max_rate = 0;  // constant quality: libvpx takes no rate limits without a rate
   c->rc_buffer_size = 0;
-  c->thread_count = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
+  c->thread_count = kEncoderThreads;  // the same bytes on every machine
   c->thread_type = 0;
   options.Set("crf", std::llround(40 - 16 * quality_));
   options.Set("deadline", "realtime");

@@ -35,6 +35,11 @@ extern "C" {
 
 namespace sonavix::ffmpeg_writer {
 
+// Threads of the encoders, the same on every machine: the MPEG encoders'
+// slices and libvpx follow the first, x264's frame threads the second.
+inline constexpr int kEncoderThreads = 2;
+inline constexpr int kX264Threads = 3;
+
 using namespace ffmpeg_formats;
 
 

@@ -62,13 +62,16 @@ bool ThreadedMediaWriter::Drain() {
 std::vector<std::uint8_t> ThreadedMediaWriter::SpareBuffer(std::size_t size) {
   std::vector<std::uint8_t> buffer;
   {
+    // The smallest spare that holds it: sound keeps to the small buffers and
+    // pictures to the large ones, so neither grows (and clears) memory anew.
     const std::lock_guard lock(mutex_);
+    auto best = spare_.end();
     for (auto it = spare_.begin(); it != spare_.end(); ++it)
-      if (it->capacity() >= size) {
-        buffer = std::move(*it);
-        spare_.erase(it);
-        break;
-      }
+      if (it->capacity() >= size && (best == spare_.end() || it->capacity() < best->capacity())) best = it;
+    if (best != spare_.end()) {
+      buffer = std::move(*best);
+      spare_.erase(best);
+    }
   }
   buffer.resize(size);
   return buffer;

@@ -1,0 +1,55 @@
+// The web formats' own colour conversion against the scaler it replaced:
+// the same matrix, within rounding, for every channel and both plane sizes.
+
+#include "video/yuv_conversion.h"
+
+#include <gtest/gtest.h>
+
+extern "C" {
+#include <libswscale/swscale.h>
+}
+
+#include <cstdlib>
+#include <vector>
+
+namespace sonavix {
+namespace {
+
+TEST(YuvConversion, MatchesTheScalersMatrixWithinRounding) {
+  for (const auto [width, height] : {std::pair{64, 48}, std::pair{33, 17}}) {
+    std::vector<std::uint32_t> pixels(std::size_t(width) * height);
+    std::uint32_t seed = 7;
+    for (std::size_t i = 0; i < pixels.size(); ++i) {
+      seed = seed * 1664525u + 1013904223u;
+      // Smooth in 2 x 2 squares, so that chroma means compare fairly.
+      const std::size_t x = i % width / 2, y = i / width / 2;
+      pixels[i] = 0xFF000000u | ((x * 37 + y * 11) % 256) << 16 | ((x * 5 + y * 53) % 256) << 8 | (x * y * 3) % 256;
+    }
+    const MediaImage image{width, height, 4 * width, reinterpret_cast<const std::uint8_t*>(pixels.data())};
+    const int chromaWidth = (width + 1) / 2, chromaHeight = (height + 1) / 2;
+    std::vector<std::uint8_t> ours[3], theirs[3];
+    for (int p = 0; p < 3; ++p) {
+      const std::size_t size = p == 0 ? std::size_t(width) * height : std::size_t(chromaWidth) * chromaHeight;
+      ours[p].resize(size);
+      theirs[p].resize(size);
+    }
+    std::uint8_t* mine[4] = {ours[0].data(), ours[1].data(), ours[2].data(), nullptr};
+    std::uint8_t* scaled[4] = {theirs[0].data(), theirs[1].data(), theirs[2].data(), nullptr};
+    const int strides[4] = {width, chromaWidth, chromaWidth, 0};
+    ConvertToYuv420(image, mine, strides, false);
+    SwsContext* scaler = sws_getContext(width, height, AV_PIX_FMT_BGR0, width, height, AV_PIX_FMT_YUV420P,
+                                        SWS_AREA | SWS_FULL_CHR_H_INP, nullptr, nullptr, nullptr);
+    const std::uint8_t* rows[1] = {image.pixels};
+    const int rowStride[1] = {image.bytesPerLine};
+    sws_scale(scaler, rows, rowStride, 0, height, scaled, strides);
+    sws_freeContext(scaler);
+    // At an odd size the scaler resamples chroma (33 columns into 17), so
+    // only luma compares there; the odd edge is written within its planes.
+    for (int p = 0; p < (width % 2 == 0 ? 3 : 1); ++p)
+      for (std::size_t i = 0; i < ours[p].size(); ++i)
+        ASSERT_LE(std::abs(ours[p][i] - theirs[p][i]), p == 0 ? 1 : 2) << width << " plane " << p << " at " << i;
+  }
+}
+
+}  // namespace
+}  // namespace sonavix
