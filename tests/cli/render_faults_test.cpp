@@ -226,5 +226,17 @@ TEST_F(RenderFaults, MessagesSayWhatIsWrong) {
       QStringLiteral("so viele, wie der freie Arbeitsspeicher trägt")));
 }
 
+// The encoders' threads are fixed, not taken from the cores: a render on
+// one core writes what a render on all of them writes.
+TEST_F(RenderFaults, TheBytesDoNotDependOnTheCoresARenderRunsOn) {
+  Wave("a.wav", 1.0);
+  const ProgramResult result = RunShell(QStringLiteral(R"sh(
+    for preset in dvd mp4-720p; do
+      taskset -c 0 "$SONAVIX" --render a.wav -p $preset -o one.$preset --quiet &&
+        "$SONAVIX" --render a.wav -p $preset -o all.$preset --quiet && cmp one.$preset all.$preset || exit 1
+    done)sh"), dir.path());
+  EXPECT_EQ(result.status, 0) << result.err.toStdString();
+}
+
 }  // namespace
 }  // namespace sonavix::testing
