@@ -1,7 +1,5 @@
 #include "export/album_job.h"
 
-#include <sys/stat.h>
-
 #include "document/local_names.h"
 #include "document/work_progress.h"
 #include "export/export_session.h"
@@ -38,18 +36,6 @@ class SongObserver final : public RenderObserver {
   double before_, share_, total_;
 };
 
-RenderResult Failed(RenderFailure kind, std::string error) {
-  RenderResult result;
-  result.failure = kind;
-  result.error = std::move(error);
-  return result;
-}
-
-std::int64_t FileSize(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 ? st.st_size : 0;
-}
-
 }  // namespace
 
 AlbumResult RenderAlbum(const std::vector<RenderRequest>& songs, const std::string& output, RenderObserver& observer,
@@ -57,7 +43,7 @@ AlbumResult RenderAlbum(const std::vector<RenderRequest>& songs, const std::stri
   AlbumResult album;
   for (std::size_t i = 0; i < songs.size(); ++i) {
     if (auto problem = OutputProblem(songs[i].input, output)) {
-      album.result = Failed(RenderFailure::Output, std::move(*problem));
+      album.result = FailedRender(RenderFailure::Output, std::move(*problem));
       return album;
     }
   }
@@ -82,7 +68,7 @@ AlbumResult RenderAlbum(const std::vector<RenderRequest>& songs, const std::stri
   if (!session.Open(output, total, [&observer](double done) {
         observer.Progress(RenderObserver::Stage::Rendering, done);
       })) {
-    album.result = Failed(RenderFailure::Output, WriteFailureText(session.WriterFailure(), first.preset));
+    album.result = FailedRender(RenderFailure::Output, WriteFailureText(session.WriterFailure(), first.preset));
     return album;
   }
   for (std::size_t i = 0; i < songs.size(); ++i) {
@@ -100,13 +86,13 @@ AlbumResult RenderAlbum(const std::vector<RenderRequest>& songs, const std::stri
     RandomGenerator colours;  // afresh for every song, as for a file of its own
     RenderSongInto(SongExport(songs[i], setup, output), session, host, colours);
     if (observer.StopRequested()) {
-      album.result = Failed(RenderFailure::Stopped, "Abgebrochen");
+      album.result = FailedRender(RenderFailure::Stopped, "Abgebrochen");
       return album;
     }
     if (session.Sink().Failed()) break;
   }
   if (!session.Finish()) {
-    album.result = Failed(RenderFailure::Output, WriteFailureText(session.WriterFailure(), first.preset));
+    album.result = FailedRender(RenderFailure::Output, WriteFailureText(session.WriterFailure(), first.preset));
     return album;
   }
   album.result.seconds = session.AudioTime();

@@ -14,12 +14,12 @@ namespace {
 // circles have moved.
 constexpr std::int64_t kWarmUpBlocks = 2 * kStreamRate / kBlockFrames;
 
+}  // namespace
+
 std::int64_t FileSize(const std::string& path) {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0 ? st.st_size : 0;
 }
-
-}  // namespace
 
 FrameSize ExportFrameSize(MediaWriter& writer, DiscPreset preset, TvSystem tv) {
   writer.SetFormatPreset(preset, tv);

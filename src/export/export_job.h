@@ -55,6 +55,9 @@ FrameSize ExportFrameSize(MediaWriter& writer, DiscPreset preset, TvSystem tv);
 
 class ExportSession;
 
+// The size of a finished file in bytes; 0 when there is none.
+std::int64_t FileSize(const std::string& path);
+
 // Draws the run of the host's document into an open session: a picture of
 // the request's look (text, lyrics, picture behind the circles), warmed up
 // first for the web formats, whose first frame is a thumbnail. For a

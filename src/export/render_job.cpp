@@ -27,13 +27,6 @@ namespace sonavix {
 
 namespace {
 
-RenderResult Failure(RenderFailure kind, std::string error) {
-  RenderResult result;
-  result.failure = kind;
-  result.error = std::move(error);
-  return result;
-}
-
 // Why a name cannot be followed to its file.
 std::string NotReachable(const std::string& path, int error) {
   struct stat link {};
@@ -67,6 +60,13 @@ std::optional<std::string> InputProblem(const std::string& path) {
 }
 
 }  // namespace
+
+RenderResult FailedRender(RenderFailure kind, std::string error) {
+  RenderResult result;
+  result.failure = kind;
+  result.error = std::move(error);
+  return result;
+}
 
 std::optional<std::string> OutputProblem(const std::string& input, const std::string& output) {
   switch (CheckSaveTarget(output)) {
@@ -125,7 +125,7 @@ QImage SongCover(const std::string& input, const SoundTags& tags) {
 
 // Reads the song and chooses its stretch; a failure says why.
 RenderResult ReadSong(const RenderRequest& request, RenderObserver& observer, AudioDocument& doc) {
-  if (const auto problem = InputProblem(request.input)) return Failure(RenderFailure::Input, *problem);
+  if (const auto problem = InputProblem(request.input)) return FailedRender(RenderFailure::Input, *problem);
   ImportReport report;
   try {
     const auto stop = [&observer] { return observer.StopRequested(); };
@@ -134,21 +134,21 @@ RenderResult ReadSong(const RenderRequest& request, RenderObserver& observer, Au
     FfmpegAudioDecoder other([&observer](double done) { observer.Progress(RenderObserver::Stage::Reading, done); },
                              stop);
     if (!OpenSoundFile(doc, request.input, &mp3, &other, &report)) {
-      if (observer.StopRequested() || report.stopped) return Failure(RenderFailure::Stopped, "Abgebrochen");
+      if (observer.StopRequested() || report.stopped) return FailedRender(RenderFailure::Stopped, "Abgebrochen");
       if (report.problem)
-        return Failure(RenderFailure::Input, "Konnte Datei nicht öffnen: " + ImportProblemText(report.problem));
-      return Failure(RenderFailure::Input,
+        return FailedRender(RenderFailure::Input, "Konnte Datei nicht öffnen: " + ImportProblemText(report.problem));
+      return FailedRender(RenderFailure::Input,
                      mp3.Error().empty() ? "Konnte Datei nicht öffnen (keine lesbare Tondatei)" : mp3.Error());
     }
   } catch (const std::bad_alloc&) {
-    return Failure(RenderFailure::Input, "Zu wenig Arbeitsspeicher für diese Datei");
+    return FailedRender(RenderFailure::Input, "Zu wenig Arbeitsspeicher für diese Datei");
   }
   // Nothing to play, or a rate the run cannot convert: no video at all
   // rather than a wrong one.
   if (const Unplayable why = UnplayableSound(doc); why != Unplayable::No)
-    return Failure(RenderFailure::Input, UnplayableText(why, doc.SampleRate));
+    return FailedRender(RenderFailure::Input, UnplayableText(why, doc.SampleRate));
   std::string rangeError;
-  if (!ChooseStretch(doc, request, rangeError)) return Failure(RenderFailure::Range, rangeError);
+  if (!ChooseStretch(doc, request, rangeError)) return FailedRender(RenderFailure::Range, rangeError);
   RenderResult read;
   read.warning = ImportProblemText(report.shortfall);
   read.tags = std::move(report.tags);
@@ -166,20 +166,20 @@ RenderResult MeasureSong(const RenderRequest& request, RenderObserver& observer)
 }
 
 RenderResult SetUpSong(const RenderRequest& request, RenderObserver& observer, SongSetup& setup) {
-  if (const auto problem = InputProblem(request.input)) return Failure(RenderFailure::Input, *problem);
+  if (const auto problem = InputProblem(request.input)) return FailedRender(RenderFailure::Input, *problem);
   // The lyrics are read first: a file named that cannot be read stops the
   // render before the song is.
   const std::string lyricsPath = request.lyrics == "auto" ? LyricsBeside(request.input) : request.lyrics;
   if (!lyricsPath.empty()) {
     LyricsFileProblem problem = LyricsFileProblem::None;
     setup.lyrics = ReadLyricsFile(lyricsPath, problem);
-    if (!setup.lyrics) return Failure(RenderFailure::Input, LyricsFileText(problem, lyricsPath));
+    if (!setup.lyrics) return FailedRender(RenderFailure::Input, LyricsFileText(problem, lyricsPath));
   }
   // A picture named by the user is read before the song, as the lyrics are.
   if (!request.image.empty() && request.image != "auto") {
     BackdropProblem problem = BackdropProblem::None;
     setup.image = ReadBackdropFile(NameFromLocalPath(request.image), problem);
-    if (setup.image.isNull()) return Failure(RenderFailure::Input, BackdropText(problem, request.image));
+    if (setup.image.isNull()) return FailedRender(RenderFailure::Input, BackdropText(problem, request.image));
   }
   RenderResult read = ReadSong(request, observer, setup.doc);
   if (!read.ok()) return read;
@@ -221,9 +221,9 @@ ExportRequest SongExport(const RenderRequest& request, const SongSetup& setup, c
 
 RenderResult RenderFile(const RenderRequest& request, RenderObserver& observer,
                         const std::string& writerName) {
-  if (const auto problem = InputProblem(request.input)) return Failure(RenderFailure::Input, *problem);
+  if (const auto problem = InputProblem(request.input)) return FailedRender(RenderFailure::Input, *problem);
   if (const auto problem = OutputProblem(request.input, request.output))
-    return Failure(RenderFailure::Output, *problem);
+    return FailedRender(RenderFailure::Output, *problem);
   SongSetup setup;
   const RenderResult read = SetUpSong(request, observer, setup);
   if (!read.ok()) return read;
@@ -233,9 +233,9 @@ RenderResult RenderFile(const RenderRequest& request, RenderObserver& observer,
   const ExportOutcome outcome =
       RunExport(SongExport(request, setup, request.output), *writer, host, colours,
                 [&observer](double done) { observer.Progress(RenderObserver::Stage::Rendering, done); });
-  if (outcome.result == ExportOutcome::Result::Stopped) return Failure(RenderFailure::Stopped, "Abgebrochen");
+  if (outcome.result == ExportOutcome::Result::Stopped) return FailedRender(RenderFailure::Stopped, "Abgebrochen");
   if (!outcome.done())
-    return Failure(RenderFailure::Output, WriteFailureText(outcome.failure, request.preset));
+    return FailedRender(RenderFailure::Output, WriteFailureText(outcome.failure, request.preset));
 
   RenderResult result;
   result.seconds = outcome.seconds;

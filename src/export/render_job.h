@@ -81,6 +81,9 @@ class RenderObserver {
   virtual bool StopRequested() const { return false; }
 };
 
+// A result that failed for this reason (a German sentence).
+RenderResult FailedRender(RenderFailure kind, std::string error);
+
 // What stands in the way of writing `output` for `input`, in German; none
 // if nothing does.
 std::optional<std::string> OutputProblem(const std::string& input, const std::string& output);
