@@ -8,7 +8,7 @@
 # pictures stand in for the drawn ones: the encoder's work on them is the
 # same, but for the small loss of one generation.
 #
-#   bash bench/encoder_limit_bench.sh [build folder] [seconds]   (default: build-rel, 20)
+#   bash bench/encoder_limit_bench.sh [build folder] [seconds]   (default: build-rel, 60)
 #
 # Build first, without the sanitizers:
 #   cmake -S . -B build-rel -G Ninja -DCMAKE_BUILD_TYPE=Release && ninja -C build-rel sonavix
@@ -16,7 +16,7 @@
 set -u
 cd "$(dirname "$0")/.."
 build=${1:-build-rel}
-seconds=${2:-20}
+seconds=${2:-60}
 program=$build/src/app/sonavix
 source bench/timing.sh
 needs encoder_limit_bench "$program" sox ffmpeg ffprobe
@@ -24,34 +24,32 @@ needs encoder_limit_bench "$program" sox ffmpeg ffprobe
 work=$(mktemp -d /dev/shm/sonavix-bench.XXXXXX 2>/dev/null || mktemp -d)
 trap 'rm -rf "$work"' EXIT
 song=$work/song.wav
-# Chords plucked twice a second, a bar of silence every four.
-sox -n -r 44100 -c 2 -b 16 "$work/bar.wav" synth 0.5 pluck 196 pluck 247 pluck 294 fade 0 0.5 0.45 2>/dev/null
-sox -n -r 44100 -c 2 -b 16 "$work/rest.wav" trim 0 0.5 2>/dev/null
-sox "$work/bar.wav" "$work/bar.wav" "$work/bar.wav" "$work/rest.wav" "$work/phrase.wav"
-sox "$work/phrase.wav" "$song" repeat $((seconds / 2)) trim 0 "$seconds"
+plucked_song "$seconds"
 
 # The program's settings, preset by preset (src/video/ffmpeg_writer_open.cpp).
-x264() {  # preset, level, maximum rate, buffer
-  echo "-c:v libx264 -preset $1 -crf 18 -profile:v high -level $2 -maxrate $3 -bufsize $4 -g 60 -keyint_min 60 \
--threads 3 -x264-params scenecut=0:open-gop=0:b-pyramid=none -pix_fmt yuv420p -c:a aac -b:a 192k -ar 48000 \
--movflags +faststart -f mp4"
+x264() {  # level
+  echo "-c:v libx264 -preset veryfast -crf 26 -profile:v high -level $1 -g 60 -keyint_min 60 -threads 3 \
+-x264-params scenecut=0:open-gop=0:b-pyramid=none:b-adapt=0:bframes=2:me=dia:subme=1:partitions=i4x4:aq-mode=0:\
+weightp=0:rc-lookahead=0:mbtree=0 -pix_fmt yuv420p -c:a aac -b:a 192k -ar 48000 -movflags +faststart -f mp4"
 }
 settings() {
   case $1 in
+    vcd) echo "-c:v mpeg1video -b:v 1150k -maxrate 1150k -minrate 1150k -bufsize 327680 -g 15 -bf 0 -threads 2 -mbd 2 \
+-c:a mp2 -b:a 224k -ar 44100 -f vcd -packetsize 2324 -muxrate 1411200 -muxpreload 0.44" ;;
+    svcd) echo "-c:v mpeg2video -b:v 2040k -maxrate 2516k -bufsize 1835008 -g 15 -bf 0 -threads 2 -scan_offset 1 \
+-c:a mp2 -b:a 224k -ar 44100 -f svcd -packetsize 2324" ;;
     dvd) echo "-c:v mpeg2video -b:v 6000k -maxrate 9000k -bufsize 1835008 -g 15 -bf 0 -threads 2 -c:a ac3 -b:a 448k \
 -ar 48000 -f dvd" ;;
-    mp4-720p) x264 faster 4.1 6M 12M ;;
-    mp4-1080p | mp4-vertical) x264 faster 4.1 10M 20M ;;
-    mp4-square) x264 faster 4.1 8M 16M ;;
-    mp4-2160p) x264 veryfast 5.1 40M 80M ;;
+    mp4-720p | mp4-1080p | mp4-vertical | mp4-square) x264 4.1 ;;
+    mp4-2160p) x264 5.1 ;;
     webm-alpha) echo "-c:v libvpx-vp9 -crf 24 -b:v 0 -deadline realtime -cpu-used 8 -row-mt 1 -threads 2 -g 60 \
 -pix_fmt yuva420p -c:a libopus -b:a 192k -ar 48000 -f webm" ;;
   esac
 }
 
 echo "encoder_limit_bench: a ${seconds} s song of plucked chords; each preset against ffmpeg encoding its pictures"
-for preset in dvd mp4-720p mp4-1080p mp4-square mp4-vertical mp4-2160p webm-alpha; do
-  ext=${preset%%-*}; [ "$ext" = dvd ] && ext=mpg
+for preset in vcd svcd dvd mp4-720p mp4-1080p mp4-square mp4-vertical mp4-2160p webm-alpha; do
+  ext=${preset%%-*}; [ "$ext" = mp4 ] || [ "$ext" = webm ] || ext=mpg
   ours=$(timed "$program" --render "$song" -p "$preset" -o "$work/ours.$ext" --quiet)
   [ "$ours" = fail ] && { echo "  $preset: the render failed"; continue; }
   size=$(ffprobe -v error -select_streams v:0 -show_entries stream=width,height,r_frame_rate -of csv=p=0 "$work/ours.$ext")

@@ -29,6 +29,16 @@ four_songs() {
   done
 }
 
+# A music-like song of SECONDS seconds, $work/song.wav: chords plucked twice
+# a second, with attacks, and a rest every fourth beat.
+plucked_song() {
+  sox -n -r 44100 -c 2 -b 16 "$work/bar.wav" synth 0.5 pluck 196 pluck 247 pluck 294 fade 0 0.5 0.45 2>/dev/null
+  sox -n -r 44100 -c 2 -b 16 "$work/rest.wav" trim 0 0.5 2>/dev/null
+  sox "$work/bar.wav" "$work/bar.wav" "$work/bar.wav" "$work/rest.wav" "$work/phrase.wav"
+  sox "$work/phrase.wav" "$work/song.wav" repeat $(($1 / 2)) trim 0 "$1"
+  rm -f "$work/bar.wav" "$work/rest.wav" "$work/phrase.wav"
+}
+
 now() { date +%s.%N; }
 
 # Seconds a command takes, or "fail".

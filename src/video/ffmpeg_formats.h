@@ -47,26 +47,26 @@ constexpr DiscFormat kFormats[] = {
     {"dvd", AV_CODEC_ID_MPEG2VIDEO, 720, 576, {16, 15},
      6'000'000, 9'000'000, 0, 1'835'008, false,
      AV_CODEC_ID_AC3, 48'000, 448'000, 2048, 10'080'000, 500'000},
-    // MP4 720p and 1080p: H.264 at constant quality under a maximum rate
-    // for streaming, square pixels.
+    // MP4 720p and 1080p: H.264 at constant quality (no maximum rate, see
+    // OpenH264), square pixels.
     {"mp4", AV_CODEC_ID_H264, 1280, 720, {1, 1},
-     0, 6'000'000, 0, 12'000'000, false,
+     0, 0, 0, 0, false,
      AV_CODEC_ID_AAC, 48'000, 192'000, 0, 0, 0},
     {"mp4", AV_CODEC_ID_H264, 1920, 1080, {1, 1},
-     0, 10'000'000, 0, 20'000'000, false,
+     0, 0, 0, 0, false,
      AV_CODEC_ID_AAC, 48'000, 192'000, 0, 0, 0},
     // Square and upright for social video, 1440p and 2160p for big screens.
     {"mp4", AV_CODEC_ID_H264, 1080, 1080, {1, 1},
-     0, 8'000'000, 0, 16'000'000, false,
+     0, 0, 0, 0, false,
      AV_CODEC_ID_AAC, 48'000, 192'000, 0, 0, 0},
     {"mp4", AV_CODEC_ID_H264, 1080, 1920, {1, 1},
-     0, 10'000'000, 0, 20'000'000, false,
+     0, 0, 0, 0, false,
      AV_CODEC_ID_AAC, 48'000, 192'000, 0, 0, 0},
     {"mp4", AV_CODEC_ID_H264, 2560, 1440, {1, 1},
-     0, 16'000'000, 0, 32'000'000, false,
+     0, 0, 0, 0, false,
      AV_CODEC_ID_AAC, 48'000, 192'000, 0, 0, 0},
     {"mp4", AV_CODEC_ID_H264, 3840, 2160, {1, 1},
-     0, 40'000'000, 0, 80'000'000, false,
+     0, 0, 0, 0, false,
      AV_CODEC_ID_AAC, 48'000, 192'000, 0, 0, 0},
     // WebM with alpha, to lay over footage in a video editor: VP9 at
     // constant quality, Opus.
