@@ -3,6 +3,10 @@
 #include "video/ffmpeg_writer_parts.h"
 #include "video/yuv_conversion.h"
 
+extern "C" {
+#include <libavutil/imgutils.h>
+}
+
 namespace sonavix {
 
 namespace ffmpeg_writer {
@@ -35,6 +39,56 @@ bool FfmpegMediaWriter::RepeatImage() {
   if (s_->video.next == 0) return Fail(WriteFailure::Stage::Write);
   s_->video.frame->pts = s_->video.next++;
   return Encode(s_->video, s_->video.frame.get()) || Fail(WriteFailure::Stage::Write);
+}
+
+// The web formats' pictures at the frame's size, as ConvertToYuv420 makes
+// them: Y, U, V (and A) one after another, each row as wide as its plane.
+namespace {
+struct PlaneLayout {
+  std::uint8_t* planes[4] = {};
+  int strides[4] = {};
+  std::size_t size = 0;
+};
+PlaneLayout PlanesOf(int width, int height, bool alpha, std::uint8_t* base) {
+  const int chromaWidth = (width + 1) / 2;
+  const std::size_t luma = std::size_t(width) * height;
+  const std::size_t chroma = std::size_t(chromaWidth) * ((height + 1) / 2);
+  PlaneLayout layout;
+  layout.strides[0] = width;
+  layout.strides[1] = layout.strides[2] = chromaWidth;
+  layout.strides[3] = alpha ? width : 0;
+  layout.size = luma + 2 * chroma + (alpha ? luma : 0);
+  if (base) {
+    layout.planes[0] = base;
+    layout.planes[1] = base + luma;
+    layout.planes[2] = base + luma + chroma;
+    layout.planes[3] = alpha ? base + luma + 2 * chroma : nullptr;
+  }
+  return layout;
+}
+}  // namespace
+
+std::size_t FfmpegMediaWriter::ConvertedSize(const MediaImage& image) const {
+  if (!Web() || !image.pixels || image.width != FrameWidth() || image.height != FrameHeight() ||
+      image.bytesPerLine < 4 * image.width)
+    return 0;
+  return PlanesOf(image.width, image.height, Vp9(), nullptr).size;
+}
+
+void FfmpegMediaWriter::ConvertAhead(const MediaImage& image, std::uint8_t* out) const {
+  const PlaneLayout layout = PlanesOf(image.width, image.height, Vp9(), out);
+  ConvertToYuv420(image, layout.planes, layout.strides, Vp9());
+}
+
+bool FfmpegMediaWriter::WriteConverted(const std::uint8_t* converted) {
+  if (!s_) return NotOpen();
+  AVFrame* frame = s_->video.frame.get();
+  if (!converted || !Web() || av_frame_make_writable(frame) < 0) return Fail(WriteFailure::Stage::Write);
+  const PlaneLayout layout = PlanesOf(frame->width, frame->height, Vp9(), const_cast<std::uint8_t*>(converted));
+  av_image_copy(frame->data, frame->linesize, const_cast<const std::uint8_t**>(layout.planes), layout.strides,
+                static_cast<AVPixelFormat>(frame->format), frame->width, frame->height);
+  s_->video.frame->pts = s_->video.next++;
+  return Encode(s_->video, frame) || Fail(WriteFailure::Stage::Write);
 }
 
 bool FfmpegMediaWriter::WriteSound(const MediaSound& sound) {

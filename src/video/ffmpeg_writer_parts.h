@@ -125,6 +125,9 @@ class FfmpegMediaWriter final : public MediaWriter {
   bool SetFileName(const std::string& path) override;
   bool WriteImage(const MediaImage& image) override;
   bool RepeatImage() override;
+  std::size_t ConvertedSize(const MediaImage& image) const override;
+  void ConvertAhead(const MediaImage& image, std::uint8_t* out) const override;
+  bool WriteConverted(const std::uint8_t* converted) override;
   bool WriteSound(const MediaSound& sound) override;
   bool WriteClose() override;
   WriteFailure Failure() const override { return failure_; }

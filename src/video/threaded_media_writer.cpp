@@ -6,7 +6,7 @@
 namespace sonavix {
 
 namespace {
-constexpr std::size_t kMaxQueued = 6;  // a few blocks' worth: enough to overlap, little memory
+constexpr std::size_t kMaxQueued = 3;  // enough to overlap drawing and encoding, little memory
 }
 
 ThreadedMediaWriter::ThreadedMediaWriter(std::unique_ptr<MediaWriter> inner)
@@ -36,6 +36,9 @@ void ThreadedMediaWriter::Work() {
       switch (job.kind) {
         case Job::Kind::Image:
           ok = inner_->WriteImage(job.picture);
+          break;
+        case Job::Kind::Converted:
+          ok = inner_->WriteConverted(job.bytes.data());
           break;
         case Job::Kind::Repeat:
           ok = inner_->RepeatImage();
@@ -113,8 +116,14 @@ bool ThreadedMediaWriter::WriteImage(const MediaImage& image) {
     return ok;
   }
   Job job;
-  job.kind = Job::Kind::Image;
   pictured_ = true;
+  if (const std::size_t converted = inner_->ConvertedSize(image)) {
+    job.kind = Job::Kind::Converted;
+    job.bytes = SpareBuffer(converted);
+    inner_->ConvertAhead(image, job.bytes.data());
+    return Queue(std::move(job));
+  }
+  job.kind = Job::Kind::Image;
   const auto size = static_cast<std::size_t>(image.bytesPerLine) * static_cast<std::size_t>(image.height);
   job.bytes = SpareBuffer(size);
   std::memcpy(job.bytes.data(), image.pixels, size);

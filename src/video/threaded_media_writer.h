@@ -4,7 +4,9 @@
 // it every call in the order made, one at a time, from its worker thread.
 //
 // Pictures and sound are copied into a short queue, so the caller's memory
-// is free again when a call returns. A call whose input the writer is sure
+// is free again when a call returns; a picture the wrapped writer can
+// convert ahead goes in converted, on the caller's thread (a third of the
+// bytes of 32-bit pixels, and work off the encoder's thread). A call whose input the writer is sure
 // to refuse (no file, no pixels, sound of another format than before) is
 // answered at once, as the wrapped writer would; a failure while encoding
 // (a full disk) is answered by the next call, or by WriteClose.
@@ -46,7 +48,7 @@ class ThreadedMediaWriter final : public MediaWriter {
 
  private:
   struct Job {
-    enum class Kind { Image, Repeat, Sound } kind = Kind::Sound;
+    enum class Kind { Image, Converted, Repeat, Sound } kind = Kind::Sound;
     MediaImage picture;
     MediaSound sound;
     std::vector<std::uint8_t> bytes;  // the copied pixels or samples
