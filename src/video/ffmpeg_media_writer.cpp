@@ -41,49 +41,47 @@ bool FfmpegMediaWriter::RepeatImage() {
   return Encode(s_->video, s_->video.frame.get()) || Fail(WriteFailure::Stage::Write);
 }
 
-// The web formats' pictures at the frame's size, as ConvertToYuv420 makes
-// them: Y, U, V (and A) one after another, each row as wide as its plane.
+// A picture converted ahead: the frame's planes one after another, each
+// row and plane starting on 64 bytes as in the frames libavutil allocates,
+// so that the scaler works on them as it works on the frame's own.
 namespace {
+constexpr std::size_t kPlaneAlign = 64;
 struct PlaneLayout {
   std::uint8_t* planes[4] = {};
   int strides[4] = {};
   std::size_t size = 0;
 };
 PlaneLayout PlanesOf(int width, int height, bool alpha, std::uint8_t* base) {
-  const int chromaWidth = (width + 1) / 2;
-  const std::size_t luma = std::size_t(width) * height;
-  const std::size_t chroma = std::size_t(chromaWidth) * ((height + 1) / 2);
+  const auto up = [](std::size_t n) { return (n + kPlaneAlign - 1) / kPlaneAlign * kPlaneAlign; };
+  const int widths[4] = {width, (width + 1) / 2, (width + 1) / 2, alpha ? width : 0};
+  const int heights[4] = {height, (height + 1) / 2, (height + 1) / 2, alpha ? height : 0};
   PlaneLayout layout;
-  layout.strides[0] = width;
-  layout.strides[1] = layout.strides[2] = chromaWidth;
-  layout.strides[3] = alpha ? width : 0;
-  layout.size = luma + 2 * chroma + (alpha ? luma : 0);
-  if (base) {
-    layout.planes[0] = base;
-    layout.planes[1] = base + luma;
-    layout.planes[2] = base + luma + chroma;
-    layout.planes[3] = alpha ? base + luma + 2 * chroma : nullptr;
+  std::size_t offset = 0;
+  if (base) offset = up(reinterpret_cast<std::uintptr_t>(base)) - reinterpret_cast<std::uintptr_t>(base);
+  for (int i = 0; i < 4; ++i) {
+    layout.strides[i] = static_cast<int>(up(std::size_t(widths[i])));
+    if (base && widths[i]) layout.planes[i] = base + offset;
+    offset += std::size_t(layout.strides[i]) * heights[i];
   }
+  layout.size = offset + kPlaneAlign;  // room to align the start
   return layout;
 }
 }  // namespace
 
 std::size_t FfmpegMediaWriter::ConvertedSize(const MediaImage& image) const {
-  if (!Web() || !image.pixels || image.width != FrameWidth() || image.height != FrameHeight() ||
-      image.bytesPerLine < 4 * image.width)
-    return 0;
-  return PlanesOf(image.width, image.height, Vp9(), nullptr).size;
+  if (!image.pixels || image.width <= 0 || image.height <= 0 || image.bytesPerLine < 4 * image.width) return 0;
+  return PlanesOf(FrameWidth(), FrameHeight(), Vp9(), nullptr).size;
 }
 
-void FfmpegMediaWriter::ConvertAhead(const MediaImage& image, std::uint8_t* out) const {
-  const PlaneLayout layout = PlanesOf(image.width, image.height, Vp9(), out);
-  ConvertToYuv420(image, layout.planes, layout.strides, Vp9());
+bool FfmpegMediaWriter::ConvertAhead(const MediaImage& image, std::uint8_t* out) const {
+  const PlaneLayout layout = PlanesOf(FrameWidth(), FrameHeight(), Vp9(), out);
+  return ConvertInto(image, aheadScaler_, FrameWidth(), FrameHeight(), layout.planes, layout.strides);
 }
 
 bool FfmpegMediaWriter::WriteConverted(const std::uint8_t* converted) {
   if (!s_) return NotOpen();
   AVFrame* frame = s_->video.frame.get();
-  if (!converted || !Web() || av_frame_make_writable(frame) < 0) return Fail(WriteFailure::Stage::Write);
+  if (!converted || av_frame_make_writable(frame) < 0) return Fail(WriteFailure::Stage::Write);
   const PlaneLayout layout = PlanesOf(frame->width, frame->height, Vp9(), const_cast<std::uint8_t*>(converted));
   av_image_copy(frame->data, frame->linesize, const_cast<const std::uint8_t**>(layout.planes), layout.strides,
                 static_cast<AVPixelFormat>(frame->format), frame->width, frame->height);
@@ -112,23 +110,27 @@ bool FfmpegMediaWriter::WriteClose() {
 
 bool FfmpegMediaWriter::ConvertPicture(const MediaImage& image) {
   AVFrame* frame = s_->video.frame.get();
-  const bool alpha = frame->format == AV_PIX_FMT_YUVA420P;
+  return av_frame_make_writable(frame) >= 0 &&
+         ConvertInto(image, s_->scaler, frame->width, frame->height, frame->data, frame->linesize);
+}
+
+bool FfmpegMediaWriter::ConvertInto(const MediaImage& image, AvPtr<SwsContext>& scaler, int width, int height,
+                                    std::uint8_t* const planes[4], const int strides[4]) const {
+  const bool alpha = Vp9();
   // The web formats' pictures come at the frame's size: converted in the
   // wide builds, without the scaler. The discs keep the scaler's bytes.
-  if (Web() && image.width == frame->width && image.height == frame->height) {
-    if (av_frame_make_writable(frame) < 0) return false;
-    ConvertToYuv420(image, frame->data, frame->linesize, alpha);
+  if (Web() && image.width == width && image.height == height) {
+    ConvertToYuv420(image, planes, strides, alpha);
     return true;
   }
-  s_->scaler.reset(sws_getCachedContext(s_->scaler.release(), image.width, image.height,
-                                        alpha ? AV_PIX_FMT_BGRA : AV_PIX_FMT_BGR0, frame->width, frame->height,
-                                        static_cast<AVPixelFormat>(frame->format), SWS_AREA | SWS_FULL_CHR_H_INP,
-                                        nullptr, nullptr, nullptr));
-  if (!s_->scaler || av_frame_make_writable(frame) < 0) return false;
+  scaler.reset(sws_getCachedContext(scaler.release(), image.width, image.height,
+                                    alpha ? AV_PIX_FMT_BGRA : AV_PIX_FMT_BGR0, width, height,
+                                    alpha ? AV_PIX_FMT_YUVA420P : AV_PIX_FMT_YUV420P,
+                                    SWS_AREA | SWS_FULL_CHR_H_INP, nullptr, nullptr, nullptr));
+  if (!scaler) return false;
   const std::uint8_t* rows[] = {image.pixels};
   const int stride[] = {image.bytesPerLine};
-  return sws_scale(s_->scaler.get(), rows, stride, 0, image.height, frame->data, frame->linesize) ==
-         frame->height;
+  return sws_scale(scaler.get(), rows, stride, 0, image.height, planes, strides) == height;
 }
 
 // The resampler is set up for the first sound; the rest must match it.

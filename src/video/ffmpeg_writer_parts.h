@@ -126,7 +126,7 @@ class FfmpegMediaWriter final : public MediaWriter {
   bool WriteImage(const MediaImage& image) override;
   bool RepeatImage() override;
   std::size_t ConvertedSize(const MediaImage& image) const override;
-  void ConvertAhead(const MediaImage& image, std::uint8_t* out) const override;
+  bool ConvertAhead(const MediaImage& image, std::uint8_t* out) const override;
   bool WriteConverted(const std::uint8_t* converted) override;
   bool WriteSound(const MediaSound& sound) override;
   bool WriteClose() override;
@@ -171,6 +171,10 @@ class FfmpegMediaWriter final : public MediaWriter {
   bool WriteHeader();
   std::int64_t VideoBitRate() const;
   bool ConvertPicture(const MediaImage& image);
+  // Into the planes of a picture of the frame's size; the scaler is kept
+  // for the next picture.
+  bool ConvertInto(const MediaImage& image, AvPtr<SwsContext>& scaler, int width, int height,
+                   std::uint8_t* const planes[4], const int strides[4]) const;
   bool PrepareResampler(int rate, int channels);
   bool QueueSound(const std::uint8_t** input, int frames);
   bool EndTracksTogether();
@@ -195,6 +199,8 @@ class FfmpegMediaWriter final : public MediaWriter {
   std::vector<MediaChapter> chapters_;
   WriteFailure failure_;
   std::unique_ptr<Session> s_;  // while a file is open
+  // Used by ConvertAhead only, on the thread that draws.
+  mutable AvPtr<SwsContext> aheadScaler_;
 };
 
 }  // namespace sonavix::ffmpeg_writer

@@ -119,12 +119,13 @@ class MediaWriter {
   // Appends one video frame showing the picture (scaled if its size differs).
   virtual bool WriteImage(const MediaImage& image) = 0;
   // Pictures converted ahead into the encoder's own layout, on another
-  // thread than the one that encodes: the bytes such a picture takes, or 0
-  // when the writer takes this picture only as it is. ConvertAhead fills
-  // that many bytes and may be called while the writer encodes (it reads
-  // nothing a file changes); WriteConverted appends the frame it made.
+  // thread than the one that encodes: the bytes a converted picture takes,
+  // or 0 when the writer takes pictures only as they are. ConvertAhead
+  // fills that many bytes (false if it could not) and may be called while
+  // the writer encodes, from one thread at a time; WriteConverted appends
+  // the frame it made.
   virtual std::size_t ConvertedSize(const MediaImage&) const { return 0; }
-  virtual void ConvertAhead(const MediaImage&, std::uint8_t*) const {}
+  virtual bool ConvertAhead(const MediaImage&, std::uint8_t*) const { return false; }
   virtual bool WriteConverted(const std::uint8_t*) { return false; }
   // Appends one more video frame showing the picture appended last, without
   // converting it again; false if no picture has been appended yet.

@@ -118,10 +118,11 @@ bool ThreadedMediaWriter::WriteImage(const MediaImage& image) {
   Job job;
   pictured_ = true;
   if (const std::size_t converted = inner_->ConvertedSize(image)) {
-    job.kind = Job::Kind::Converted;
     job.bytes = SpareBuffer(converted);
-    inner_->ConvertAhead(image, job.bytes.data());
-    return Queue(std::move(job));
+    if (inner_->ConvertAhead(image, job.bytes.data())) {
+      job.kind = Job::Kind::Converted;
+      return Queue(std::move(job));
+    }  // else the writer converts it itself, and says why it cannot
   }
   job.kind = Job::Kind::Image;
   const auto size = static_cast<std::size_t>(image.bytesPerLine) * static_cast<std::size_t>(image.height);

@@ -5,8 +5,8 @@
 //
 // Pictures and sound are copied into a short queue, so the caller's memory
 // is free again when a call returns; a picture the wrapped writer can
-// convert ahead goes in converted, on the caller's thread (a third of the
-// bytes of 32-bit pixels, and work off the encoder's thread). A call whose input the writer is sure
+// convert ahead goes in converted, on the caller's thread (1.5 bytes a
+// pixel instead of 4, and the conversion off the encoder's thread). A call whose input the writer is sure
 // to refuse (no file, no pixels, sound of another format than before) is
 // answered at once, as the wrapped writer would; a failure while encoding
 // (a full disk) is answered by the next call, or by WriteClose.
