@@ -29,7 +29,7 @@ plucked_song "$seconds"
 # The program's settings, preset by preset (src/video/ffmpeg_writer_open.cpp).
 x264() {  # level
   echo "-c:v libx264 -preset veryfast -crf 26 -profile:v high -level $1 -g 60 -keyint_min 60 -threads 3 \
--x264-params scenecut=0:open-gop=0:b-pyramid=none:b-adapt=0:bframes=2:me=dia:subme=1:partitions=i4x4:aq-mode=0:\
+-x264-params scenecut=0:open-gop=0:b-pyramid=none:b-adapt=0:bframes=2:me=dia:subme=0:partitions=i4x4:aq-mode=0:\
 weightp=0:rc-lookahead=0:mbtree=0 -pix_fmt yuv420p -c:a aac -b:a 192k -ar 48000 -movflags +faststart -f mp4"
 }
 settings() {

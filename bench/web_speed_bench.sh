@@ -43,22 +43,27 @@ earlier() {
   esac
 }
 # Candidates for the study: x264 options after the fixed rules.
+fast="b-adapt=0:bframes=2:me=dia:subme=1:partitions=i4x4:aq-mode=0:weightp=0"
 candidates=(
   "-preset faster -crf 18"
   "-preset veryfast -crf 18"
   "-preset veryfast -crf 21"
   "-preset veryfast -crf 21 -x264-params bframes=0"
-  "-preset veryfast -crf 21 -x264-params me=dia:partitions=i8x8,i4x4"
-  "-preset veryfast -crf 21 -x264-params bframes=0:me=dia:partitions=i8x8,i4x4"
-  "-preset veryfast -crf 21 -x264-params bframes=0:me=dia:partitions=i8x8,i4x4:subme=1"
+  "-preset veryfast -crf 21 -x264-params b-adapt=0:bframes=2"
+  "-preset veryfast -crf 22 -x264-params $fast:rc-lookahead=3"
+  "-preset veryfast -crf 22 -x264-params $fast:rc-lookahead=3:8x8dct=0"
+  "-preset veryfast -crf 26 -x264-params $fast:rc-lookahead=0:mbtree=0"
+  "-preset veryfast -crf 26 -x264-params $fast:rc-lookahead=0:mbtree=0:cabac=0"
+  "-preset veryfast -crf 26 -x264-params $fast:rc-lookahead=0:mbtree=0:subme=0"
   "-preset superfast -crf 21"
+  "-preset ultrafast -crf 18"
 )
 rules="-profile:v high -g 60 -keyint_min 60 -threads 3 -pix_fmt yuv420p"
 rules_params="scenecut=0:open-gop=0:b-pyramid=none"
 
 # ssim FILE WxH: the mean SSIM of FILE's pictures against the tapped ones.
 ssim() {
-  ffmpeg -v info -i "$1" -f rawvideo -pix_fmt yuv420p -s "$2" -i "$work/frames.yuv" \
+  ffmpeg -v info -i "$1" -f rawvideo -pix_fmt yuv420p -s "$2" -framerate 30 -i "$work/frames.yuv" \
     -lavfi "[0:v][1:v]ssim=shortest=1" -f null - 2>&1 | grep -o 'All:[0-9.]*' | cut -d: -f2
 }
 # encode WxH OUT OPTIONS...: ffmpeg encodes the tapped pictures and the song.
@@ -67,7 +72,7 @@ encode() {
   shift 2
   local options=("$@")
   for i in "${!options[@]}"; do
-    if [ "${options[$i]}" = -x264-params ]; then
+    if [ "${options[$i]:-}" = -x264-params ]; then
       params=$rules_params:${options[$((i + 1))]}
       unset 'options[i]' 'options[i+1]'
     fi
@@ -80,14 +85,12 @@ row() { printf '  %-72s %6.2f× %7.3f MB  SSIM %s\n' "$1" "$2" "$(awk -v b="$3" 
 
 echo "web_speed_bench: a ${seconds} s song of plucked chords; SSIM against the pictures the encoder is handed"
 for preset in "${presets[@]}"; do
-  "$tap" "$song" "$preset" 2>"$work/tap.txt" >"$work/frames.bgra" || { echo "  $preset: the tap failed"; continue; }
-  size=$(grep -o 'size [0-9x]*' "$work/tap.txt" | cut -d' ' -f2)
-  ffmpeg -v error -f rawvideo -pix_fmt bgra -s "$size" -i "$work/frames.bgra" -pix_fmt yuv420p -f rawvideo \
-    -y "$work/frames.yuv"
-  rm -f "$work/frames.bgra"
-
   ours=
   for round in 1 2; do ours=$(best "$ours" "$(timed "$program" --render "$song" -p "$preset" -o "$work/ours.mp4" --quiet)"); done
+  [ "$ours" = fail ] && { echo "  $preset: the render failed"; continue; }
+  size=$(ffprobe -v error -select_streams v:0 -show_entries stream=width,height -of csv=s=x:p=0 "$work/ours.mp4")
+  "$tap" "$song" "$preset" 2>/dev/null |
+    ffmpeg -v error -f rawvideo -pix_fmt bgra -s "$size" -i - -pix_fmt yuv420p -f rawvideo -y "$work/frames.yuv"
   # shellcheck disable=SC2046
   anchor=$(timed encode "$size" "$work/anchor.mp4" $(earlier "$preset") -crf 18)
   ours_ssim=$(ssim "$work/ours.mp4" "$size") anchor_ssim=$(ssim "$work/anchor.mp4" "$size")
