@@ -56,16 +56,23 @@ for preset in vcd svcd dvd mp4-720p mp4-1080p mp4-square mp4-vertical mp4-2160p 
   length=$seconds
   [ "$preset" = mp4-2160p ] && length=$(awk -v s="$seconds" -v m="$available" 'BEGIN {l = int(m / 2 / (3840 * 2160 * 1.5 * 30)); print l < s ? l : s}')
   sox "$song" "$work/part.wav" trim 0 "$length"
-  ours=$(timed "$program" --render "$work/part.wav" -p "$preset" -o "$work/ours.$ext" --quiet)
+  # The better of two rounds on each side: this machine's speed drifts.
+  ours=
+  for round in 1 2; do
+    ours=$(best "$ours" "$(timed "$program" --render "$work/part.wav" -p "$preset" -o "$work/ours.$ext" --quiet)")
+  done
   [ "$ours" = fail ] && { echo "  $preset: the render failed"; continue; }
   size=$(ffprobe -v error -select_streams v:0 -show_entries stream=width,height,r_frame_rate -of csv=p=0 "$work/ours.$ext")
   IFS=, read -r width height rate <<<"$size"
   format=yuv420p; [ "$preset" = webm-alpha ] && format=yuva420p
   decoder=(); [ "$preset" = webm-alpha ] && decoder=(-c:v libvpx-vp9)
   ffmpeg -v error "${decoder[@]}" -i "$work/ours.$ext" -f rawvideo -pix_fmt $format -y "$work/frames.raw"
-  # shellcheck disable=SC2046
-  alone=$(timed ffmpeg -v error -f rawvideo -pix_fmt $format -s "${width}x$height" -r "$rate" -i "$work/frames.raw" \
-    -i "$work/part.wav" $(settings "$preset") -y "$work/alone.$ext")
+  alone=
+  for round in 1 2; do
+    # shellcheck disable=SC2046
+    alone=$(best "$alone" "$(timed ffmpeg -v error -f rawvideo -pix_fmt $format -s "${width}x$height" -r "$rate" \
+      -i "$work/frames.raw" -i "$work/part.wav" $(settings "$preset") -y "$work/alone.$ext")")
+  done
   rm -f "$work/frames.raw"
   echo "  $preset (${length} s): ours ${ours}s, encoder alone ${alone}s: $(ratio "$ours" "$alone") (goal: at most 1.05)"
 done
