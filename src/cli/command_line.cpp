@@ -12,6 +12,7 @@
 
 #include "cli/album_render.h"
 #include "cli/disc_render.h"
+#include "cli/input_list.h"
 #include "cli/job_count.h"
 #include "cli/progress_board.h"
 #include "cli/render_batch.h"
@@ -72,6 +73,11 @@ int ListAllPresets() {
 }
 
 int Render(RenderOptions options) {
+  if (!options.list.isEmpty()) {
+    auto listed = ReadInputList(options.list, options.nulSeparated);
+    if (const auto* error = std::get_if<QString>(&listed)) return ReportUsageError(*error);
+    options.inputs += std::get<QStringList>(listed);
+  }
   if (!options.albumVideo.isEmpty()) {
     StopOnSignals();
     WarnOfStandInFont(options);
@@ -81,7 +87,15 @@ int Render(RenderOptions options) {
   if (!options.jobsChosen) options.jobs = DefaultJobs(options.jobs, AvailableMemoryBytes(), options.preset->disc);
   auto planned = PlanOutputs(options);
   if (auto* error = std::get_if<UsageError>(&planned)) return ReportUsageError(error->message);
-  const auto& files = std::get<std::vector<BatchFile>>(planned);
+  // Every worker plans the whole list, so that all of them agree on where
+  // each output goes, then takes its share.
+  const std::vector<BatchFile> files = FilesOfShard(options, std::get<std::vector<BatchFile>>(planned));
+  std::unique_ptr<BatchReport> report;
+  if (!options.report.isEmpty()) {
+    QString error;
+    report = BatchReport::Open(options.report, error);
+    if (!report) return ReportUsageError(error);
+  }
   // Temporary files of earlier runs that were killed before they could
   // remove them; those of copies still running stay.
   RemoveStaleTempFiles(kTempWavePrefix, ".wav");
@@ -89,7 +103,7 @@ int Render(RenderOptions options) {
   WarnOfStandInFont(options);
   ProgressBoard board(stderr, ::isatty(STDERR_FILENO) == 1, options.quiet);
   if (!options.discImage.isEmpty()) return RenderDiscImage(options, board, stopRequested);
-  const BatchSummary summary = RenderBatch(options, files, board, stopRequested);
+  const BatchSummary summary = RenderBatch(options, files, board, stopRequested, report.get());
   board.Say(SummaryText(summary), summary.failed > 0 || summary.stopped);
   if (summary.outsideSound > 0) Print(stderr, QStringLiteral("\n") + UsageLines());
   return BatchStatus(summary);

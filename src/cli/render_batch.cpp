@@ -7,6 +7,7 @@
 #include <mutex>
 #include <thread>
 
+#include "cli/finished_record.h"
 #include "document/local_names.h"
 #include "export/render_job.h"
 #include "video/picture_font.h"
@@ -80,8 +81,15 @@ RenderRequest RequestFor(const RenderOptions& options, const QString& input, con
   return request;
 }
 
+std::vector<BatchFile> FilesOfShard(const RenderOptions& options, const std::vector<BatchFile>& files) {
+  if (!options.shard) return files;
+  std::vector<BatchFile> mine;
+  for (const std::size_t i : ShardPositions(files.size(), *options.shard)) mine.push_back(files[i]);
+  return mine;
+}
+
 BatchSummary RenderBatch(const RenderOptions& options, const std::vector<BatchFile>& files,
-                         ProgressBoard& board, const std::atomic<bool>& stop,
+                         ProgressBoard& board, const std::atomic<bool>& stop, BatchReport* report,
                          const std::string& writerName) {
   const TimeLeft clock;
   BatchSummary summary;
@@ -97,16 +105,53 @@ BatchSummary RenderBatch(const RenderOptions& options, const std::vector<BatchFi
     for (std::size_t i = next++; i < files.size() && !stop.load(); i = next++) {
       const BatchFile& file = files[i];
       const RenderRequest request = RequestFor(options, file.input, file.output, font);
-      const int line = board.Start(file.input);
-      BoardObserver observer(board, line, stop);
+      const TimeLeft fileClock;
+      ReportLine line;
+      line.input = file.input;
+      line.output = file.output;
+      line.preset = options.preset->name;
+      if (options.skipExisting) {
+        if (const std::optional<FinishedOutput> done = FindFinished(request, line.preset)) {
+          board.Say(QStringLiteral("%1: übersprungen, „%2“ ist schon fertig").arg(file.input, file.output), false);
+          line.status = "skipped";
+          line.reason = QStringLiteral("Die Ausgabe ist schon fertig, aus derselben Eingabe mit denselben Optionen.");
+          line.playingTime = done->seconds;
+          line.bytes = done->bytes;
+          line.sha256 = done->sha256;
+          line.seconds = fileClock.Elapsed();
+          if (report) report->Add(line);
+          const std::lock_guard lock(mutex);
+          ++summary.skipped;
+          continue;
+        }
+      }
+      if (options.Catalogue()) ForgetFinished(request.output);
+      const int boardLine = board.Start(file.input);
+      BoardObserver observer(board, boardLine, stop);
       const RenderResult result = RenderFile(request, observer, writer);
       if (!result.warning.empty())
         board.Say(QStringLiteral("%1: Warnung: %2").arg(file.input, QString::fromStdString(result.warning)), true);
+      if (result.ok() && options.Catalogue()) {
+        line.sha256 = FileSha256(request.output);
+        if (!NoteFinished(request, line.preset, {result.seconds, result.bytes, line.sha256}))
+          board.Say(QStringLiteral("%1: Warnung: Der Vermerk „%2“ ließ sich nicht schreiben; --skip-existing "
+                                   "rendert die Datei wieder.")
+                        .arg(file.output, NameFromLocalPath(FinishedNotePath(request.output))),
+                    true);
+      }
       if (result.ok())
-        board.Finish(line, DoneText(file, result), false);
+        board.Finish(boardLine, DoneText(file, result), false);
       else
-        board.Finish(line, QStringLiteral("%1: %2").arg(file.input, QString::fromStdString(result.error)),
+        board.Finish(boardLine, QStringLiteral("%1: %2").arg(file.input, QString::fromStdString(result.error)),
                      result.failure != RenderFailure::Stopped);
+      if (report) {
+        line.status = result.ok() ? "rendered" : result.failure == RenderFailure::Stopped ? "stopped" : "failed";
+        line.reason = QString::fromStdString(result.error);
+        line.seconds = fileClock.Elapsed();
+        line.playingTime = result.seconds;
+        line.bytes = result.ok() ? result.bytes : 0;
+        report->Add(line);
+      }
       const std::lock_guard lock(mutex);
       if (result.ok()) {
         ++summary.rendered;
@@ -135,6 +180,8 @@ QString SummaryText(const BatchSummary& summary) {
   if (summary.elapsed > 0 && summary.seconds > 0)
     text += QStringLiteral(" (%1-fache Echtzeit)")
                 .arg(QLocale(QLocale::German).toString(summary.seconds / summary.elapsed, 'f', 1));
+  if (summary.skipped > 0)
+    text += QStringLiteral("; %1 übersprungen (schon fertig)").arg(FilesText(summary.skipped));
   if (summary.failed > 0) text += QStringLiteral("; %1 fehlgeschlagen").arg(FilesText(summary.failed));
   if (summary.stopped) text += QStringLiteral("; abgebrochen");
   return text + QLatin1Char('.');

@@ -10,6 +10,7 @@
 #include <variant>
 #include <vector>
 
+#include "cli/batch_report.h"
 #include "cli/progress_board.h"
 #include "cli/render_options.h"
 #include "export/render_job.h"
@@ -30,6 +31,7 @@ std::variant<std::vector<BatchFile>, UsageError> PlanOutputs(const RenderOptions
 struct BatchSummary {
   int rendered = 0;
   int failed = 0;
+  int skipped = 0;  // finished already (--skip-existing)
   int outsideSound = 0;  // failed because --from/--to lie outside the sound
   bool stopped = false;
   double seconds = 0;  // playing time rendered
@@ -57,11 +59,16 @@ RenderRequest RequestFor(const RenderOptions& options, const QString& input, con
                          const QFont& font);
 
 // Renders every file with options.jobs workers; `stop` ends the work early
-// (every unfinished output is removed). `writerName` picks the media
-// writer's back end.
+// (every unfinished output is removed). A catalogue's outputs get their
+// notes, finished ones are skipped when the options say so, and every file
+// taken on gets its line in `report` when there is one. `writerName` picks
+// the media writer's back end.
 BatchSummary RenderBatch(const RenderOptions& options, const std::vector<BatchFile>& files,
-                         ProgressBoard& board, const std::atomic<bool>& stop,
+                         ProgressBoard& board, const std::atomic<bool>& stop, BatchReport* report = nullptr,
                          const std::string& writerName = {});
+
+// The files of `files` in the options' shard (all of them without one).
+std::vector<BatchFile> FilesOfShard(const RenderOptions& options, const std::vector<BatchFile>& files);
 
 // "3 Dateien, 9:36 Spielzeit in 1:05 (8,9-fache Echtzeit)", and the failures.
 QString SummaryText(const BatchSummary& summary);

@@ -31,11 +31,17 @@ const QString kJobs = QStringLiteral("jobs");
 const QString kQuiet = QStringLiteral("quiet");
 const QString kDiscImage = QStringLiteral("disc-image");
 const QString kAlbumVideo = QStringLiteral("album-video");
+const QString kList = QStringLiteral("list");
+const QString kNull = QStringLiteral("null");
+const QString kShard = QStringLiteral("shard");
+const QString kSkipExisting = QStringLiteral("skip-existing");
+const QString kReport = QStringLiteral("report");
 
 // Options that mean something only to a render.
 const QStringList& RenderOnly() {
   static const QStringList names = {kOutput, kPreset, kText,  kFont,      kSubtext, kTextPosition, kTextColor,
-                                    kLyrics,  kFps,   kImage, kImageFit, kQuality, kFrom,  kTo,   kJobs,      kQuiet,   kDiscImage, kAlbumVideo};
+                                    kLyrics,  kFps,   kImage, kImageFit, kQuality, kFrom,  kTo,   kJobs,      kQuiet,   kDiscImage, kAlbumVideo,
+                                    kList,    kNull,  kShard, kSkipExisting, kReport};
   return names;
 }
 
@@ -56,16 +62,35 @@ std::optional<double> ParseNumber(QString text) {
 
 UsageError Bad(const QString& message) { return {message}; }
 
+// The catalogue's options; a German sentence if one cannot be read.
+std::optional<QString> ReadCatalogue(const QCommandLineParser& parser, RenderOptions& options) {
+  options.list = parser.value(kList);
+  if (parser.isSet(kList) && options.list.isEmpty())
+    return QStringLiteral("--list braucht eine Liste (eine Datei je Zeile) oder - für die Standardeingabe.");
+  options.nulSeparated = parser.isSet(kNull);
+  if (options.nulSeparated && options.list.isEmpty()) return QStringLiteral("--null gilt nur mit --list.");
+  if (parser.isSet(kShard)) {
+    auto shard = ParseShard(parser.value(kShard), ProcessEnvironment());
+    if (auto* error = std::get_if<QString>(&shard)) return *error;
+    options.shard = std::get<Shard>(shard);
+  }
+  options.skipExisting = parser.isSet(kSkipExisting);
+  options.report = parser.value(kReport);
+  if (parser.isSet(kReport) && options.report.isEmpty()) return QStringLiteral("--report braucht einen Namen.");
+  return std::nullopt;
+}
+
 std::variant<RenderOptions, UsageError> ReadRender(const QCommandLineParser& parser, int cores) {
   RenderOptions options;
   options.inputs = parser.positionalArguments();
-  if (options.inputs.isEmpty()) return Bad(QStringLiteral("Keine Eingabedatei angegeben."));
+  if (auto error = ReadCatalogue(parser, options)) return Bad(*error);
+  if (options.inputs.isEmpty() && options.list.isEmpty()) return Bad(QStringLiteral("Keine Eingabedatei angegeben."));
   options.output = parser.value(kOutput);
   if (parser.isSet(kOutput) && options.output.isEmpty())
     return Bad(QStringLiteral("-o braucht einen Namen."));
   if (options.output.endsWith(QLatin1Char('/')) && !IsFolder(options.output))
     return Bad(QStringLiteral("Den Ordner „%1“ gibt es nicht.").arg(DisplayName(options.output)));
-  if (options.inputs.size() > 1 && parser.isSet(kOutput) && !IsFolder(options.output))
+  if ((options.inputs.size() > 1 || !options.list.isEmpty()) && parser.isSet(kOutput) && !IsFolder(options.output))
     return Bad(QStringLiteral("Bei mehreren Eingabedateien muss -o ein vorhandener Ordner sein: „%1“ ist keiner.")
                    .arg(options.output));
 
@@ -162,6 +187,10 @@ std::variant<RenderOptions, UsageError> ReadRender(const QCommandLineParser& par
     if (IsFolder(options.albumVideo))
       return Bad(QStringLiteral("--album-video nennt das Video, keinen Ordner: „%1“.").arg(options.albumVideo));
   }
+  if ((options.shard || options.skipExisting || !options.report.isEmpty()) &&
+      (!options.discImage.isEmpty() || !options.albumVideo.isEmpty()))
+    return Bad(QStringLiteral("--shard, --skip-existing und --report gelten für Dateien einzeln, nicht mit "
+                              "--disc-image oder --album-video."));
   return options;
 }
 
@@ -231,6 +260,22 @@ void DescribeCommandLine(QCommandLineParser& parser) {
       {kAlbumVideo,
        QStringLiteral("Schreibt alle DATEIen der Reihe nach in ein Video (MP4 oder WebM) mit einem Kapitel je "
                       "Lied; die Kapitelliste („0:00 Titel“) kommt auf die Ausgabe und in PFAD.chapters.txt."),
+       QStringLiteral("PFAD")},
+      {kList,
+       QStringLiteral("Rendert auch die Dateien dieser Liste, eine je Zeile (- liest die Standardeingabe); "
+                      "relative Namen gelten vom Ordner der Liste aus."),
+       QStringLiteral("LISTE")},
+      {kNull, QStringLiteral("Die Namen der Liste sind durch NUL getrennt (find -print0).")},
+      {kShard,
+       QStringLiteral("Rendert nur die Dateien an den Stellen K, K+N, K+2N ... (ab 0 gezählt); auto/N nimmt K aus "
+                      "JOB_COMPLETION_INDEX, SLURM_ARRAY_TASK_ID oder PARALLEL_SEQ minus 1."),
+       QStringLiteral("K/N")},
+      {kSkipExisting,
+       QStringLiteral("Überspringt Dateien, deren Ausgabe schon fertig ist, aus derselben Eingabe mit denselben "
+                      "Optionen (vermerkt in .NAME.sonavix neben der Ausgabe).")},
+      {kReport,
+       QStringLiteral("Hängt je Datei eine Zeile JSON an: Eingabe, Ausgabe, Status, Grund, Sekunden, Spielzeit, "
+                      "Bytes, Voreinstellung, SHA-256. Mehrere Rechner können sich eine Datei teilen."),
        QStringLiteral("PFAD")},
   });
   parser.addPositionalArgument(

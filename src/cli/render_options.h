@@ -13,6 +13,7 @@
 #include <optional>
 #include <variant>
 
+#include "cli/input_list.h"
 #include "export/presets.h"
 #include "video/backdrop.h"
 #include "video/text_layer.h"
@@ -53,6 +54,16 @@ struct RenderOptions {
   QString discImage;  // empty: no image; else the .cue or .iso to write
   bool exactEnd = false;  // the songs are a disc's chapters (set for --disc-image)
   QString albumVideo;     // empty: a file per input; else the one video of them all
+  // A catalogue: the inputs' list (added to the files named), the share of
+  // them this worker renders, whether finished outputs are kept, and the
+  // report to append to.
+  QString list;  // a file, "-" for standard input, or empty
+  bool nulSeparated = false;
+  std::optional<Shard> shard;
+  bool skipExisting = false;
+  QString report;
+  // Any of the above: every finished output gets its note (finished_record.h).
+  bool Catalogue() const { return !list.isEmpty() || shard || skipExisting || !report.isEmpty(); }
 };
 
 struct OpenWindow {
