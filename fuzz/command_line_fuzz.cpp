@@ -1,8 +1,10 @@
 // libFuzzer entry point: any command line, one argument per line, must be
-// read into a request or refused as a usage error, and the seconds, font
-// and time readers must take or refuse any text, and the window's settings
-// any file, without touching memory they do not own. A request that is read must hold what the options allow. Arguments
-// are bytes, as the program gets them, and each keeps them on its way.
+// read into a request or refused as a usage error; any bytes must read as a
+// list of inputs and as a shard or be refused; the seconds, font and time
+// readers must take or refuse any text, and the window's settings any file;
+// all without touching memory they do not own. A request that is read must
+// hold what the options allow. Arguments are bytes, as the program gets
+// them, and each keeps them on its way.
 
 #include <QFile>
 #include <QGuiApplication>
@@ -13,6 +15,7 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "cli/input_list.h"
 #include "cli/render_batch.h"
 #include "cli/render_options.h"
 #include "app/window_settings.h"
@@ -33,11 +36,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   arguments.prepend(QStringLiteral("sonavix"));
   const sonavix::CommandLineRequest request = sonavix::ReadCommandLine(arguments, 2);
   if (const auto* options = std::get_if<sonavix::RenderOptions>(&request)) {
-    if (options->inputs.isEmpty() || !options->preset || options->jobs < 1 || options->quality < 0 ||
+    if ((options->inputs.isEmpty() && options->list.isEmpty()) || !options->preset || options->jobs < 1 || options->quality < 0 ||
         options->quality > 1 || (options->from && options->to && *options->to <= *options->from))
       std::abort();
     sonavix::PlanOutputs(*options);
   }
+  // The bytes as a catalogue's list, either way separated, and as a shard
+  // with the scheduler's variable holding them too.
+  for (const bool nul : {false, true})
+    for (const QString& path : sonavix::ParseInputList(bytes, nul, QStringLiteral("/list")))
+      if (path.isEmpty() || sonavix::BytesFromName(path).contains(nul ? '\0' : '\n')) std::abort();
+  const auto shard = sonavix::ParseShard(text, [&text](const char*) { return text; });
+  if (const auto* part = std::get_if<sonavix::Shard>(&shard); part && !(part->index >= 0 && part->index < part->count))
+    std::abort();
   if (const auto seconds = sonavix::ParseSeconds(text); seconds && !(*seconds >= 0)) std::abort();
   QString error;
   if (!sonavix::ParseFontSpec(text, error) && error.isEmpty()) std::abort();

@@ -19,11 +19,38 @@ targets=(
   "sylt_fuzz sylt"
 )
 
-for entry in "${targets[@]}"; do
-  read -r target corpus <<<"$entry"
+# One target per core at a time; each one's output is shown whole when it
+# ends, and any target that fails fails the run.
+run() {
+  local target=$1 corpus=$2 scratch
   scratch=$(mktemp -d)
   cp -r "$here/corpus/$corpus/." "$scratch/"
   echo "== fuzzing $target for ${seconds}s"
-  "$bin/$target" -max_total_time="$seconds" -rss_limit_mb=2048 -print_final_stats=1 "$scratch"
+  local status=0
+  "$bin/$target" -max_total_time="$seconds" -rss_limit_mb=2048 -print_final_stats=1 "$scratch" 2>&1 || status=$?
   rm -rf "$scratch"
+  return $status
+}
+logs=$(mktemp -d)
+trap 'rm -rf "$logs"' EXIT
+slots=$(nproc)
+pids=()
+names=()
+failed=0
+finish() {  # waits for the oldest running target and shows its output
+  local status=0
+  wait "${pids[0]}" || status=$?
+  cat "$logs/${names[0]}.log"
+  [ "$status" = 0 ] || { echo "== ${names[0]} failed (status $status)"; failed=1; }
+  pids=("${pids[@]:1}")
+  names=("${names[@]:1}")
+}
+for entry in "${targets[@]}"; do
+  read -r target corpus <<<"$entry"
+  [ "${#pids[@]}" -lt "$slots" ] || finish
+  run "$target" "$corpus" >"$logs/$target.log" &
+  pids+=($!)
+  names+=("$target")
 done
+while [ "${#pids[@]}" -gt 0 ]; do finish; done
+exit $failed

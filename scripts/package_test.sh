@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian package from a Release build with Debian's hardening
 # flags, checks the desktop entry, metainfo, manual page and package with the
-# desktop's own validators, man and lintian, installs the package the way a
+# desktop's own validators, man and lintian, builds and runs the container
+# image made from it (scripts/container_test.sh), installs the package the way a
 # user does (apt-get install ./sonavix_*.deb), checks that the installed
 # program runs without a display and that its files are where the desktop
 # looks for them, then purges it and checks that none of its files remain.
@@ -41,6 +42,9 @@ warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l doc/sonavix.1 2
 report=$(lintian --allow-root --tag-display-limit 0 --display-info "$deb" 2>&1 || true)
 [ -z "$report" ] || echo "$report" | sed 's/^/lintian: /'
 if grep -q '^E:' <<<"$report"; then fail "lintian reports errors"; fi
+
+# The container image made from the package (where podman runs).
+bash scripts/container_test.sh "$build"
 
 if dpkg-query -W -f='${Status}' sonavix 2>/dev/null | grep -q "install ok installed"; then
   echo "package test: sonavix is installed on this machine already; install and purge left out"

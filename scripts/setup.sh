@@ -15,6 +15,9 @@ packages=(
   libmpg123-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
+  # a catalogue spread over machines: GNU parallel over ssh, the container, and
+  # python3 to read the reports in the test
+  parallel openssh-server openssh-client podman python3
   # fonts for the window and the video text
   fonts-dejavu-core fonts-liberation fontconfig
   # tools the program runs to make disc images
