@@ -117,11 +117,17 @@ bool FfmpegMediaWriter::ConvertPicture(const MediaImage& image) {
 bool FfmpegMediaWriter::ConvertInto(const MediaImage& image, AvPtr<SwsContext>& scaler, int width, int height,
                                     std::uint8_t* const planes[4], const int strides[4]) const {
   const bool alpha = Vp9();
-  // The web formats' pictures come at the frame's size: converted in the
-  // wide builds, without the scaler. The discs keep the scaler's bytes.
-  if (Web() && image.width == width && image.height == height) {
-    ConvertToYuv420(image, planes, strides, alpha);
-    return true;
+  // The pictures come at the frame's size: converted in the wide builds,
+  // without the scaler. The discs get the scaler's bytes all the same.
+  if (image.width == width && image.height == height) {
+    if (Web()) {
+      ConvertToYuv420(image, planes, strides, alpha);
+      return true;
+    }
+    if (!alpha && width % 2 == 0 && height % 2 == 0) {
+      ConvertToDiscYuv420(image, planes, strides);
+      return true;
+    }
   }
   scaler.reset(sws_getCachedContext(scaler.release(), image.width, image.height,
                                     alpha ? AV_PIX_FMT_BGRA : AV_PIX_FMT_BGR0, width, height,

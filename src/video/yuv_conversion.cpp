@@ -41,7 +41,50 @@ namespace {
   }
 }
 
+// The discs' conversion, in the scaler's own fixed point: each pixel's
+// luma and chroma at 14 bits, chroma summed in pairs across (15 bits), then
+// rows paired the way its vector code does it (each row's share cut to 11
+// bits before rounding), except for the last row of chroma, which it rounds
+// exactly.
+constexpr int kRY = 8414, kGY = 16519, kBY = 3208;
+constexpr int kRU = -4865, kGU = -9528, kBU = 14392;
+constexpr int kRV = 14392, kGV = -12061, kBV = -2332;
+
+[[gnu::always_inline]] inline int Part(std::uint32_t p, int r, int g, int b, int offset) {
+  return (r * int((p >> 16) & 0xFF) + g * int((p >> 8) & 0xFF) + b * int(p & 0xFF) + (offset << 15) + 256) >> 9;
+}
+
+[[gnu::always_inline]] inline void ConvertDiscRows(const std::uint32_t* top, const std::uint32_t* bottom, int width,
+                                                   bool exact, std::uint8_t* yTop, std::uint8_t* yBottom,
+                                                   std::uint8_t* u, std::uint8_t* v) {
+  for (int x = 0; x < width; ++x) {
+    yTop[x] = static_cast<std::uint8_t>((Part(top[x], kRY, kGY, kBY, 16) + 32) >> 6);
+    yBottom[x] = static_cast<std::uint8_t>((Part(bottom[x], kRY, kGY, kBY, 16) + 32) >> 6);
+  }
+  const auto join = [exact](int above, int below) {
+    return static_cast<std::uint8_t>(exact ? (above + below + 128) >> 8 : ((above >> 5) + (below >> 5) + 4) >> 3);
+  };
+  for (int i = 0; i < width / 2; ++i) {
+    const std::uint32_t a = top[2 * i], b = top[2 * i + 1], c = bottom[2 * i], d = bottom[2 * i + 1];
+    u[i] = join(Part(a, kRU, kGU, kBU, 128) + Part(b, kRU, kGU, kBU, 128),
+                Part(c, kRU, kGU, kBU, 128) + Part(d, kRU, kGU, kBU, 128));
+    v[i] = join(Part(a, kRV, kGV, kBV, 128) + Part(b, kRV, kGV, kBV, 128),
+                Part(c, kRV, kGV, kBV, 128) + Part(d, kRV, kGV, kBV, 128));
+  }
+}
+
 }  // namespace
+
+void ConvertToDiscYuv420(const MediaImage& image, std::uint8_t* const planes[4], const int strides[4]) {
+  const int width = image.width, height = image.height;
+  const auto row = [&](int y) { return reinterpret_cast<const std::uint32_t*>(image.pixels + std::size_t(y) * image.bytesPerLine); };
+  RunInActiveCode([=]() __attribute__((always_inline)) {
+    for (int y = 0; y + 1 < height; y += 2)
+      ConvertDiscRows(row(y), row(y + 1), width, y + 2 >= height, planes[0] + std::size_t(y) * strides[0],
+                      planes[0] + std::size_t(y + 1) * strides[0], planes[1] + std::size_t(y / 2) * strides[1],
+                      planes[2] + std::size_t(y / 2) * strides[2]);
+  });
+}
 
 void ConvertToYuv420(const MediaImage& image, std::uint8_t* const planes[4], const int strides[4], bool alpha) {
   const int width = image.width, height = image.height;

@@ -1,5 +1,6 @@
-// The web formats' own colour conversion against the scaler it replaced:
-// the same matrix, within rounding, for every channel and both plane sizes.
+// Our own colour conversions against the scaler they replaced: the web
+// formats' has the same matrix, within rounding, for every channel and both
+// plane sizes; the discs' gives the scaler's very bytes at every disc size.
 
 #include "video/yuv_conversion.h"
 
@@ -16,7 +17,7 @@ namespace sonavix {
 namespace {
 
 TEST(YuvConversion, MatchesTheScalersMatrixWithinRounding) {
-  for (const auto [width, height] : {std::pair{64, 48}, std::pair{33, 17}}) {
+  for (const auto& [width, height] : {std::pair{64, 48}, std::pair{33, 17}}) {
     std::vector<std::uint32_t> pixels(std::size_t(width) * height);
     std::uint32_t seed = 7;
     for (std::size_t i = 0; i < pixels.size(); ++i) {
@@ -48,6 +49,32 @@ TEST(YuvConversion, MatchesTheScalersMatrixWithinRounding) {
     for (int p = 0; p < (width % 2 == 0 ? 3 : 1); ++p)
       for (std::size_t i = 0; i < ours[p].size(); ++i)
         ASSERT_LE(std::abs(ours[p][i] - theirs[p][i]), p == 0 ? 1 : 2) << width << " plane " << p << " at " << i;
+  }
+}
+
+TEST(YuvConversion, TheDiscsGetTheScalersBytes) {
+  std::uint32_t seed = 11;
+  for (const auto& [width, height] : {std::pair{352, 288}, {480, 576}, {720, 576}, {352, 240}, {480, 480}, {720, 480}}) {
+    // Noise, with the alpha bytes in it, and flat white and black patches.
+    std::vector<std::uint32_t> pixels(std::size_t(width) * height);
+    for (std::uint32_t& pixel : pixels) {
+      seed = seed * 1664525u + 1013904223u;
+      pixel = seed % 7 == 0 ? 0xFFFFFFFFu : seed % 7 == 1 ? 0xFF000000u : seed ^ (seed >> 13);
+    }
+    const MediaImage image{width, height, 4 * width, reinterpret_cast<const std::uint8_t*>(pixels.data())};
+    const std::size_t size = std::size_t(width) * height;
+    std::vector<std::uint8_t> ours(size * 3 / 2), theirs(size * 3 / 2);
+    std::uint8_t* mine[4] = {ours.data(), ours.data() + size, ours.data() + size * 5 / 4, nullptr};
+    std::uint8_t* scaled[4] = {theirs.data(), theirs.data() + size, theirs.data() + size * 5 / 4, nullptr};
+    const int strides[4] = {width, width / 2, width / 2, 0};
+    ConvertToDiscYuv420(image, mine, strides);
+    SwsContext* scaler = sws_getContext(width, height, AV_PIX_FMT_BGR0, width, height, AV_PIX_FMT_YUV420P,
+                                        SWS_AREA | SWS_FULL_CHR_H_INP, nullptr, nullptr, nullptr);
+    const std::uint8_t* rows[1] = {image.pixels};
+    const int rowStride[1] = {image.bytesPerLine};
+    sws_scale(scaler, rows, rowStride, 0, height, scaled, strides);
+    sws_freeContext(scaler);
+    EXPECT_TRUE(ours == theirs) << width << " x " << height;
   }
 }
 
