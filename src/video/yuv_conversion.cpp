@@ -1,6 +1,7 @@
 #include "video/yuv_conversion.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "document/sample_code.h"
 
@@ -54,35 +55,45 @@ constexpr int kRV = 14392, kGV = -12061, kBV = -2332;
   return (r * int((p >> 16) & 0xFF) + g * int((p >> 8) & 0xFF) + b * int(p & 0xFF) + (offset << 15) + 256) >> 9;
 }
 
-[[gnu::always_inline]] inline void ConvertDiscRows(const std::uint32_t* top, const std::uint32_t* bottom, int width,
-                                                   bool exact, std::uint8_t* yTop, std::uint8_t* yBottom,
-                                                   std::uint8_t* u, std::uint8_t* v) {
-  for (int x = 0; x < width; ++x) {
-    yTop[x] = static_cast<std::uint8_t>((Part(top[x], kRY, kGY, kBY, 16) + 32) >> 6);
-    yBottom[x] = static_cast<std::uint8_t>((Part(bottom[x], kRY, kGY, kBY, 16) + 32) >> 6);
-  }
-  const auto join = [exact](int above, int below) {
-    return static_cast<std::uint8_t>(exact ? (above + below + 128) >> 8 : ((above >> 5) + (below >> 5) + 4) >> 3);
-  };
+// One row's luma, and its chroma summed in pairs across.
+[[gnu::always_inline]] inline void DiscRow(const std::uint32_t* pixels, int width, std::uint8_t* y, std::int16_t* u,
+                                           std::int16_t* v) {
+  for (int x = 0; x < width; ++x) y[x] = static_cast<std::uint8_t>((Part(pixels[x], kRY, kGY, kBY, 16) + 32) >> 6);
   for (int i = 0; i < width / 2; ++i) {
-    const std::uint32_t a = top[2 * i], b = top[2 * i + 1], c = bottom[2 * i], d = bottom[2 * i + 1];
-    u[i] = join(Part(a, kRU, kGU, kBU, 128) + Part(b, kRU, kGU, kBU, 128),
-                Part(c, kRU, kGU, kBU, 128) + Part(d, kRU, kGU, kBU, 128));
-    v[i] = join(Part(a, kRV, kGV, kBV, 128) + Part(b, kRV, kGV, kBV, 128),
-                Part(c, kRV, kGV, kBV, 128) + Part(d, kRV, kGV, kBV, 128));
+    const std::uint32_t a = pixels[2 * i], b = pixels[2 * i + 1];
+    u[i] = static_cast<std::int16_t>(Part(a, kRU, kGU, kBU, 128) + Part(b, kRU, kGU, kBU, 128));
+    v[i] = static_cast<std::int16_t>(Part(a, kRV, kGV, kBV, 128) + Part(b, kRV, kGV, kBV, 128));
+  }
+}
+
+// Two rows' chroma sums into one row of chroma.
+[[gnu::always_inline]] inline void JoinRows(const std::int16_t* above, const std::int16_t* below, int count, bool exact,
+                                            std::uint8_t* out) {
+  if (exact) {
+    for (int i = 0; i < count; ++i) out[i] = static_cast<std::uint8_t>((above[i] + below[i] + 128) >> 8);
+  } else {
+    for (int i = 0; i < count; ++i) out[i] = static_cast<std::uint8_t>(((above[i] >> 5) + (below[i] >> 5) + 4) >> 3);
   }
 }
 
 }  // namespace
 
 void ConvertToDiscYuv420(const MediaImage& image, std::uint8_t* const planes[4], const int strides[4]) {
-  const int width = image.width, height = image.height;
+  const int width = image.width, height = image.height, half = width / 2;
   const auto row = [&](int y) { return reinterpret_cast<const std::uint32_t*>(image.pixels + std::size_t(y) * image.bytesPerLine); };
+  std::vector<std::int16_t> sums(4 * std::size_t(half));
+  std::int16_t* const u0 = sums.data();
+  std::int16_t* const v0 = u0 + half;
+  std::int16_t* const u1 = v0 + half;
+  std::int16_t* const v1 = u1 + half;
   RunInActiveCode([=]() __attribute__((always_inline)) {
-    for (int y = 0; y + 1 < height; y += 2)
-      ConvertDiscRows(row(y), row(y + 1), width, y + 2 >= height, planes[0] + std::size_t(y) * strides[0],
-                      planes[0] + std::size_t(y + 1) * strides[0], planes[1] + std::size_t(y / 2) * strides[1],
-                      planes[2] + std::size_t(y / 2) * strides[2]);
+    for (int y = 0; y + 1 < height; y += 2) {
+      DiscRow(row(y), width, planes[0] + std::size_t(y) * strides[0], u0, v0);
+      DiscRow(row(y + 1), width, planes[0] + std::size_t(y + 1) * strides[0], u1, v1);
+      const bool last = y + 2 >= height;
+      JoinRows(u0, u1, half, last, planes[1] + std::size_t(y / 2) * strides[1]);
+      JoinRows(v0, v1, half, last, planes[2] + std::size_t(y / 2) * strides[2]);
+    }
   });
 }
 
