@@ -16,6 +16,16 @@ extern "C" {
 namespace sonavix {
 namespace {
 
+// The picture through the scaler as the writer set it up before.
+void ScaleAsBefore(const MediaImage& image, std::uint8_t* const planes[4], const int strides[4]) {
+  SwsContext* scaler = sws_getContext(image.width, image.height, AV_PIX_FMT_BGR0, image.width, image.height,
+                                      AV_PIX_FMT_YUV420P, SWS_AREA | SWS_FULL_CHR_H_INP, nullptr, nullptr, nullptr);
+  const std::uint8_t* rows[1] = {image.pixels};
+  const int rowStride[1] = {image.bytesPerLine};
+  sws_scale(scaler, rows, rowStride, 0, image.height, planes, strides);
+  sws_freeContext(scaler);
+}
+
 TEST(YuvConversion, MatchesTheScalersMatrixWithinRounding) {
   for (const auto& [width, height] : {std::pair{64, 48}, std::pair{33, 17}}) {
     std::vector<std::uint32_t> pixels(std::size_t(width) * height);
@@ -38,12 +48,7 @@ TEST(YuvConversion, MatchesTheScalersMatrixWithinRounding) {
     std::uint8_t* scaled[4] = {theirs[0].data(), theirs[1].data(), theirs[2].data(), nullptr};
     const int strides[4] = {width, chromaWidth, chromaWidth, 0};
     ConvertToYuv420(image, mine, strides, false);
-    SwsContext* scaler = sws_getContext(width, height, AV_PIX_FMT_BGR0, width, height, AV_PIX_FMT_YUV420P,
-                                        SWS_AREA | SWS_FULL_CHR_H_INP, nullptr, nullptr, nullptr);
-    const std::uint8_t* rows[1] = {image.pixels};
-    const int rowStride[1] = {image.bytesPerLine};
-    sws_scale(scaler, rows, rowStride, 0, height, scaled, strides);
-    sws_freeContext(scaler);
+    ScaleAsBefore(image, scaled, strides);
     // At an odd size the scaler resamples chroma (33 columns into 17), so
     // only luma compares there; the odd edge is written within its planes.
     for (int p = 0; p < (width % 2 == 0 ? 3 : 1); ++p)
@@ -68,12 +73,7 @@ TEST(YuvConversion, TheDiscsGetTheScalersBytes) {
     std::uint8_t* scaled[4] = {theirs.data(), theirs.data() + size, theirs.data() + size * 5 / 4, nullptr};
     const int strides[4] = {width, width / 2, width / 2, 0};
     ConvertToDiscYuv420(image, mine, strides);
-    SwsContext* scaler = sws_getContext(width, height, AV_PIX_FMT_BGR0, width, height, AV_PIX_FMT_YUV420P,
-                                        SWS_AREA | SWS_FULL_CHR_H_INP, nullptr, nullptr, nullptr);
-    const std::uint8_t* rows[1] = {image.pixels};
-    const int rowStride[1] = {image.bytesPerLine};
-    sws_scale(scaler, rows, rowStride, 0, height, scaled, strides);
-    sws_freeContext(scaler);
+    ScaleAsBefore(image, scaled, strides);
     EXPECT_TRUE(ours == theirs) << width << " x " << height;
   }
 }
