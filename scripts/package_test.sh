@@ -22,11 +22,7 @@ fail() {
   exit 1
 }
 
-export DEB_BUILD_MAINT_OPTIONS=hardening=+all
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DSONAVIX_TESTS=OFF \
-  -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)" \
-  -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)"
-cmake --build "$build" -j "$(nproc)"
+bash scripts/package_build.sh "$build"
 rm -f "$build"/sonavix_*.deb
 (cd "$build" && cpack -G DEB >/dev/null)
 deb=$(ls "$build"/sonavix_*.deb)
