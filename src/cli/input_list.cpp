@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 
 #include "document/local_names.h"
