@@ -26,7 +26,7 @@ bash scripts/package_build.sh build-package effects history video
 
 CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DSONAVIX_FUZZ=ON -DSONAVIX_TESTS=OFF
-cmake --build build-fuzz -j "$jobs"
+cmake --build build-fuzz -j "$jobs" --target fuzz_targets
 bash fuzz/run_all.sh build-fuzz/fuzz "${SONAVIX_FUZZ_SECONDS:-20}"
 
 build-package/tests/effects_tests --gtest_brief=1
