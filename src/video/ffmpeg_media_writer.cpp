@@ -15,35 +15,10 @@ namespace ffmpeg_writer {
 // delay and the silence that fills its last frame take.
 constexpr std::size_t kHeldSoundPackets = 8;
 
-
-bool FfmpegMediaWriter::SetFileName(const std::string& path) {
-  s_.reset();
-  failure_ = {};
-  if (path.empty() || !StartFile(path) || !OpenVideo() || !OpenAudio() || !WriteHeader())
-    return Fail(WriteFailure::Stage::Create);
-  return true;
-}
-
-bool FfmpegMediaWriter::WriteImage(const MediaImage& image) {
-  if (!s_) return NotOpen();
-  if (!image.pixels || image.width <= 0 || image.height <= 0 ||
-      image.bytesPerLine < 4 * image.width || !ConvertPicture(image))
-    return Fail(WriteFailure::Stage::Write);
-  s_->video.frame->pts = s_->video.next++;
-  return Encode(s_->video, s_->video.frame.get()) || Fail(WriteFailure::Stage::Write);
-}
-
-// The frame still holds the last picture converted.
-bool FfmpegMediaWriter::RepeatImage() {
-  if (!s_) return NotOpen();
-  if (s_->video.next == 0) return Fail(WriteFailure::Stage::Write);
-  s_->video.frame->pts = s_->video.next++;
-  return Encode(s_->video, s_->video.frame.get()) || Fail(WriteFailure::Stage::Write);
-}
-
-// A picture converted ahead: the frame's planes one after another, each
-// row and plane starting on 64 bytes as in the frames libavutil allocates,
-// so that the scaler works on them as it works on the frame's own.
+// A picture converted ahead: a frame of its own, whose planes lie one after
+// another in one buffer from the pool, each row and plane starting on 64
+// bytes as in the frames libavutil allocates. The encoder takes it as it
+// is, without a copy.
 namespace {
 constexpr std::size_t kPlaneAlign = 64;
 struct PlaneLayout {
@@ -66,26 +41,67 @@ PlaneLayout PlanesOf(int width, int height, bool alpha, std::uint8_t* base) {
   layout.size = offset + kPlaneAlign;  // room to align the start
   return layout;
 }
+
+struct ConvertedFrame final : ConvertedImage {
+  AvPtr<AVFrame> frame{av_frame_alloc()};
+};
 }  // namespace
 
-std::size_t FfmpegMediaWriter::ConvertedSize(const MediaImage& image) const {
-  if (!image.pixels || image.width <= 0 || image.height <= 0 || image.bytesPerLine < 4 * image.width) return 0;
-  return PlanesOf(FrameWidth(), FrameHeight(), Vp9(), nullptr).size;
+bool FfmpegMediaWriter::SetFileName(const std::string& path) {
+  s_.reset();
+  failure_ = {};
+  if (path.empty() || !StartFile(path) || !OpenVideo() || !OpenAudio() || !WriteHeader())
+    return Fail(WriteFailure::Stage::Create);
+  const auto size = PlanesOf(FrameWidth(), FrameHeight(), Vp9(), nullptr).size;
+  aheadFrames_.reset(av_buffer_pool_init(size, nullptr));
+  return true;
 }
 
-bool FfmpegMediaWriter::ConvertAhead(const MediaImage& image, std::uint8_t* out) const {
-  const PlaneLayout layout = PlanesOf(FrameWidth(), FrameHeight(), Vp9(), out);
-  return ConvertInto(image, aheadScaler_, FrameWidth(), FrameHeight(), layout.planes, layout.strides);
-}
-
-bool FfmpegMediaWriter::WriteConverted(const std::uint8_t* converted) {
+bool FfmpegMediaWriter::WriteImage(const MediaImage& image) {
   if (!s_) return NotOpen();
-  AVFrame* frame = s_->video.frame.get();
-  if (!converted || av_frame_make_writable(frame) < 0) return Fail(WriteFailure::Stage::Write);
-  const PlaneLayout layout = PlanesOf(frame->width, frame->height, Vp9(), const_cast<std::uint8_t*>(converted));
-  av_image_copy(frame->data, frame->linesize, const_cast<const std::uint8_t**>(layout.planes), layout.strides,
-                static_cast<AVPixelFormat>(frame->format), frame->width, frame->height);
+  if (!image.pixels || image.width <= 0 || image.height <= 0 ||
+      image.bytesPerLine < 4 * image.width || !ConvertPicture(image))
+    return Fail(WriteFailure::Stage::Write);
   s_->video.frame->pts = s_->video.next++;
+  return Encode(s_->video, s_->video.frame.get()) || Fail(WriteFailure::Stage::Write);
+}
+
+// The frame still holds the last picture converted.
+bool FfmpegMediaWriter::RepeatImage() {
+  if (!s_) return NotOpen();
+  if (s_->video.next == 0) return Fail(WriteFailure::Stage::Write);
+  s_->video.frame->pts = s_->video.next++;
+  return Encode(s_->video, s_->video.frame.get()) || Fail(WriteFailure::Stage::Write);
+}
+
+
+std::unique_ptr<ConvertedImage> FfmpegMediaWriter::ConvertAhead(const MediaImage& image) const {
+  if (!aheadFrames_ || !image.pixels || image.width <= 0 || image.height <= 0 ||
+      image.bytesPerLine < 4 * image.width)
+    return nullptr;
+  auto converted = std::make_unique<ConvertedFrame>();
+  AVFrame* frame = converted->frame.get();
+  if (!frame || !(frame->buf[0] = av_buffer_pool_get(aheadFrames_.get()))) return nullptr;
+  frame->format = Vp9() ? AV_PIX_FMT_YUVA420P : AV_PIX_FMT_YUV420P;
+  frame->width = FrameWidth();
+  frame->height = FrameHeight();
+  const PlaneLayout layout = PlanesOf(frame->width, frame->height, Vp9(), frame->buf[0]->data);
+  std::copy(std::begin(layout.planes), std::end(layout.planes), frame->data);
+  std::copy(std::begin(layout.strides), std::end(layout.strides), frame->linesize);
+  if (!ConvertInto(image, aheadScaler_, frame->width, frame->height, frame->data, frame->linesize)) return nullptr;
+  return converted;
+}
+
+// The frame stays as the last picture, for RepeatImage: a second reference
+// to the same memory, not a copy.
+bool FfmpegMediaWriter::WriteConverted(std::unique_ptr<ConvertedImage> picture) {
+  if (!s_) return NotOpen();
+  auto* converted = dynamic_cast<ConvertedFrame*>(picture.get());
+  AVFrame* frame = s_->video.frame.get();
+  if (!converted) return Fail(WriteFailure::Stage::Write);
+  av_frame_unref(frame);
+  if (av_frame_ref(frame, converted->frame.get()) < 0) return Fail(WriteFailure::Stage::Write);
+  frame->pts = s_->video.next++;
   return Encode(s_->video, frame) || Fail(WriteFailure::Stage::Write);
 }
 

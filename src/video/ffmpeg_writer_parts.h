@@ -56,6 +56,7 @@ struct FreeAv {
   void operator()(SwsContext* p) const { sws_freeContext(p); }
   void operator()(SwrContext* p) const { swr_free(&p); }
   void operator()(AVAudioFifo* p) const { av_audio_fifo_free(p); }
+  void operator()(AVBufferPool* p) const { av_buffer_pool_uninit(&p); }
 };
 template <class T>
 using AvPtr = std::unique_ptr<T, FreeAv>;
@@ -125,9 +126,8 @@ class FfmpegMediaWriter final : public MediaWriter {
   bool SetFileName(const std::string& path) override;
   bool WriteImage(const MediaImage& image) override;
   bool RepeatImage() override;
-  std::size_t ConvertedSize(const MediaImage& image) const override;
-  bool ConvertAhead(const MediaImage& image, std::uint8_t* out) const override;
-  bool WriteConverted(const std::uint8_t* converted) override;
+  std::unique_ptr<ConvertedImage> ConvertAhead(const MediaImage& image) const override;
+  bool WriteConverted(std::unique_ptr<ConvertedImage> picture) override;
   bool WriteSound(const MediaSound& sound) override;
   bool WriteClose() override;
   WriteFailure Failure() const override { return failure_; }
@@ -199,8 +199,11 @@ class FfmpegMediaWriter final : public MediaWriter {
   std::vector<MediaChapter> chapters_;
   WriteFailure failure_;
   std::unique_ptr<Session> s_;  // while a file is open
-  // Used by ConvertAhead only, on the thread that draws.
+  // Used by ConvertAhead only, on the thread that draws. The pool hands
+  // out the frames' memory; a frame's goes back when the encoder is done
+  // with it, whichever thread that is on.
   mutable AvPtr<SwsContext> aheadScaler_;
+  AvPtr<AVBufferPool> aheadFrames_;
 };
 
 }  // namespace sonavix::ffmpeg_writer

@@ -63,6 +63,12 @@ struct MediaImage {
   const std::uint8_t* pixels = nullptr;
 };
 
+// A picture a writer has converted ahead into its encoder's own form.
+class ConvertedImage {
+ public:
+  virtual ~ConvertedImage() = default;
+};
+
 // Frames per second as a fraction: 25/1 for PAL, 30000/1001 for NTSC, 30/1
 // for MP4.
 struct VideoRate {
@@ -118,15 +124,13 @@ class MediaWriter {
 
   // Appends one video frame showing the picture (scaled if its size differs).
   virtual bool WriteImage(const MediaImage& image) = 0;
-  // Pictures converted ahead into the encoder's own layout, on another
-  // thread than the one that encodes: the bytes a converted picture takes,
-  // or 0 when the writer takes pictures only as they are. ConvertAhead
-  // fills that many bytes (false if it could not) and may be called while
-  // the writer encodes, from one thread at a time; WriteConverted appends
-  // the frame it made.
-  virtual std::size_t ConvertedSize(const MediaImage&) const { return 0; }
-  virtual bool ConvertAhead(const MediaImage&, std::uint8_t*) const { return false; }
-  virtual bool WriteConverted(const std::uint8_t*) { return false; }
+  // Pictures converted ahead into the encoder's own form, on another
+  // thread than the one that encodes: ConvertAhead may be called while the
+  // writer encodes, from one thread at a time, and gives nothing when the
+  // writer takes pictures only as they are or cannot convert this one;
+  // WriteConverted appends the frame it made.
+  virtual std::unique_ptr<ConvertedImage> ConvertAhead(const MediaImage&) const { return nullptr; }
+  virtual bool WriteConverted(std::unique_ptr<ConvertedImage>) { return false; }
   // Appends one more video frame showing the picture appended last, without
   // converting it again; false if no picture has been appended yet.
   virtual bool RepeatImage() = 0;

@@ -38,7 +38,7 @@ void ThreadedMediaWriter::Work() {
           ok = inner_->WriteImage(job.picture);
           break;
         case Job::Kind::Converted:
-          ok = inner_->WriteConverted(job.bytes.data());
+          ok = inner_->WriteConverted(std::move(job.converted));
           break;
         case Job::Kind::Repeat:
           ok = inner_->RepeatImage();
@@ -117,13 +117,10 @@ bool ThreadedMediaWriter::WriteImage(const MediaImage& image) {
   }
   Job job;
   pictured_ = true;
-  if (const std::size_t converted = inner_->ConvertedSize(image)) {
-    job.bytes = SpareBuffer(converted);
-    if (inner_->ConvertAhead(image, job.bytes.data())) {
-      job.kind = Job::Kind::Converted;
-      return Queue(std::move(job));
-    }  // else the writer converts it itself, and says why it cannot
-  }
+  if ((job.converted = inner_->ConvertAhead(image))) {
+    job.kind = Job::Kind::Converted;
+    return Queue(std::move(job));
+  }  // else the writer converts it itself, and says why it cannot
   job.kind = Job::Kind::Image;
   const auto size = static_cast<std::size_t>(image.bytesPerLine) * static_cast<std::size_t>(image.height);
   job.bytes = SpareBuffer(size);

@@ -6,10 +6,12 @@
 // Pictures and sound are copied into a short queue, so the caller's memory
 // is free again when a call returns; a picture the wrapped writer can
 // convert ahead goes in converted, on the caller's thread (1.5 bytes a
-// pixel instead of 4, and the conversion off the encoder's thread). A call whose input the writer is sure
-// to refuse (no file, no pixels, sound of another format than before) is
-// answered at once, as the wrapped writer would; a failure while encoding
-// (a full disk) is answered by the next call, or by WriteClose.
+// pixel instead of 4, the conversion off the encoder's thread, and in the
+// encoder's own frame, so it is not copied again). A call whose input the
+// writer is sure to refuse (no file, no pixels, sound of another format
+// than before) is answered at once, as the wrapped writer would; a failure
+// while encoding (a full disk) is answered by the next call, or by
+// WriteClose.
 
 #include <condition_variable>
 #include <cstdint>
@@ -52,6 +54,7 @@ class ThreadedMediaWriter final : public MediaWriter {
     MediaImage picture;
     MediaSound sound;
     std::vector<std::uint8_t> bytes;  // the copied pixels or samples
+    std::unique_ptr<ConvertedImage> converted;
   };
 
   void Work();
