@@ -38,7 +38,7 @@ class WindowDisc : public WindowTest {
  protected:
   void SetUp() override {
     WindowTest::SetUp();
-    form->Export().SetMediaWriterFactory([this] {
+    form->Export().SetMediaWriterFactory([] {
       return std::make_unique<SizedRecording>();
     });
     form->Export().SetDiscToolsFactory([this] { return std::make_unique<Borrowed>(tools); });

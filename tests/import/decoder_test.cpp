@@ -211,7 +211,7 @@ std::string SyltTag(int version, const std::vector<std::pair<std::string, std::u
   std::string data = std::string("\x03" "deu\x02\x01", 6) + std::string(1, '\0');
   for (const auto& [text, ms] : entries)
     data += text + std::string(1, '\0') + std::string{char(ms >> 24), char(ms >> 16), char(ms >> 8), char(ms)};
-  const auto size = [version](std::size_t n, bool safe) {
+  const auto size = [](std::size_t n, bool safe) {
     return safe ? std::string{char(n >> 21 & 0x7F), char(n >> 14 & 0x7F), char(n >> 7 & 0x7F), char(n & 0x7F)}
                 : std::string{char(n >> 24), char(n >> 16), char(n >> 8), char(n)};
   };

@@ -57,8 +57,10 @@ TEST(ConvertorResultTest, EveryKnownCodeHasItsText) {
       {513, "x: The conversion stream is already in use."},
       {514, "x: Cannot perform this action on a header that has not been prepared."},
   };
-  for (const auto& [code, text] : table)
-    EXPECT_EQ(MessageOf([&] { CheckAcmResult(code, "x:"); }), text) << code;
+  for (const auto& [code, text] : table) {
+    const auto result = code;  // clang 14 cannot capture a structured binding
+    EXPECT_EQ(MessageOf([&] { CheckAcmResult(result, "x:"); }), text) << code;
+  }
   EXPECT_NO_THROW(CheckAcmResult(0, "x:"));
 }
 
