@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "export/export_writer.h"
@@ -50,8 +51,11 @@ bool WriteClip(DiscPreset preset, const fs::path& file, const std::string& write
       for (int x = 0; x < w; ++x) pixels[std::size_t(y) * w + x] = 0xff000000u | ((x + 8 * b) & 0xff) << 16 | (y & 0xff);
     for (int i = 0; i < kBlockFrames; ++i)
       block[2 * i] = block[2 * i + 1] = static_cast<std::int16_t>(6000 * ((i / 50) % 2 ? 1 : -1));
-    for (; images < VideoFramesFor(std::int64_t{b + 1} * kBlockFrames, writer->FrameRate()); ++images)
-      if (!writer->WriteImage({w, h, 4 * w, reinterpret_cast<const std::uint8_t*>(pixels.data())})) return false;
+    // A block's picture once, then repeated for its further frames.
+    for (bool first = true; images < VideoFramesFor(std::int64_t{b + 1} * kBlockFrames, writer->FrameRate()); ++images) {
+      const MediaImage image{w, h, 4 * w, reinterpret_cast<const std::uint8_t*>(pixels.data())};
+      if (!(std::exchange(first, false) ? writer->WriteImage(image) : writer->RepeatImage())) return false;
+    }
     if (!writer->WriteSound({kBlockFrames, 44100, 2, block.data()})) return false;
   }
   return writer->WriteClose();
