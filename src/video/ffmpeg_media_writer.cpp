@@ -74,7 +74,6 @@ bool FfmpegMediaWriter::RepeatImage() {
   return Encode(s_->video, s_->video.frame.get()) || Fail(WriteFailure::Stage::Write);
 }
 
-
 std::unique_ptr<ConvertedImage> FfmpegMediaWriter::ConvertAhead(const MediaImage& image) const {
   if (!aheadFrames_ || !image.pixels || image.width <= 0 || image.height <= 0 ||
       image.bytesPerLine < 4 * image.width)
