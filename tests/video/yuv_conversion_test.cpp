@@ -4,6 +4,8 @@
 
 #include "video/yuv_conversion.h"
 
+#include "document/sample_code.h"
+
 #include <gtest/gtest.h>
 
 extern "C" {
@@ -76,6 +78,33 @@ TEST(YuvConversion, TheDiscsGetTheScalersBytes) {
     ScaleAsBefore(image, scaled, strides);
     EXPECT_TRUE(ours == theirs) << width << " x " << height;
   }
+}
+
+TEST(YuvConversion, EveryBuildGivesThePlainBytes) {
+  const SampleCode before = ActiveSampleCode();
+  std::uint32_t seed = 5;
+  for (const auto& [width, height] : {std::pair{16, 2}, {47, 9}, {1080, 33}}) {
+    // Noise with white and black, whose sums are the largest either way.
+    std::vector<std::uint32_t> pixels(std::size_t(width) * height);
+    for (std::uint32_t& pixel : pixels) {
+      seed = seed * 1664525u + 1013904223u;
+      pixel = seed % 5 == 0 ? 0xFFFFFFFFu : seed % 5 == 1 ? 0xFF000000u : seed ^ (seed >> 11);
+    }
+    const MediaImage image{width, height, 4 * width, reinterpret_cast<const std::uint8_t*>(pixels.data())};
+    const std::size_t chroma = std::size_t((width + 1) / 2) * ((height + 1) / 2), size = std::size_t(width) * height;
+    const int strides[4] = {width, (width + 1) / 2, (width + 1) / 2, width};
+    std::vector<std::uint8_t> plain;
+    for (SampleCode code : {SampleCode::Plain, SampleCode::Avx2, SampleCode::Avx512}) {
+      if (UseSampleCode(code) != code) continue;
+      std::vector<std::uint8_t> bytes(2 * size + 2 * chroma);
+      std::uint8_t* planes[4] = {bytes.data(), bytes.data() + size, bytes.data() + size + chroma,
+                                 bytes.data() + size + 2 * chroma};
+      ConvertToYuv420(image, planes, strides, true);
+      if (plain.empty()) plain = bytes;
+      EXPECT_TRUE(bytes == plain) << SampleCodeName(code) << " at " << width << " x " << height;
+    }
+  }
+  UseSampleCode(before);
 }
 
 }  // namespace
