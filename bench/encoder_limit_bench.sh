@@ -21,7 +21,7 @@ set -u
 cd "$(dirname "$0")/.."
 build=${1:-build-rel}
 seconds=${2:-60}
-shift 2 2>/dev/null
+shift $(($# < 2 ? $# : 2))
 presets=("$@")
 [ $# -eq 0 ] && presets=(vcd svcd dvd mp4-720p mp4-1080p mp4-square mp4-vertical mp4-2160p webm-alpha)
 program=$build/src/app/sonavix

@@ -22,7 +22,7 @@ set -u
 cd "$(dirname "$0")/.."
 build=${1:-build-rel}
 seconds=${2:-20}
-shift 2 2>/dev/null
+shift $(($# < 2 ? $# : 2))
 presets=("${@:-mp4-1080p}")
 [ $# -eq 0 ] && presets=(mp4-1080p mp4-2160p)
 program=$build/src/app/sonavix
